@@ -1,0 +1,47 @@
+# Front door: `make run` and `make test` install what is missing, build and go.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN   = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test test-main test-asan test-tsan bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+# Every test: the whole suite, then the core again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the capture threads under ThreadSanitizer.
+test: test-main test-asan test-tsan
+
+test-main: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_AUDIO=OFF -DMORVANE_CLI=OFF \
+	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=address,undefined
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -L core
+
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_CLI=OFF \
+	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=thread
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests
+	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS) -L threads
+
+bench: build
+	$(BUILD)/bench/morvane_bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)

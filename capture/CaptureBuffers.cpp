@@ -1,0 +1,46 @@
+#include "capture/CaptureBuffers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "capture/BlockHandling.h"
+#include "dsp/FskDemodulator.h"
+
+namespace morvane {
+
+CaptureBuffers::CaptureBuffers(std::int32_t newestSize)
+    : m_pending(kPendingCapacity / 2), m_work(kPendingCapacity / 2), m_newestSize(newestSize) {
+    if (newestSize < 2) throw std::invalid_argument("newest block size must be at least 2 bytes");
+    m_newest.assign(static_cast<std::size_t>(newestSize) / 2, 0);
+}
+
+bool CaptureBuffers::HandleBlock(std::int16_t* data, std::int32_t byteCount) {
+    // The fill test is strict: a block that would fill the pending buffer to
+    // exactly its capacity is dropped too, recording or not.
+    if (byteCount <= 0 || data == nullptr || static_cast<std::int64_t>(m_fill) + byteCount >= kPendingCapacity)
+        return false;
+    NormalizePeak(data, byteCount);
+    std::memcpy(m_newest.data(), data, static_cast<std::size_t>(std::min(byteCount, m_newestSize)));
+    if (m_recording) {
+        std::memcpy(reinterpret_cast<unsigned char*>(m_pending.data()) + m_fill, data,
+                    static_cast<std::size_t>(byteCount));
+        m_fill += byteCount;
+    }
+    return true;
+}
+
+std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
+                                               std::vector<std::int32_t>& levels) {
+    const std::int32_t n = m_fill;
+    std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
+    const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels);
+    if (consumed > 0) {
+        auto* bytes = reinterpret_cast<unsigned char*>(m_pending.data());
+        std::memmove(bytes, bytes + consumed, static_cast<std::size_t>(n - consumed));
+        m_fill = n - consumed;
+    }
+    return consumed;
+}
+
+}  // namespace morvane

@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "capture/CaptureFormat.h"
+#include "dsp/DemodSettings.h"
+
+namespace morvane {
+
+/// The buffers the sound device fills and the processing loop drains: the
+/// newest block (for the spectrum), the pending buffer (for the demodulator)
+/// and the work buffer (the demodulator's private copy). Not thread-safe on
+/// its own: the live device and the processing loop call it under the
+/// capture lock; a recording read from a file calls it from one thread.
+class CaptureBuffers {
+public:
+    /// newestSize: bytes kept of the newest block (the device buffer size, ≥ 2).
+    explicit CaptureBuffers(std::int32_t newestSize = kDeviceBlockBytes);
+
+    /// One completed device block of byteCount bytes. Unless it would fill the
+    /// pending buffer to its capacity or beyond (dropped: not scaled, not copied),
+    /// it is peak-normalised in place, copied as the newest block and, while
+    /// recording, appended to the pending buffer. Returns true when it was
+    /// taken, i.e. when the processing loop should be told.
+    bool HandleBlock(std::int16_t* data, std::int32_t byteCount);
+
+    /// Copies the pending bytes to the work buffer, demodulates them into
+    /// `levels` and drops the consumed bytes from the front. Returns the
+    /// number of bytes consumed.
+    std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
+                                   std::vector<std::int32_t>& levels);
+
+    /// The newest block as samples (newestSize / 2 of them; zero before any block).
+    const std::vector<std::int16_t>& Newest() const { return m_newest; }
+    std::int32_t NewestSize() const { return m_newestSize; }
+
+    bool Recording() const { return m_recording; }
+    void SetRecording(bool on) { m_recording = on; }
+
+    /// Bytes waiting in the pending buffer, counted from its first byte.
+    std::int32_t Fill() const { return m_fill; }
+
+private:
+    std::vector<std::int16_t> m_pending;
+    std::vector<std::int16_t> m_work;
+    std::vector<std::int16_t> m_newest;
+    std::int32_t m_newestSize;
+    std::int32_t m_fill = 0;
+    bool m_recording = false;
+};
+
+}  // namespace morvane

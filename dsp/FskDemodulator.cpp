@@ -1,0 +1,148 @@
+#include "dsp/FskDemodulator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace morvane {
+namespace {
+
+constexpr float kPeriodBase = 48000.0f;       // tone periods use this, not the format's rate
+constexpr float kSearchPeriods = 4.0f;        // zero-crossing search span, in tone-1 periods
+constexpr float kWindowsPerSymbol = 12.0f;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kSampleScale = static_cast<double>(0.001f);
+constexpr std::int32_t kSilencePeak = 255;    // a window this quiet or quieter is silent
+
+// Where one call starts and how its windows lie.
+struct CallGeometry {
+    float period1 = 0.0f;
+    float period2 = 0.0f;
+    std::int32_t start = 0;         // index of the last negative sample before the first rising crossing
+    std::int32_t window = 0;        // samples per window
+    std::int32_t windowCount = 0;   // 0 when nothing fits
+};
+
+CallGeometry Measure(const DemodSettings& settings, const CaptureFormat& format,
+                     const std::int16_t* samples, std::int32_t byteCount) {
+    CallGeometry g;
+    const std::int32_t sampleCount = byteCount > 0 ? byteCount / 2 : 0;
+    g.period1 = kPeriodBase / settings.tone1Hz;
+    g.period2 = kPeriodBase / settings.tone2Hz;
+
+    const float span = kSearchPeriods * g.period1;
+    for (std::int32_t i = 0; static_cast<float>(i) < span && i + 1 < sampleCount; ++i) {
+        if (samples[i] < 0 && samples[i + 1] >= 0) {
+            g.start = i;
+            break;
+        }
+    }
+
+    const float windowF = static_cast<float>(format.samplesPerSec) / (settings.referenceBaud * kWindowsPerSymbol);
+    if (!(windowF >= 1.0f) || !(windowF < 2147483648.0f)) return g;
+    g.window = static_cast<std::int32_t>(windowF);
+
+    std::int32_t count = sampleCount / g.window - 2;
+    count = std::min(count, (sampleCount - g.start) / g.window);
+    g.windowCount = std::max(count, 0);
+    return g;
+}
+
+std::int32_t WindowPeak(const std::int16_t* x, std::int32_t n) {
+    std::int32_t peak = 0;
+    for (std::int32_t j = 0; j < n; ++j) peak = std::max(peak, std::abs(static_cast<std::int32_t>(x[j])));
+    return peak;
+}
+
+// Appends one level per window once every window of the call is measured:
+// the scale is the call's strongest single-tone energy.
+void AppendLevels(const std::vector<double>& e1, const std::vector<double>& e2, double scale,
+                  std::vector<std::int32_t>& levels) {
+    levels.reserve(levels.size() + e1.size());
+    for (std::size_t k = 0; k < e1.size(); ++k)
+        levels.push_back(128 + static_cast<std::int32_t>(std::trunc((e1[k] - e2[k]) * 125.0 / scale)));
+}
+
+// Records one window's energies, silent windows as zero, and widens the scale.
+void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2,
+            std::vector<double>& e1, std::vector<double>& e2, double& scale) {
+    if (peak <= kSilencePeak) {
+        e1[k] = 0.0;
+        e2[k] = 0.0;
+        return;
+    }
+    e1[k] = s1 * s1 + c1 * c1;
+    e2[k] = s2 * s2 + c2 * c2;
+    scale = std::max(scale, std::max(e1[k], e2[k]));
+}
+
+}  // namespace
+
+std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,
+                                 const std::int16_t* samples, std::int32_t byteCount,
+                                 std::vector<std::int32_t>& levels) {
+    const CallGeometry g = Measure(settings, format, samples, byteCount);
+    if (g.windowCount <= 0) return 2 * g.start;
+
+    const double p1 = g.period1;
+    const double p2 = g.period2;
+    std::vector<double> e1(g.windowCount), e2(g.windowCount);
+    double scale = 1.0;
+    for (std::int32_t k = 0; k < g.windowCount; ++k) {
+        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * g.window;
+        double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
+        for (std::int32_t j = 0; j < g.window; ++j) {
+            const double v = x[j] * kSampleScale;
+            const double phi1 = j * kTwoPi / p1;
+            const double phi2 = j * kTwoPi / p2;
+            c1 += v * std::cos(phi1);
+            s1 += v * std::sin(phi1);
+            c2 += v * std::cos(phi2);
+            s2 += v * std::sin(phi2);
+        }
+        Record(k, WindowPeak(x, g.window), c1, s1, c2, s2, e1, e2, scale);
+    }
+    AppendLevels(e1, e2, scale, levels);
+    return 2 * (g.start + g.windowCount * g.window);
+}
+
+std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
+                        const std::int16_t* samples, std::int32_t byteCount,
+                        std::vector<std::int32_t>& levels) {
+    const CallGeometry g = Measure(settings, format, samples, byteCount);
+    if (g.windowCount <= 0) return 2 * g.start;
+
+    // The reference phase restarts at every window, so the call's tone
+    // references are the same for every window: compute them once.
+    const double p1 = g.period1;
+    const double p2 = g.period2;
+    const std::int32_t n = g.window;
+    std::vector<double> cos1(n), sin1(n), cos2(n), sin2(n);
+    for (std::int32_t j = 0; j < n; ++j) {
+        const double phi1 = j * kTwoPi / p1;
+        const double phi2 = j * kTwoPi / p2;
+        cos1[j] = std::cos(phi1);
+        sin1[j] = std::sin(phi1);
+        cos2[j] = std::cos(phi2);
+        sin2[j] = std::sin(phi2);
+    }
+
+    std::vector<double> e1(g.windowCount), e2(g.windowCount);
+    double scale = 1.0;
+    for (std::int32_t k = 0; k < g.windowCount; ++k) {
+        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
+        double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
+        for (std::int32_t j = 0; j < n; ++j) {
+            const double v = x[j] * kSampleScale;
+            c1 += v * cos1[j];
+            s1 += v * sin1[j];
+            c2 += v * cos2[j];
+            s2 += v * sin2[j];
+        }
+        Record(k, WindowPeak(x, n), c1, s1, c2, s2, e1, e2, scale);
+    }
+    AppendLevels(e1, e2, scale, levels);
+    return 2 * (g.start + g.windowCount * n);
+}
+
+}  // namespace morvane
