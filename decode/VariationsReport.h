@@ -14,8 +14,14 @@ enum class ReportOutcome {
 };
 
 /// Writes the page of every decoding variant of `sourceBits` to `path` as
-/// UTF-16LE without byte-order mark. The shell opens it or shows
-/// "Cannot create output file" according to the outcome.
+/// UTF-16LE without byte-order mark: for every ignore count h below L − 5 (L
+/// the length of the first row, rows cut at CR and LF) the bits as given,
+/// inverted, reversed and reversed + inverted, each decoded with ignore h.
+/// The page is streamed to a temporary file beside `path` and renamed over it
+/// only once complete, so memory stays near the size of the source and a
+/// failure (folder not writable, earlier report read-only or not a file, write
+/// error) leaves an earlier report untouched. The shell opens the page or
+/// shows "Cannot create output file" according to the outcome.
 ReportOutcome WriteVariationsReport(const std::string& sourceBits, const std::filesystem::path& path);
 
 }  // namespace morvane
