@@ -1,0 +1,27 @@
+#pragma once
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dsp/DemodSettings.h"
+
+namespace morvane::cli {
+
+/// Where a command's level stream comes from.
+struct LevelSourceOptions {
+    std::string recording;  // a sound file, or "-": raw 16-bit little-endian mono 48 kHz on standard input
+    std::int32_t channel = 1;  // channel of a multi-channel recording; 1 is the first
+    bool live = false;         // the sound card instead of a recording (set by --live where built)
+};
+
+/// Adds the positional REC and --channel N to a command.
+void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
+
+/// The level stream of the chosen source, demodulated against `demod`.
+/// Throws CLI::ValidationError when no source was named, CliError or
+/// std::runtime_error ("cannot read ...") when it cannot be read.
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod);
+
+}  // namespace morvane::cli

@@ -1,0 +1,55 @@
+#include "cli/RasterOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace morvane::cli {
+
+namespace {
+
+constexpr double kHighestToneHz = 24000.0;  // half the sample rate
+
+// A tone must be a finite frequency above 0 and up to half the sample rate.
+const CLI::Validator kToneFrequency(
+    [](std::string& text) -> std::string {
+        char* end = nullptr;
+        errno = 0;
+        const double hz = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || *end != '\0') return "'" + text + "' is not a frequency in Hz";
+        if (!std::isfinite(hz) || errno == ERANGE || hz <= 0.0 || hz > kHighestToneHz)
+            return "tone frequency " + text + " Hz is outside 0 < f <= 24000";
+        return {};
+    },
+    "HZ");
+
+}  // namespace
+
+void AddToneOptions(CLI::App* command, DemodSettings& demod) {
+    command->add_option("--low", demod.tone1Hz, "Tone 1 in Hz; levels above 128 mean it was stronger")
+        ->check(kToneFrequency)
+        ->capture_default_str();
+    command->add_option("--high", demod.tone2Hz, "Tone 2 in Hz; levels below 128 mean it was stronger")
+        ->check(kToneFrequency)
+        ->capture_default_str();
+}
+
+void AddRasterOptions(CLI::App* command, RasterOptions& options) {
+    AddToneOptions(command, options.demod);
+    RasterParams& p = options.params;
+    command->add_option("--count", p.count, "Levels per raster row (0 or less: one endless row)")
+        ->capture_default_str();
+    command->add_option("--offset", p.offset, "Stream index where the raster starts")->capture_default_str();
+    command->add_option("--slant", p.slant, "Extra levels skipped (or, negative, repeated) per row")
+        ->capture_default_str();
+    command->add_option("--grid-width", p.gridWidth, "Pixels between grid lines; a bit cell is half as many levels")
+        ->capture_default_str();
+    command->add_option("--grid-shift", p.gridShift, "Pixels added to every grid line's x")->capture_default_str();
+    command->add_flag_callback("--no-grid", [&p] { p.showGrid = 0; }, "Leave the grid out");
+    command->add_option("--contrast", p.contrastMode, "Brightness: 0 plain, 1 moderate, 2 strong")
+        ->check(CLI::IsMember({0, 1, 2}))
+        ->capture_default_str();
+}
+
+}  // namespace morvane::cli

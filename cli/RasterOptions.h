@@ -1,0 +1,25 @@
+#pragma once
+#include <CLI/CLI.hpp>
+
+#include "dsp/DemodSettings.h"
+#include "views/RasterParams.h"
+
+namespace morvane::cli {
+
+/// The raster layout and the two tones a command works with.
+struct RasterOptions {
+    RasterParams params;     // count 64, offset 0, slant 0, width 24, shift 0, grid on, contrast 0
+    DemodSettings demod;     // low 1500 Hz (tone 1), high 2000 Hz (tone 2)
+};
+
+/// Adds --low HZ and --high HZ (tone 1 and tone 2, finite, 0 < f ≤ 24 000;
+/// anything else is a usage error) bound to `demod`.
+void AddToneOptions(CLI::App* command, DemodSettings& demod);
+
+/// Adds the tones and the raster options --count --offset --slant --grid-width
+/// --grid-shift --no-grid --contrast 0|1|2. Count ≤ 0, an offset outside the
+/// stream, any slant (NaN and infinities included) and a grid width ≤ 0 are
+/// accepted: the raster walk and the image give them defined results.
+void AddRasterOptions(CLI::App* command, RasterOptions& options);
+
+}  // namespace morvane::cli
