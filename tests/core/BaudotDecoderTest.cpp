@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "decode/BaudotDecoder.h"
+#include "decode/BitTransforms.h"
+
+using namespace morvane;
+
+namespace {
+
+std::string Decode(const std::string& bits, std::int32_t ignore = 0) {
+    std::string out = "stale";
+    DecodeBaudot(bits, ignore, out);
+    return out;
+}
+
+}  // namespace
+
+TEST(BaudotDecoder, FollowsTheCodeTableAndShifts) {
+    const struct {
+        std::string bits;
+        std::int32_t ignore;
+        std::string text;
+    } cases[] = {
+        {"", 0, ""},
+        {"\r\n\r\n\n", 0, ""},
+        {"11011\r\n00001\r\n", 0, "3"},
+        {"11111\r\n00001\r\n", 0, "E"},
+        {"00001\r\n", 0, "E"},
+        {"11011\r\n00100\r\n10110\r\n", 0, " 0"},
+        {"11011\r\n00001\r\n11111\r\n00001\r\n", 0, "3E"},
+        {"100011\r\n", 1, "A"},
+        {"100011\r\n", 0, "Z"},
+        {"0101\r\n", 0, "?"},
+        {"0101\n", 0, ""},
+        {"01 01\r\n", 0, "?"},
+        {"__011\r\n", 0, "?"},
+        {"0_011\r\n", 0, "?"},
+        {"00011\r\n", 6, "A"},
+        {"00011\r\n", 2, ""},
+        {"00011\r\n", -1, "A"},
+        {"100011\r\n", -7, "Z"},
+        {"01000\r\n", 0, "\r\n"},
+        {"11011\r\n01000\r\n", 0, "\r\n"},
+        {"00010\r\n", 0, " "},
+        {"00000\r\n", 0, " "},
+        {"11011\r\n11001\r\n", 0, "?"},
+        {"11011\r\n11010\r\n", 0, "&"},
+        {"11011\r\n01101\r\n", 0, "!"},
+        {"11011\r\n10100\r\n", 0, "?"},
+        // Rows cut only at line feeds: a bare carriage return stays inside the row.
+        {"00001\r00011\n", 0, "E"},
+        {"0000111111\n", 0, "E"},
+        {"00011", 0, "A"},
+        {"1x011\n\n00001\n", 0, "?E"},
+        {"00011\r\n", INT32_MAX, "A"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Decode(c.bits, c.ignore), c.text) << c.bits << " / " << c.ignore;
+}
+
+TEST(BaudotDecoder, EveryCodeInBothShifts) {
+    const std::string letters = " E A SIU\nDRJNFCKTZLWHYPQOBG\x01MXV\x02";
+    const std::string figures = " 3 - ?87\n?4?,!:(5?)2?6019?&\x01./?\x02";
+    ASSERT_EQ(letters.size(), 32u);
+    ASSERT_EQ(figures.size(), 32u);
+    for (unsigned v = 0; v < 32; ++v) {
+        std::string code;
+        for (int b = 4; b >= 0; --b) code += (v >> b) & 1u ? '1' : '0';
+        const auto expect = [](char c) {
+            return c == '\n' ? std::string("\r\n") : c < ' ' ? std::string() : std::string(1, c);
+        };
+        EXPECT_EQ(Decode(code + "\r\n"), expect(letters[v])) << code;
+        EXPECT_EQ(Decode("11011\r\n" + code + "\r\n"), expect(figures[v])) << code;
+    }
+}
+
+TEST(BaudotDecoder, DecodingIntoItsOwnInputUsesACopy) {
+    std::string text = "00011\r\n00001\r\n";
+    DecodeBaudot(text, 0, text);
+    EXPECT_EQ(text, "AE");
+}
+
+TEST(BaudotDecoder, InvertedRowsEqualDecodingInvertedBits) {
+    std::mt19937 random(3);
+    const char alphabet[] = "0011\r\n _";
+    for (int trial = 0; trial < 500; ++trial) {
+        std::string bits(random() % 80, '0');
+        for (char& c : bits) c = alphabet[random() % 8];
+        const std::int32_t ignore = static_cast<std::int32_t>(random() % 9) - 2;
+        std::string inverted = bits, expected, got;
+        InvertBits(inverted);
+        DecodeBaudot(inverted, ignore, expected);
+        DecodeBaudotRows(DecoderRows(bits), ignore, true, got);
+        EXPECT_EQ(got, expected) << bits;
+        DecodeBaudotRows(DecoderRows(bits), ignore, false, got);
+        DecodeBaudot(bits, ignore, expected);
+        EXPECT_EQ(got, expected) << bits;
+    }
+}
