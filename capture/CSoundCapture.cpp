@@ -1,0 +1,97 @@
+#include "capture/CSoundCapture.h"
+
+#include <exception>
+#include <utility>
+
+#include "capture/BlockHandling.h"
+
+namespace morvane {
+
+std::mutex g_captureLock;
+
+CSoundCapture::~CSoundCapture() { Close(); }
+
+bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int deviceId, Notify notify) {
+    m_closed = false;
+    m_format = format;
+    m_notify = std::move(notify);
+    m_lastError.clear();
+
+    m_blockAlign = (format.bitsPerSample / 8) * format.channels;
+    // The multiplier is the fixed rate 48 000, not the format's.
+    m_bufferSize = FloorPowerOfTwo(m_blockAlign * 48000);
+
+    std::unique_ptr<SoundDevice> device;
+    try {
+        device = system.OpenInput(deviceId, format);
+        if (!device) throw std::runtime_error("no such device");
+    } catch (const std::exception& e) {
+        m_lastError = e.what();
+        return false;
+    }
+
+    {
+        std::lock_guard lock(g_captureLock);
+        m_buffers = std::make_unique<CaptureBuffers>(m_bufferSize);
+        m_buffers->SetRecording(m_recording);
+        m_stopping = false;
+    }
+    try {
+        device->Start(m_bufferSize, [this](std::int16_t* data, std::int32_t n) { return OnWaveInBlock(data, n); });
+    } catch (const std::exception& e) {
+        m_lastError = e.what();
+        device->Stop();
+        std::lock_guard lock(g_captureLock);
+        m_buffers.reset();
+        return false;
+    }
+    m_device = std::move(device);
+    return true;
+}
+
+bool CSoundCapture::OnWaveInBlock(std::int16_t* data, std::int32_t byteCount) {
+    // Tested before the lock, so the last blocks during Close never wait for it.
+    if (m_stopping) return false;
+    {
+        std::lock_guard lock(g_captureLock);
+        // Close may have begun while this block waited for the lock.
+        if (m_stopping || !m_buffers) return false;
+        if (!m_buffers->HandleBlock(data, byteCount)) return false;  // dropped: not announced
+    }
+    // Posted after the lock is released: the window's queue has its own lock.
+    if (m_notify) m_notify();
+    return true;
+}
+
+void CSoundCapture::Close() {
+    if (m_closed) return;
+    if (!m_device) {
+        m_closed = true;
+        return;
+    }
+    {
+        std::lock_guard lock(g_captureLock);
+        m_stopping = true;
+    }
+    // Stopping waits for a block callback in progress; that callback may need
+    // the lock, so the lock is not held here. Afterwards no callback runs.
+    m_device->Stop();
+    std::unique_ptr<CaptureBuffers> buffers;
+    {
+        std::lock_guard lock(g_captureLock);
+        buffers = std::move(m_buffers);
+    }
+    m_device.reset();
+    m_closed = true;
+}
+
+void CSoundCapture::SetRecording(bool on) {
+    m_recording = on;
+    if (m_buffers) m_buffers->SetRecording(on);
+}
+
+void CSoundCapture::BlockHandled() {
+    if (m_device) m_device->BlockHandled();
+}
+
+}  // namespace morvane

@@ -1,0 +1,87 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "capture/CaptureBuffers.h"
+#include "capture/CaptureFormat.h"
+#include "capture/SoundDevice.h"
+#include "capture/SoundSystem.h"
+
+namespace morvane {
+
+/// The capture lock: guards the capture buffers and the recording flag. Taken
+/// by the block callback, by Process, Start capture, Stop capture and Close,
+/// never inside another lock and never while drawing.
+extern std::mutex g_captureLock;
+
+/// The sound capture device: an open sound input whose completed blocks are
+/// peak-normalised, kept as the newest block and, while recording, appended
+/// to the pending buffer, each announced to the window through `notify`.
+///
+/// Threads: Open, Close and the accessors run on the window thread; the block
+/// callback OnWaveInBlock runs on the device's own thread.
+class CSoundCapture {
+public:
+    /// Posts the Process command to the window. Must never block or wait.
+    using Notify = std::function<void()>;
+
+    CSoundCapture() = default;
+    ~CSoundCapture();
+    CSoundCapture(const CSoundCapture&) = delete;
+    CSoundCapture& operator=(const CSoundCapture&) = delete;
+
+    /// Opens input `deviceId` of `system` (or SoundSystem::kDefaultInput) with
+    /// the format, allocates the buffers and starts capture. Clears the closed
+    /// state first, even on failure. Returns true when the device runs; on
+    /// failure nothing stays allocated and LastError() tells why.
+    bool Open(const CaptureFormat& format, SoundSystem& system, int deviceId, Notify notify);
+
+    /// Stops the device (no block callback runs afterwards and late blocks are
+    /// ignored) and frees the buffers. Does nothing when already closed. The
+    /// recording flag and the closed-state rules are kept as they were.
+    void Close();
+
+    /// The block callback: normalises and stores one completed block and posts
+    /// Process. Returns at once, without the lock, while stopping. Returns
+    /// true when the block was taken and announced.
+    bool OnWaveInBlock(std::int16_t* data, std::int32_t byteCount);
+
+    /// True when a device is open and running (Process has work to do).
+    bool IsOpen() const { return m_device != nullptr; }
+    /// True initially and after Close; a failed Open leaves it false.
+    bool Closed() const { return m_closed; }
+    /// Reason the last Open failed (empty after a successful one).
+    const std::string& LastError() const { return m_lastError; }
+
+    /// The capture buffers while open, else null. Caller holds g_captureLock.
+    CaptureBuffers* Buffers() { return m_buffers.get(); }
+
+    /// The recording flag. Caller holds g_captureLock.
+    bool Recording() const { return m_recording; }
+    void SetRecording(bool on);
+
+    /// Device buffer size in bytes (65 536 for the capture format).
+    std::int32_t BufferSize() const { return m_bufferSize; }
+    const CaptureFormat& Format() const { return m_format; }
+
+    /// Forwards "a Process command was handled" to the device (see SoundDevice).
+    void BlockHandled();
+
+private:
+    bool m_closed = true;
+    bool m_recording = false;
+    std::atomic<bool> m_stopping{false};
+    std::unique_ptr<SoundDevice> m_device;
+    std::unique_ptr<CaptureBuffers> m_buffers;
+    std::int32_t m_bufferSize = 0;
+    std::int32_t m_blockAlign = 0;
+    CaptureFormat m_format{};
+    Notify m_notify;
+    std::string m_lastError;
+};
+
+}  // namespace morvane

@@ -1,0 +1,126 @@
+#include "capture/ProcessingLoop.h"
+
+#include <filesystem>
+
+#include "app/TextNumbers.h"
+#include "capture/ChooseDevice.h"
+#include "capture/ProgramFiles.h"
+#include "capture/RecordingSystem.h"
+
+namespace morvane {
+namespace {
+
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+/// Tells the device a Process was handled, however Process ends.
+class HandledOnExit {
+public:
+    explicit HandledOnExit(CSoundCapture& capture) : m_capture(capture) {}
+    ~HandledOnExit() { m_capture.BlockHandled(); }
+    HandledOnExit(const HandledOnExit&) = delete;
+    HandledOnExit& operator=(const HandledOnExit&) = delete;
+
+private:
+    CSoundCapture& m_capture;
+};
+
+}  // namespace
+
+ProcessingLoop::ProcessingLoop(std::unique_ptr<SoundSystem> system, ProcessingHooks hooks)
+    : m_system(std::move(system)), m_hooks(std::move(hooks)), m_fallbackPath(FindSampleRecording()) {}
+
+ProcessingLoop::~ProcessingLoop() { Stop(); }
+
+void ProcessingLoop::UseRecording(std::string path, RecordingPace pace) {
+    m_recordingPath = std::move(path);
+    m_recordingPace = pace;
+}
+
+std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace pace, bool loop,
+                                          const std::string& okStatus) {
+    m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, loop,
+                                                          loop ? std::function<void()>{} : m_hooks.inputEnded);
+    if (!m_capture.Open(m_format, *m_recordingSystem, 0, m_hooks.postProcess))
+        return "Cannot open recording \"" + FileName(path) + "\": " + m_capture.LastError();
+    return okStatus;
+}
+
+std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
+                                  std::vector<std::int32_t>& levels) {
+    m_format = kCaptureFormat;
+    levels.clear();
+    m_settings.tone1Hz = static_cast<float>(TextToLong(lowText));
+    m_settings.tone2Hz = static_cast<float>(TextToLong(highText));
+
+    if (!m_recordingPath.empty()) {
+        const std::string status = "Playing \"" + FileName(m_recordingPath) + "\"";
+        if (!m_capture.Closed()) return status;
+        return OpenRecording(m_recordingPath, m_recordingPace, false, status);
+    }
+
+    const DeviceChoice choice = ChooseDevice(commandLine, *m_system);
+    if (!m_capture.Closed()) return choice.status;  // already open (or failed once): not reopened
+
+    if (m_system->InputCount() == 0) {
+        if (m_fallbackPath.empty()) return "No sound input found";
+        return OpenRecording(m_fallbackPath, RecordingPace::RealTime, true,
+                             "No sound input found: playing the sample recording");
+    }
+    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) return choice.status;
+    // Reported instead of the card choice: the card is not running.
+    if (auto name = m_system->InputName(choice.device))
+        return "Cannot open card \"" + *name + "\": " + m_capture.LastError();
+    return "Cannot open sound card '" + std::to_string(choice.device) + "': " + m_capture.LastError();
+}
+
+void ProcessingLoop::Stop() { m_capture.Close(); }
+
+void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
+    if (!m_capture.IsOpen()) return;
+    HandledOnExit handled(m_capture);
+
+    std::vector<std::int16_t> newest;
+    std::int32_t newestSize = 0;
+    bool recording = false;
+    {
+        std::lock_guard lock(g_captureLock);
+        const CaptureBuffers* buffers = m_capture.Buffers();
+        if (buffers == nullptr) return;
+        newest = buffers->Newest();
+        newestSize = buffers->NewestSize();
+        recording = m_capture.Recording();
+    }
+    if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest, newestSize);
+    if (!recording) return;
+
+    {
+        std::lock_guard lock(g_captureLock);
+        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels);
+    }
+    if (m_hooks.redrawResults) m_hooks.redrawResults();
+}
+
+void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
+    levels.clear();
+    std::lock_guard lock(g_captureLock);
+    m_capture.SetRecording(true);
+}
+
+bool ProcessingLoop::StopCapture() {
+    std::lock_guard lock(g_captureLock);
+    if (!m_capture.Recording()) return false;
+    m_capture.SetRecording(false);
+    return true;
+}
+
+bool ProcessingLoop::Recording() const {
+    std::lock_guard lock(g_captureLock);
+    return m_capture.Recording();
+}
+
+void ProcessingLoop::Play() {
+    const std::string folder = ExecutableFolder();
+    if (!folder.empty()) m_player.Play((std::filesystem::path(folder) / "_Sound2.wav").string());
+}
+
+}  // namespace morvane
