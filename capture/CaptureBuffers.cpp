@@ -12,7 +12,8 @@ namespace morvane {
 CaptureBuffers::CaptureBuffers(std::int32_t newestSize)
     : m_pending(kPendingCapacity / 2), m_work(kPendingCapacity / 2), m_newestSize(newestSize) {
     if (newestSize < 2) throw std::invalid_argument("newest block size must be at least 2 bytes");
-    m_newest.assign(static_cast<std::size_t>(newestSize) / 2, 0);
+    // Rounded up so that an odd size still has room for all its bytes.
+    m_newest.assign((static_cast<std::size_t>(newestSize) + 1) / 2, 0);
 }
 
 bool CaptureBuffers::HandleBlock(std::int16_t* data, std::int32_t byteCount) {

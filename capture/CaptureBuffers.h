@@ -30,7 +30,7 @@ public:
     std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
                                    std::vector<std::int32_t>& levels);
 
-    /// The newest block as samples (newestSize / 2 of them; zero before any block).
+    /// The newest block as samples ((newestSize + 1) / 2 of them; zero before any block).
     const std::vector<std::int16_t>& Newest() const { return m_newest; }
     std::int32_t NewestSize() const { return m_newestSize; }
 
@@ -39,6 +39,9 @@ public:
 
     /// Bytes waiting in the pending buffer, counted from its first byte.
     std::int32_t Fill() const { return m_fill; }
+
+    /// The pending bytes, Fill() of them, oldest first.
+    const std::uint8_t* PendingBytes() const { return reinterpret_cast<const std::uint8_t*>(m_pending.data()); }
 
 private:
     std::vector<std::int16_t> m_pending;

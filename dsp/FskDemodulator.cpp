@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace morvane {
 namespace {
@@ -25,6 +26,9 @@ struct CallGeometry {
 
 CallGeometry Measure(const DemodSettings& settings, const CaptureFormat& format,
                      const std::int16_t* samples, std::int32_t byteCount) {
+    if (!std::isfinite(settings.tone1Hz) || !std::isfinite(settings.tone2Hz))
+        throw std::invalid_argument("demodulator tone frequencies must be finite numbers");
+    if (samples == nullptr && byteCount > 1) throw std::invalid_argument("demodulator samples must not be null");
     CallGeometry g;
     const std::int32_t sampleCount = byteCount > 0 ? byteCount / 2 : 0;
     g.period1 = kPeriodBase / settings.tone1Hz;

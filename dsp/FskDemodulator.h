@@ -12,6 +12,10 @@ namespace morvane {
 /// 48 kHz, 128 for silence, 3 … 253 for signal, above 128 when tone 1 is
 /// stronger. Returns the bytes consumed from the front (even, 0 … byteCount);
 /// the caller keeps the rest and passes it again with the next samples.
+/// A tone of 0 Hz measures the window's plain sum; a negative tone measures as
+/// its positive counterpart but disables the start search. Throws
+/// std::invalid_argument for a tone that is not a finite number or null
+/// samples with a byteCount above 1; a byteCount of 0 or less consumes nothing.
 std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
                         const std::int16_t* samples, std::int32_t byteCount,
                         std::vector<std::int32_t>& levels);

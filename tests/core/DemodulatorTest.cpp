@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
-#include "capture/BlockHandling.h"
 #include "dsp/FskDemodulator.h"
 
 using namespace morvane;
 
 namespace {
+
+constexpr int kWindow = 80;  // samples per level at 48 kHz and 50 baud
 
 std::vector<std::int16_t> Tone(double hz, int count, double amplitude, int phaseSamples = 0) {
     std::vector<std::int16_t> s(count);
@@ -16,6 +18,39 @@ std::vector<std::int16_t> Tone(double hz, int count, double amplitude, int phase
         s[i] = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * (i + phaseSamples) / 48000.0)));
     return s;
 }
+
+// Writes a sine of `hz` into samples [from, from + length), starting at phase zero.
+void PutTone(std::vector<std::int16_t>& s, int from, int length, double hz, double amplitude) {
+    for (int j = 0; j < length; ++j)
+        s[from + j] = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * j / 48000.0)));
+}
+
+std::vector<std::int16_t> Noise(std::size_t count, std::uint32_t seed, int amplitude) {
+    std::vector<std::int16_t> s(count);
+    for (auto& x : s) {
+        seed = seed * 1664525u + 1013904223u;
+        x = static_cast<std::int16_t>(static_cast<int>(seed >> 16) % (2 * amplitude + 1) - amplitude);
+    }
+    return s;
+}
+
+struct Result {
+    std::int32_t consumed;
+    std::vector<std::int32_t> levels;
+};
+
+Result Demod(const std::vector<std::int16_t>& s, std::int32_t byteCount, DemodSettings settings = {}) {
+    Result r;
+    r.consumed = Demodulate(settings, kCaptureFormat, s.data(), byteCount, r.levels);
+    return r;
+}
+
+Result Demod(const std::vector<std::int16_t>& s, DemodSettings settings = {}) {
+    return Demod(s, static_cast<std::int32_t>(2 * s.size()), settings);
+}
+
+// Samples that never cross zero except where a test puts a negative run.
+std::vector<std::int16_t> Positive(int count) { return std::vector<std::int16_t>(count, 100); }
 
 }  // namespace
 
@@ -25,62 +60,246 @@ TEST(Demodulator, WorkedExampleWithTheDefaults) {
     s[10] = -5;
     s[11] = 3;
     for (int i = 0; i < 10; ++i) s[i] = 100;  // no earlier crossing
-    std::vector<std::int32_t> levels;
-    EXPECT_EQ(Demodulate({}, kCaptureFormat, s.data(), 65536, levels), 65140);
-    EXPECT_EQ(levels.size(), 407u);
-    for (std::int32_t v : levels) {
+    const Result r = Demod(s, 65536);
+    EXPECT_EQ(r.consumed, 65140);
+    EXPECT_EQ(r.levels.size(), 407u);
+    for (std::int32_t v : r.levels) {
         EXPECT_GE(v, 240);
         EXPECT_LE(v, 253);
     }
 }
 
+TEST(Demodulator, StartsAtTheLastNegativeSampleOfTheFirstRisingCrossing) {
+    const struct {
+        const char* name;
+        float tone1Hz;
+        int negativeFrom, negativeTo;  // samples [from, to] negative; to < 0 for none
+        std::int32_t start;
+    } cases[] = {
+        {"no crossing", 1500.0f, 0, -1, 0},
+        {"crossing at index 0", 1500.0f, 0, 0, 0},
+        {"crossing at index 10", 1500.0f, 10, 10, 10},
+        {"last of a negative run", 1500.0f, 5, 9, 9},
+        {"last index inside 4 periods", 1500.0f, 127, 127, 127},
+        {"first index beyond 4 periods", 1500.0f, 128, 128, 0},
+        {"longer period searches further", 750.0f, 200, 200, 200},
+        {"0 Hz: search bounded by the samples", 0.0f, 700, 700, 700},
+        {"negative tone: no search", -1500.0f, 10, 10, 0},
+    };
+    for (const auto& c : cases) {
+        auto s = Positive(800);
+        for (int i = c.negativeFrom; i <= c.negativeTo; ++i) s[i] = -100;
+        const Result r = Demod(s, {c.tone1Hz, 2000.0f, 50.0f});
+        const std::int32_t windows = std::min(800 / kWindow - 2, (800 - c.start) / kWindow);
+        EXPECT_EQ(r.consumed, 2 * (c.start + windows * kWindow)) << c.name;
+        EXPECT_EQ(r.levels.size(), static_cast<std::size_t>(windows)) << c.name;
+    }
+}
+
+TEST(Demodulator, FewerThanThreeWindowsAppendNothing) {
+    const struct {
+        std::int32_t byteCount;
+        std::int32_t consumed;
+        std::size_t levels;
+    } cases[] = {
+        {-8, 0, 0},         {0, 0, 0},          {1, 0, 0},           {2, 0, 0},
+        {24, 20, 0},        {2 * 239, 20, 0},   {2 * 240 - 1, 20, 0}, {2 * 240, 2 * (10 + 80), 1},
+        {2 * 319, 2 * (10 + 80), 1}, {2 * 330, 2 * (10 + 160), 2}, {2 * 400, 2 * (10 + 240), 3},
+    };
+    auto s = Tone(1500, 400, 20000, 22);
+    for (int i = 0; i < 10; ++i) s[i] = 100;
+    s[10] = -5;
+    s[11] = 3;
+    for (const auto& c : cases) {
+        std::vector<std::int32_t> levels{42};  // levels already there stay untouched
+        EXPECT_EQ(Demodulate({}, kCaptureFormat, s.data(), c.byteCount, levels), c.consumed) << c.byteCount;
+        EXPECT_EQ(levels.size(), 1 + c.levels) << c.byteCount;
+        EXPECT_EQ(levels.front(), 42);
+    }
+}
+
+TEST(Demodulator, OddByteCountIgnoresTheLastByte) {
+    const auto s = Noise(2000, 11, 20000);
+    for (std::int32_t samples : {239, 240, 479, 480, 1999}) {
+        const Result even = Demod(s, 2 * samples);
+        const Result odd = Demod(s, 2 * samples + 1);
+        EXPECT_EQ(odd.consumed, even.consumed) << samples;
+        EXPECT_EQ(odd.levels, even.levels) << samples;
+    }
+}
+
+TEST(Demodulator, SilenceThresholdIsInclusive) {
+    // Only the middle window carries signal: tone 2 with a peak of exactly `peak`.
+    const struct {
+        std::int16_t peak;
+        bool silent;
+    } cases[] = {{255, true}, {-255, true}, {256, false}, {-256, false}};
+    for (const auto& c : cases) {
+        std::vector<std::int16_t> s(400, 0);
+        s[0] = -1;  // rising crossing at index 0
+        PutTone(s, kWindow, kWindow, 2000.0, 200.0);
+        s[kWindow + 40] = c.peak;
+        const Result r = Demod(s);
+        ASSERT_EQ(r.levels.size(), 3u);
+        EXPECT_EQ(r.levels[0], 128) << c.peak;
+        EXPECT_EQ(r.levels[2], 128) << c.peak;
+        if (c.silent)
+            EXPECT_EQ(r.levels[1], 128) << c.peak;
+        else
+            EXPECT_LE(r.levels[1], 10) << c.peak;  // tone 2 stronger, scaled to this window
+    }
+}
+
+TEST(Demodulator, SilentWindowsDoNotWidenTheScale) {
+    // Two loud windows of weak tone 1, each with one sample just above the
+    // silence threshold; between them a quiet window of stronger tone 1 whose
+    // energy would otherwise set the scale.
+    auto build = [](bool quietTone) {
+        std::vector<std::int16_t> s(6 * kWindow, 0);
+        PutTone(s, 0 * kWindow, kWindow, 1500.0, 200.0);
+        s[0 * kWindow + 40] = 300;
+        if (quietTone) PutTone(s, 1 * kWindow, kWindow, 1500.0, 255.0);
+        PutTone(s, 2 * kWindow, kWindow, 1500.0, 150.0);
+        s[2 * kWindow + 40] = 300;
+        s[0] = -1;
+        return s;
+    };
+    const Result plain = Demod(build(false));
+    const Result withQuiet = Demod(build(true));
+    ASSERT_EQ(withQuiet.levels.size(), 4u);
+    EXPECT_EQ(withQuiet.levels, plain.levels);
+    EXPECT_EQ(withQuiet.levels[1], 128);
+    EXPECT_GE(withQuiet.levels[0], 240);  // the strongest loud window sets the scale
+    EXPECT_EQ(withQuiet.levels[3], 128);
+}
+
+TEST(Demodulator, SingleToneWindowAgainstAZeroOtherToneGivesTheExtremes) {
+    // At 0 Hz a tone measures the plain sum, which is exactly zero for samples
+    // alternating +a, −a; the other tone then carries all the energy e, and the
+    // level is 128 ± trunc(e × 125.0 / e). That quotient is 125 for most e but
+    // can land one unit of rounding below it (a = 3000 here), giving 252 / 4.
+    const struct {
+        std::int16_t amplitude;
+        float tone1Hz, tone2Hz;
+        std::int32_t level;
+    } cases[] = {
+        {2000, 1500.0f, 0.0f, 253}, {2000, 0.0f, 1500.0f, 3},   {4000, 2000.0f, 0.0f, 253},
+        {4000, 0.0f, 2000.0f, 3},   {20000, 1500.0f, 0.0f, 253}, {20000, 0.0f, 2000.0f, 3},
+        {3000, 1500.0f, 0.0f, 252}, {3000, 0.0f, 1500.0f, 4},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::int16_t> s(4 * kWindow, 0);
+        for (int j = 0; j < kWindow; ++j)
+            s[kWindow + j] = static_cast<std::int16_t>(j % 2 == 0 ? c.amplitude : -c.amplitude);
+        s[0] = -1;
+        const Result r = Demod(s, {c.tone1Hz, c.tone2Hz, 50.0f});
+        ASSERT_EQ(r.levels.size(), 2u);
+        EXPECT_EQ(r.levels[0], 128);
+        EXPECT_EQ(r.levels[1], c.level) << c.amplitude << ": " << c.tone1Hz << " / " << c.tone2Hz;
+    }
+}
+
+TEST(Demodulator, StrongerToneDecidesTheSide) {
+    // Over one window tone 2 leaks more into tone 1 than the other way round
+    // (3⅓ against 2½ periods), so its levels stay further from the extreme.
+    const struct {
+        double hz;
+        std::int32_t low, high;
+    } cases[] = {{1500.0, 240, 253}, {2000.0, 3, 30}};
+    for (const auto& c : cases) {
+        const Result strong = Demod(Tone(c.hz, 4000, 20000.0, -1));
+        const Result weak = Demod(Tone(c.hz, 4000, 400.0, -1));
+        ASSERT_EQ(strong.levels.size(), 48u);
+        ASSERT_EQ(weak.levels.size(), 48u);
+        for (std::size_t k = 0; k < strong.levels.size(); ++k) {
+            EXPECT_GE(strong.levels[k], c.low) << c.hz << " Hz, window " << k;
+            EXPECT_LE(strong.levels[k], c.high) << c.hz << " Hz, window " << k;
+            // A weak block is scaled to its own strongest window just like a strong one.
+            EXPECT_NEAR(weak.levels[k], strong.levels[k], 1) << c.hz << " Hz, window " << k;
+        }
+    }
+}
+
+TEST(Demodulator, ToneFrequencyEdgeCases) {
+    const auto s = Noise(4000, 21, 20000);
+    // A negative tone measures as its positive counterpart (the start search
+    // aside, so compare from an input that has its first crossing at index 0).
+    auto aligned = s;
+    aligned[0] = -1;
+    aligned[1] = 1;
+    EXPECT_EQ(Demod(aligned, {-1500.0f, 2000.0f, 50.0f}).levels, Demod(aligned, {1500.0f, 2000.0f, 50.0f}).levels);
+    EXPECT_EQ(Demod(aligned, {1500.0f, -2000.0f, 50.0f}).levels, Demod(aligned, {1500.0f, 2000.0f, 50.0f}).levels);
+    // Equal tones: every level is 128.
+    for (std::int32_t v : Demod(s, {1800.0f, 1800.0f, 50.0f}).levels) EXPECT_EQ(v, 128);
+    // 0 Hz measures the plain sum: a positive offset wins against tone 2.
+    std::vector<std::int16_t> offset(800, 1000);
+    offset[0] = -1;
+    const Result dc = Demod(offset, {0.0f, 2000.0f, 50.0f});
+    ASSERT_EQ(dc.levels.size(), 8u);
+    for (std::int32_t v : dc.levels) EXPECT_GE(v, 240);
+    // Quiet input: every level is 128.
+    for (std::int32_t v : Demod(Noise(4000, 5, 255)).levels) EXPECT_EQ(v, 128);
+    // Non-numbers are refused; nothing is appended.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const DemodSettings bad : {DemodSettings{nan, 2000.0f, 50.0f}, DemodSettings{1500.0f, inf, 50.0f},
+                                    DemodSettings{-inf, 2000.0f, 50.0f}}) {
+        std::vector<std::int32_t> levels;
+        EXPECT_THROW(Demodulate(bad, kCaptureFormat, s.data(), 8000, levels), std::invalid_argument);
+        EXPECT_TRUE(levels.empty());
+    }
+    std::vector<std::int32_t> levels;
+    EXPECT_THROW(Demodulate({}, kCaptureFormat, nullptr, 8000, levels), std::invalid_argument);
+}
+
+TEST(Demodulator, WindowLengthFollowsRateAndSpeed) {
+    const auto s = Noise(4800, 8, 20000);
+    const struct {
+        std::uint32_t rate;
+        float baud;
+        std::int32_t window;  // 0: no window fits
+    } cases[] = {{48000, 50.0f, 80}, {48000, 45.45f, 88}, {8000, 50.0f, 13}, {48000, 0.0f, 0},
+                 {48000, -50.0f, 0}, {48000, std::numeric_limits<float>::quiet_NaN(), 0}, {0, 50.0f, 0},
+                 {48000, 1e-9f, 0}};
+    for (const auto& c : cases) {
+        CaptureFormat format;
+        format.samplesPerSec = c.rate;
+        std::vector<std::int32_t> levels;
+        auto aligned = s;
+        aligned[0] = -1;
+        aligned[1] = 1;
+        const std::int32_t consumed =
+            Demodulate({1500.0f, 2000.0f, c.baud}, format, aligned.data(), 9600, levels);
+        const std::int32_t windows = c.window > 0 ? 4800 / c.window - 2 : 0;
+        EXPECT_EQ(levels.size(), static_cast<std::size_t>(windows)) << c.rate << " " << c.baud;
+        EXPECT_EQ(consumed, 2 * windows * c.window) << c.rate << " " << c.baud;
+    }
+}
+
 TEST(Demodulator, FastKernelMatchesThePlainArithmetic) {
-    std::vector<std::int16_t> s(48000);
+    // Tone-keyed signal with noise, so both tones and silence occur.
+    std::vector<std::int16_t> s(70000);
     std::uint32_t r = 12345;
     for (std::size_t i = 0; i < s.size(); ++i) {
         r = r * 1664525u + 1013904223u;
-        s[i] = static_cast<std::int16_t>(10000 * std::sin(i * 0.2) + static_cast<std::int16_t>(r >> 16) / 8);
+        const double hz = (i / 960) % 3 == 0 ? 1500.0 : 2000.0;
+        const double amplitude = (i / 4000) % 5 == 4 ? 200.0 : 10000.0;
+        s[i] = static_cast<std::int16_t>(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / 48000.0) +
+                                         static_cast<std::int16_t>(r >> 16) / 8);
     }
-    for (float tone1 : {1500.0f, 0.0f, -700.0f, 1234.5f}) {
-        std::vector<std::int32_t> a, b;
-        const DemodSettings ds{tone1, 2000.0f, 50.0f};
-        EXPECT_EQ(Demodulate(ds, kCaptureFormat, s.data(), 95999, a),
-                  DemodulateReference(ds, kCaptureFormat, s.data(), 95999, b));
-        EXPECT_EQ(a, b);
-    }
-}
-
-TEST(Demodulator, ShortSilentAndEqualToneInputs) {
-    std::vector<std::int32_t> levels;
-    std::vector<std::int16_t> quiet(1000, 255);
-    quiet[0] = -255;
-    EXPECT_EQ(Demodulate({}, kCaptureFormat, quiet.data(), 2 * 239, levels), 0);
-    EXPECT_TRUE(levels.empty());
-    Demodulate({}, kCaptureFormat, quiet.data(), 2000, levels);
-    ASSERT_FALSE(levels.empty());
-    for (std::int32_t v : levels) EXPECT_EQ(v, 128);
-    levels.clear();
-    auto tone = Tone(1500, 4000, 20000);
-    Demodulate({1800.0f, 1800.0f, 50.0f}, kCaptureFormat, tone.data(), 8000, levels);
-    for (std::int32_t v : levels) EXPECT_EQ(v, 128);
-    EXPECT_EQ(Demodulate({}, kCaptureFormat, tone.data(), 0, levels), 0);
-    EXPECT_EQ(Demodulate({}, kCaptureFormat, tone.data(), -8, levels), 0);
-}
-
-TEST(BlockHandling, FloorPowerOfTwoAndNormalizePeak) {
-    const struct {
-        std::int32_t x, y;
-    } sizes[] = {{-5, 64}, {0, 64}, {127, 64}, {128, 128}, {96000, 65536}, {1048575, 524288}, {1048576, 1048576},
-                 {5000000, 5000000}};
-    for (const auto& c : sizes) EXPECT_EQ(FloorPowerOfTwo(c.x), c.y) << c.x;
-
-    const struct {
-        std::int16_t peak, after;
-    } peaks[] = {{12500, 25000}, {12501, 12501}, {300, 24900}, {25000, 25000}, {25001, 25001}, {0, 0},
-                 {-32768, -32768}};
-    for (const auto& c : peaks) {
-        std::vector<std::int16_t> block{0, c.peak, static_cast<std::int16_t>(c.peak / 2)};
-        NormalizePeak(block.data(), 6);
-        EXPECT_EQ(block[1], c.after) << c.peak;
-    }
+    const DemodSettings tones[] = {{1500.0f, 2000.0f, 50.0f}, {0.0f, 2000.0f, 50.0f},   {-700.0f, 1234.5f, 50.0f},
+                                   {2125.0f, 2295.0f, 50.0f}, {3200.0f, 200.0f, 45.45f}, {1.0f, 47999.0f, 50.0f},
+                                   {1800.0f, 1800.0f, 50.0f}, {1500.0f, 2000.0f, 100.0f}};
+    const std::int32_t offsets[] = {0, 1, 37, 961};
+    const std::int32_t lengths[] = {0, 3, 479, 480, 481, 2 * 1000 + 1, 65536, 95999, 131072};
+    for (const auto& ds : tones)
+        for (std::int32_t offset : offsets)
+            for (std::int32_t length : lengths) {
+                std::vector<std::int32_t> a{7}, b{7};
+                const std::int16_t* data = s.data() + offset;
+                ASSERT_EQ(Demodulate(ds, kCaptureFormat, data, length, a),
+                          DemodulateReference(ds, kCaptureFormat, data, length, b))
+                    << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
+                ASSERT_EQ(a, b) << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
+            }
 }
