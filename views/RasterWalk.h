@@ -15,13 +15,14 @@ namespace morvane {
 template <typename OnVisit, typename OnRowEnd>
 void WalkRaster(std::int64_t n, std::int32_t count, std::int32_t offset, float slant,
                 std::optional<std::int32_t> rowLimit, OnVisit&& onVisit, OnRowEnd&& onRowEnd) {
+    constexpr float kPositionLimit = 9223372036854775808.0f;  // 2⁶³: beyond any stream length
     if (n <= 0) return;
     float p = static_cast<float>(offset);
     std::int32_t column = 0;
     std::int64_t row = 0;
     for (std::int64_t steps = 0;;) {
         // Truncation toward zero: a position between −1 and 0 reads index 0.
-        if (!std::isfinite(p) || p <= -1.0f || p >= 2147483648.0f) return;
+        if (!std::isfinite(p) || p <= -1.0f || p >= kPositionLimit) return;
         const std::int64_t index = static_cast<std::int64_t>(p);
         if (index >= n) return;
         onVisit(row, column, index);
