@@ -1,37 +1,15 @@
 #include "cli/RasterOptions.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <string>
+#include "cli/NumberChecks.h"
 
 namespace morvane::cli {
 
-namespace {
-
-constexpr double kHighestToneHz = 24000.0;  // half the sample rate
-
-// A tone must be a finite frequency above 0 and up to half the sample rate.
-const CLI::Validator kToneFrequency(
-    [](std::string& text) -> std::string {
-        char* end = nullptr;
-        errno = 0;
-        const double hz = std::strtod(text.c_str(), &end);
-        if (end == text.c_str() || *end != '\0') return "'" + text + "' is not a frequency in Hz";
-        if (!std::isfinite(hz) || errno == ERANGE || hz <= 0.0 || hz > kHighestToneHz)
-            return "tone frequency " + text + " Hz is outside 0 < f <= 24000";
-        return {};
-    },
-    "HZ");
-
-}  // namespace
-
 void AddToneOptions(CLI::App* command, DemodSettings& demod) {
     command->add_option("--low", demod.tone1Hz, "Tone 1 in Hz; levels above 128 mean it was stronger")
-        ->check(kToneFrequency)
+        ->check(ToneFrequency())
         ->capture_default_str();
     command->add_option("--high", demod.tone2Hz, "Tone 2 in Hz; levels below 128 mean it was stronger")
-        ->check(kToneFrequency)
+        ->check(ToneFrequency())
         ->capture_default_str();
 }
 

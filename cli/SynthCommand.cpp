@@ -1,0 +1,63 @@
+#include "cli/SynthCommand.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "capture/RecordingWriter.h"
+#include "cli/NumberChecks.h"
+#include "dsp/RttySynth.h"
+
+namespace morvane::cli {
+
+namespace {
+struct SynthOptions {
+    std::string text;
+    RttySynthSettings settings;
+    std::string stopBits = "1.5";
+    double snrDb = 0.0;
+    std::string output;
+};
+}  // namespace
+
+void AddSynthCommand(CLI::App& app) {
+    auto options = std::make_shared<SynthOptions>();
+    RttySynthSettings& s = options->settings;
+    CLI::App* command = app.add_subcommand(
+        "synth", "Write a teleprinter test signal: the text in 5-bit code, mark for 1 and the stop bits, "
+                 "space for 0 and the start bit");
+    command->add_option("--text", options->text,
+                        "Text to send: letters (any case), digits, space, line breaks and - / . , : ( ) ! &")
+        ->required();
+    command->add_option("--mark", s.markHz, "Mark tone in Hz (bit 1; the low tone by default)")
+        ->check(ToneFrequency())
+        ->capture_default_str();
+    command->add_option("--space", s.spaceHz, "Space tone in Hz (bit 0)")->check(ToneFrequency())->capture_default_str();
+    command->add_option("--baud", s.baud, "Bits per second")->check(FiniteRange(1.0, 48000.0))->capture_default_str();
+    command->add_option("--stop-bits", options->stopBits, "Length of the stop element in bits")
+        ->check(CLI::IsMember({"1", "1.5", "2"}))
+        ->capture_default_str();
+    command->add_option("--idle", s.idleSeconds, "Seconds of steady mark before and after the text")
+        ->check(FiniteRange(0.0, 60.0))
+        ->capture_default_str();
+    CLI::Option* snr = command->add_option("--snr", options->snrDb,
+                                           "Add white Gaussian noise at this signal-to-noise ratio in dB, "
+                                           "measured in a 3 kHz bandwidth")
+                           ->check(FiniteRange(-60.0, 200.0));
+    command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise")->capture_default_str();
+    command->add_option("-o,--output", options->output, "WAV file to write")->required();
+    command->callback([options, snr] {
+        RttySynthSettings settings = options->settings;
+        settings.stopBits = std::stod(options->stopBits);
+        if (snr->count() > 0) settings.snrDb = options->snrDb;
+        std::vector<std::int16_t> samples;
+        try {
+            samples = SynthesizeRtty(options->text, settings);
+        } catch (const std::invalid_argument& e) {
+            throw CLI::ValidationError("--text", e.what());
+        }
+        WriteWav16Mono(options->output, samples);
+    });
+}
+
+}  // namespace morvane::cli
