@@ -19,3 +19,12 @@ std::optional<LoopCommand> CommandQueue::Next(std::chrono::milliseconds timeout)
 }
 
 }  // namespace morvane
+
+namespace morvane {
+
+std::size_t CommandQueue::Size() {
+    std::lock_guard lock(m_mutex);
+    return m_commands.size();
+}
+
+}  // namespace morvane

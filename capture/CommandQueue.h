@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,9 @@ public:
 
     /// The next command, waiting up to `timeout` for one; none on timeout.
     std::optional<LoopCommand> Next(std::chrono::milliseconds timeout);
+
+    /// Number of commands waiting now.
+    std::size_t Size();
 
 private:
     std::mutex m_mutex;

@@ -1,6 +1,8 @@
 #include "capture/ProgramFiles.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -11,6 +13,15 @@ std::string ExecutableFolder() {
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
     return exe.parent_path().string();
+}
+
+std::string ProcessCommandLine() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    while (!line.empty() && line.back() == '\0') line.pop_back();
+    for (char& c : line)
+        if (c == '\0') c = ' ';
+    return line;
 }
 
 std::string FindSampleRecording() {

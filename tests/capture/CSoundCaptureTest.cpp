@@ -41,8 +41,8 @@ TEST_F(CaptureFixture, OpenStartsDeviceWithWholeBlocks) {
     EXPECT_TRUE(capture.Closed());
     OpenCapture();
     EXPECT_EQ(system.lastOpened, 1);
-    EXPECT_TRUE(system.device->started);
-    EXPECT_EQ(system.device->blockSize, 65536);
+    EXPECT_TRUE(system.stats->started);
+    EXPECT_EQ(system.stats->blockSize, 65536);
     EXPECT_EQ(capture.BufferSize(), 65536);
     EXPECT_TRUE(capture.IsOpen());
     EXPECT_FALSE(capture.Closed());

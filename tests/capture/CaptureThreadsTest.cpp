@@ -8,6 +8,7 @@
 
 #include "FakeSound.h"
 #include "capture/CommandQueue.h"
+#include "capture/LiveRun.h"
 #include "capture/ProcessingLoop.h"
 #include "capture/RecordingPipeline.h"
 #include "capture/RecordingWriter.h"
@@ -36,7 +37,6 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
         loop.StartCapture(levels);
         loop.Start("morvane /s0", "1500", "2000", levels);
         ASSERT_TRUE(loop.IsOpen());
-        test::FakeDevice* device = system->device;
 
         // Process a few blocks while the device thread keeps delivering.
         for (int handled = 0; handled < 3 + round % 4;) {
@@ -49,15 +49,15 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
             EXPECT_TRUE(loop.StopCapture());
         }
         loop.Stop();
-        ASSERT_TRUE(device->stopped);
-        const int announcedAtClose = device->announced;
-        const int deliveredAtClose = device->delivered;
+        ASSERT_TRUE(system->stats->stopped);
+        const int announcedAtClose = system->stats->announced;
+        const int deliveredAtClose = system->stats->delivered;
         EXPECT_GT(announcedAtClose, 0);
         // Anything still queued finds the device closed and does nothing.
         const auto before = levels;
         while (queue.Next(0ms)) loop.Process(levels);
         EXPECT_EQ(levels, before);
-        EXPECT_EQ(device->delivered, deliveredAtClose) << "no block after Close";
+        EXPECT_EQ(system->stats->delivered, deliveredAtClose) << "no block after Close";
     }
 }
 
@@ -89,7 +89,7 @@ TEST(CaptureThreads, CaptureTogglesWhileBlocksArrive) {
     }
     EXPECT_GT(redraws, 0);
     loop.Stop();
-    EXPECT_TRUE(system->device == nullptr || system->device->stopped);
+    EXPECT_TRUE(system->stats->stopped);
 }
 
 class TempFile {
@@ -145,6 +145,81 @@ TEST(CaptureThreads, RecordingPlayedAsCardGivesTheOfflineLevels) {
     ASSERT_GT(offline.size(), 1000u);
 
     EXPECT_EQ(PlayThroughLoop(wav.path, "1500", "2000"), offline);
+}
+
+TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 100000; ++segment) {
+        const auto piece = test::Tone(720, segment % 3 ? 1275.0 : 1725.0, 12000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    TempFile wav("liverun.wav");
+    WriteWav16Mono(wav.path, signal);
+    LiveRunOptions options;
+    options.recording = wav.path;
+    options.demod.tone1Hz = 1275.5f;  // fractions are kept
+    options.demod.tone2Hz = 1725.0f;
+    RecordingReader reader(wav.path);
+    const auto offline = RecordingLevels(reader, options.demod);
+    std::atomic<bool> interrupted{false};
+    std::string status;
+    EXPECT_EQ(RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted,
+                             [&status](const std::string& s) { status = s; }),
+              offline);
+    EXPECT_EQ(status, "Playing \"" + std::filesystem::path(wav.path).filename().string() + "\"");
+}
+
+TEST(CaptureThreads, LiveRunStopsOnTimeAndOnInterrupt) {
+    auto makeSystem = [] {
+        auto fake = std::make_unique<test::FakeSystem>();
+        fake->names = {"Card"};
+        fake->produce = [](std::vector<std::int16_t>& block) {
+            std::this_thread::sleep_for(5ms);
+            block = test::Tone(block.size(), 1500.0, 9000.0);
+            return static_cast<std::int32_t>(block.size() * 2);
+        };
+        return fake;
+    };
+    LiveRunOptions options;
+    options.commandLine = "morvane-cli decode --live /s0";
+    std::atomic<bool> interrupted{false};
+    std::string status;
+    const auto start = std::chrono::steady_clock::now();
+    options.seconds = 0.3;
+    const auto timed = RunLiveCapture(makeSystem(), options, interrupted, [&status](const std::string& s) { status = s; });
+    EXPECT_EQ(status, "Card \"Card\" selected");
+    EXPECT_GT(timed.size(), 400u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+
+    options.seconds = 0.0;  // until interrupted
+    std::thread stopper([&interrupted] {
+        std::this_thread::sleep_for(200ms);
+        interrupted = true;
+    });
+    const auto untilInterrupt = RunLiveCapture(makeSystem(), options, interrupted);
+    stopper.join();
+    EXPECT_GT(untilInterrupt.size(), 400u);
+}
+
+TEST(CaptureThreads, LiveRunWithoutInputFails) {
+    std::atomic<bool> interrupted{false};
+    LiveRunOptions options;
+    try {
+        RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "No sound input found");
+    }
+    auto failing = std::make_unique<test::FakeSystem>();
+    failing->names = {"Busy card"};
+    failing->openError = "Device or resource busy";
+    options.commandLine = "x /s0";
+    try {
+        RunLiveCapture(std::move(failing), options, interrupted);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Cannot open card \"Busy card\": Device or resource busy");
+    }
 }
 
 TEST(CaptureThreads, EmptyRecordingEndsAtOnce) {

@@ -15,49 +15,54 @@
 
 namespace morvane::test {
 
+/// What a fake device saw; outlives the device, which the capture owns.
+struct FakeDeviceStats {
+    std::atomic<std::int32_t> blockSize{0};
+    std::atomic<bool> started{false};
+    std::atomic<bool> stopped{false};
+    std::atomic<int> handledNotices{0};
+    std::atomic<int> delivered{0};  // blocks the producer thread handed over
+    std::atomic<int> announced{0};  // of those, how many the handler took
+};
+
 class FakeDevice : public SoundDevice {
 public:
     /// produce: when set, Start runs a thread that calls it for each block
     /// until Stop (it fills the block and returns its byte count).
     explicit FakeDevice(std::function<std::int32_t(std::vector<std::int16_t>&)> produce = {})
-        : m_produce(std::move(produce)) {}
+        : stats(std::make_shared<FakeDeviceStats>()), m_produce(std::move(produce)) {}
     ~FakeDevice() override { Stop(); }
 
     void Start(std::int32_t blockBytes, BlockHandler handler) override {
-        blockSize = blockBytes;
+        stats->blockSize = blockBytes;
         m_handler = std::move(handler);
-        started = true;
+        stats->started = true;
         if (m_produce) m_thread = std::thread([this] { Run(); });
     }
     void Stop() override {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
-        stopped = true;
+        stats->stopped = true;
     }
-    void BlockHandled() override { ++handledNotices; }
+    void BlockHandled() override { ++stats->handledNotices; }
 
     /// Delivers one block from the calling thread, as the device's thread
     /// would; ignored once stopped. Returns whether it was announced.
     bool Feed(std::vector<std::int16_t>& block, std::int32_t byteCount = -1) {
-        if (stopped) return false;
+        if (stats->stopped) return false;
         if (byteCount < 0) byteCount = static_cast<std::int32_t>(block.size() * 2);
         return m_handler(block.data(), byteCount);
     }
 
-    std::int32_t blockSize = 0;
-    bool started = false;
-    std::atomic<bool> stopped{false};
-    std::atomic<int> handledNotices{0};
-    std::atomic<int> delivered{0};  // blocks the producer thread handed over
-    std::atomic<int> announced{0};  // of those, how many the handler took
+    std::shared_ptr<FakeDeviceStats> stats;
 
 private:
     void Run() {
-        std::vector<std::int16_t> block(static_cast<std::size_t>(blockSize) / 2);
+        std::vector<std::int16_t> block(static_cast<std::size_t>(stats->blockSize) / 2);
         while (!m_stop) {
             const std::int32_t n = m_produce(block);
-            ++delivered;
-            if (m_handler(block.data(), n)) ++announced;
+            ++stats->delivered;
+            if (m_handler(block.data(), n)) ++stats->announced;
         }
     }
 
@@ -75,7 +80,8 @@ public:
     std::function<std::int32_t(std::vector<std::int16_t>&)> produce;  // for the devices opened
     int opens = 0;
     int lastOpened = -99;
-    FakeDevice* device = nullptr;  // the last device opened (owned by the capture)
+    FakeDevice* device = nullptr;  // the last device opened (owned by the capture: valid while open)
+    std::shared_ptr<FakeDeviceStats> stats;  // what the last device opened saw
 
     int InputCount() override { return static_cast<int>(names.size()); }
     std::optional<std::string> InputName(int d) override {
@@ -89,6 +95,7 @@ public:
         if (!openError.empty()) throw std::runtime_error(openError);
         auto dev = std::make_unique<FakeDevice>(produce);
         device = dev.get();
+        stats = dev->stats;
         return dev;
     }
 };

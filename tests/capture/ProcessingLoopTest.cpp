@@ -89,7 +89,7 @@ TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
     EXPECT_EQ(spectrumBytes, 65536);
     EXPECT_EQ(redraws, 0);
     EXPECT_TRUE(levels.empty());
-    EXPECT_EQ(system->device->handledNotices, 1);
+    EXPECT_EQ(system->stats->handledNotices, 1);
 }
 
 TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
