@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kRepeatDelayMs = 400;
 constexpr int kRepeatIntervalMs = 60;
-constexpr int kDefaultWidth = 16;
 
 // The buddy's text as an integer: optional blanks, an optional sign and
 // digits, nothing else. Anything else is not a position.
@@ -56,7 +55,12 @@ CUpDown::CUpDown(QWidget* parent) : QWidget(parent) {
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-QSize CUpDown::sizeHint() const { return QSize(kDefaultWidth, 22); }
+QSize CUpDown::sizeHint() const { return QSize(m_width, 22); }
+
+void CUpDown::SetButtonWidth(int pixels) {
+    m_width = std::max(4, pixels);
+    AlignToBuddy();
+}
 
 void CUpDown::SetBuddy(QLineEdit* buddy) {
     if (m_buddy) m_buddy->removeEventFilter(this);
@@ -65,8 +69,7 @@ void CUpDown::SetBuddy(QLineEdit* buddy) {
     m_buddy->installEventFilter(this);
     if (m_alignRight) {
         // Make room on the buddy's right edge, as an attached up-down does.
-        const int w = width() > 0 ? width() : kDefaultWidth;
-        m_buddy->resize(std::max(1, m_buddy->width() - w), m_buddy->height());
+        m_buddy->resize(std::max(1, m_buddy->width() - m_width), m_buddy->height());
     }
     AlignToBuddy();
 }
@@ -79,8 +82,7 @@ void CUpDown::SetAlignRight(bool on) {
 void CUpDown::AlignToBuddy() {
     if (!m_buddy || !m_alignRight || parentWidget() != m_buddy->parentWidget()) return;
     const QRect b = m_buddy->geometry();
-    const int w = width() > 0 ? width() : kDefaultWidth;
-    setGeometry(b.right() + 1, b.top(), w, b.height());
+    setGeometry(b.right() + 1, b.top(), m_width, b.height());
 }
 
 void CUpDown::SetRange32(int low, int high) {

@@ -53,6 +53,9 @@ public:
     void SetBuddyInt(bool on) { m_buddyInt = on; }
     bool BuddyInt() const { return m_buddyInt; }
     void SetAlignRight(bool on);
+    /// Width of the control beside its buddy, in pixels (16 by default).
+    /// Set it before SetBuddy, which narrows the buddy by that much.
+    void SetButtonWidth(int pixels);
 
     /// Places the control on its buddy's right edge (done by SetBuddy; call
     /// again after moving the buddy).
@@ -89,4 +92,5 @@ private:
     bool m_wrap = false;
     bool m_buddyInt = true;
     bool m_alignRight = true;
+    int m_width = 16;
 };
