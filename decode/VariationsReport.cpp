@@ -1,12 +1,13 @@
 #include "decode/VariationsReport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string_view>
 #include <vector>
 
-#include "decode/BaudotDecoder.h"
+#include "decode/BaudotRows.h"
 #include "decode/BitTransforms.h"
 
 namespace fs = std::filesystem;
@@ -18,20 +19,25 @@ namespace {
 /// Writes ASCII text to a file as UTF-16LE code units through a buffer.
 class Utf16Writer {
 public:
-    explicit Utf16Writer(std::FILE* file) : m_file(file) { m_buffer.reserve(kBufferBytes); }
+    explicit Utf16Writer(std::FILE* file) : m_file(file), m_buffer(kBufferBytes) {}
 
     void Put(std::string_view text) {
-        for (const char c : text) {
-            m_buffer.push_back(c);
-            m_buffer.push_back('\0');
-            if (m_buffer.size() >= kBufferBytes) Flush();
+        while (!text.empty()) {
+            if (m_used == kBufferBytes) Flush();
+            const std::size_t n = std::min(text.size(), (kBufferBytes - m_used) / 2);
+            char* out = m_buffer.data() + m_used;
+            for (std::size_t i = 0; i < n; ++i) {
+                out[2 * i] = text[i];
+                out[2 * i + 1] = '\0';
+            }
+            m_used += 2 * n;
+            text.remove_prefix(n);
         }
     }
 
     void Flush() {
-        if (!m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
-            m_failed = true;
-        m_buffer.clear();
+        if (m_used != 0 && std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) m_failed = true;
+        m_used = 0;
     }
 
     bool Failed() const { return m_failed; }
@@ -40,6 +46,7 @@ private:
     static constexpr std::size_t kBufferBytes = 1 << 16;
     std::FILE* m_file;
     std::vector<char> m_buffer;
+    std::size_t m_used = 0;
     bool m_failed = false;
 };
 
@@ -112,7 +119,7 @@ std::size_t FirstRowLength(std::string_view bits) {
 }
 
 struct Variant {
-    const std::vector<std::string_view>* rows;
+    const BaudotRows* rows;
     bool invert;
     const char* heading;  // follows the ignore count
 };
@@ -134,8 +141,8 @@ ReportOutcome WriteVariationsReport(const std::string& sourceBits, const fs::pat
     // code groups are read.
     std::string reversed = sourceBits;
     ReverseRows(reversed);
-    const std::vector<std::string_view> sourceRows = DecoderRows(sourceBits);
-    const std::vector<std::string_view> reversedRows = DecoderRows(reversed);
+    const BaudotRows sourceRows(sourceBits);
+    const BaudotRows reversedRows(reversed);
     const Variant variants[4] = {
         {&sourceRows, false, " bits ignored, no bit reverse</B><BR/>"},
         {&sourceRows, true, " bits ignored, bit reverse</B><BR/>"},
@@ -154,7 +161,7 @@ ReportOutcome WriteVariationsReport(const std::string& sourceBits, const fs::pat
             page.Put("<B>");
             page.Put(count);
             page.Put(variants[v].heading);
-            DecodeBaudotRows(*variants[v].rows, static_cast<std::int32_t>(h), variants[v].invert, decoded);
+            variants[v].rows->Decode(static_cast<std::int32_t>(h), variants[v].invert, decoded);
             page.Put("<pre>");
             page.Put(decoded);
             page.Put(left ? "</pre></td><td>" : "</pre></td></tr>");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "decode/BaudotDecoder.h"
+#include "decode/BaudotRows.h"
 #include "decode/BitTransforms.h"
 
 using namespace morvane;
@@ -82,20 +83,22 @@ TEST(BaudotDecoder, DecodingIntoItsOwnInputUsesACopy) {
     EXPECT_EQ(text, "AE");
 }
 
-TEST(BaudotDecoder, InvertedRowsEqualDecodingInvertedBits) {
+TEST(BaudotDecoder, PreparedRowsDecodeLikeTheText) {
     std::mt19937 random(3);
     const char alphabet[] = "0011\r\n _";
     for (int trial = 0; trial < 500; ++trial) {
         std::string bits(random() % 80, '0');
         for (char& c : bits) c = alphabet[random() % 8];
-        const std::int32_t ignore = static_cast<std::int32_t>(random() % 9) - 2;
+        const BaudotRows rows(bits);
         std::string inverted = bits, expected, got;
         InvertBits(inverted);
-        DecodeBaudot(inverted, ignore, expected);
-        DecodeBaudotRows(DecoderRows(bits), ignore, true, got);
-        EXPECT_EQ(got, expected) << bits;
-        DecodeBaudotRows(DecoderRows(bits), ignore, false, got);
-        DecodeBaudot(bits, ignore, expected);
-        EXPECT_EQ(got, expected) << bits;
+        for (const std::int32_t ignore : {-2, 0, 1, 2, 3, 5, 6, 9}) {
+            rows.Decode(ignore, false, got);
+            DecodeBaudot(bits, ignore, expected);
+            EXPECT_EQ(got, expected) << bits << " / " << ignore;
+            rows.Decode(ignore, true, got);
+            DecodeBaudot(inverted, ignore, expected);
+            EXPECT_EQ(got, expected) << bits << " / " << ignore << " inverted";
+        }
     }
 }
