@@ -1,12 +1,12 @@
 #include "widgets/CAboutDlg.h"
 
 #include <QCoreApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
 #include <algorithm>
 
+#include "widgets/AppIcon.h"
 #include "widgets/CURLLinkButton.h"
 #include "widgets/DialogUnits.h"
 
@@ -37,10 +37,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const DialogUnits du(font());
 
     auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
     const QRect iconBox = du.Rect(7, 7, 20, 20);
     const int side = std::min(iconBox.width(), iconBox.height());
     icon->setGeometry(iconBox.left(), iconBox.top(), side, side);
-    icon->setPixmap(QIcon(QStringLiteral(":/morvane/morvane.svg")).pixmap(side, side));
+    icon->setPixmap(MorvaneIcon().pixmap(side, side));
 
     MakeText(this, QStringLiteral("Morvane Version 1.3b"), du.Rect(39, 7, 128, 8));
     MakeText(this, QStringLiteral("Copyright (C) 2026 Quillstead"), du.Rect(39, 17, 168, 9));

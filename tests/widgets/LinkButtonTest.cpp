@@ -143,6 +143,9 @@ private slots:
         QVERIFY(about.Link()->text().startsWith(QStringLiteral("file:///")));
         QVERIFY(about.Link()->text().endsWith(QStringLiteral("/guide.html")));
         QVERIFY(!about.Link()->isDefault());
+        const QLabel* icon = about.findChild<QLabel*>(QStringLiteral("icon"));
+        QVERIFY(icon != nullptr);
+        QVERIFY(!icon->pixmap().isNull());
     }
 };
 
