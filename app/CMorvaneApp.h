@@ -1,0 +1,30 @@
+#pragma once
+#include <QApplication>
+#include <optional>
+#include <string>
+
+#include "app/CMorvaneDlg.h"
+
+/// The application: prepares the process (numeric formatting with '.', the
+/// settings location "Quillstead Morvane" / executable name) and runs the
+/// main window modally for the program's whole interactive life.
+class CMorvaneApp : public QApplication {
+    Q_OBJECT
+public:
+    /// argc and argv must outlive the application (Qt keeps them).
+    CMorvaneApp(int& argc, char** argv);
+
+    /// Reads the command line: "--input FILE" (or "--input=FILE") plays a
+    /// recording in place of the sound card, "--fast" plays it as fast as the
+    /// window keeps up; "/s0" … "/s5" anywhere choose the card; other
+    /// arguments are ignored. Returns no value and sets `error` when an
+    /// option lacks its file.
+    static std::optional<CMorvaneDlg::Launch> ParseCommandLine(int argc, const char* const* argv, std::string& error);
+
+    /// Runs the main window until it ends; the process's exit code.
+    int Run();
+
+private:
+    int m_argc;
+    char** m_argv;
+};

@@ -1,0 +1,6 @@
+#include "app/CMorvaneApp.h"
+
+int main(int argc, char** argv) {
+    CMorvaneApp app(argc, argv);
+    return app.Run();
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+class CSettingsStore;
+class CUpDown;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+/// "Bits extract": shows the extracted bits after the chosen transformations
+/// and their Baudot decoding, re-decoding on every change of "Reverse bits",
+/// "Reverse direction" and "Ignore bits:". "Check all variations" writes the
+/// report of every variant beside the executable and opens it. The three
+/// options are read from the store at construction and written back when the
+/// dialog is destroyed, however it was closed.
+class CBitsExtractDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CBitsExtractDlg(CSettingsStore& settings, QWidget* parent = nullptr);
+    ~CBitsExtractDlg() override;
+
+    /// The bit string to examine; the caller fills it before the dialog is
+    /// shown (or calls Recompute after changing it). The dialog never changes it.
+    std::string m_sourceBits;
+
+    /// Reads the controls, transforms the source bits and decodes them.
+    void Recompute();
+    /// The "Check all variations" command.
+    void CheckAllVariations();
+
+    /// The working text (what the decoder reads, carriage returns included)
+    /// and the decoded text.
+    const std::string& BitsText() const { return m_bitsText; }
+    const std::string& DecodedText() const { return m_decodedText; }
+    /// The ignore count as the decoder takes it: the leading integer of the text.
+    std::int32_t IgnoreCount() const;
+
+    /// Where "Check all variations" writes; by default results.html beside the executable.
+    void SetReportPath(const std::filesystem::path& path) { m_reportPath = path; }
+    const std::filesystem::path& ReportPath() const { return m_reportPath; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void ReadControls();
+    void ShowMembers();
+
+    CSettingsStore& m_settings;
+    std::string m_bitsText;
+    std::int32_t m_reverseBits = 0;
+    std::string m_decodedText;
+    std::int32_t m_reverseDirection = 0;
+    QString m_ignoreBitsText = QStringLiteral("0");
+    std::filesystem::path m_reportPath;
+    bool m_initialised = false;
+
+    QPlainTextEdit* m_bitsEdit = nullptr;         // 1029
+    QCheckBox* m_reverseBitsCheck = nullptr;      // 1030
+    QPlainTextEdit* m_decodedEdit = nullptr;      // 1031
+    QCheckBox* m_reverseDirectionCheck = nullptr; // 1033
+    QComboBox* m_encodingCombo = nullptr;         // 1035
+    QLineEdit* m_ignoreEdit = nullptr;            // 1036
+    CUpDown* m_ignoreSpin = nullptr;              // 1037
+    QPushButton* m_checkAllButton = nullptr;      // 1038
+    QPushButton* m_closeButton = nullptr;         // 2
+};

@@ -1,0 +1,237 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "app/CSettingsStore.h"
+#include "decode/CBitsExtractDlg.h"
+#include "widgets/CUpDown.h"
+
+namespace {
+
+// Two frames of a start bit, five code bits and a stop bit: T Z as they stand,
+// E A without the start bit.
+const std::string kFrames = "1000011\r\n1000111\r\n";
+
+}  // namespace
+
+class BitsExtractDlgTest : public QObject {
+    Q_OBJECT
+
+public slots:
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<CSettingsStore> m_store;
+    QList<QUrl> m_opened;
+    int m_serial = 0;
+
+    std::unique_ptr<CBitsExtractDlg> Open(const std::string& source) {
+        auto dialog = std::make_unique<CBitsExtractDlg>(*m_store);
+        dialog->m_sourceBits = source;
+        dialog->show();
+        return dialog;
+    }
+    template <typename T>
+    static T* Child(QWidget* dialog, const char* name) {
+        T* child = dialog->findChild<T*>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+
+private slots:
+    void init() {
+        m_store = std::make_unique<CSettingsStore>(m_dir.filePath(QStringLiteral("s%1.ini").arg(++m_serial)));
+        m_opened.clear();
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+    }
+    void cleanup() {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        m_store.reset();
+    }
+
+    void optionsTransformAndDecode_data() {
+        QTest::addColumn<bool>("reverseBits");
+        QTest::addColumn<bool>("reverseDirection");
+        QTest::addColumn<QString>("ignore");
+        QTest::addColumn<QString>("bits");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("as delivered") << false << false << "0" << "1000011\r\n1000111\r\n" << "TZ";
+        QTest::newRow("empty ignore counts as 0") << false << false << "" << "1000011\r\n1000111\r\n" << "TZ";
+        QTest::newRow("start bit ignored") << false << false << "1" << "_000011\r\n_000111\r\n" << "EA";
+        QTest::newRow("inverted, then masked") << true << false << "1" << "_111100\r\n_111000\r\n" << "VM";
+        QTest::newRow("reversed, then masked") << false << true << "2" << "__00001\r\n__10001\r\n" << "EZ";
+        QTest::newRow("inverted and reversed") << true << true << "0" << "0011110\r\n0001110\r\n" << "UA";
+        QTest::newRow("count beyond the rows") << false << false << "40" << "_______\r\n_______\r\n" << "??";
+    }
+    void optionsTransformAndDecode() {
+        QFETCH(bool, reverseBits);
+        QFETCH(bool, reverseDirection);
+        QFETCH(QString, ignore);
+        QFETCH(QString, bits);
+        QFETCH(QString, decoded);
+        auto dialog = Open(kFrames);
+        if (reverseBits)
+            QTest::mouseClick(Child<QCheckBox>(dialog.get(), "reverseBits"), Qt::LeftButton);
+        if (reverseDirection)
+            QTest::mouseClick(Child<QCheckBox>(dialog.get(), "reverseDirection"), Qt::LeftButton);
+        auto* ignoreEdit = Child<QLineEdit>(dialog.get(), "ignoreEdit");
+        ignoreEdit->selectAll();
+        QTest::keyClick(ignoreEdit, Qt::Key_Backspace);
+        QTest::keyClicks(ignoreEdit, ignore);
+        QCOMPARE(QString::fromStdString(dialog->BitsText()), bits);
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), decoded);
+        // The boxes show the same, one row per line.
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), decoded);
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "bitsEdit")->toPlainText(),
+                 QString(bits).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    void decoderSeesCarriageReturns() {
+        // Four bits and CR LF: the carriage return completes a group of five,
+        // which is not a code. The box shows no carriage return at all.
+        auto dialog = Open("0001\r\n");
+        QCOMPARE(QString::fromStdString(dialog->BitsText()), QStringLiteral("0001\r\n"));
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("?"));
+    }
+
+    void upDownStepsTheCountWithinItsRange() {
+        auto dialog = Open(kFrames);
+        auto* spin = Child<CUpDown>(dialog.get(), "ignoreSpin");
+        auto* edit = Child<QLineEdit>(dialog.get(), "ignoreEdit");
+        spin->Step(+1);
+        QCOMPARE(edit->text(), QStringLiteral("1"));
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("EA"));
+        spin->Step(-1);
+        spin->Step(-1);
+        QCOMPARE(edit->text(), QStringLiteral("0"));
+        edit->setText(QStringLiteral("32"));
+        spin->Step(+1);
+        QCOMPARE(edit->text(), QStringLiteral("32"));
+    }
+
+    void typingIntoTheBitsBoxIsNotKept() {
+        auto dialog = Open(kFrames);
+        auto* box = Child<QPlainTextEdit>(dialog.get(), "bitsEdit");
+        box->setPlainText(QStringLiteral("11111\n"));
+        QTest::mouseClick(Child<QCheckBox>(dialog.get(), "reverseBits"), Qt::LeftButton);
+        QCOMPARE(box->toPlainText(), QStringLiteral("0111100\n0111000\n"));
+    }
+
+    void storedOptionsApplyAtOnce() {
+        m_store->WriteInt("Data", "ReverseBits", 1);
+        m_store->WriteText("Data", "BitsIgnore", "1");
+        auto dialog = Open(kFrames);
+        QVERIFY(Child<QCheckBox>(dialog.get(), "reverseBits")->isChecked());
+        QVERIFY(!Child<QCheckBox>(dialog.get(), "reverseDirection")->isChecked());
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("VM"));
+    }
+
+    void optionsSavedHoweverClosed_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Close button") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("close box") << 2;
+    }
+    void optionsSavedHoweverClosed() {
+        QFETCH(int, way);
+        {
+            auto dialog = Open(kFrames);
+            QTest::mouseClick(Child<QCheckBox>(dialog.get(), "reverseDirection"), Qt::LeftButton);
+            auto* edit = Child<QLineEdit>(dialog.get(), "ignoreEdit");
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("3"));
+            if (way == 0)
+                QTest::mouseClick(Child<QPushButton>(dialog.get(), "close"), Qt::LeftButton);
+            else if (way == 1)
+                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+            else
+                dialog->close();
+            QVERIFY(!dialog->isVisible());
+        }
+        QCOMPARE(m_store->ReadInt("Data", "ReverseBits", -1), 0);
+        QCOMPARE(m_store->ReadInt("Data", "ReverseDirection", -1), 1);
+        QCOMPARE(m_store->ReadText("Data", "BitsIgnore", "x"), QStringLiteral("3"));
+    }
+
+    void emptyIgnoreIsSavedEmptyAndCountsZero() {
+        {
+            auto dialog = Open(kFrames);
+            Child<QLineEdit>(dialog.get(), "ignoreEdit")->clear();
+        }
+        QCOMPARE(m_store->ReadText("Data", "BitsIgnore", "x"), QString());
+        auto again = Open(kFrames);
+        QCOMPARE(again->IgnoreCount(), 0);
+        QCOMPARE(QString::fromStdString(again->DecodedText()), QStringLiteral("TZ"));
+    }
+
+    void encodingIsBaudotOnly() {
+        auto dialog = Open(kFrames);
+        auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentText(), QStringLiteral("Baudot 5-bit code"));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Bits extract"));
+    }
+
+    void checkAllVariationsWritesAndOpensTheReport() {
+        auto dialog = Open(kFrames);
+        const QString path = m_dir.filePath(QStringLiteral("results.html"));
+        dialog->SetReportPath(path.toStdString());
+        // The report starts from the source bits whatever the options say.
+        QTest::mouseClick(Child<QCheckBox>(dialog.get(), "reverseBits"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(dialog.get(), "checkAllVariations"), Qt::LeftButton);
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_opened.front(), QUrl::fromLocalFile(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QString page = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+        QVERIFY(page.startsWith(QStringLiteral("<html><table border=\"1\">")));
+        QVERIFY(page.contains(QStringLiteral("<B>1 bits ignored, no bit reverse</B><BR/><pre>EA</pre>")));
+    }
+
+    void emptyBitsLeaveBoxesEmptyAndWriteNothing() {
+        auto dialog = Open("");
+        const QString path = m_dir.filePath(QStringLiteral("empty.html"));
+        dialog->SetReportPath(path.toStdString());
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "bitsEdit")->toPlainText(), QString());
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), QString());
+        dialog->CheckAllVariations();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(m_opened.isEmpty());
+    }
+
+    void unwritableReportIsReported() {
+        auto dialog = Open(kFrames);
+        dialog->SetReportPath(m_dir.filePath(QStringLiteral("no/such/folder/results.html")).toStdString());
+        QString caption;
+        QString text;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                caption = box->windowTitle();
+                text = box->text();
+                box->accept();
+            }
+        });
+        poll.start(10);
+        dialog->CheckAllVariations();
+        QCOMPARE(caption, QStringLiteral("Warning"));
+        QCOMPARE(text, QStringLiteral("Cannot create output file"));
+        QVERIFY(m_opened.isEmpty());
+    }
+};
+
+QTEST_MAIN(BitsExtractDlgTest)
+#include "BitsExtractDlgTest.moc"

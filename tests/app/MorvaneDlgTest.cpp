@@ -1,0 +1,431 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "DecodeRoundTripSupport.h"
+#include "app/CMorvaneDlg.h"
+#include "app/CSettingsStore.h"
+#include "capture/ProcessingLoop.h"
+#include "capture/RecordingWriter.h"
+#include "decode/CBitsExtractDlg.h"
+#include "dsp/RttySynth.h"
+#include "views/CPanoramicView.h"
+#include "views/CResultsView.h"
+
+namespace {
+
+// A machine with one sound card that opens but never delivers a block.
+class QuietDevice : public morvane::SoundDevice {
+public:
+    void Start(std::int32_t, BlockHandler) override {}
+    void Stop() override {}
+};
+
+class QuietSystem : public morvane::SoundSystem {
+public:
+    int InputCount() override { return 1; }
+    std::optional<std::string> InputName(int) override { return "Quiet card"; }
+    std::unique_ptr<morvane::SoundDevice> OpenInput(int, const morvane::CaptureFormat&) override {
+        return std::make_unique<QuietDevice>();
+    }
+};
+
+const QString kHint = QStringLiteral("Hint: use '/s0' .. '/s5' argument to change sound card");
+
+// Runs `action` (which opens a modal dialog) and hands the dialog to `inspect`
+// once it is up; `inspect` must close it.
+template <typename Dialog, typename Inspect>
+bool WithModal(const std::function<void()>& action, Inspect inspect) {
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            seen = true;
+            inspect(dialog);
+        }
+    });
+    poll.start(5);
+    action();
+    return seen;
+}
+
+}  // namespace
+
+class MorvaneDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<CSettingsStore> m_store;
+    QString m_storePath;
+    int m_serial = 0;
+
+    std::unique_ptr<CMorvaneDlg> Make(CMorvaneDlg::Launch launch = {}) {
+        if (launch.commandLine.empty())
+            launch.commandLine = "morvane";
+        return std::make_unique<CMorvaneDlg>(*m_store, std::make_unique<QuietSystem>(), launch);
+    }
+    // Closes the window as the program does at exit and opens the store again, as a restart does.
+    void Restart(std::unique_ptr<CMorvaneDlg>& window) {
+        window.reset();
+        m_store = std::make_unique<CSettingsStore>(m_storePath);
+    }
+    template <typename T>
+    static T* Child(QWidget* window, const char* name) {
+        T* child = window->findChild<T*>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+    static void Type(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+
+private slots:
+    void init() {
+        m_storePath = m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_serial));
+        m_store = std::make_unique<CSettingsStore>(m_storePath);
+    }
+    void cleanup() { m_store.reset(); }
+
+    void firstRunShowsTheDefaults() {
+        auto window = Make();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Morvane"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "lowEdit")->text(), QStringLiteral("1500"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "highEdit")->text(), QStringLiteral("2000"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("64"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("0"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "slantEdit")->text(), QStringLiteral("0"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("24"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "shiftEdit")->text(), QStringLiteral("0"));
+        QVERIFY(Child<QCheckBox>(window.get(), "showGrid")->isChecked());
+        QCOMPARE(Child<QLabel>(window.get(), "dfLabel")->text(), QStringLiteral("dF = 500"));
+        QCOMPARE(Child<QLabel>(window.get(), "speedLabel")->text(), QStringLiteral("Speed = 50.00"));
+        QCOMPARE(window->StatusText(), QStringLiteral("Ready"));
+        QCOMPARE(window->Panoramic()->sampleRate, 48000);
+        QCOMPARE(window->Panoramic()->markerLowHz, 1500);
+        QCOMPARE(window->Panoramic()->markerHighHz, 2000);
+        // Start is posted: it runs once the window handles its queue.
+        QTRY_COMPARE(window->StatusText(), kHint);
+        QVERIFY(window->Loop().IsOpen());
+    }
+
+    void cardSwitchChoosesTheCard() {
+        auto window = Make({"morvane /s0", "", false});
+        QTRY_COMPARE(window->StatusText(), QStringLiteral("Card \"Quiet card\" selected"));
+    }
+
+    void speedLabel_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("24") << "24" << "Speed = 50.00";
+        QTest::newRow("48") << "48" << "Speed = 25.00";
+        QTest::newRow("22") << "22" << "Speed = 54.55";
+        QTest::newRow("zero") << "0" << "Speed = inf";
+        QTest::newRow("empty") << "" << "Speed = inf";
+    }
+    void speedLabel() {
+        QFETCH(QString, width);
+        QFETCH(QString, label);
+        auto window = Make();
+        Type(Child<QLineEdit>(window.get(), "widthEdit"), width);
+        QCOMPARE(Child<QLabel>(window.get(), "speedLabel")->text(), label);
+    }
+
+    void dfLabel_data() {
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("high");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("low below high") << "1500" << "2000" << "dF = 500";
+        QTest::newRow("low above high") << "2000" << "1500" << "dF = 500";
+        QTest::newRow("letters count 0") << "abc" << "2000" << "dF = 2000";
+        QTest::newRow("extremes") << "-2147483648" << "2147483647" << "dF = 4294967295";
+    }
+    void dfLabel() {
+        QFETCH(QString, low);
+        QFETCH(QString, high);
+        QFETCH(QString, label);
+        auto window = Make();
+        Type(Child<QLineEdit>(window.get(), "lowEdit"), low);
+        Type(Child<QLineEdit>(window.get(), "highEdit"), high);
+        QCOMPARE(Child<QLabel>(window.get(), "dfLabel")->text(), label);
+    }
+
+    void clicksPickLowAndHighInTurn() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        CPanoramicView* strip = window->Panoramic();
+        const struct {
+            int x;
+            const char* field;
+            int hz;
+        } picks[] = {{171, "lowEdit", 2003}, {200, "highEdit", 2343}, {17, "lowEdit", 200}};
+        for (const auto& pick : picks) {
+            // x counts from the inside of the strip's frame.
+            QTest::mouseClick(strip, Qt::LeftButton, {}, strip->contentsRect().topLeft() + QPoint(pick.x, 10));
+            QTRY_COMPARE(Child<QLineEdit>(window.get(), pick.field)->text(), QString::number(pick.hz));
+        }
+        QCOMPARE(window->Loop().Settings().tone1Hz, 200.0f);
+        QCOMPARE(window->Loop().Settings().tone2Hz, 2343.0f);
+        QCOMPARE(strip->markerLowHz, 200);
+        QCOMPARE(strip->markerHighHz, 2343);
+        QCOMPARE(Child<QLabel>(window.get(), "dfLabel")->text(), QStringLiteral("dF = 2143"));
+    }
+
+    void typedToneIsUsedAtOnce() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());
+        Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("1275"));
+        Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("1445"));
+        QCOMPARE(window->Loop().Settings().tone1Hz, 1275.0f);
+        QCOMPARE(window->Loop().Settings().tone2Hz, 1445.0f);
+        QCOMPARE(window->Panoramic()->markerLowHz, 1275);
+        QCOMPARE(window->Panoramic()->markerHighHz, 1445);
+    }
+
+    void rasterTextsConvertAsNumbers() {
+        auto window = Make();
+        window->Results()->contrastMode = 2;
+        window->Results()->showGrid = 0;
+        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
+        Child<QLineEdit>(window.get(), "offsetEdit")->setText(QStringLiteral("abc"));
+        Child<QLineEdit>(window.get(), "slantEdit")->setText(QStringLiteral("1e3"));
+        Child<QLineEdit>(window.get(), "widthEdit")->setText(QStringLiteral(" 12ab"));
+        Child<QLineEdit>(window.get(), "shiftEdit")->setText(QStringLiteral("-3"));
+        window->RefreshRasterParams();
+        const CResultsView* results = window->Results();
+        QCOMPARE(results->count, 90);
+        QCOMPARE(results->offset, 0);
+        QCOMPARE(results->slant, 1000.0f);
+        QCOMPARE(results->gridWidth, 12);
+        QCOMPARE(results->gridShift, -3);
+        QCOMPARE(results->contrastMode, 2);
+        QCOMPARE(results->showGrid, 0);
+    }
+
+    void numberFieldsTakeOnlyDigitsFromTheKeyboard() {
+        auto window = Make();
+        auto* count = Child<QLineEdit>(window.get(), "countEdit");
+        Type(count, QStringLiteral("9a-0."));
+        QCOMPARE(count->text(), QStringLiteral("90"));
+        auto* slant = Child<QLineEdit>(window.get(), "slantEdit");
+        Type(slant, QStringLiteral("-0.05"));
+        QCOMPARE(slant->text(), QStringLiteral("-0.05"));
+    }
+
+    void contrastCyclesAndShowGridToggles() {
+        auto window = Make();
+        auto* contrast = Child<QPushButton>(window.get(), "contrast");
+        for (int expected : {1, 2, 0}) {
+            QTest::mouseClick(contrast, Qt::LeftButton);
+            QCOMPARE(window->Results()->contrastMode, expected);
+        }
+        auto* grid = Child<QCheckBox>(window.get(), "showGrid");
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTest::mouseClick(grid, Qt::LeftButton);
+        QCOMPARE(window->Results()->showGrid, 0);
+        QTest::mouseClick(grid, Qt::LeftButton);
+        QCOMPARE(window->Results()->showGrid, 1);
+    }
+
+    void enterAppliesTheFieldAndEscapeEnds() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->Results()->levels.assign(1000, 200);
+        auto* count = Child<QLineEdit>(window.get(), "countEdit");
+        Type(count, QStringLiteral("90"));
+        QTest::keyClick(count, Qt::Key_Return);
+        QTest::keyClick(count, Qt::Key_Enter);
+        QVERIFY(window->isVisible());
+        QTRY_COMPARE(window->Results()->count, 90);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Rejected));
+    }
+
+    void aboutAndExtractWaitWhileRecording() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());
+        QTest::mouseClick(Child<QPushButton>(window.get(), "startCapture"), Qt::LeftButton);
+        QVERIFY(window->Recording());
+        bool opened = WithModal<QDialog>(
+            [&] {
+                QTest::mouseClick(Child<QPushButton>(window.get(), "about"), Qt::LeftButton);
+                QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton);
+                QTest::qWait(50);
+            },
+            [](QDialog* d) { d->reject(); });
+        QVERIFY(!opened);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
+        QVERIFY(!window->Recording());
+        opened = WithModal<QDialog>([&] { QTest::mouseClick(Child<QPushButton>(window.get(), "about"), Qt::LeftButton); },
+                                    [](QDialog* d) { d->reject(); });
+        QVERIFY(opened);
+    }
+
+    void settingsSurviveARestart() {
+        auto window = Make();
+        Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("abc"));
+        Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("2125"));
+        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
+        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("17"));
+        Type(Child<QLineEdit>(window.get(), "slantEdit"), QStringLiteral("0.05"));
+        Type(Child<QLineEdit>(window.get(), "widthEdit"), QStringLiteral("22"));
+        Type(Child<QLineEdit>(window.get(), "shiftEdit"), QStringLiteral("3"));
+        Child<QCheckBox>(window.get(), "showGrid")->setChecked(false);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QSize bigger = window->size() + QSize(60, 40);
+        window->resize(bigger);
+        Restart(window);
+        QCOMPARE(m_store->ReadText("Data", "Freq1", ""), QStringLiteral("abc"));
+        QCOMPARE(m_store->ReadInt("Data", "ShowGrid", -1), 0);
+        QCOMPARE(m_store->ReadInt("Windows\\MainDlg", "State", -1), 1);
+
+        window = Make();
+        QCOMPARE(window->m_lowText, QStringLiteral("abc"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "lowEdit")->text(), QStringLiteral("abc"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "highEdit")->text(), QStringLiteral("2125"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("90"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("17"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "slantEdit")->text(), QStringLiteral("0.05"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("22"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "shiftEdit")->text(), QStringLiteral("3"));
+        QVERIFY(!Child<QCheckBox>(window.get(), "showGrid")->isChecked());
+        QCOMPARE(window->Results()->showGrid, 0);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), bigger);
+        // Letters in Low are tone 0 for the demodulator.
+        QTRY_VERIFY(window->Loop().IsOpen());
+        QCOMPARE(window->Loop().Settings().tone1Hz, 0.0f);
+        // The next pick goes to the low tone whatever was picked before.
+        QVERIFY(!window->m_nextPickHigh);
+    }
+
+    void damagedSettingsFileStillStarts() {
+        m_store.reset();
+        {
+            QFile file(m_storePath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 5000; ++i)
+                file.putChar(static_cast<char>((i * 131 + 7) & 0xFF));
+        }
+        m_store = std::make_unique<CSettingsStore>(m_storePath);
+        auto window = Make();
+        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("64"));
+        QTRY_COMPARE(window->StatusText(), kHint);
+        Restart(window);
+        QCOMPARE(m_store->ReadText("Data", "DCount", ""), QStringLiteral("64"));
+    }
+
+    void resizingMovesOnlyTheAnchoredControls() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->isSizeGripEnabled());
+        QCOMPARE(window->minimumWidth(), window->width());
+        auto geometryOf = [&](const char* name) { return Child<QWidget>(window.get(), name)->geometry(); };
+        const QRect results = geometryOf("results");
+        const QRect contrast = geometryOf("contrast");
+        const QRect grid = geometryOf("showGrid");
+        const QRect status = geometryOf("status");
+        const QRect count = geometryOf("countEdit");
+        const QRect strip = geometryOf("panoramic");
+        window->resize(window->size() + QSize(100, 80));
+        QTRY_COMPARE(geometryOf("results"), results.adjusted(0, 0, 100, 80));
+        QCOMPARE(geometryOf("contrast"), contrast.translated(0, 80));
+        QCOMPARE(geometryOf("showGrid"), grid.translated(0, 80));
+        QCOMPARE(geometryOf("status"), status.translated(100, 80));
+        QCOMPARE(geometryOf("countEdit"), count);
+        QCOMPARE(geometryOf("panoramic"), strip);
+        // Never narrower than at the start, never lower than the minimum height.
+        window->resize(100, 100);
+        QCOMPARE(window->frameGeometry().width(), window->MinWidth());
+        QCOMPARE(window->frameGeometry().height(), CMorvaneDlg::kMinHeight);
+    }
+
+    void savedPlacementRules() {
+        // A saved size below the minimum comes back at the minimum; a position
+        // on no screen at all is not used.
+        m_store->WriteInt("Windows\\MainDlg", "X", 90000);
+        m_store->WriteInt("Windows\\MainDlg", "Y", 90000);
+        m_store->WriteInt("Windows\\MainDlg", "Width", 200);
+        m_store->WriteInt("Windows\\MainDlg", "Height", 200);
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->frameGeometry().width(), window->MinWidth());
+        QCOMPARE(window->frameGeometry().height(), CMorvaneDlg::kMinHeight);
+        QVERIFY(window->x() < 90000);
+        QVERIFY(window->y() < 90000);
+    }
+
+    void placementOnScreenIsRestored() {
+        m_store->WriteInt("Windows\\MainDlg", "X", 40);
+        m_store->WriteInt("Windows\\MainDlg", "Y", 30);
+        auto window = Make();
+        QCOMPARE(window->pos(), QPoint(40, 30));
+    }
+
+    // A recording of known text played in place of the sound card, captured,
+    // aligned and decoded through the window and the Bits extract dialog.
+    void synthesisedRecordingDecodesEndToEnd() {
+        const std::string text = "RYRY CQ DE MORVANE 73";
+        const std::string wav = m_dir.filePath(QStringLiteral("signal.wav")).toStdString();
+        morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, morvane::RttySynthSettings{}));
+
+        auto window = Make({"morvane --input " + wav + " --fast", wav, true});
+        QSignalSpy ended(window.get(), &CMorvaneDlg::inputEnded);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "startCapture"), Qt::LeftButton);
+        QVERIFY(ended.wait(20000));
+        QTest::qWait(100);  // the last Process commands
+        QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
+        QVERIFY(!window->Recording());
+        QCOMPARE(window->StatusText(), QStringLiteral("Playing \"signal.wav\""));
+        const std::vector<std::int32_t> levels = window->Results()->levels;
+        QVERIFY(levels.size() > 1000);
+
+        // One frame (start, five bits, 1.5 stop bits) per row.
+        const std::int32_t offset = morvane::roundtrip::FindFrameOffset(levels);
+        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
+        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QString::number(offset));
+        Type(Child<QLineEdit>(window.get(), "slantEdit"), QStringLiteral("0"));
+
+        // Read backwards, the stop bits come first: two cells to ignore.
+        m_store->WriteInt("Data", "ReverseDirection", 1);
+        m_store->WriteText("Data", "BitsIgnore", "2");
+        QString decoded;
+        const bool opened = WithModal<CBitsExtractDlg>(
+            [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton); },
+            [&](CBitsExtractDlg* dialog) {
+                decoded = Child<QPlainTextEdit>(dialog, "decodedEdit")->toPlainText();
+                dialog->reject();
+            });
+        QVERIFY(opened);
+        QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
+        QCOMPARE(window->Results()->count, 90);
+        QCOMPARE(window->Results()->offset, offset);
+    }
+};
+
+QTEST_MAIN(MorvaneDlgTest)
+#include "MorvaneDlgTest.moc"
