@@ -18,6 +18,8 @@ TEST(TextToLong, FollowsStringToLongRulesClampedTo32Bits) {
         {"\t\n 42", 42},    {"2147483647", 2147483647}, {"2147483648", 2147483647},
         {"-2147483648", -2147483647 - 1}, {"-2147483649", -2147483647 - 1},
         {"99999999999999999999999", 2147483647}, {"- 5", 0}, {"0x10", 0},
+        {"+-5", 0},         {"\v\f\r12", 12},       {"007", 7},             {"-0", 0},
+        {"\xd9\xa3", 0} /* a non-ASCII digit */, {"12 34", 12},
     };
     for (const auto& c : cases) EXPECT_EQ(TextToLong(c.text), c.value) << '"' << c.text << '"';
 }
@@ -28,9 +30,15 @@ TEST(TextToDouble, ReadsWithAPointWhateverTheLocale) {
         double value;
     } cases[] = {
         {"0.05", 0.05}, {"1e3", 1000.0}, {"  -0.5x", -0.5}, {"abc", 0.0}, {"", 0.0}, {"0,5", 0.0}, {".25", 0.25},
+        {"1.5.3", 1.5}, {"e5", 0.0},     {" +.5e1", 5.0},   {"0x1p3", 8.0}, {"1e", 1.0}, {"-", 0.0},
     };
     for (const auto& c : cases) EXPECT_EQ(TextToDouble(c.text), c.value) << '"' << c.text << '"';
     EXPECT_TRUE(std::isinf(TextToDouble("inf")));
+    EXPECT_TRUE(std::isinf(TextToDouble("1e400")));
+    EXPECT_TRUE(std::isnan(TextToDouble(" nan")));
+    EXPECT_TRUE(std::signbit(TextToDouble("-0")));
+    // Text past an embedded terminator is not read, as in the C library.
+    EXPECT_EQ(TextToDouble(std::string_view("2\0" "5", 3)), 2.0);
 
     // A desktop locale with a decimal comma must not change how text is read.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
