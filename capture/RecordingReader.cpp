@@ -33,6 +33,7 @@ std::int16_t ToSample16(double x) {
 
 struct RecordingReader::Impl {
     std::string name;
+    std::string warning;
     std::int32_t channel = 0;  // 0-based
     std::int32_t channels = 1;
     std::int32_t sourceRate = kRate;
@@ -83,6 +84,7 @@ struct RecordingReader::Impl {
             Fail("channel " + std::to_string(wantedChannel) + " requested, but the recording has " +
                  std::to_string(channels) + (channels == 1 ? " channel" : " channels"));
         channel = wantedChannel - 1;
+        NoteTruncation();
         passThrough = sourceRate == kRate && (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
         if (passThrough) return;
         if (sourceRate != kRate) {
@@ -91,6 +93,25 @@ struct RecordingReader::Impl {
             const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
             resampler = soxr_create(sourceRate, kRate, 1, &error, &io, &quality, nullptr);
             if (!resampler) Fail(std::string("cannot resample: ") + (error ? error : "unknown error"));
+        }
+    }
+
+    // libsndfile reads what a cut-off file holds and notes in its log that a
+    // sound chunk is shorter than its header says ("data : 513600 (should be 29956)").
+    void NoteTruncation() {
+        std::string log(16384, '\0');
+        sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+        log.resize(std::strlen(log.c_str()));
+        std::size_t lineStart = 0;
+        while (lineStart < log.size()) {
+            std::size_t lineEnd = log.find('\n', lineStart);
+            if (lineEnd == std::string::npos) lineEnd = log.size();
+            const std::string line = log.substr(lineStart, lineEnd - lineStart);
+            if ((line.rfind("data", 0) == 0 || line.rfind("SSND", 0) == 0) && line.find("(should be") != std::string::npos) {
+                warning = "the file is cut off (" + line + "); reading the sound it holds";
+                return;
+            }
+            lineStart = lineEnd + 1;
         }
     }
 
@@ -231,5 +252,6 @@ const std::string& RecordingReader::Name() const { return m_impl->name; }
 std::int32_t RecordingReader::SourceRate() const { return m_impl->sourceRate; }
 std::int32_t RecordingReader::Channels() const { return m_impl->channels; }
 bool RecordingReader::Resampling() const { return m_impl->resampler != nullptr; }
+const std::string& RecordingReader::Warning() const { return m_impl->warning; }
 
 }  // namespace morvane

@@ -14,7 +14,8 @@ namespace morvane {
 /// 16 bits with rounding and clipping. A 16-bit file at 48 kHz is passed
 /// through sample for sample. The path "-" reads raw signed 16-bit
 /// little-endian mono samples at 48 kHz from standard input; an odd last byte
-/// is ignored. A recording with no samples reads as empty (not an error).
+/// is ignored. A recording with no samples reads as empty (not an error);
+/// so does the sound present in a cut-off file, with a Warning().
 ///
 /// Errors (missing, empty, corrupt or non-audio files, a channel the file
 /// does not have, read failures) throw std::runtime_error with the message
@@ -38,6 +39,9 @@ public:
     std::int32_t SourceRate() const;
     std::int32_t Channels() const;
     bool Resampling() const;
+    /// Non-empty when the file holds less sound than its header announces
+    /// (a cut-off recording): the samples present are read all the same.
+    const std::string& Warning() const;
 
     struct Impl;
 

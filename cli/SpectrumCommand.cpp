@@ -6,6 +6,7 @@
 #include "capture/RecordingPipeline.h"
 #include "capture/RecordingReader.h"
 #include "cli/CliError.h"
+#include "cli/LevelSource.h"
 #include "cli/TextOutput.h"
 #include "dsp/Spectrum.h"
 
@@ -30,7 +31,7 @@ void AddSpectrumCommand(CLI::App& app) {
                         "samples on standard input")
         ->required();
     command->add_option("--channel", options->channel, "Channel of a multi-channel recording; 1 is the first")
-        ->check(CLI::PositiveNumber)
+        ->check(ChannelNumber())
         ->capture_default_str();
     command->add_option("--block", options->block, "Block number, 0 for the first (0.68 s a block)")
         ->check(CLI::NonNegativeNumber)
@@ -38,6 +39,7 @@ void AddSpectrumCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options] {
         RecordingReader reader(options->recording, options->channel);
+        ReportWarning(reader);
         std::int64_t blocks = 0;
         const auto samples = RecordingBlock(reader, options->block, &blocks);
         if (!samples)

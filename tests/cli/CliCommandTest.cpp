@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kData = MORVANE_TEST_DATA;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Temp(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("morvane-cli-" + std::to_string(::getpid()) + "-" + name)).string();
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs morvane-cli with shell-quoted args; stdinPath "" gives an empty input.
+Result RunCli(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+    std::string command = "'"s + MORVANE_CLI_BINARY + "'";
+    for (const std::string& a : args) {
+        std::string quoted;
+        for (char c : a) quoted += c == '\'' ? "'\\''"s : std::string(1, c);
+        command += " '" + quoted + "'";
+    }
+    const std::string out = Temp("stdout"), err = Temp("stderr");
+    command += " < '" + stdinPath + "' > '" + out + "' 2> '" + err + "'";
+    const int raw = std::system(command.c_str());
+    Result r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return r;
+}
+
+std::vector<std::int64_t> Numbers(const std::string& text) {
+    std::vector<std::int64_t> v;
+    std::istringstream in(text);
+    for (std::int64_t x; in >> x;) v.push_back(x);
+    return v;
+}
+
+class CliCommand : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sample = Temp("sample.wav");
+        const Result r = RunCli({"synth", "--text", "RY", "-o", sample});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove(sample); }
+    static std::string sample;
+};
+std::string CliCommand::sample;
+
+}  // namespace
+
+// Synthesise a known text and read its levels back: idle mark is high, and
+// the first character 'R' (code 10 = 01010, sent least significant first)
+// shows start space, data 0 1 0 1 0, then the stop mark.
+TEST_F(CliCommand, SynthesisedTextDemodulatesToItsKeying) {
+    const Result r = RunCli({"levels", sample});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto levels = Numbers(r.out);
+    // 0.5 s idle + 2 × 7.5 bits of 20 ms + 0.5 s idle = 1.3 s: about 780 levels.
+    ASSERT_GT(levels.size(), 760u);
+    ASSERT_LT(levels.size(), 790u);
+    for (std::size_t i = 0; i < 295; ++i) ASSERT_GT(levels[i], 200) << i;
+    // The first space level marks the start bit; bit centres follow every 12 levels.
+    std::size_t start = 0;
+    while (start < levels.size() && levels[start] >= 128) ++start;
+    ASSERT_NEAR(static_cast<double>(start), 300.0, 6.0);
+    const bool mark[] = {false, false, true, false, true, false, true};  // start, 0 1 0 1 0, stop
+    for (int bit = 0; bit < 7; ++bit) {
+        const auto level = levels[start + 6 + 12 * bit];
+        if (mark[bit]) EXPECT_GT(level, 200) << bit;
+        else EXPECT_LT(level, 56) << bit;
+    }
+    for (std::size_t i = levels.size() - 280; i < levels.size(); ++i) EXPECT_GT(levels[i], 200) << i;
+    // Swapping the tones mirrors the levels around 128.
+    const auto swapped = Numbers(RunCli({"levels", sample, "--low", "2000", "--high", "1500"}).out);
+    ASSERT_EQ(swapped.size(), levels.size());
+    for (std::size_t i = 0; i < levels.size(); ++i) ASSERT_NEAR(swapped[i], 256 - levels[i], 1) << i;
+}
+
+TEST_F(CliCommand, StandardInputGivesTheSameLevelsAndIgnoresAnOddByte) {
+    // The WAV file's sound as raw samples on standard input, plus one stray byte.
+    const std::string wav = Slurp(sample);
+    const std::string raw = Temp("raw.s16");
+    {
+        std::ofstream out(raw, std::ios::binary);
+        out << wav.substr(44) << 'x';
+    }
+    const Result fromFile = RunCli({"levels", sample});
+    const Result fromStdin = RunCli({"levels", "-"}, raw);
+    EXPECT_EQ(fromStdin.status, 0) << fromStdin.err;
+    EXPECT_EQ(fromStdin.out, fromFile.out);
+    std::filesystem::remove(raw);
+}
+
+TEST_F(CliCommand, SpectrumShowsTheMarkTone) {
+    const Result r = RunCli({"spectrum", sample, "--block", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto bins = Numbers(r.out);
+    ASSERT_EQ(bins.size(), 4096u);
+    // Block 0 is idle mark at 1500 Hz: bin 128, about 16 dB above its close neighbours.
+    std::size_t peak = 1;
+    for (std::size_t k = 1; k < 2048; ++k)
+        if (bins[k] > bins[peak]) peak = k;
+    EXPECT_EQ(peak, 128u);
+    EXPECT_GT(bins[128], 210);
+    for (std::size_t k = 1; k < 2048; ++k) EXPECT_EQ(bins[k], bins[4096 - k]) << k;
+    const Result beyond = RunCli({"spectrum", sample, "--block", "2"});
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_NE(beyond.err.find("no block 2: the recording has 2 blocks"), std::string::npos) << beyond.err;
+}
+
+TEST_F(CliCommand, RasterWritesAPngOfTheAskedSize) {
+    const std::string png = Temp("raster.png");
+    const Result r = RunCli({"raster", sample, "--size", "300x120", "--count", "90", "-o", png});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string bytes = Slurp(png);
+    ASSERT_GT(bytes.size(), 33u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    const auto be32 = [&](std::size_t at) {
+        return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+               (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 300u);  // IHDR width and height
+    EXPECT_EQ(be32(20), 120u);
+    EXPECT_EQ(bytes[24], 8);    // bit depth
+    EXPECT_EQ(bytes[25], 2);    // RGB
+    std::filesystem::remove(png);
+}
+
+// Every kind of bad input ends with a clear message or a defined result.
+TEST_F(CliCommand, BadInputGivesAClearErrorOrADefinedResult) {
+    const std::string png = Temp("bad.png");
+    const std::string wav = Temp("bad.wav");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;  // expected in stderr; "" when stderr must stay empty
+        const char* stdinPath = "/dev/null";
+    };
+    const Case cases[] = {
+        {{}, 2, "subcommand is required"},
+        {{"levels"}, 2, "recording"},
+        {{"levels", kData + "/missing.wav"}, 1, "cannot read '" + kData + "/missing.wav': no such file"},
+        {{"levels", kData + "/empty.wav"}, 1, "the file is empty"},
+        {{"levels", kData + "/not-audio.wav"}, 1, "not a recording"},
+        {{"levels", kData + "/cut-header.wav"}, 1, "not a recording"},
+        {{"levels", kData + "/corrupt.flac"}, 1, "cannot read"},
+        {{"levels", kData + "/truncated.wav"}, 0, "warning"},
+        {{"levels", kData + "/zero-length.wav"}, 0, ""},
+        {{"levels", "-"}, 0, ""},
+        {{"levels", "-", "--channel", "2"}, 1, "raw input has 1 channel"},
+        {{"levels", sample, "--channel", "0"}, 2, "first channel is 1"},
+        {{"levels", sample, "--channel", "2"}, 1, "recording has 1 channel"},
+        {{"levels", sample, "--low", "0"}, 2, "outside"},
+        {{"levels", sample, "--low", "-1500"}, 2, "outside"},
+        {{"levels", sample, "--high", "24001"}, 2, "outside"},
+        {{"levels", sample, "--high", "1e300"}, 2, "outside"},
+        {{"levels", sample, "--low", "nan"}, 2, "outside"},
+        {{"levels", sample, "--low", "inf"}, 2, "outside"},
+        {{"levels", sample, "--low", "abc"}, 2, "not a number"},
+        {{"levels", sample, "-o", "/nonexistent-dir/levels.txt"}, 1, "cannot write '/nonexistent-dir/levels.txt'"},
+        {{"levels", sample, "-o", "/dev/full"}, 1, "cannot write '/dev/full'"},
+        {{"spectrum", sample, "--block", "-1"}, 2, "--block"},
+        {{"spectrum", kData + "/zero-length.wav"}, 1, "no block 0"},
+        {{"raster", sample, "--size", "0x0", "-o", png}, 2, "no pixels"},
+        {{"raster", sample, "--size", "100000x100000", "-o", png}, 2, "too large"},
+        {{"raster", sample, "--size", "99999999999x2", "-o", png}, 2, "not a size"},
+        {{"raster", sample, "--size", "-5x10", "-o", png}, 2, "no pixels"},
+        {{"raster", sample, "--size", "12", "-o", png}, 2, "not a size"},
+        {{"raster", sample, "--size", "10x10", "-o", "/nonexistent-dir/r.png"}, 1, "cannot write"},
+        {{"raster", sample, "--size", "10x10", "--contrast", "3", "-o", png}, 2, "--contrast"},
+        // Defined results of the raster walk and grid, not errors.
+        {{"raster", sample, "--size", "64x64", "--count", "0", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--count", "-7", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--offset", "99999999", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--offset", "-5", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--slant", "nan", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--slant", "inf", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--slant", "-inf", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--slant", "1e30", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--slant", "-1e30", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--grid-width", "0", "-o", png}, 0, ""},
+        {{"raster", sample, "--size", "64x64", "--grid-width", "-24", "-o", png}, 0, ""},
+        {{"raster", kData + "/zero-length.wav", "--size", "64x64", "-o", png}, 0, ""},
+        {{"synth", "--text", "CQ?", "-o", wav}, 2, "no teleprinter code for '?'"},
+        {{"synth", "--text", "RY", "--mark", "0", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--baud", "0", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--stop-bits", "3", "-o", wav}, 2, "--stop-bits"},
+        {{"synth", "--text", "RY", "--snr", "nan", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "-o", "/nonexistent-dir/x.wav"}, 1, "cannot write '/nonexistent-dir/x.wav'"},
+        {{"synth", "--text", std::string(2000, 'R'), "--baud", "1", "-o", wav}, 2, "too long"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const auto& a : c.args) shown += (a.size() > 40 ? a.substr(0, 40) + "..." : a) + " ";
+        const Result r = RunCli(c.args, c.stdinPath);
+        EXPECT_EQ(r.status, c.status) << shown << "\n" << r.err;
+        if (c.message.empty()) EXPECT_EQ(r.err, "") << shown;
+        else EXPECT_NE(r.err.find(c.message), std::string::npos) << shown << "\n" << r.err;
+    }
+    std::filesystem::remove(png);
+    std::filesystem::remove(wav);
+}
+
+TEST_F(CliCommand, EveryCommandHasHelp) {
+    for (const char* command : {"levels", "spectrum", "raster", "synth"}) {
+        const Result r = RunCli({command, "--help"});
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_NE(r.out.find("Usage:"), std::string::npos) << command;
+    }
+}
+
+TEST_F(CliCommand, NoiseFollowsTheSeed) {
+    const std::string a = Temp("a.wav"), b = Temp("b.wav"), c = Temp("c.wav");
+    ASSERT_EQ(RunCli({"synth", "--text", "RY", "--snr", "5", "--seed", "3", "-o", a}).status, 0);
+    ASSERT_EQ(RunCli({"synth", "--text", "RY", "--snr", "5", "--seed", "3", "-o", b}).status, 0);
+    ASSERT_EQ(RunCli({"synth", "--text", "RY", "--snr", "5", "--seed", "4", "-o", c}).status, 0);
+    EXPECT_EQ(Slurp(a), Slurp(b));
+    EXPECT_NE(Slurp(a), Slurp(c));
+    for (const auto& p : {a, b, c}) std::filesystem::remove(p);
+}
