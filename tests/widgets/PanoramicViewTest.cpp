@@ -189,6 +189,26 @@ private slots:
         QCOMPARE(s.view.FrequencyAt(1024), 2000);
     }
 
+    void unusableScaleFieldsGiveDefinedResults() {
+        Strip s(false);
+        const auto sine = Sine(1500, 25000);
+        s.view.fftSize = 0;  // no transform of that size: nothing changes
+        s.view.UpdateSpectrum(sine.data(), 65536);
+        QVERIFY(!s.view.spectrum);
+        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 1));
+        QCOMPARE(s.view.FrequencyAt(128), 200);
+        s.view.fftSize = 4096;
+        s.view.sampleRate = 0;
+        QCOMPARE(s.view.LabelSpacing(), 0);
+        QCOMPARE(s.view.MarkerX(1500), 0);
+        QCOMPARE(s.view.FrequencyAt(128), 200);
+        s.view.sampleRate = 48000;
+        QCOMPARE(s.view.MarkerX(2147483647), 1000000);  // far off the strip, no overflow
+        QCOMPARE(s.view.FrequencyAt(2147483647), 3200);
+        QCOMPARE(s.view.FrequencyAt(-5), 200);
+        QCOMPARE(s.view.MarkerX(0), 0);
+    }
+
     void fittedRectKeepsTheAspect_data() {
         QTest::addColumn<QSize>("image");
         QTest::addColumn<QRect>("rect");
