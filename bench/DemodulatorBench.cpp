@@ -26,4 +26,18 @@ void BM_Demodulate(benchmark::State& state) {
 }
 BENCHMARK(BM_Demodulate);
 
+// One block appended to an hour-long stream (2 160 000 levels), as at the end
+// of an hour of recording: the append must not copy the stream.
+void BM_DemodulateOntoAnHour(benchmark::State& state) {
+    const auto block = Block();
+    std::vector<std::int32_t> levels(2160000, 128);
+    for (auto _ : state) {
+        levels.resize(2160000);
+        benchmark::DoNotOptimize(morvane::Demodulate({}, morvane::kCaptureFormat, block.data(), 65536, levels));
+    }
+    const double samples = static_cast<double>(state.iterations()) * 32768;
+    state.counters["x realtime"] = benchmark::Counter(samples / 48000.0, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemodulateOntoAnHour);
+
 }  // namespace

@@ -343,3 +343,18 @@ TEST(Demodulator, FastPeakMatchesAtEveryPositionOfTheWindow) {
         }
     }
 }
+
+TEST(Demodulator, AppendingKeepsAmortisedGrowth) {
+    // Thousands of calls, each appending a few levels to a long stream, must
+    // not move the stream on every call.
+    const auto s = Tone(1500, 400, 20000, -1);
+    std::vector<std::int32_t> levels(100000, 128);
+    int moves = 0;
+    for (int call = 0; call < 2000; ++call) {
+        const std::int32_t* before = levels.data();
+        Demodulate({}, kCaptureFormat, s.data(), 800, levels);
+        moves += levels.data() != before;
+    }
+    EXPECT_EQ(levels.size(), 100000u + 2000u * 3u);
+    EXPECT_LE(moves, 3);
+}
