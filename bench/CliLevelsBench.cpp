@@ -26,7 +26,7 @@ public:
         // 7.5 bits of 20 ms a code: 150 ms; about 4000 codes with idle make ten minutes.
         const std::string line = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789\n";
         std::string text;
-        while (text.size() < 4000 - line.size()) text += line;
+        while (static_cast<double>(morvane::EncodeBaudot(text + line).size()) * 0.15 < kMinutes * 60.0 - 2.0) text += line;
         morvane::RttySynthSettings settings;
         settings.snrDb = 10.0;
         const double keyedSeconds = static_cast<double>(morvane::EncodeBaudot(text).size()) * 0.15;
