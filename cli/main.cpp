@@ -7,7 +7,13 @@
 #include <new>
 
 #include "cli/CliError.h"
+#include "cli/BitsCommand.h"
 #include "cli/LevelsCommand.h"
+#include "cli/RasterCommand.h"
+#include "cli/SpectrumCommand.h"
+#include "cli/SynthCommand.h"
+#include "cli/DecodeCommand.h"
+#include "cli/ReportCommand.h"
 
 int main(int argc, char** argv) {
     using namespace morvane::cli;
@@ -16,6 +22,12 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "morvane-cli 1.3");
 
     AddLevelsCommand(app);
+    AddSpectrumCommand(app);
+    AddRasterCommand(app);
+    AddSynthCommand(app);
+    AddBitsCommand(app);
+    AddDecodeCommand(app);
+    AddReportCommand(app);
 
     try {
         app.parse(argc, argv);
