@@ -7,6 +7,9 @@
 #ifdef MORVANE_HAVE_ALSA
 #include <alsa/asoundlib.h>
 #endif
+#ifdef MORVANE_HAVE_JACK
+#include <jack/jack.h>
+#endif
 
 namespace morvane {
 namespace {
@@ -16,6 +19,9 @@ std::mutex g_paInitLock;  // Pa_Initialize / Pa_Terminate are not thread-safe
 #ifdef MORVANE_HAVE_ALSA
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 #endif
+#ifdef MORVANE_HAVE_JACK
+void QuietJack(const char*) {}
+#endif
 
 }  // namespace
 
@@ -23,6 +29,11 @@ PortAudioSession::PortAudioSession() {
     std::lock_guard lock(g_paInitLock);
 #ifdef MORVANE_HAVE_ALSA
     snd_lib_error_set_handler(&QuietAlsa);
+#endif
+#ifdef MORVANE_HAVE_JACK
+    // Probing for a JACK server that is not running is no error of ours.
+    jack_set_error_function(&QuietJack);
+    jack_set_info_function(&QuietJack);
 #endif
     const PaError err = Pa_Initialize();
     m_ok = err == paNoError;

@@ -4,8 +4,8 @@
 namespace morvane {
 
 /// Keeps PortAudio initialised while it lives (initialisation is counted, so
-/// sessions may overlap and live on any thread). ALSA's own diagnostics on
-/// standard error are silenced the first time.
+/// sessions may overlap and live on any thread). ALSA's and JACK's own
+/// diagnostics on standard error are silenced.
 class PortAudioSession {
 public:
     PortAudioSession();
