@@ -63,6 +63,7 @@ void CUpDown::SetButtonWidth(int pixels) {
 }
 
 void CUpDown::SetBuddy(QLineEdit* buddy) {
+    if (buddy == m_buddy) return;  // already attached: the buddy is narrowed once
     if (m_buddy) m_buddy->removeEventFilter(this);
     m_buddy = buddy;
     if (!m_buddy) return;

@@ -126,6 +126,13 @@ private slots:
         QCOMPARE(spin.top(), edit.top());
         QCOMPARE(spin.height(), edit.height());
         QCOMPARE(spin.right(), 89);  // the pair keeps the edit's original extent
+        s.spin->SetBuddy(s.edit);   // attaching again changes nothing
+        QCOMPARE(s.edit->geometry(), edit);
+        QCOMPARE(s.spin->geometry(), spin);
+        s.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+        s.edit->move(30, 40);       // the control follows its buddy
+        QCOMPARE(s.spin->geometry().topLeft(), QPoint(s.edit->geometry().right() + 1, 40));
     }
 
     void numericSpinStepsTheSlant_data() {
