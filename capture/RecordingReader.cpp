@@ -18,6 +18,8 @@ namespace morvane {
 namespace {
 
 constexpr std::size_t kStdinChunkBytes = 65536;
+constexpr int kLowestRate = 1000;       // Hz
+constexpr int kHighestRate = 10000000;  // Hz
 constexpr std::size_t kFileChunkSamples = 65536;  // interleaved samples per file read
 
 // A sample in the float scale (±1.0 full scale) to 16 bits, rounded half away
@@ -77,7 +79,11 @@ struct RecordingReader::Impl {
         file = sf_open(path.c_str(), SFM_READ, &info);
         if (!file) Fail(std::string("not a recording this program can read (") + sf_strerror(nullptr) + ")");
         if (info.channels <= 0) Fail("the recording has no channels");
-        if (info.samplerate <= 0) Fail("the recording has no valid sample rate");
+        // Below 1 kHz no tone worth decoding fits, and resampling a mislabelled
+        // file to 48 kHz would make it thousands of times longer.
+        if (info.samplerate < kLowestRate || info.samplerate > kHighestRate)
+            Fail("sample rate " + std::to_string(info.samplerate) + " Hz is outside " + std::to_string(kLowestRate) +
+                 " ... " + std::to_string(kHighestRate) + " Hz");
         channels = info.channels;
         sourceRate = info.samplerate;
         if (wantedChannel < 1 || wantedChannel > channels)

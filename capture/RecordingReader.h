@@ -9,13 +9,14 @@ namespace morvane {
 /// Reads a recording as signed 16-bit mono samples at 48 000 per second, a
 /// piece at a time, so memory does not grow with the recording.
 ///
-/// A path names any file libsndfile reads (WAV, FLAC, Ogg, AIFF, ...). Other
-/// rates are resampled with libsoxr at high quality; samples are converted to
-/// 16 bits with rounding and clipping. A 16-bit file at 48 kHz is passed
+/// A path names any file libsndfile reads (WAV, FLAC, Ogg, AIFF, ...) at a
+/// sample rate of 1 000 … 10 000 000 Hz. Rates other than 48 kHz are
+/// resampled with libsoxr at high quality; samples are converted to 16 bits
+/// with rounding and clipping. A 16-bit file at 48 kHz is passed
 /// through sample for sample. The path "-" reads raw signed 16-bit
 /// little-endian mono samples at 48 kHz from standard input; an odd last byte
-/// is ignored. A recording with no samples reads as empty (not an error);
-/// so does the sound present in a cut-off file, with a Warning().
+/// is ignored. A recording with no samples reads as empty (not an error); a
+/// cut-off file gives the sound it holds, with a Warning().
 ///
 /// Errors (missing, empty, corrupt or non-audio files, a channel the file
 /// does not have, read failures) throw std::runtime_error with the message
