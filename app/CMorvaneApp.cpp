@@ -9,6 +9,7 @@
 #include "app/CSettingsStore.h"
 #include "capture/ChooseDevice.h"
 #include "capture/PortAudioSystem.h"
+#include "widgets/AppIcon.h"
 
 CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv), m_argc(argc), m_argv(argv) {
     // Qt sets the C library's locale from the environment; printf-style texts
@@ -16,7 +17,7 @@ CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv), m_a
     std::setlocale(LC_NUMERIC, "C");
     setOrganizationName(QString::fromLatin1(CSettingsStore::kOrganisation));
     // The application name stays the executable's base name, as Qt sets it.
-    setWindowIcon(QIcon(QStringLiteral(":/morvane/morvane.svg")));
+    setWindowIcon(MorvaneIcon());
 }
 
 std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const char* const* argv,

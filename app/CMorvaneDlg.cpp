@@ -16,15 +16,16 @@
 
 #include "app/CDigitsOnlyFilter.h"
 #include "app/CSettingsStore.h"
+#include "app/CTemplateLayout.h"
 #include "app/TextNumbers.h"
 #include "capture/ProcessingLoop.h"
 #include "decode/CBitsExtractDlg.h"
 #include "views/CPanoramicView.h"
 #include "views/CResultsView.h"
+#include "widgets/AppIcon.h"
 #include "widgets/CAboutDlg.h"
 #include "widgets/CNumSpinCtrl.h"
 #include "widgets/CUpDown.h"
-#include "widgets/DialogUnits.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void CMorvaneDlg::Post(Method method) {
 CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::SoundSystem> system, Launch launch,
                          QWidget* parent)
     : QDialog(parent), m_store(settings), m_launch(std::move(launch)),
-      m_icon(QStringLiteral(":/morvane/morvane.svg")) {
+      m_icon(MorvaneIcon()) {
     ReadSettings();
 
     morvane::ProcessingHooks hooks;
@@ -120,31 +121,30 @@ void CMorvaneDlg::CreateControls() {
     setWindowTitle(QStringLiteral("Morvane"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    const DialogUnits du(font());
-    resize(du.Size(440, 322));
+    CTemplateLayout layout(font());
 
     auto label = [&](const QString& text, int x, int y, int w, int h) {
         auto* l = new QLabel(text, this);
-        l->setGeometry(du.Rect(x, y, w, h));
+        layout.Add(l, x, y, w, h, true);
         return l;
     };
     auto edit = [&](const char* name, int x, int y, int w, int h, bool digitsOnly) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::fromLatin1(name));
-        e->setGeometry(du.Rect(x, y, w, h));
+        layout.Add(e, x, y, w, h);
         if (digitsOnly)
             e->installEventFilter(new CDigitsOnlyFilter(e));
         return e;
     };
     auto spin = [&](CUpDown* s, const char* name, int x, int y, int w, int h) {
         s->setObjectName(QString::fromLatin1(name));
-        s->setGeometry(du.Rect(x, y, w, h));
+        layout.Add(s, x, y, w, h);
         return s;
     };
     auto button = [&](const QString& text, const char* name, int x, int y, int w, int h) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(du.Rect(x, y, w, h));
+        layout.Add(b, x, y, w, h);
         // Enter in a field must not press a button.
         b->setAutoDefault(false);
         return b;
@@ -153,7 +153,7 @@ void CMorvaneDlg::CreateControls() {
     label(QStringLiteral("Sound input:"), 7, 7, 122, 8);
     m_panoramic = new CPanoramicView(this);
     m_panoramic->setObjectName(QStringLiteral("panoramic"));
-    m_panoramic->setGeometry(du.Rect(7, 17, 426, 29));
+    layout.Add(m_panoramic, 7, 17, 426, 29);
 
     label(QStringLiteral("Frequency"), 7, 52, 37, 9);
     label(QStringLiteral("Low:"), 63, 53, 20, 9);
@@ -193,18 +193,21 @@ void CMorvaneDlg::CreateControls() {
 
     m_results = new CResultsView(this);
     m_results->setObjectName(QStringLiteral("results"));
-    m_results->setGeometry(du.Rect(7, 151, 426, 152));
+    layout.Add(m_results, 7, 151, 426, 152);
     label(QStringLiteral("Graphics results:"), 7, 140, 96, 8);
 
     auto* extractButton = button(QStringLiteral("Extract bits"), "extractBits", 167, 121, 72, 16);
     m_showGridCheck = new QCheckBox(QStringLiteral("Show grid"), this);
     m_showGridCheck->setObjectName(QStringLiteral("showGrid"));
-    m_showGridCheck->setGeometry(du.Rect(71, 305, 63, 10));
+    layout.Add(m_showGridCheck, 71, 305, 63, 10, true);
     m_contrastButton = button(QStringLiteral("Contrast"), "contrast", 7, 306, 57, 9);
     auto* aboutButton = button(QStringLiteral("About"), "about", 282, 121, 72, 16);
-    m_statusLabel = label(QStringLiteral("Ready"), 168, 306, 265, 9);
+    m_statusLabel = new QLabel(QStringLiteral("Ready"), this);
     m_statusLabel->setObjectName(QStringLiteral("status"));
     m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout.Add(m_statusLabel, 168, 306, 265, 9);
+
+    resize(layout.Apply(440, 322));
 
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(startButton, &QPushButton::clicked, this, &CMorvaneDlg::OnStartCapture);

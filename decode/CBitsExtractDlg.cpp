@@ -15,12 +15,12 @@
 #include <exception>
 
 #include "app/CSettingsStore.h"
+#include "app/CTemplateLayout.h"
 #include "app/TextNumbers.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
 #include "decode/VariationsReport.h"
 #include "widgets/CUpDown.h"
-#include "widgets/DialogUnits.h"
 
 namespace {
 
@@ -67,62 +67,62 @@ CBitsExtractDlg::~CBitsExtractDlg() {
 void CBitsExtractDlg::CreateControls() {
     setWindowTitle(QStringLiteral("Bits extract"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    const DialogUnits du(font());
-    setFixedSize(du.Size(200, 239));
+    CTemplateLayout layout(font());
 
     auto* sourceLabel = new QLabel(QStringLiteral("Source bits:"), this);
-    sourceLabel->setGeometry(du.Rect(7, 7, 91, 10));
+    layout.Add(sourceLabel, 7, 7, 91, 10, true);
 
     m_bitsEdit = new QPlainTextEdit(this);
     m_bitsEdit->setObjectName(QStringLiteral("bitsEdit"));
-    m_bitsEdit->setGeometry(du.Rect(7, 17, 186, 108));
+    layout.Add(m_bitsEdit, 7, 17, 186, 108);
     m_bitsEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Bits line up in columns only in a fixed-pitch font.
     m_bitsEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     m_reverseBitsCheck = new QCheckBox(QStringLiteral("Reverse bits"), this);
     m_reverseBitsCheck->setObjectName(QStringLiteral("reverseBits"));
-    m_reverseBitsCheck->setGeometry(du.Rect(7, 129, 56, 10));
+    layout.Add(m_reverseBitsCheck, 7, 129, 56, 10, true);
 
     m_reverseDirectionCheck = new QCheckBox(QStringLiteral("Reverse direction"), this);
     m_reverseDirectionCheck->setObjectName(QStringLiteral("reverseDirection"));
-    m_reverseDirectionCheck->setGeometry(du.Rect(124, 129, 69, 10));
+    layout.Add(m_reverseDirectionCheck, 124, 129, 69, 10, true);
 
     auto* encodeLabel = new QLabel(QStringLiteral("Encode as:"), this);
-    encodeLabel->setGeometry(du.Rect(7, 143, 37, 9));
+    layout.Add(encodeLabel, 7, 143, 37, 9, true);
 
     m_encodingCombo = new QComboBox(this);
     m_encodingCombo->setObjectName(QStringLiteral("encodingCombo"));
     // A closed drop-down list is one edit line high; the template height is the open list's.
-    const QRect comboRect = du.Rect(49, 141, 56, 12);
-    m_encodingCombo->setGeometry(comboRect);
+    layout.Add(m_encodingCombo, 49, 141, 56, 12);
 
     auto* ignoreLabel = new QLabel(QStringLiteral("Ignore bits:"), this);
-    ignoreLabel->setGeometry(du.Rect(116, 143, 37, 9));
+    layout.Add(ignoreLabel, 116, 143, 37, 9, true);
 
     m_ignoreEdit = new QLineEdit(this);
     m_ignoreEdit->setObjectName(QStringLiteral("ignoreEdit"));
-    m_ignoreEdit->setGeometry(du.Rect(160, 141, 33, 12));
+    layout.Add(m_ignoreEdit, 160, 141, 33, 12);
     m_ignoreEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
     m_ignoreSpin = new CUpDown(this);
     m_ignoreSpin->setObjectName(QStringLiteral("ignoreSpin"));
-    m_ignoreSpin->setGeometry(du.Rect(190, 139, 7, 16));
+    layout.Add(m_ignoreSpin, 190, 139, 7, 16);
 
     m_decodedEdit = new QPlainTextEdit(this);
     m_decodedEdit->setObjectName(QStringLiteral("decodedEdit"));
-    m_decodedEdit->setGeometry(du.Rect(7, 159, 186, 53));
+    layout.Add(m_decodedEdit, 7, 159, 186, 53);
     m_decodedEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     m_checkAllButton = new QPushButton(QStringLiteral("Check all variations"), this);
     m_checkAllButton->setObjectName(QStringLiteral("checkAllVariations"));
-    m_checkAllButton->setGeometry(du.Rect(7, 219, 87, 13));
+    layout.Add(m_checkAllButton, 7, 219, 87, 13);
     m_checkAllButton->setAutoDefault(false);
 
     m_closeButton = new QPushButton(QStringLiteral("Close"), this);
     m_closeButton->setObjectName(QStringLiteral("close"));
-    m_closeButton->setGeometry(du.Rect(131, 219, 62, 13));
+    layout.Add(m_closeButton, 131, 219, 62, 13);
     m_closeButton->setAutoDefault(false);
+
+    setFixedSize(layout.Apply(200, 239));
 
     // Tab order follows the template.
     setTabOrder(m_bitsEdit, m_reverseBitsCheck);
