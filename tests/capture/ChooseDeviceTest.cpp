@@ -18,6 +18,8 @@ struct ChoiceCase {
     std::string wantStatus;
 };
 
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
+
 class ChooseDeviceTable : public ::testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(ChooseDeviceTable, PicksCardAndStatus) {

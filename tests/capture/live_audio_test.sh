@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# A real sound path end to end: a private PulseAudio server with a null sink,
+# a synthesised teleprinter signal played into it, its monitor captured by
+# `morvane-cli levels --live` through PortAudio (ALSA's default device, which
+# the pulse plugin routes to the server), and the text decoded back.
+# Usage: live_audio_test.sh MORVANE_CLI LIVE_TEXT_CHECK
+# Exit 0: the text came back; 1: it did not; 77: no PulseAudio tools here.
+set -u
+cli=$1
+check=$2
+text="RYRY CQ CQ DE MORVANE 0123456789 THE QUICK BROWN FOX"
+
+for tool in pulseaudio pactl paplay timeout; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d /tmp/morvane-audio.XXXXXX)
+server=""
+capture=""
+cleanup() {
+    [ -n "$capture" ] && kill "$capture" 2>/dev/null
+    if [ -n "$server" ]; then
+        kill "$server" 2>/dev/null
+        for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
+        kill -9 "$server" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+fail() {
+    echo "FAIL: $*"
+    for f in cli.err check.err pa.log; do
+        [ -s "$work/$f" ] && { echo "--- $f"; tail -n 20 "$work/$f"; }
+    done
+    exit 1
+}
+
+# A server of our own: its socket, cookie and state live in the work folder.
+export HOME="$work" XDG_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse"
+unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DISPLAY
+mkdir -m 700 "$work/run"
+timeout 120 pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit --use-pid-file=no \
+    --log-target="file:$work/pa.log" \
+    --load="module-native-protocol-unix" \
+    --load="module-null-sink sink_name=vsink rate=48000 channels=1" </dev/null &
+server=$!
+for _ in $(seq 50); do
+    timeout 2 pactl info >/dev/null 2>&1 && break
+    kill -0 "$server" 2>/dev/null || fail "the PulseAudio server did not start"
+    sleep 0.2
+done
+timeout 5 pactl info >/dev/null 2>&1 || fail "the PulseAudio server does not answer"
+timeout 5 pactl set-default-source vsink.monitor || fail "cannot choose the null sink's monitor"
+timeout 5 pactl set-default-sink vsink || fail "cannot choose the null sink"
+
+"$cli" synth --text "$text" --idle 1 -o "$work/signal.wav" || fail "synth failed"
+
+timeout 60 "$cli" levels --live --seconds 14 >"$work/live.txt" 2>"$work/cli.err" </dev/null &
+capture=$!
+# The status line comes once the card is open (or the failure, and the exit).
+for _ in $(seq 100); do
+    [ -s "$work/cli.err" ] && break
+    sleep 0.1
+done
+sleep 0.2
+kill -0 "$capture" 2>/dev/null || fail "the capture did not start"
+# The pulse plugin takes a moment before the first samples flow.
+sleep 1.5
+timeout 30 paplay -d vsink "$work/signal.wav" </dev/null || fail "paplay failed"
+wait "$capture" || { capture=""; fail "morvane-cli levels --live failed"; }
+capture=""
+
+"$check" "$work/live.txt" >"$work/text.txt" 2>"$work/check.err" || fail "the check tool failed"
+echo "captured: $(wc -l <"$work/live.txt") levels; $(cat "$work/check.err")"
+echo "decoded: $(tr -d '\r' <"$work/text.txt" | tr '\n' '|')"
+grep -qF "$text" "$work/text.txt" || fail "the text did not come back"
+echo "PASS"
