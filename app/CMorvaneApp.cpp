@@ -3,15 +3,27 @@
 #include <clocale>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 
 #include "app/CSettingsStore.h"
+#include "app/NoSoundInputs.h"
 #include "capture/ChooseDevice.h"
 #include "capture/PortAudioSystem.h"
 #include "widgets/AppIcon.h"
 
-CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv), m_argc(argc), m_argv(argv) {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: morvane [/s0 ... /s5] [--input FILE [--fast]]\n"
+    "  /s0 ... /s5    use that sound input (the default input otherwise)\n"
+    "  --input FILE   play the recording FILE in place of the sound card\n"
+    "  --fast         play it as fast as the window keeps up\n";
+
+}  // namespace
+
+CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Qt sets the C library's locale from the environment; printf-style texts
     // ("Speed = %.2f") must keep '.' whatever the user's language.
     std::setlocale(LC_NUMERIC, "C");
@@ -40,6 +52,8 @@ std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const
             launch.inputPath = std::string(arg.substr(kInputIs.size()));
         } else if (arg == "--fast") {
             launch.fast = true;
+        } else if (arg == "--help" || arg == "-h") {
+            launch.help = true;
         }
     }
     if (inputGiven && launch.inputPath.empty()) {
@@ -49,18 +63,37 @@ std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const
     return launch;
 }
 
-int CMorvaneApp::Run() {
+std::optional<int> CMorvaneApp::CheckCommandLine(int argc, const char* const* argv, CMorvaneDlg::Launch& launch) {
     std::string error;
-    const std::optional<CMorvaneDlg::Launch> launch = ParseCommandLine(m_argc, m_argv, error);
-    if (!launch) {
-        std::cerr << "morvane: " << error << "\n";
+    const std::optional<CMorvaneDlg::Launch> parsed = ParseCommandLine(argc, argv, error);
+    if (!parsed) {
+        std::cerr << "morvane: " << error << "\n" << kUsage;
         return 2;
     }
+    if (parsed->help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (!parsed->inputPath.empty() && !std::filesystem::is_regular_file(parsed->inputPath)) {
+        std::cerr << "morvane: cannot read '" << parsed->inputPath << "': no such file\n";
+        return 1;
+    }
+    launch = *parsed;
+    return std::nullopt;
+}
+
+int CMorvaneApp::Run(const CMorvaneDlg::Launch& launch) {
     try {
         CSettingsStore settings;
+        // A recording replaces the card: the sound library stays unstarted.
+        std::unique_ptr<morvane::SoundSystem> system;
+        if (launch.inputPath.empty())
+            system = morvane::MakeSoundSystem();
+        else
+            system = std::make_unique<NoSoundInputs>();
         // The window closes the sound input and writes the settings when it is
         // destroyed, at the end of this block.
-        CMorvaneDlg window(settings, morvane::MakeSoundSystem(), *launch);
+        CMorvaneDlg window(settings, std::move(system), launch);
         window.exec();
     } catch (const std::exception& e) {
         std::cerr << "morvane: " << e.what() << "\n";

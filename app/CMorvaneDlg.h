@@ -40,6 +40,7 @@ public:
         std::string commandLine;  // the whole command line; "/s0" … "/s5" choose the card
         std::string inputPath;    // a recording played in place of the card, or empty
         bool fast = false;        // play that recording as fast as the window keeps up
+        bool help = false;        // only print the usage
     };
 
     CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::SoundSystem> system, Launch launch,

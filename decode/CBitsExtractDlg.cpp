@@ -121,6 +121,8 @@ void CBitsExtractDlg::CreateControls() {
     m_closeButton->setObjectName(QStringLiteral("close"));
     layout.Add(m_closeButton, 131, 219, 62, 13);
     m_closeButton->setAutoDefault(false);
+    // Enter ends the dialog as Close does (in the two text boxes it breaks the line).
+    m_closeButton->setDefault(true);
 
     setFixedSize(layout.Apply(200, 239));
 

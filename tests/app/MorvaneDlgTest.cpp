@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "DecodeRoundTripSupport.h"
+#include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
 #include "app/CSettingsStore.h"
 #include "capture/ProcessingLoop.h"
@@ -128,6 +129,57 @@ private slots:
     void cardSwitchChoosesTheCard() {
         auto window = Make({"morvane /s0", "", false});
         QTRY_COMPARE(window->StatusText(), QStringLiteral("Card \"Quiet card\" selected"));
+    }
+
+    void commandLineOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("nothing") << QStringList{} << true << "" << false;
+        QTest::newRow("card switch") << QStringList{"/s1"} << true << "" << false;
+        QTest::newRow("input") << QStringList{"--input", "a.wav"} << true << "a.wav" << false;
+        QTest::newRow("input=, fast") << QStringList{"--fast", "--input=b c.wav"} << true << "b c.wav" << true;
+        QTest::newRow("input without file") << QStringList{"--input"} << false << "" << false;
+        QTest::newRow("input= without file") << QStringList{"--input="} << false << "" << false;
+    }
+    void commandLineOptions() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, ok);
+        QFETCH(QString, input);
+        QFETCH(bool, fast);
+        std::vector<std::string> texts{"/usr/bin/morvane"};
+        for (const QString& a : args)
+            texts.push_back(a.toStdString());
+        std::vector<const char*> argv;
+        for (const std::string& t : texts)
+            argv.push_back(t.c_str());
+        std::string error;
+        const auto launch = CMorvaneApp::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), error);
+        QCOMPARE(launch.has_value(), ok);
+        QCOMPARE(error.empty(), ok);
+        if (launch) {
+            QCOMPARE(QString::fromStdString(launch->inputPath), input);
+            QCOMPARE(launch->fast, fast);
+            QCOMPARE(QString::fromStdString(launch->commandLine), (QStringList{"/usr/bin/morvane"} + args).join(' '));
+        }
+    }
+
+    void noTextIsCut() {
+        // Fonts wider than the one the layout was drawn for widen the window instead.
+        auto window = Make();
+        CBitsExtractDlg bits(*m_store);
+        for (QWidget* top : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(&bits)}) {
+            QList<QWidget*> texts;
+            for (QLabel* l : top->findChildren<QLabel*>())
+                if (l->objectName() != "status")
+                    texts.append(l);
+            for (QCheckBox* c : top->findChildren<QCheckBox*>())
+                texts.append(c);
+            QVERIFY(texts.size() > 3);
+            for (QWidget* t : texts)
+                QVERIFY2(t->width() >= t->sizeHint().width(), qPrintable(t->property("text").toString()));
+        }
     }
 
     void speedLabel_data() {
