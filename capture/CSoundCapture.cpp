@@ -12,6 +12,11 @@ std::mutex g_captureLock;
 CSoundCapture::~CSoundCapture() { Close(); }
 
 bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int deviceId, Notify notify) {
+    if (m_device) {
+        // Opening over a running device would leave it delivering into freed
+        // buffers: the old one is closed first.
+        Close();
+    }
     m_closed = false;
     m_format = format;
     m_notify = std::move(notify);

@@ -37,7 +37,8 @@ public:
     /// Opens input `deviceId` of `system` (or SoundSystem::kDefaultInput) with
     /// the format, allocates the buffers and starts capture. Clears the closed
     /// state first, even on failure. Returns true when the device runs; on
-    /// failure nothing stays allocated and LastError() tells why.
+    /// failure nothing stays allocated and LastError() tells why. A device
+    /// still open is closed first.
     bool Open(const CaptureFormat& format, SoundSystem& system, int deviceId, Notify notify);
 
     /// Stops the device (no block callback runs afterwards and late blocks are

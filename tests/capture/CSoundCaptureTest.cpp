@@ -152,6 +152,18 @@ TEST_F(CaptureFixture, NoBlockIsTakenOnceClosed) {
     EXPECT_EQ(posts, 0);
 }
 
+TEST_F(CaptureFixture, OpeningAgainClosesTheRunningDeviceFirst) {
+    OpenCapture();
+    auto first = system.stats;
+    OpenCapture();
+    EXPECT_TRUE(first->stopped);
+    EXPECT_FALSE(system.stats->stopped);
+    EXPECT_EQ(system.opens, 2);
+    auto block = test::Tone(32768, 1500.0, 20000.0);
+    EXPECT_TRUE(system.device->Feed(block));
+    EXPECT_EQ(posts, 1);
+}
+
 TEST_F(CaptureFixture, RecordingFlagSurvivesCloseAndReopen) {
     OpenCapture();
     SetRecording(true);
