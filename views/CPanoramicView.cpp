@@ -57,8 +57,9 @@ CPanoramicView::CPanoramicView(QWidget* parent) : QFrame(parent) {
 }
 
 void CPanoramicView::CreateSurface() {
-    // The whole control, frame included; drawn scaled into the client area.
-    m_surface = QImage(size(), QImage::Format_ARGB32);
+    // The client area, inside the frame: drawn unscaled, so pixel x shows bin
+    // x exactly where the labels, the markers and a click put its frequency.
+    m_surface = QImage(contentsRect().size(), QImage::Format_ARGB32);
     m_surface.fill(kSurfaceGrey);
     m_labelFont = MakeLabelFont();
 }

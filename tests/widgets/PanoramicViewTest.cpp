@@ -14,6 +14,10 @@ namespace {
 
 constexpr int kWidth = 642;  // about the main window's strip
 constexpr int kHeight = 48;
+// The waterfall fills the client area, inside the one-pixel sunken frame, so
+// that pixel x shows bin x right under the labels, the markers and the clicks.
+constexpr int kSurfaceWidth = kWidth - 2;
+constexpr int kSurfaceHeight = kHeight - 2;
 constexpr QRgb kGrey = 0xFF808080;
 
 std::vector<std::int16_t> Sine(double hz, double amplitude) {
@@ -67,10 +71,10 @@ class PanoramicViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void surfaceIsTheWholeControlInGrey() {
+    void surfaceIsTheClientAreaInGrey() {
         Strip s(false);
-        QCOMPARE(s.view.Surface().size(), QSize(kWidth, kHeight));
-        for (int y = 0; y < kHeight; ++y) QVERIFY(RowIsGrey(s.view.Surface(), y));
+        QCOMPARE(s.view.Surface().size(), QSize(kSurfaceWidth, kSurfaceHeight));
+        for (int y = 0; y < kSurfaceHeight; ++y) QVERIFY(RowIsGrey(s.view.Surface(), y));
         QCOMPARE(s.view.Surface().pixel(0, 0), kGrey);
     }
 
@@ -81,13 +85,13 @@ private slots:
         s.view.UpdateSpectrum(block.data(), 2047);
         s.view.UpdateSpectrum(block.data(), -4);
         QVERIFY(!s.view.spectrum);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 1));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 1));
         // 2048 bytes are enough: the missing samples count as silence.
         const std::vector<std::int16_t> head(block.begin(), block.begin() + 1024);
         s.view.UpdateSpectrum(head.data(), 2048);
         QVERIFY(s.view.spectrum != nullptr);
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 1), ExpectedRow(head, kWidth));
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 2));
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 1), ExpectedRow(head, kSurfaceWidth));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 2));
     }
 
     void eachSpectrumAddsExactlyOneRow() {
@@ -95,39 +99,39 @@ private slots:
         const auto sine = Sine(1500, 25000);
         const std::vector<std::int16_t> constant(32768, 1000);
         s.view.UpdateSpectrum(sine.data(), 65536);
-        const std::vector<int> sineRow = ExpectedRow(sine, kWidth);
+        const std::vector<int> sineRow = ExpectedRow(sine, kSurfaceWidth);
         QCOMPARE(sineRow[128], 227);  // the tone's bin stands out
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 1), sineRow);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 2));
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 1), sineRow);
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 2));
         s.view.UpdateSpectrum(constant.data(), 65536);
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 1), ExpectedRow(constant, kWidth));
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 2), sineRow);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 3));
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 1), ExpectedRow(constant, kSurfaceWidth));
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 2), sineRow);
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 3));
         QVERIFY(RowIsGrey(s.view.Surface(), 0));
     }
 
     void rowsScrollUpAndTheTopRowIsLost() {
         Strip s(false);
         const auto sine = Sine(1000, 20000);
-        for (int i = 0; i < kHeight + 3; ++i) s.view.UpdateSpectrum(sine.data(), 65536);
-        const std::vector<int> row = ExpectedRow(sine, kWidth);
-        for (int y = 0; y < kHeight; ++y) QCOMPARE(SurfaceRow(s.view.Surface(), y), row);
+        for (int i = 0; i < kSurfaceHeight + 3; ++i) s.view.UpdateSpectrum(sine.data(), 65536);
+        const std::vector<int> row = ExpectedRow(sine, kSurfaceWidth);
+        for (int y = 0; y < kSurfaceHeight; ++y) QCOMPARE(SurfaceRow(s.view.Surface(), y), row);
     }
 
     void paintRequestRepeatsTheNewestSpectrum() {
         Strip s;
         s.view.update();  // before any spectrum: nothing to repeat
         QCoreApplication::processEvents();
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 1));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 1));
         const auto sine = Sine(1500, 25000);
         s.view.UpdateSpectrum(sine.data(), 65536);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 2));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 2));
         s.view.update();
         QCoreApplication::processEvents();
-        const std::vector<int> row = ExpectedRow(sine, kWidth);
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 2), row);
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 1), row);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 3));
+        const std::vector<int> row = ExpectedRow(sine, kSurfaceWidth);
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 2), row);
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 1), row);
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 3));
     }
 
     void clickPicksAFrequencyQueued_data() {
@@ -151,13 +155,13 @@ private slots:
     void clickAdvancesTheWaterfallOnlyWithASpectrum() {
         Strip s;
         QTest::mouseClick(&s.view, Qt::LeftButton, {}, s.Client(100, 10));
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 1));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 1));
         const auto sine = Sine(2000, 20000);
         s.view.UpdateSpectrum(sine.data(), 65536);
         QTest::mouseClick(&s.view, Qt::LeftButton, {}, s.Client(100, 10));
-        const std::vector<int> row = ExpectedRow(sine, kWidth);
-        QCOMPARE(SurfaceRow(s.view.Surface(), kHeight - 2), row);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 3));
+        const std::vector<int> row = ExpectedRow(sine, kSurfaceWidth);
+        QCOMPARE(SurfaceRow(s.view.Surface(), kSurfaceHeight - 2), row);
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 3));
     }
 
     void labelDotsAndToneMarkers() {
@@ -195,7 +199,7 @@ private slots:
         s.view.fftSize = 0;  // no transform of that size: nothing changes
         s.view.UpdateSpectrum(sine.data(), 65536);
         QVERIFY(!s.view.spectrum);
-        QVERIFY(RowIsGrey(s.view.Surface(), kHeight - 1));
+        QVERIFY(RowIsGrey(s.view.Surface(), kSurfaceHeight - 1));
         QCOMPARE(s.view.FrequencyAt(128), 200);
         s.view.fftSize = 4096;
         s.view.sampleRate = 0;
