@@ -57,10 +57,11 @@ public:
     explicit TemporaryFile(const fs::path& target) {
         std::random_device random;
         for (int attempt = 0; attempt < 16 && m_file == nullptr; ++attempt) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-            m_path = target;
-            m_path += suffix;
+            // A short hidden name in the report's folder, so that the final
+            // rename stays within one file system.
+            char name[40];
+            std::snprintf(name, sizeof name, ".morvane-report-%08x.tmp", static_cast<unsigned>(random()));
+            m_path = target.parent_path() / name;
             // "x": fail rather than reuse a file that already exists.
             m_file = std::fopen(m_path.c_str(), "wbx");
         }
