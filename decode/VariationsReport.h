@@ -20,8 +20,8 @@ enum class ReportOutcome {
 /// The page is streamed to a temporary file beside `path` and renamed over it
 /// only once complete, so memory stays near the size of the source and a
 /// failure (folder not writable, earlier report read-only or not a file, write
-/// error) leaves an earlier report untouched. The shell opens the page or
-/// shows "Cannot create output file" according to the outcome.
+/// error) leaves an earlier report untouched. The window or the command
+/// line opens the page or shows "Cannot create output file" by the outcome.
 ReportOutcome WriteVariationsReport(const std::string& sourceBits, const std::filesystem::path& path);
 
 }  // namespace morvane
