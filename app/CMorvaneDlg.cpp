@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -325,6 +326,10 @@ void CMorvaneDlg::ConnectControls() {
     connect(m_showGridCheck, &QCheckBox::clicked, this, &CMorvaneDlg::OnShowGrid);
     connect(m_contrastButton, &QPushButton::clicked, this, &CMorvaneDlg::OnContrast);
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
+    connect(this, &CMorvaneDlg::inputEnded, this, [this] {
+        const QString name = QFileInfo(QString::fromStdString(m_launch.inputPath)).fileName();
+        m_statusLabel->setText(QStringLiteral("Played \"%1\" to its end").arg(name));
+    });
 }
 
 // ---------------------------------------------------------------- labels and tones

@@ -452,7 +452,7 @@ private slots:
         QTest::qWait(100);  // the last Process commands
         QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
         QVERIFY(!window->Recording());
-        QCOMPARE(window->StatusText(), QStringLiteral("Playing \"signal.wav\""));
+        QCOMPARE(window->StatusText(), QStringLiteral("Played \"signal.wav\" to its end"));
         const std::vector<std::int32_t> levels = window->Results()->levels;
         QVERIFY(levels.size() > 1000);
 
