@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -108,6 +109,8 @@ TEST(BitExtraction, RowsAndCellsFollowTheRaster) {
         {"count -3 is one line", &ramp, Params(-3, 200), " \r\n"},
         {"offset skips levels", &ramp, Params(20, 20, 10), "01\r\n01\r\n01\r\n01\r\n0\r\n"},
         {"slant skips between rows", &ramp, Params(10, 20, 0, 10.0f), "1\r\n1\r\n1\r\n1\r\n1\r\n"},
+        {"slant -20 repeats the first row until n steps", &ramp, Params(20, 20, 0, -20.0f), "10\r\n10\r\n10\r\n10\r\n10\r\n"},
+        {"slant not a number ends after a row", &ramp, Params(20, 20, 0, std::nanf("")), "10\r\n"},
         {"empty stream", &ramp, Params(20, 20, 100), ""},
         {"offset before the stream", &ramp, Params(20, 20, -1), ""},
         {"grid width 1", &ramp, Params(20, 1), ""},
