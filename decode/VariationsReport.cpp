@@ -1,115 +1,18 @@
 #include "decode/VariationsReport.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <random>
 #include <string_view>
-#include <vector>
 
 #include "decode/BaudotRows.h"
 #include "decode/BitTransforms.h"
+#include "decode/ReplacingFile.h"
+#include "decode/Utf16Writer.h"
 
 namespace fs = std::filesystem;
 
 namespace morvane {
 
 namespace {
-
-/// Writes ASCII text to a file as UTF-16LE code units through a buffer.
-class Utf16Writer {
-public:
-    explicit Utf16Writer(std::FILE* file) : m_file(file), m_buffer(kBufferBytes) {}
-
-    void Put(std::string_view text) {
-        while (!text.empty()) {
-            if (m_used == kBufferBytes) Flush();
-            const std::size_t n = std::min(text.size(), (kBufferBytes - m_used) / 2);
-            char* out = m_buffer.data() + m_used;
-            for (std::size_t i = 0; i < n; ++i) {
-                out[2 * i] = text[i];
-                out[2 * i + 1] = '\0';
-            }
-            m_used += 2 * n;
-            text.remove_prefix(n);
-        }
-    }
-
-    void Flush() {
-        if (m_used != 0 && std::fwrite(m_buffer.data(), 1, m_used, m_file) != m_used) m_failed = true;
-        m_used = 0;
-    }
-
-    bool Failed() const { return m_failed; }
-
-private:
-    static constexpr std::size_t kBufferBytes = 1 << 16;
-    std::FILE* m_file;
-    std::vector<char> m_buffer;
-    std::size_t m_used = 0;
-    bool m_failed = false;
-};
-
-/// A file created beside the report under a fresh name; removed again unless
-/// it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const fs::path& target) {
-        std::random_device random;
-        for (int attempt = 0; attempt < 16 && m_file == nullptr; ++attempt) {
-            // A short hidden name in the report's folder, so that the final
-            // rename stays within one file system.
-            char name[40];
-            std::snprintf(name, sizeof name, ".morvane-report-%08x.tmp", static_cast<unsigned>(random()));
-            m_path = target.parent_path() / name;
-            // "x": fail rather than reuse a file that already exists.
-            m_file = std::fopen(m_path.c_str(), "wbx");
-        }
-    }
-    ~TemporaryFile() {
-        if (m_file) std::fclose(m_file);
-        if (!m_kept) {
-            std::error_code ignored;
-            fs::remove(m_path, ignored);
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    std::FILE* File() const { return m_file; }
-
-    /// Closes the file and renames it over `target`; false when either fails.
-    bool Commit(const fs::path& target) {
-        const bool closed = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        if (!closed) return false;
-        std::error_code error;
-        fs::rename(m_path, target, error);
-        m_kept = !error;
-        return m_kept;
-    }
-
-private:
-    fs::path m_path;
-    std::FILE* m_file = nullptr;
-    bool m_kept = false;
-};
-
-/// Whether an earlier report at `path`, if any, may be replaced: it must be
-/// a file that is not marked read-only and that opens for writing.
-bool MayReplace(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) return true;
-    if (error || status.type() != fs::file_type::regular) return false;
-    constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if ((status.permissions() & kWrite) == fs::perms::none) return false;
-    // Appending writes nothing; it only checks that writing is allowed.
-    std::FILE* probe = std::fopen(path.c_str(), "ab");
-    if (!probe) return false;
-    std::fclose(probe);
-    return true;
-}
 
 /// Length of the first row when rows are cut at CR and LF; 0 when none.
 std::size_t FirstRowLength(std::string_view bits) {
@@ -134,8 +37,7 @@ fs::path ReportPathBeside(const fs::path& executable) {
 ReportOutcome WriteVariationsReport(const std::string& sourceBits, const fs::path& path) {
     const std::size_t frame = FirstRowLength(sourceBits);
     if (frame == 0) return ReportOutcome::NoRows;
-    if (!MayReplace(path)) return ReportOutcome::CannotCreate;
-    TemporaryFile file(path);
+    ReplacingFile file(path);
     if (!file.File()) return ReportOutcome::CannotCreate;
 
     // The four variants share two row lists: inversion is applied while the
@@ -170,7 +72,7 @@ ReportOutcome WriteVariationsReport(const std::string& sourceBits, const fs::pat
     }
     page.Put("</table>");
     page.Flush();
-    if (page.Failed() || !file.Commit(path)) return ReportOutcome::CannotCreate;
+    if (page.Failed() || !file.Commit()) return ReportOutcome::CannotCreate;
     return ReportOutcome::Written;
 }
 

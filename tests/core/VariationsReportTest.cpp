@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 
+#include "decode/ReplacingFile.h"
+#include "decode/Utf16Writer.h"
 #include "decode/VariationsReport.h"
 
 namespace fs = std::filesystem;
@@ -169,4 +172,44 @@ TEST_F(VariationsReport, FolderWithoutWriteAccess) {
     if (std::ofstream(m_dir / "probe")) GTEST_SKIP() << "folder permissions do not bind this user";
     EXPECT_EQ(WriteVariationsReport("0000110\r\n", m_path), ReportOutcome::CannotCreate);
     EXPECT_EQ(ReadBytes(m_path), "earlier");
+}
+
+TEST_F(VariationsReport, WriterEncodesAcrossItsBufferAndNoticesLostWrites) {
+    std::string text;
+    for (int i = 0; i < 100003; ++i) text += static_cast<char>('!' + i % 90);
+    std::FILE* file = std::fopen(m_path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    Utf16Writer writer(file);
+    writer.Put(text.substr(0, 7));
+    writer.Put(text.substr(7));
+    writer.Flush();
+    EXPECT_FALSE(writer.Failed());
+    std::fclose(file);
+    EXPECT_EQ(ReadPage(m_path), text);
+
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    if (!full) GTEST_SKIP() << "no /dev/full";
+    Utf16Writer lost(full);
+    lost.Put(text);
+    lost.Flush();
+    EXPECT_TRUE(lost.Failed());
+    std::fclose(full);
+}
+
+TEST_F(VariationsReport, UncommittedFileLeavesNothingBehind) {
+    WriteBytes(m_path, "earlier");
+    {
+        ReplacingFile file(m_path);
+        ASSERT_NE(file.File(), nullptr);
+        std::fputs("half a page", file.File());
+    }  // dropped, as when writing fails or throws
+    EXPECT_EQ(ReadBytes(m_path), "earlier");
+    EXPECT_EQ(Strays(), 0);
+    {
+        ReplacingFile file(m_path);
+        std::fputs("new", file.File());
+        EXPECT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(ReadBytes(m_path), "new");
+    EXPECT_EQ(Strays(), 0);
 }
