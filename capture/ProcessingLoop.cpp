@@ -40,9 +40,10 @@ std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace
                                           const std::string& okStatus) {
     m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, loop,
                                                           loop ? std::function<void()>{} : m_hooks.inputEnded);
+    m_playingRecording = true;
     if (!m_capture.Open(m_format, *m_recordingSystem, 0, m_hooks.postProcess))
-        return "Cannot open recording \"" + FileName(path) + "\": " + m_capture.LastError();
-    return okStatus;
+        return m_openStatus = "Cannot open recording \"" + FileName(path) + "\": " + m_capture.LastError();
+    return m_openStatus = okStatus;
 }
 
 std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
@@ -52,28 +53,35 @@ std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view
     m_settings.tone1Hz = static_cast<float>(TextToLong(lowText));
     m_settings.tone2Hz = static_cast<float>(TextToLong(highText));
 
-    if (!m_recordingPath.empty()) {
-        const std::string status = "Playing \"" + FileName(m_recordingPath) + "\"";
-        if (!m_capture.Closed()) return status;
-        return OpenRecording(m_recordingPath, m_recordingPace, false, status);
-    }
+    // Already opened once: not reopened. A card that failed to open, or a
+    // recording playing in its place, keeps saying so.
+    const bool opened = !m_capture.Closed();
+    if (opened && (!m_capture.IsOpen() || m_playingRecording)) return m_openStatus;
+
+    if (!m_recordingPath.empty())
+        return OpenRecording(m_recordingPath, m_recordingPace, false, "Playing \"" + FileName(m_recordingPath) + "\"");
 
     const DeviceChoice choice = ChooseDevice(commandLine, *m_system);
-    if (!m_capture.Closed()) return choice.status;  // already open (or failed once): not reopened
+    if (opened) return choice.status;
 
+    m_playingRecording = false;
     if (m_system->InputCount() == 0) {
-        if (m_fallbackPath.empty()) return "No sound input found";
+        if (m_fallbackPath.empty()) return m_openStatus = "No sound input found";
         return OpenRecording(m_fallbackPath, RecordingPace::RealTime, true,
                              "No sound input found: playing the sample recording");
     }
-    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) return choice.status;
+    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) return m_openStatus = choice.status;
     // Reported instead of the card choice: the card is not running.
     if (auto name = m_system->InputName(choice.device))
-        return "Cannot open card \"" + *name + "\": " + m_capture.LastError();
-    return "Cannot open sound card '" + std::to_string(choice.device) + "': " + m_capture.LastError();
+        return m_openStatus = "Cannot open card \"" + *name + "\": " + m_capture.LastError();
+    return m_openStatus =
+               "Cannot open sound card '" + std::to_string(choice.device) + "': " + m_capture.LastError();
 }
 
-void ProcessingLoop::Stop() { m_capture.Close(); }
+void ProcessingLoop::Stop() {
+    m_capture.Close();
+    m_playingRecording = false;
+}
 
 void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
     if (!m_capture.IsOpen()) return;

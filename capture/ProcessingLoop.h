@@ -71,7 +71,9 @@ public:
     /// commandLine and, if the device is closed, opens it. Returns the status
     /// text: the card choice, "Cannot open card \"NAME\": REASON" when the
     /// card fails to open, or a note that the sample recording plays instead
-    /// when there is no sound input.
+    /// when there is no sound input. Once opened (or failed), a later Start
+    /// does not reopen: it still updates tones and levels, and gives the card
+    /// choice again, or the failure / recording note it gave at first.
     std::string Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
                       std::vector<std::int32_t>& levels);
 
@@ -116,6 +118,8 @@ private:
     std::string m_recordingPath;
     RecordingPace m_recordingPace = RecordingPace::RealTime;
     std::string m_fallbackPath;
+    bool m_playingRecording = false;  // a recording plays in place of the card
+    std::string m_openStatus;         // the status given when the input was opened
     SoundPlayer m_player;
     CSoundCapture m_capture;  // last: closed first, while the rest still exists
 };

@@ -66,7 +66,8 @@ TEST_F(LoopFixture, FailedOpenSaysSoAndIsNotRetried) {
     system->openError = "Device unavailable";
     EXPECT_EQ(loop->Start("morvane /s0", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
     EXPECT_FALSE(loop->IsOpen());
-    EXPECT_EQ(loop->Start("morvane /s0", "1500", "2000", levels), "Card \"Mic\" selected");
+    // Not retried, and still not reported as selected.
+    EXPECT_EQ(loop->Start("morvane /s1", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
     EXPECT_EQ(system->opens, 1);
     loop->Process(levels);  // no device: nothing happens
     EXPECT_TRUE(spectrumBlocks.empty());
@@ -208,6 +209,11 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     std::unique_lock lock(mutex);
     // Real-time pace: a block every 0.68 s; the sample loops, so a third block comes.
     EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return posts >= 3; }));
+    lock.unlock();
+    levels = {1};
+    EXPECT_EQ(loop.Start("morvane /s1", "1400", "2000", levels), "No sound input found: playing the sample recording");
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
 }
 
 TEST(LoopFallback, UnreadableRecordingIsReported) {
