@@ -2,7 +2,8 @@
 # A real sound path end to end: a private PulseAudio server with a null sink,
 # a synthesised teleprinter signal played into it, its monitor captured by
 # `morvane-cli levels --live` through PortAudio (ALSA's default device, which
-# the pulse plugin routes to the server), and the text decoded back.
+# the pulse plugin routes to the server), and the text decoded back; then a
+# capture without a time limit ended by Ctrl-C.
 # Usage: live_audio_test.sh MORVANE_CLI LIVE_TEXT_CHECK
 # Exit 0: the text came back; 1: it did not; 77: no PulseAudio tools here.
 set -u
@@ -76,4 +77,14 @@ capture=""
 echo "captured: $(wc -l <"$work/live.txt") levels; $(cat "$work/check.err")"
 echo "decoded: $(tr -d '\r' <"$work/text.txt" | tr '\n' '|')"
 grep -qF "$text" "$work/text.txt" || fail "the text did not come back"
+
+# Without --seconds the capture runs until Ctrl-C, then ends cleanly with
+# what it has.
+timeout 30 "$cli" levels --live >"$work/interrupted.txt" 2>"$work/cli.err" </dev/null &
+capture=$!
+sleep 3
+kill -INT "$capture"
+wait "$capture" || { capture=""; fail "morvane-cli levels --live did not end cleanly on Ctrl-C"; }
+capture=""
+[ "$(wc -l <"$work/interrupted.txt")" -ge 400 ] || fail "no levels after Ctrl-C"
 echo "PASS"
