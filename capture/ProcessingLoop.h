@@ -57,9 +57,10 @@ public:
     ProcessingLoop& operator=(const ProcessingLoop&) = delete;
 
     /// Plays the recording `path` (any format the recording reader takes) in
-    /// place of a sound card from the next Start on. Pace::RealTime delivers a
-    /// block every 0.68 s; Pace::AfterProcess the next block as soon as the
-    /// previous Process was handled.
+    /// place of a sound card from the next Start on. RecordingPace::RealTime
+    /// delivers a block every 0.68 s, AfterProcess the next block as soon as
+    /// the previous Process was handled. The owner hears of the end through
+    /// the inputEnded hook.
     void UseRecording(std::string path, RecordingPace pace);
 
     /// The recording played when the machine has no sound input at all
