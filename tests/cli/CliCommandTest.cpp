@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-
+#include <png.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +9,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "capture/RecordingPipeline.h"
+#include "capture/RecordingReader.h"
+#include "views/RasterImage.h"
 
 using namespace std::string_literals;
 
@@ -243,4 +247,33 @@ TEST_F(CliCommand, NoiseFollowsTheSeed) {
     EXPECT_EQ(Slurp(a), Slurp(b));
     EXPECT_NE(Slurp(a), Slurp(c));
     for (const auto& p : {a, b, c}) std::filesystem::remove(p);
+}
+
+// The PNG holds the raster image pixel for pixel, as the window would paint it.
+TEST_F(CliCommand, RasterPngMatchesTheRasterImage) {
+    const std::string png = Temp("pixels.png");
+    const Result r = RunCli({"raster", sample, "--size", "203x97", "--count", "90", "--offset", "290", "--slant", "0.5",
+                             "--grid-shift", "-5", "--contrast", "1", "-o", png});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str())) << image.message;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
+
+    morvane::RecordingReader reader(sample);
+    const auto levels = morvane::RecordingLevels(reader, {});
+    morvane::RasterParams params;
+    params.count = 90;
+    params.offset = 290;
+    params.slant = 0.5f;
+    params.gridShift = -5;
+    params.contrastMode = 1;
+    const morvane::RgbImage expected = morvane::RenderRaster(levels, params, 203, 97);
+    EXPECT_EQ(image.width, 203u);
+    EXPECT_EQ(image.height, 97u);
+    EXPECT_EQ(pixels, expected.rgb);
+    std::filesystem::remove(png);
 }
