@@ -155,3 +155,19 @@ TEST(GaussianNoise, HasUnitVarianceAndZeroMean) {
     EXPECT_NEAR(sum / kCount, 0.0, 0.01);
     EXPECT_NEAR(sumSq / kCount, 1.0, 0.02);
 }
+
+TEST(SynthesizeRtty, PhaseRunsOnAcrossBitEdges) {
+    // A jump in phase at a bit edge would show as a step larger than the
+    // steepest slope of the higher tone: amplitude × 2π × f / 48 000.
+    for (const double baud : {50.0, 45.45, 75.0, 300.0}) {
+        RttySynthSettings s;
+        s.baud = baud;
+        s.idleSeconds = 0.05;
+        const auto samples = SynthesizeRtty("RYRY 12345 THE QUICK BROWN FOX", s);
+        const double limit = 16000.0 * 6.283185307179586 * 2000.0 / 48000.0 + 1.0;
+        int worst = 0;
+        for (std::size_t i = 1; i < samples.size(); ++i) worst = std::max(worst, std::abs(samples[i] - samples[i - 1]));
+        EXPECT_LE(worst, limit) << baud;
+        EXPECT_GT(worst, 0.9 * limit) << baud;  // the space tone is there at full amplitude
+    }
+}
