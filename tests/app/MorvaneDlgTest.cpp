@@ -23,6 +23,7 @@
 #include "dsp/RttySynth.h"
 #include "views/CPanoramicView.h"
 #include "views/CResultsView.h"
+#include "widgets/CUpDown.h"
 
 namespace {
 
@@ -283,18 +284,43 @@ private slots:
 
     void contrastCyclesAndShowGridToggles() {
         auto window = Make();
-        auto* contrast = Child<QPushButton>(window.get(), "contrast");
-        for (int expected : {1, 2, 0}) {
-            QTest::mouseClick(contrast, Qt::LeftButton);
-            QCOMPARE(window->Results()->contrastMode, expected);
-        }
-        auto* grid = Child<QCheckBox>(window.get(), "showGrid");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QTest::mouseClick(grid, Qt::LeftButton);
-        QCOMPARE(window->Results()->showGrid, 0);
-        QTest::mouseClick(grid, Qt::LeftButton);
-        QCOMPARE(window->Results()->showGrid, 1);
+        QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
+        // Levels between the extremes look different in every contrast mode.
+        for (int i = 0; i < 2000; ++i)
+            window->Results()->levels.push_back(100 + (i / 12) % 60);
+        window->Results()->Draw();
+        auto* contrast = Child<QPushButton>(window.get(), "contrast");
+        for (int expected : {1, 2, 0}) {
+            const QImage before = window->Results()->Image();
+            QTest::mouseClick(contrast, Qt::LeftButton);
+            QCOMPARE(window->Results()->contrastMode, expected);
+            QVERIFY(window->Results()->Image() != before);  // redrawn at once
+        }
+        auto* grid = Child<QCheckBox>(window.get(), "showGrid");
+        for (int expected : {0, 1}) {
+            const QImage before = window->Results()->Image();
+            QTest::mouseClick(grid, Qt::LeftButton);
+            QCOMPARE(window->Results()->showGrid, expected);
+            QVERIFY(window->Results()->Image() != before);
+        }
+    }
+
+    void countSpinShowsAtOnceTypingWaits() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
+        window->Results()->levels.assign(1000, 200);
+        auto* count = Child<QLineEdit>(window.get(), "countEdit");
+        Type(count, QStringLiteral("90"));
+        QTest::qWait(20);
+        QCOMPARE(window->Results()->count, 64);  // typed, not yet applied
+        Child<CUpDown>(window.get(), "countSpin")->Step(+1);
+        QCOMPARE(count->text(), QStringLiteral("91"));
+        QTRY_COMPARE(window->Results()->count, 91);
+        // Width applies as it is typed.
+        Type(Child<QLineEdit>(window.get(), "widthEdit"), QStringLiteral("30"));
+        QTRY_COMPARE(window->Results()->gridWidth, 30);
     }
 
     void enterAppliesTheFieldAndEscapeEnds() {
