@@ -328,7 +328,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
     connect(this, &CMorvaneDlg::inputEnded, this, [this] {
         const QString name = QFileInfo(QString::fromStdString(m_launch.inputPath)).fileName();
-        m_statusLabel->setText(QStringLiteral("Played \"%1\" to its end").arg(name));
+        SetStatus(QStringLiteral("Played \"%1\" to its end").arg(name));
     });
 }
 
@@ -396,9 +396,9 @@ void CMorvaneDlg::OnStart() {
     try {
         const std::string status =
             m_loop->Start(m_launch.commandLine, m_lowText.toStdString(), m_highText.toStdString(), m_results->levels);
-        m_statusLabel->setText(QString::fromStdString(status));
+        SetStatus(QString::fromStdString(status));
     } catch (const std::exception& e) {
-        m_statusLabel->setText(QString::fromStdString(e.what()));
+        SetStatus(QString::fromStdString(e.what()));
     }
 }
 
@@ -406,7 +406,7 @@ void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process(m_results->levels);
     } catch (const std::exception& e) {
-        m_statusLabel->setText(QString::fromStdString(e.what()));
+        SetStatus(QString::fromStdString(e.what()));
     }
 }
 
@@ -456,7 +456,19 @@ void CMorvaneDlg::OnContrast() {
 
 bool CMorvaneDlg::Recording() const { return m_loop->Recording(); }
 
-QString CMorvaneDlg::StatusText() const { return m_statusLabel->text(); }
+QString CMorvaneDlg::StatusText() const { return m_statusText; }
+
+void CMorvaneDlg::SetStatus(const QString& text) {
+    m_statusText = text;
+    m_statusLabel->setToolTip(text);
+    ShowStatus();
+}
+
+void CMorvaneDlg::ShowStatus() {
+    // A text too long for the label keeps its beginning; the whole text is the tooltip.
+    m_statusLabel->setText(
+        m_statusLabel->fontMetrics().elidedText(m_statusText, Qt::ElideRight, m_statusLabel->width()));
+}
 
 void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
     // Enter only applies the field it was pressed in (see ConnectControls);
@@ -472,8 +484,10 @@ void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
 
 void CMorvaneDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    if (!m_layout.Empty())
+    if (!m_layout.Empty()) {
         m_layout.Apply(size());
+        ShowStatus();
+    }
 }
 
 void CMorvaneDlg::showEvent(QShowEvent* event) {

@@ -110,6 +110,8 @@ private:
     void RestorePlacement();
     void ApplyMinimumSize();
     void ResizeOuter(const QSize& outer);
+    void SetStatus(const QString& text);
+    void ShowStatus();
     void UpdateDfLabel();
     void UpdateSpeedLabel();
     void OnLowChanged();
@@ -146,6 +148,7 @@ private:
     QLabel* m_dfLabel = nullptr;        // 1022
     QLabel* m_speedLabel = nullptr;     // 1023
     bool m_shownOnce = false;
+    QString m_statusText = QStringLiteral("Ready");
     int m_templateClientWidth = 0;
     QSize m_restoredSize;  // outer size read from the settings, or invalid
 };

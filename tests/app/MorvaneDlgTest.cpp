@@ -127,6 +127,16 @@ private slots:
         QVERIFY(window->Loop().IsOpen());
     }
 
+    void longStatusKeepsItsBeginning() {
+        const std::string missing = m_dir.filePath(QStringLiteral("no-such-recording-with-a-rather-long-name.wav")).toStdString();
+        auto window = Make({"morvane", missing, false});
+        QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Cannot open recording")));
+        auto* label = Child<QLabel>(window.get(), "status");
+        QCOMPARE(label->toolTip(), window->StatusText());
+        QVERIFY(label->text().startsWith(QStringLiteral("Cannot open recording")));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    }
+
     void cardSwitchChoosesTheCard() {
         auto window = Make({"morvane /s0", "", false});
         QTRY_COMPARE(window->StatusText(), QStringLiteral("Card \"Quiet card\" selected"));
