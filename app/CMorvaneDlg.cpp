@@ -10,8 +10,6 @@
 #include <QMetaObject>
 #include <QPushButton>
 #include <QScreen>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
@@ -338,18 +336,15 @@ void CMorvaneDlg::UpdateDfLabel() {
     ReadControls();
     // Both tones are 32-bit; their distance is taken in 64 bits so extreme texts cannot overflow.
     const long long df = std::llabs(static_cast<long long>(ToLong(m_highText)) - ToLong(m_lowText));
-    char text[64];
-    std::snprintf(text, sizeof text, "dF = %lld", df);
-    m_dfLabel->setText(QString::fromLatin1(text));
+    m_dfLabel->setText(QString::asprintf("dF = %lld", df));
 }
 
 void CMorvaneDlg::UpdateSpeedLabel() {
     ReadControls();
     const float w = static_cast<float>(ToLong(m_widthText));
     const float speed = m_loop->Settings().referenceBaud * 2.0f * 12.0f / w;
-    char text[64];
-    std::snprintf(text, sizeof text, "Speed = %.2f", static_cast<double>(speed));
-    m_speedLabel->setText(QString::fromLatin1(text));
+    // Qt's printf formats with '.' whatever the process's locale.
+    m_speedLabel->setText(QString::asprintf("Speed = %.2f", static_cast<double>(speed)));
 }
 
 void CMorvaneDlg::OnLowChanged() {
