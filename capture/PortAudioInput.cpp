@@ -2,9 +2,15 @@
 
 #include <portaudio.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace morvane {
+namespace {
+
+constexpr double kMinLatencySeconds = 0.25;
+
+}  // namespace
 
 PortAudioInput::PortAudioInput(int paIndex, const CaptureFormat& format) {
     if (!m_session.Ok()) throw std::runtime_error(m_session.Error());
@@ -18,7 +24,9 @@ PortAudioInput::PortAudioInput(int paIndex, const CaptureFormat& format) {
     params.device = paIndex;
     params.channelCount = 1;
     params.sampleFormat = paInt16;
-    params.suggestedLatency = info->defaultHighInputLatency;
+    // Blocks last 0.68 s, so a generous buffer costs nothing and rides out a
+    // busy machine (a sound server's client buffer overruns otherwise).
+    params.suggestedLatency = std::max(info->defaultHighInputLatency, kMinLatencySeconds);
     PaStream* stream = nullptr;
     const PaError err = Pa_OpenStream(&stream, &params, nullptr, static_cast<double>(format.samplesPerSec),
                                       paFramesPerBufferUnspecified, paClipOff, &PortAudioInput::OnAudio, this);

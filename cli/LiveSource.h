@@ -34,7 +34,7 @@ public:
         interrupted = false;
         struct sigaction action {};
         action.sa_handler = &OnInterrupt;
-        action.sa_flags = SA_RESETHAND;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;  // the flag is polled; nothing need fail with EINTR
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_previous);
     }

@@ -3,7 +3,8 @@
 # a synthesised teleprinter signal played into it, its monitor captured by
 # `morvane-cli levels --live` through PortAudio (ALSA's default device, which
 # the pulse plugin routes to the server), and the text decoded back; then a
-# capture without a time limit ended by Ctrl-C.
+# capture without a time limit ended by Ctrl-C; then exactly, through a pipe
+# source, with `morvane-cli decode --live`.
 # Usage: live_audio_test.sh MORVANE_CLI LIVE_TEXT_CHECK
 # Exit 0: the text came back; 1: it did not; 77: no PulseAudio tools here.
 set -u
@@ -18,8 +19,10 @@ done
 work=$(mktemp -d /tmp/morvane-audio.XXXXXX)
 server=""
 capture=""
+decoder=""
 cleanup() {
     [ -n "$capture" ] && kill "$capture" 2>/dev/null
+    [ -n "$decoder" ] && kill "$decoder" 2>/dev/null
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
@@ -80,11 +83,66 @@ grep -qF "$text" "$work/text.txt" || fail "the text did not come back"
 
 # Without --seconds the capture runs until Ctrl-C, then ends cleanly with
 # what it has.
-timeout 30 "$cli" levels --live >"$work/interrupted.txt" 2>"$work/cli.err" </dev/null &
+"$cli" levels --live >"$work/interrupted.txt" 2>"$work/cli.err" </dev/null &
 capture=$!
-sleep 3
-kill -INT "$capture"
-wait "$capture" || { capture=""; fail "morvane-cli levels --live did not end cleanly on Ctrl-C"; }
+for _ in $(seq 100); do
+    [ -s "$work/cli.err" ] && break
+    sleep 0.1
+done
+sleep 2.5
+kill -INT "$capture" 2>/dev/null || fail "the capture without time limit ended by itself"
+for _ in $(seq 100); do
+    kill -0 "$capture" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$capture" 2>/dev/null && fail "morvane-cli levels --live did not end on Ctrl-C"
+wait "$capture"
+status=$?
 capture=""
+[ "$status" -eq 0 ] || fail "morvane-cli levels --live ended with status $status on Ctrl-C"
 [ "$(wc -l <"$work/interrupted.txt")" -ge 400 ] || fail "no levels after Ctrl-C"
+
+# Exact: a pipe source hands the recording's samples to the capture unchanged
+# and only once they are written, so the live level stream starts with the
+# recording's first sample: it must equal the offline stream block for block,
+# and `decode --live` with the raster found offline must give the text.
+timeout 5 pactl load-module module-pipe-source source_name=psrc file="$work/fifo" format=s16le rate=48000 \
+    channels=1 >/dev/null || fail "cannot load the pipe source"
+timeout 5 pactl set-default-source psrc || fail "cannot choose the pipe source"
+tail -c +45 "$work/signal.wav" >"$work/signal.raw"  # the 44-byte header of a 16-bit PCM WAV
+"$cli" levels "$work/signal.wav" >"$work/offline.txt" || fail "offline levels failed"
+"$check" "$work/offline.txt" >/dev/null 2>"$work/check.err" || fail "the check tool failed offline"
+offset=$(sed -n 's/.*frames at offset \([0-9]*\).*/\1/p' "$work/check.err")
+[ -n "$offset" ] || fail "no frame offset offline"
+
+# Two captures at once, both started before the recording is written:
+# `levels --live` and `decode --live` with the raster found offline.
+decode_args=(decode --count 90 --grid-width 24 --offset "$offset" --reverse-direction --ignore 2)
+timeout 60 "$cli" levels --live --seconds 14 >"$work/exact.txt" 2>"$work/cli.err" </dev/null &
+capture=$!
+timeout 60 "$cli" "${decode_args[@]}" --live --seconds 14 >"$work/decoded.txt" 2>"$work/decode.err" </dev/null &
+decoder=$!
+for _ in $(seq 100); do
+    [ -s "$work/cli.err" ] && [ -s "$work/decode.err" ] && break
+    sleep 0.1
+done
+sleep 1
+kill -0 "$capture" 2>/dev/null && kill -0 "$decoder" 2>/dev/null || fail "the captures did not start"
+# Written at about the pace of real time, a tenth of a second at a time: a
+# faster burst would overrun the capture streams' buffers in the server.
+chunks=$((($(stat -c %s "$work/signal.raw") + 9599) / 9600))
+for ((i = 0; i < chunks; ++i)); do
+    dd if="$work/signal.raw" bs=9600 skip="$i" count=1 status=none
+    sleep 0.1
+done >"$work/fifo" || fail "cannot write the pipe"
+wait "$decoder" || { cat "$work/decode.err" >>"$work/cli.err"; fail "morvane-cli decode --live failed"; }
+wait "$capture" || { capture=""; fail "morvane-cli levels --live failed"; }
+capture=""
+
+n=$(wc -l <"$work/exact.txt")
+[ "$n" -ge 4000 ] || fail "only $n levels came through the pipe"
+head -n "$n" "$work/offline.txt" | cmp -s - "$work/exact.txt" || fail "live levels differ from the offline ones"
+echo "pipe: $n levels identical to the offline stream"
+echo "decode --live: $(tr -d '\r' <"$work/decoded.txt" | tr '\n' '|')"
+grep -qF "$text" "$work/decoded.txt" || fail "decode --live did not give the text"
 echo "PASS"
