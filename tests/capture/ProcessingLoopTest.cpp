@@ -204,11 +204,14 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
     loop.SetFallbackRecording(sample);
     std::vector<std::int32_t> levels;
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(loop.Start("morvane /s0", "1500", "2000", levels), "No sound input found: playing the sample recording");
     EXPECT_TRUE(loop.IsOpen());
     std::unique_lock lock(mutex);
-    // Real-time pace: a block every 0.68 s; the sample loops, so a third block comes.
+    // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
+    // is 0.83 s long, so only looping gives a third block.
     EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return posts >= 3; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     lock.unlock();
     levels = {1};
     EXPECT_EQ(loop.Start("morvane /s1", "1400", "2000", levels), "No sound input found: playing the sample recording");
