@@ -45,8 +45,9 @@ fail() {
 export HOME="$work" XDG_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse"
 unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DISPLAY
 mkdir -m 700 "$work/run"
-timeout 120 pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit --use-pid-file=no \
-    --log-target="file:$work/pa.log" \
+# (It ends by itself before CTest's time limit, should the trap not run.)
+timeout 110 pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit --use-pid-file=no \
+    --disable-shm=yes --log-target="file:$work/pa.log" \
     --load="module-native-protocol-unix" \
     --load="module-null-sink sink_name=vsink rate=48000 channels=1" </dev/null &
 server=$!
