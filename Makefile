@@ -38,7 +38,7 @@ test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_CLI=OFF \
 	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=thread
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests
-	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS) -L threads
+	cd $(BUILD_TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threads
 
 bench: build
 	$(BUILD)/bench/morvane_bench
