@@ -9,13 +9,13 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
-#include <QScreen>
 #include <cstdlib>
 #include <exception>
 
 #include "app/CDigitsOnlyFilter.h"
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
+#include "app/CWindowPlacement.h"
 #include "app/TextNumbers.h"
 #include "capture/ProcessingLoop.h"
 #include "decode/CBitsExtractDlg.h"
@@ -29,14 +29,8 @@
 namespace {
 
 const QString kData = QString::fromLatin1(CSettingsStore::kSectionData);
-const QString kPlacement = QString::fromLatin1(CSettingsStore::kSectionMainDlg);
 
 constexpr int kSampleRate = 48000;
-
-// Show commands of a window placement, as stored in "State".
-constexpr std::int32_t kShowNormal = 1;
-constexpr std::int32_t kShowMinimised = 2;
-constexpr std::int32_t kShowMaximised = 3;
 
 std::int32_t ToLong(const QString& text) { return morvane::TextToLong(text.toStdString()); }
 
@@ -85,7 +79,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     ReadControls();
-    SavePlacement();
+    CWindowPlacement::Save(*this, m_store);
     WriteSettings();
 }
 
@@ -494,7 +488,7 @@ void CMorvaneDlg::showEvent(QShowEvent* event) {
         m_minWidth = m_templateClientWidth + (frameGeometry().width() - width());
         ApplyMinimumSize();
         if (m_restoredSize.isValid())
-            ResizeOuter(m_restoredSize);
+            CWindowPlacement::ResizeOuter(*this, m_restoredSize);
     }
 }
 
@@ -504,55 +498,11 @@ void CMorvaneDlg::ApplyMinimumSize() {
     setMinimumSize(m_templateClientWidth, std::max(0, kMinHeight - frameHeight));
 }
 
-void CMorvaneDlg::ResizeOuter(const QSize& outer) {
-    // Qt keeps the client area at least at the minimum size, so a saved size
-    // below it comes back at the minimum.
-    const int frameWidth = frameGeometry().width() - width();
-    const int frameHeight = frameGeometry().height() - height();
-    resize(std::max(1, outer.width() - frameWidth), std::max(1, outer.height() - frameHeight));
-}
-
-void CMorvaneDlg::SavePlacement() {
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const int frameWidth = frame.width() - client.width();
-    const int frameHeight = frame.height() - client.height();
-    const QPoint clientOffset = client.topLeft() - frame.topLeft();
-    std::int32_t state = kShowNormal;
-    QRect normal = client;
-    if (isMinimized() || isMaximized()) {
-        state = isMinimized() ? kShowMinimised : kShowMaximised;
-        normal = normalGeometry();
-    }
-    m_store.WriteInt(kPlacement, QStringLiteral("X"), normal.x() - clientOffset.x());
-    m_store.WriteInt(kPlacement, QStringLiteral("Y"), normal.y() - clientOffset.y());
-    m_store.WriteInt(kPlacement, QStringLiteral("Width"), normal.width() + frameWidth);
-    m_store.WriteInt(kPlacement, QStringLiteral("Height"), normal.height() + frameHeight);
-    m_store.WriteInt(kPlacement, QStringLiteral("State"), state);
-}
-
 void CMorvaneDlg::RestorePlacement() {
-    const std::int32_t x = m_store.ReadInt(kPlacement, QStringLiteral("X"), kMissing);
-    const std::int32_t y = m_store.ReadInt(kPlacement, QStringLiteral("Y"), kMissing);
-    const std::int32_t w = m_store.ReadInt(kPlacement, QStringLiteral("Width"), kMissing);
-    const std::int32_t h = m_store.ReadInt(kPlacement, QStringLiteral("Height"), kMissing);
-    // "State" (minimised, maximised) is kept but not applied: the window opens normal.
-    (void)m_store.ReadInt(kPlacement, QStringLiteral("State"), kMissing);
-
-    const bool sized = !(w == kMissing && h == kMissing);
-    if (sized) {
-        m_restoredSize = QSize(w, h);
-        ResizeOuter(m_restoredSize);
+    const CWindowPlacement::Saved saved = CWindowPlacement::Read(m_store);
+    if (saved.size) {
+        m_restoredSize = *saved.size;
+        CWindowPlacement::ResizeOuter(*this, m_restoredSize);
     }
-    const bool moved = !(x == kMissing && y == kMissing);
-    if (moved) {
-        // A window placed wholly off every screen (a screen since removed) stays where the desktop puts it.
-        const QRect placed(x, y, std::max(1, frameGeometry().width()), std::max(1, frameGeometry().height()));
-        for (const QScreen* screen : QGuiApplication::screens()) {
-            if (screen->availableGeometry().intersects(placed)) {
-                move(x, y);
-                break;
-            }
-        }
-    }
+    if (saved.position) CWindowPlacement::MoveOntoAScreen(*this, *saved.position);
 }

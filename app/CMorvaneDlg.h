@@ -89,7 +89,6 @@ public:
     std::int32_t MinWidth() const { return m_minWidth; }
 
     static constexpr std::int32_t kMinHeight = 400;
-    static constexpr std::int32_t kMissing = -1717171717;
 
 signals:
     /// A recording played in place of the card has delivered its last block.
@@ -106,10 +105,8 @@ private:
     void CreateControls();
     void ConnectControls();
     void Initialise();
-    void SavePlacement();
     void RestorePlacement();
     void ApplyMinimumSize();
-    void ResizeOuter(const QSize& outer);
     void SetStatus(const QString& text);
     void ShowStatus();
     void UpdateDfLabel();

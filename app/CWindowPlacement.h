@@ -1,0 +1,31 @@
+#pragma once
+#include <QPoint>
+#include <QSize>
+#include <optional>
+
+class CSettingsStore;
+class QWidget;
+
+/// The main window's position and size between runs: "X", "Y", "Width",
+/// "Height" (outer pixels) and "State" (1 normal, 2 minimised, 3 maximised)
+/// in the "Windows\MainDlg" section. A missing pair leaves the window where
+/// and as large as it opens.
+class CWindowPlacement {
+public:
+    struct Saved {
+        std::optional<QPoint> position;  // outer top-left
+        std::optional<QSize> size;       // outer size
+    };
+
+    /// Writes the window's normal (restored) placement and its show state.
+    static void Save(const QWidget& window, CSettingsStore& store);
+
+    /// Reads the stored placement; "State" is read but never applied.
+    static Saved Read(CSettingsStore& store);
+
+    /// Moves the window to `position` unless that would put it wholly off every screen.
+    static void MoveOntoAScreen(QWidget& window, const QPoint& position);
+
+    /// Resizes the window so that its outer size, frame included, is `outer`.
+    static void ResizeOuter(QWidget& window, const QSize& outer);
+};
