@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
