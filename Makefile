@@ -18,7 +18,10 @@ $(BUILD)/build.ninja: CMakeLists.txt | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# `make run` builds only what it starts: the window, the command-line tool and
+# the files they find beside them; `make test` builds everything.
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target morvane morvane-cli
 	@scripts/run.sh $(BUILD)
 
 # Every test: the whole suite, then the core again under AddressSanitizer and
@@ -37,7 +40,7 @@ test-asan: deps
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_CLI=OFF \
 	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=thread
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests morvane_live_tests
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threads
 
 bench: build

@@ -10,7 +10,7 @@
 #include "app/CSettingsStore.h"
 #include "app/NoSoundInputs.h"
 #include "capture/ChooseDevice.h"
-#include "capture/PortAudioSystem.h"
+#include "live/PortAudioSystem.h"
 #include "widgets/AppIcon.h"
 
 namespace {

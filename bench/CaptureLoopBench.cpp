@@ -9,7 +9,7 @@
 #include <numbers>
 #include <vector>
 
-#include "capture/ProcessingLoop.h"
+#include "live/ProcessingLoop.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <string>
 
-#include "capture/RecordingPipeline.h"
-#include "capture/RecordingReader.h"
-#include "capture/RecordingWriter.h"
-#include "dsp/RttySynth.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
+#include "recording/RecordingWriter.h"
+#include "synth/RttySynth.h"
 
 namespace {
 

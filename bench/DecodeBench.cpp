@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "decode/BaudotDecoder.h"
-#include "decode/BitExtraction.h"
+#include "raster/BitExtraction.h"
 #include "decode/VariationsReport.h"
 
 namespace {

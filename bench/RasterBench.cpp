@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "views/RasterImage.h"
+#include "raster/RasterImage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/TextOutput.h"
-#include "decode/BitExtraction.h"
+#include "raster/BitExtraction.h"
 
 namespace morvane::cli {
 

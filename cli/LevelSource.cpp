@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "capture/RecordingPipeline.h"
-#include "capture/RecordingReader.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
 #ifdef MORVANE_HAVE_LIVE
 #include "cli/LiveSource.h"
 #endif

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/LiveRun.h"
-#include "capture/PortAudioSystem.h"
-#include "capture/ProgramFiles.h"
+#include "live/LiveRun.h"
+#include "live/PortAudioSystem.h"
+#include "live/ProgramFiles.h"
 #include "cli/CliError.h"
 #include "cli/LevelSource.h"
 #include "dsp/DemodSettings.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "views/RasterImage.h"
+#include "raster/RasterImage.h"
 
 namespace morvane::cli {
 

@@ -7,7 +7,7 @@
 #include "cli/LevelSource.h"
 #include "cli/PngWriter.h"
 #include "cli/RasterOptions.h"
-#include "views/RasterImage.h"
+#include "raster/RasterImage.h"
 
 namespace morvane::cli {
 

@@ -2,7 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "dsp/DemodSettings.h"
-#include "views/RasterParams.h"
+#include "raster/RasterParams.h"
 
 namespace morvane::cli {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "capture/RecordingPipeline.h"
-#include "capture/RecordingReader.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
 #include "cli/CliError.h"
 #include "cli/LevelSource.h"
 #include "cli/TextOutput.h"

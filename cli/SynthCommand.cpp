@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "capture/RecordingWriter.h"
+#include "recording/RecordingWriter.h"
 #include "cli/NumberChecks.h"
-#include "dsp/RttySynth.h"
+#include "synth/RttySynth.h"
 
 namespace morvane::cli {
 

@@ -9,9 +9,8 @@
 namespace morvane {
 namespace {
 
-constexpr float kPeriodBase = 48000.0f;       // tone periods use this, not the format's rate
+constexpr float kPeriodBase = static_cast<float>(kSampleRate);      // tone periods use this, not the format's rate
 constexpr float kSearchPeriods = 4.0f;        // zero-crossing search span, in tone-1 periods
-constexpr float kWindowsPerSymbol = 12.0f;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kSampleScale = static_cast<double>(0.001f);
 constexpr std::int32_t kSilencePeak = 255;    // a window this quiet or quieter is silent

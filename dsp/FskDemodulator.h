@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/CaptureFormat.h"
+#include "dsp/SampleFormat.h"
 #include "dsp/DemodSettings.h"
 
 namespace morvane {

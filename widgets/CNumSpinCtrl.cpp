@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "app/TextNumbers.h"
+#include "text/TextNumbers.h"
 
 CNumSpinCtrl::CNumSpinCtrl(QWidget* parent) : CUpDown(parent) {
     SetBuddyInt(false);

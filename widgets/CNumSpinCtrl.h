@@ -2,7 +2,7 @@
 #include <QString>
 
 #include "widgets/CUpDown.h"
-#include "widgets/NumSpinModel.h"
+#include "text/NumSpinModel.h"
 
 /// An up-down that steps a floating value held as text in its buddy edit.
 ///

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/CSettingsStore.h"
-#include "decode/CBitsExtractDlg.h"
+#include "app/CBitsExtractDlg.h"
 #include "widgets/CUpDown.h"
 
 namespace {

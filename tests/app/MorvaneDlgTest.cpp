@@ -13,16 +13,16 @@
 #include <memory>
 #include <optional>
 
-#include "DecodeRoundTripSupport.h"
+#include "support/DecodeRoundTripSupport.h"
 #include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
 #include "app/CSettingsStore.h"
-#include "capture/ProcessingLoop.h"
-#include "capture/RecordingWriter.h"
-#include "decode/CBitsExtractDlg.h"
-#include "dsp/RttySynth.h"
-#include "views/CPanoramicView.h"
-#include "views/CResultsView.h"
+#include "live/ProcessingLoop.h"
+#include "recording/RecordingWriter.h"
+#include "app/CBitsExtractDlg.h"
+#include "synth/RttySynth.h"
+#include "widgets/CPanoramicView.h"
+#include "widgets/CResultsView.h"
 #include "widgets/CUpDown.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "FakeSound.h"
+#include "support/FakeSound.h"
 #include "capture/CSoundCapture.h"
 
 namespace morvane {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "FakeSound.h"
+#include "support/FakeSound.h"
 #include "capture/ChooseDevice.h"
 
 namespace morvane {

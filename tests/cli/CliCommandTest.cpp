@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "capture/RecordingPipeline.h"
-#include "capture/RecordingReader.h"
-#include "views/RasterImage.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
+#include "raster/RasterImage.h"
 
 using namespace std::string_literals;
 

@@ -15,13 +15,13 @@
 #include <thread>
 #include <vector>
 
-#include "capture/RecordingPipeline.h"
-#include "capture/RecordingReader.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
 #include "decode/BaudotDecoder.h"
-#include "decode/BitExtraction.h"
+#include "raster/BitExtraction.h"
 #include "decode/BitTransforms.h"
 #include "decode/VariationsReport.h"
-#include "tests/core/DecodeRoundTripSupport.h"
+#include "support/DecodeRoundTripSupport.h"
 
 namespace fs = std::filesystem;
 using namespace morvane;

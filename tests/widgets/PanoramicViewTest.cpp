@@ -8,7 +8,7 @@
 
 #include "WidgetTests.h"
 #include "dsp/Spectrum.h"
-#include "views/CPanoramicView.h"
+#include "widgets/CPanoramicView.h"
 
 namespace {
 

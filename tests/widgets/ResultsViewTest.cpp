@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "WidgetTests.h"
-#include "views/CResultsView.h"
-#include "views/RasterImage.h"
+#include "widgets/CResultsView.h"
+#include "raster/RasterImage.h"
 
 Q_DECLARE_METATYPE(morvane::RasterParams)
 

@@ -1,0 +1,209 @@
+#include "app/CBitsExtractDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QUrl>
+#include <exception>
+
+#include "app/CSettingsStore.h"
+#include "app/CTemplateLayout.h"
+#include "text/TextNumbers.h"
+#include "decode/BaudotDecoder.h"
+#include "decode/BitTransforms.h"
+#include "decode/VariationsReport.h"
+#include "widgets/CUpDown.h"
+
+namespace {
+
+constexpr int kIgnoreMin = 0;
+constexpr int kIgnoreMax = 32;
+
+const QString kSection = QString::fromLatin1(CSettingsStore::kSectionData);
+
+// The text boxes keep their own paragraphs; CR LF and a lone CR each become
+// one line break there. The decoder never reads the box, only the member.
+QString ForDisplay(const std::string& text) {
+    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+void ShowText(QPlainTextEdit* edit, const std::string& text) {
+    const QString shown = ForDisplay(text);
+    if (edit->toPlainText() != shown)
+        edit->setPlainText(shown);
+}
+
+}  // namespace
+
+CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
+    m_reverseBits = m_settings.ReadInt(kSection, QStringLiteral("ReverseBits"), m_reverseBits) != 0 ? 1 : 0;
+    m_reverseDirection =
+        m_settings.ReadInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection) != 0 ? 1 : 0;
+    m_ignoreBitsText = m_settings.ReadText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
+    m_reportPath = morvane::ReportPathBeside(QCoreApplication::applicationFilePath().toStdString());
+    CreateControls();
+}
+
+CBitsExtractDlg::~CBitsExtractDlg() {
+    // The options are kept however the dialog ended: Close, Esc or the close box.
+    ReadControls();
+    m_settings.WriteInt(kSection, QStringLiteral("ReverseBits"), m_reverseBits);
+    m_settings.WriteInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection);
+    m_settings.WriteText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
+}
+
+void CBitsExtractDlg::CreateControls() {
+    setWindowTitle(QStringLiteral("Bits extract"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    CTemplateLayout layout(font());
+
+    auto* sourceLabel = new QLabel(QStringLiteral("Source bits:"), this);
+    layout.Add(sourceLabel, 7, 7, 91, 10, true);
+
+    m_bitsEdit = new QPlainTextEdit(this);
+    m_bitsEdit->setObjectName(QStringLiteral("bitsEdit"));
+    layout.Add(m_bitsEdit, 7, 17, 186, 108);
+    m_bitsEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Bits line up in columns only in a fixed-pitch font.
+    m_bitsEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    m_reverseBitsCheck = new QCheckBox(QStringLiteral("Reverse bits"), this);
+    m_reverseBitsCheck->setObjectName(QStringLiteral("reverseBits"));
+    layout.Add(m_reverseBitsCheck, 7, 129, 56, 10, true);
+
+    m_reverseDirectionCheck = new QCheckBox(QStringLiteral("Reverse direction"), this);
+    m_reverseDirectionCheck->setObjectName(QStringLiteral("reverseDirection"));
+    layout.Add(m_reverseDirectionCheck, 124, 129, 69, 10, true);
+
+    auto* encodeLabel = new QLabel(QStringLiteral("Encode as:"), this);
+    layout.Add(encodeLabel, 7, 143, 37, 9, true);
+
+    m_encodingCombo = new QComboBox(this);
+    m_encodingCombo->setObjectName(QStringLiteral("encodingCombo"));
+    // A closed drop-down list is one edit line high; the template height is the open list's.
+    layout.Add(m_encodingCombo, 49, 141, 56, 12);
+
+    auto* ignoreLabel = new QLabel(QStringLiteral("Ignore bits:"), this);
+    layout.Add(ignoreLabel, 116, 143, 37, 9, true);
+
+    m_ignoreEdit = new QLineEdit(this);
+    m_ignoreEdit->setObjectName(QStringLiteral("ignoreEdit"));
+    layout.Add(m_ignoreEdit, 160, 141, 33, 12);
+    m_ignoreEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+
+    m_ignoreSpin = new CUpDown(this);
+    m_ignoreSpin->setObjectName(QStringLiteral("ignoreSpin"));
+    layout.Add(m_ignoreSpin, 190, 139, 7, 16);
+
+    m_decodedEdit = new QPlainTextEdit(this);
+    m_decodedEdit->setObjectName(QStringLiteral("decodedEdit"));
+    layout.Add(m_decodedEdit, 7, 159, 186, 53);
+    m_decodedEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    m_checkAllButton = new QPushButton(QStringLiteral("Check all variations"), this);
+    m_checkAllButton->setObjectName(QStringLiteral("checkAllVariations"));
+    layout.Add(m_checkAllButton, 7, 219, 87, 13);
+    m_checkAllButton->setAutoDefault(false);
+
+    m_closeButton = new QPushButton(QStringLiteral("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("close"));
+    layout.Add(m_closeButton, 131, 219, 62, 13);
+    m_closeButton->setAutoDefault(false);
+    // Enter ends the dialog as Close does (in the two text boxes it breaks the line).
+    m_closeButton->setDefault(true);
+
+    setFixedSize(layout.Apply(200, 239));
+
+    // Tab order follows the template.
+    setTabOrder(m_bitsEdit, m_reverseBitsCheck);
+    setTabOrder(m_reverseBitsCheck, m_reverseDirectionCheck);
+    setTabOrder(m_reverseDirectionCheck, m_encodingCombo);
+    setTabOrder(m_encodingCombo, m_ignoreEdit);
+    setTabOrder(m_ignoreEdit, m_decodedEdit);
+    setTabOrder(m_decodedEdit, m_checkAllButton);
+    setTabOrder(m_checkAllButton, m_closeButton);
+
+    // The members go into the controls before any handler is connected.
+    ShowMembers();
+
+    m_ignoreSpin->SetBuddy(m_ignoreEdit);
+    m_ignoreSpin->SetRange32(kIgnoreMin, kIgnoreMax);
+    // The up-down takes the low 16 bits of the count; it keeps its range and
+    // rewrites the text when the count lies outside it.
+    m_ignoreSpin->SetPos32(static_cast<std::int16_t>(IgnoreCount() & 0xFFFF));
+
+    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
+    m_encodingCombo->setCurrentIndex(0);
+
+    connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
+    connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
+    connect(m_ignoreEdit, &QLineEdit::textChanged, this, &CBitsExtractDlg::Recompute);
+    connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CBitsExtractDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_initialised) {
+        m_initialised = true;
+        Recompute();
+    }
+}
+
+std::int32_t CBitsExtractDlg::IgnoreCount() const {
+    return morvane::TextToLong(m_ignoreBitsText.toStdString());
+}
+
+void CBitsExtractDlg::ReadControls() {
+    m_reverseBits = m_reverseBitsCheck->isChecked() ? 1 : 0;
+    m_reverseDirection = m_reverseDirectionCheck->isChecked() ? 1 : 0;
+    m_ignoreBitsText = m_ignoreEdit->text();
+}
+
+void CBitsExtractDlg::ShowMembers() {
+    ShowText(m_bitsEdit, m_bitsText);
+    m_reverseBitsCheck->setChecked(m_reverseBits != 0);
+    ShowText(m_decodedEdit, m_decodedText);
+    m_reverseDirectionCheck->setChecked(m_reverseDirection != 0);
+    if (m_ignoreEdit->text() != m_ignoreBitsText)
+        m_ignoreEdit->setText(m_ignoreBitsText);
+}
+
+void CBitsExtractDlg::Recompute() {
+    ReadControls();
+    const std::int32_t ignore = IgnoreCount();
+    m_bitsText = morvane::PrepareBits(m_sourceBits, m_reverseBits != 0, m_reverseDirection != 0, ignore);
+    morvane::DecodeBaudot(m_bitsText, ignore, m_decodedText);
+    ShowMembers();
+}
+
+void CBitsExtractDlg::CheckAllVariations() {
+    morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
+    try {
+        outcome = morvane::WriteVariationsReport(m_sourceBits, m_reportPath);
+    } catch (const std::exception&) {
+        // Whatever went wrong on the way to the file, the user learns it was not written.
+    }
+    switch (outcome) {
+    case morvane::ReportOutcome::NoRows:
+        break;
+    case morvane::ReportOutcome::Written:
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_reportPath.string())));
+        break;
+    case morvane::ReportOutcome::CannotCreate:
+        QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("Cannot create output file"));
+        break;
+    }
+}

@@ -1,0 +1,56 @@
+#include "live/LiveRun.h"
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+
+#include "capture/CommandQueue.h"
+#include "live/ProcessingLoop.h"
+
+namespace morvane {
+namespace {
+
+std::string IntegerText(float hz) { return std::to_string(static_cast<long long>(hz)); }
+
+}  // namespace
+
+std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
+                                         const std::atomic<bool>& interrupted,
+                                         const std::function<void(const std::string&)>& onStatus) {
+    using namespace std::chrono;
+    CommandQueue queue;
+    ProcessingHooks hooks;
+    hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
+    hooks.inputEnded = [&queue] { queue.Post(LoopCommand::InputEnded); };
+    ProcessingLoop loop(std::move(system), hooks);
+    loop.SetFallbackRecording("");  // without a window a sample must not pass for the card
+    if (!options.recording.empty()) loop.UseRecording(options.recording, RecordingPace::AfterProcess);
+
+    std::vector<std::int32_t> levels;
+    loop.StartCapture(levels);  // recording from the very first block
+    const std::string status = loop.Start(options.commandLine, IntegerText(options.demod.tone1Hz),
+                                          IntegerText(options.demod.tone2Hz), levels);
+    if (!loop.IsOpen()) throw std::runtime_error(status);
+    loop.SetTone1(options.demod.tone1Hz);  // exact, fractions included
+    loop.SetTone2(options.demod.tone2Hz);
+    if (onStatus) onStatus(status);
+
+    const bool timed = options.seconds > 0.0;
+    const auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(timed ? options.seconds : 0.0));
+    bool ended = false;
+    while (!ended && !interrupted && (!timed || steady_clock::now() < end)) {
+        auto wait = milliseconds(100);
+        if (timed) wait = std::clamp(duration_cast<milliseconds>(end - steady_clock::now()) + milliseconds(1),
+                                     milliseconds(0), wait);
+        const auto command = queue.Next(wait);
+        if (command == LoopCommand::Process) loop.Process(levels);
+        if (command == LoopCommand::InputEnded) ended = true;
+    }
+    // The blocks announced by now are still processed; later ones are not.
+    for (std::size_t left = queue.Size(); left > 0; --left)
+        if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
+    loop.Stop();
+    return levels;
+}
+
+}  // namespace morvane

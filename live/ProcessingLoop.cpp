@@ -1,0 +1,134 @@
+#include "live/ProcessingLoop.h"
+
+#include <filesystem>
+
+#include "text/TextNumbers.h"
+#include "capture/ChooseDevice.h"
+#include "live/ProgramFiles.h"
+#include "recording/RecordingSystem.h"
+
+namespace morvane {
+namespace {
+
+std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+/// Tells the device a Process was handled, however Process ends.
+class HandledOnExit {
+public:
+    explicit HandledOnExit(CSoundCapture& capture) : m_capture(capture) {}
+    ~HandledOnExit() { m_capture.BlockHandled(); }
+    HandledOnExit(const HandledOnExit&) = delete;
+    HandledOnExit& operator=(const HandledOnExit&) = delete;
+
+private:
+    CSoundCapture& m_capture;
+};
+
+}  // namespace
+
+ProcessingLoop::ProcessingLoop(std::unique_ptr<SoundSystem> system, ProcessingHooks hooks)
+    : m_system(std::move(system)), m_hooks(std::move(hooks)), m_fallbackPath(FindSampleRecording()) {}
+
+ProcessingLoop::~ProcessingLoop() { Stop(); }
+
+void ProcessingLoop::UseRecording(std::string path, RecordingPace pace) {
+    m_recordingPath = std::move(path);
+    m_recordingPace = pace;
+}
+
+std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace pace, bool loop,
+                                          const std::string& okStatus) {
+    m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, loop,
+                                                          loop ? std::function<void()>{} : m_hooks.inputEnded);
+    m_playingRecording = true;
+    if (!m_capture.Open(m_format, *m_recordingSystem, 0, m_hooks.postProcess))
+        return m_openStatus = "Cannot open recording \"" + FileName(path) + "\": " + m_capture.LastError();
+    return m_openStatus = okStatus;
+}
+
+std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
+                                  std::vector<std::int32_t>& levels) {
+    m_format = kCaptureFormat;
+    levels.clear();
+    m_settings.tone1Hz = static_cast<float>(TextToLong(lowText));
+    m_settings.tone2Hz = static_cast<float>(TextToLong(highText));
+
+    // Already opened once: not reopened. A card that failed to open, or a
+    // recording playing in its place, keeps saying so.
+    const bool opened = !m_capture.Closed();
+    if (opened && (!m_capture.IsOpen() || m_playingRecording)) return m_openStatus;
+
+    if (!m_recordingPath.empty())
+        return OpenRecording(m_recordingPath, m_recordingPace, false, "Playing \"" + FileName(m_recordingPath) + "\"");
+
+    const DeviceChoice choice = ChooseDevice(commandLine, *m_system);
+    if (opened) return choice.status;
+
+    m_playingRecording = false;
+    if (m_system->InputCount() == 0) {
+        if (m_fallbackPath.empty()) return m_openStatus = "No sound input found";
+        return OpenRecording(m_fallbackPath, RecordingPace::RealTime, true,
+                             "No sound input found: playing the sample recording");
+    }
+    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) return m_openStatus = choice.status;
+    // Reported instead of the card choice: the card is not running.
+    if (auto name = m_system->InputName(choice.device))
+        return m_openStatus = "Cannot open card \"" + *name + "\": " + m_capture.LastError();
+    return m_openStatus =
+               "Cannot open sound card '" + std::to_string(choice.device) + "': " + m_capture.LastError();
+}
+
+void ProcessingLoop::Stop() {
+    m_capture.Close();
+    m_playingRecording = false;
+}
+
+void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
+    if (!m_capture.IsOpen()) return;
+    HandledOnExit handled(m_capture);
+
+    std::vector<std::int16_t> newest;
+    std::int32_t newestSize = 0;
+    bool recording = false;
+    {
+        std::lock_guard lock(g_captureLock);
+        const CaptureBuffers* buffers = m_capture.Buffers();
+        if (buffers == nullptr) return;
+        newest = buffers->Newest();
+        newestSize = buffers->NewestSize();
+        recording = m_capture.Recording();
+    }
+    if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest, newestSize);
+    if (!recording) return;
+
+    {
+        std::lock_guard lock(g_captureLock);
+        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels);
+    }
+    if (m_hooks.redrawResults) m_hooks.redrawResults();
+}
+
+void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
+    levels.clear();
+    std::lock_guard lock(g_captureLock);
+    m_capture.SetRecording(true);
+}
+
+bool ProcessingLoop::StopCapture() {
+    std::lock_guard lock(g_captureLock);
+    if (!m_capture.Recording()) return false;
+    m_capture.SetRecording(false);
+    return true;
+}
+
+bool ProcessingLoop::Recording() const {
+    std::lock_guard lock(g_captureLock);
+    return m_capture.Recording();
+}
+
+void ProcessingLoop::Play() {
+    const std::string folder = ExecutableFolder();
+    if (!folder.empty()) m_player.Play((std::filesystem::path(folder) / "_Sound2.wav").string());
+}
+
+}  // namespace morvane

@@ -1,0 +1,128 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/CSoundCapture.h"
+#include "recording/RecordingPace.h"
+#include "live/SoundPlayer.h"
+#include "capture/SoundSystem.h"
+#include "dsp/DemodSettings.h"
+
+namespace morvane {
+
+/// What the processing loop asks of its owner (the main window, or the
+/// command-line tool). Any hook may be left empty.
+struct ProcessingHooks {
+    /// Posts the Process command to the owner's thread. Called on the device's
+    /// thread; must return at once, never block and never call Process itself
+    /// (Qt: QMetaObject::invokeMethod(..., Qt::QueuedConnection)).
+    std::function<void()> postProcess;
+    /// Owner's thread, capture lock not held: a copy of the newest block
+    /// (samples) and its size in bytes (65 536), for the spectrum / waterfall.
+    std::function<void(const std::vector<std::int16_t>& block, std::int32_t byteCount)> updateSpectrum;
+    /// Owner's thread, capture lock not held, only while recording, after the
+    /// level stream grew: refresh the raster parameters and redraw the results
+    /// view at once.
+    std::function<void()> redrawResults;
+    /// Device thread: a recording played in place of a sound card (see
+    /// UseRecording) has delivered its last block. Must not block. Not called
+    /// for the looping sample.
+    std::function<void()> inputEnded;
+};
+
+/// The processing loop and the commands that drive capture: Start, Stop,
+/// Start capture, Stop capture, Process and Play. Owns the capture device and
+/// the demodulator settings; the level stream belongs to the owner (the
+/// results view) and is passed in by reference. Everything but the hooks'
+/// postProcess/inputEnded runs on the owner's (window) thread.
+///
+/// Typical window use:
+///   ctor: ProcessingLoop loop(MakeSoundSystem(), hooks);
+///   init: status label = loop.Start(commandLine, m_lowText, m_highText, levels);
+///   Process posted: loop.Process(levels);
+///   "Start capture": RefreshRasterParams(); loop.StartCapture(levels);
+///   "Stop capture": if (loop.StopCapture()) post Show;
+///   tone pick: loop.SetTone1(f) / loop.SetTone2(f);
+///   destruction: loop.Stop() (the destructor does it too).
+class ProcessingLoop {
+public:
+    /// system: the sound cards (MakeSoundSystem() for the real ones).
+    ProcessingLoop(std::unique_ptr<SoundSystem> system, ProcessingHooks hooks);
+    ~ProcessingLoop();
+    ProcessingLoop(const ProcessingLoop&) = delete;
+    ProcessingLoop& operator=(const ProcessingLoop&) = delete;
+
+    /// Plays the recording `path` (any format the recording reader takes) in
+    /// place of a sound card from the next Start on. RecordingPace::RealTime
+    /// delivers a block every 0.68 s, AfterProcess the next block as soon as
+    /// the previous Process was handled. The owner hears of the end through
+    /// the inputEnded hook.
+    void UseRecording(std::string path, RecordingPace pace);
+
+    /// The recording played when the machine has no sound input at all
+    /// (default: the sample shipped with the program; empty: none).
+    void SetFallbackRecording(std::string path) { m_fallbackPath = std::move(path); }
+
+    /// Start: empties `levels`, sets the tones to the integer values of the
+    /// two texts, picks the card from the "/s0" … "/s5" switches in
+    /// commandLine and, if the device is closed, opens it. Returns the status
+    /// text: the card choice, "Cannot open card \"NAME\": REASON" when the
+    /// card fails to open, or a note that the sample recording plays instead
+    /// when there is no sound input. Once opened (or failed), a later Start
+    /// does not reopen: it still updates tones and levels, and gives the card
+    /// choice again, or the failure / recording note it gave at first.
+    std::string Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
+                      std::vector<std::int32_t>& levels);
+
+    /// Stop: closes the device. No Process work happens afterwards.
+    void Stop();
+
+    /// Process: hands a copy of the newest block to updateSpectrum and, while
+    /// recording, demodulates all pending samples onto `levels`, then calls
+    /// redrawResults. Returns at once when the device is not open.
+    void Process(std::vector<std::int32_t>& levels);
+
+    /// Start capture: empties `levels` and sets the recording flag. (The owner
+    /// refreshes its raster parameters first.) Pending leftovers are kept.
+    void StartCapture(std::vector<std::int32_t>& levels);
+
+    /// Stop capture: clears the recording flag. Returns true when it was set,
+    /// i.e. when the owner must post Show.
+    bool StopCapture();
+
+    /// Tone picks: set tone 1 / tone 2 of the demodulator in Hz.
+    void SetTone1(float hz) { m_settings.tone1Hz = hz; }
+    void SetTone2(float hz) { m_settings.tone2Hz = hz; }
+
+    /// Play: plays "_Sound2.wav" from the executable's folder without waiting,
+    /// if it exists. Never fails visibly.
+    void Play();
+
+    /// Whether recording is on (takes the capture lock).
+    bool Recording() const;
+    /// Whether a device is open and delivering blocks.
+    bool IsOpen() const { return m_capture.IsOpen(); }
+    const DemodSettings& Settings() const { return m_settings; }
+
+private:
+    std::string OpenRecording(const std::string& path, RecordingPace pace, bool loop, const std::string& okStatus);
+
+    std::unique_ptr<SoundSystem> m_system;
+    std::unique_ptr<SoundSystem> m_recordingSystem;
+    ProcessingHooks m_hooks;
+    DemodSettings m_settings{};
+    CaptureFormat m_format{};
+    std::string m_recordingPath;
+    RecordingPace m_recordingPace = RecordingPace::RealTime;
+    std::string m_fallbackPath;
+    bool m_playingRecording = false;  // a recording plays in place of the card
+    std::string m_openStatus;         // the status given when the input was opened
+    SoundPlayer m_player;
+    CSoundCapture m_capture;  // last: closed first, while the rest still exists
+};
+
+}  // namespace morvane

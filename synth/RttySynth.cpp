@@ -1,0 +1,196 @@
+#include "synth/RttySynth.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+#include "decode/BaudotTable.h"
+#include "synth/GaussianNoise.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr double kRate = 48000.0;
+constexpr std::uint8_t kSpaceCode = 4;
+constexpr std::uint8_t kLineBreakCode = 8;
+constexpr std::uint8_t kNoCode = 0xFF;
+
+// Reverse of the code table: the code that appends each ASCII character in
+// the letters and in the figures state.
+struct ReverseTable {
+    std::array<std::uint8_t, 128> letters{};
+    std::array<std::uint8_t, 128> figures{};
+};
+
+const ReverseTable& Reverse() {
+    static const ReverseTable table = [] {
+        ReverseTable t;
+        t.letters.fill(kNoCode);
+        t.figures.fill(kNoCode);
+        for (std::uint8_t code = 0; code < 32; ++code) {
+            const BaudotCode& entry = kBaudotTable[code];
+            if (entry.letters.kind == BaudotAction::Append && t.letters[static_cast<unsigned char>(entry.letters.character)] == kNoCode)
+                t.letters[static_cast<unsigned char>(entry.letters.character)] = code;
+            if (entry.figures.kind == BaudotAction::Append && t.figures[static_cast<unsigned char>(entry.figures.character)] == kNoCode)
+                t.figures[static_cast<unsigned char>(entry.figures.character)] = code;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Decodes the next UTF-8 code point at text[pos], advancing pos.
+char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const std::size_t start = pos;
+    const unsigned char lead = byte(pos++);
+    if (lead < 0x80) return lead;
+    int extra = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
+    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; }
+    else throw std::invalid_argument("the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")");
+    for (int i = 0; i < extra; ++i) {
+        if (pos >= text.size() || (byte(pos) & 0xC0) != 0x80)
+            throw std::invalid_argument("the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")");
+        cp = (cp << 6) | (byte(pos++) & 0x3F);
+    }
+    return cp;
+}
+
+std::string DescribeCharacter(std::string_view text, std::size_t start, std::size_t end, char32_t cp) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+    if (cp < 0x20 || cp == 0x7F) return code;
+    return "'" + std::string(text.substr(start, end - start)) + "' (" + code + ")";
+}
+
+void CheckRange(double value, double low, double high, bool lowInclusive, const char* what) {
+    const bool aboveLow = lowInclusive ? value >= low : value > low;
+    if (!std::isfinite(value) || !aboveLow || value > high)
+        throw std::invalid_argument(std::string(what) + " " + std::to_string(value) + " is out of range");
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeBaudot(std::string_view text) {
+    const ReverseTable& table = Reverse();
+    std::vector<std::uint8_t> codes;
+    bool figures = false;  // the receiver starts in letters
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        char32_t cp = NextCodePoint(text, pos);
+        if (cp == U'\r') {
+            if (pos < text.size() && text[pos] == '\n') ++pos;  // CR LF is one line break
+            codes.push_back(kLineBreakCode);
+            continue;
+        }
+        if (cp == U'\n') {
+            codes.push_back(kLineBreakCode);
+            continue;
+        }
+        if (cp == U' ') {
+            codes.push_back(kSpaceCode);
+            continue;
+        }
+        if (cp >= U'a' && cp <= U'z') cp -= U'a' - U'A';
+        const std::uint8_t letter = cp < 128 ? table.letters[cp] : kNoCode;
+        const std::uint8_t figure = cp < 128 ? table.figures[cp] : kNoCode;
+        if (letter != kNoCode) {
+            if (figures) codes.push_back(kBaudotLetters);
+            figures = false;
+            codes.push_back(letter);
+        } else if (figure != kNoCode) {
+            if (!figures) codes.push_back(kBaudotFigures);
+            figures = true;
+            codes.push_back(figure);
+        } else {
+            throw std::invalid_argument("no teleprinter code for " + DescribeCharacter(text, start, pos, cp));
+        }
+    }
+    return codes;
+}
+
+std::vector<std::int16_t> SynthesizeRtty(std::string_view text, const RttySynthSettings& s) {
+    CheckRange(s.markHz, 0.0, kRate / 2, false, "mark frequency");
+    CheckRange(s.spaceHz, 0.0, kRate / 2, false, "space frequency");
+    CheckRange(s.baud, 1.0, kRate, true, "baud rate");
+    CheckRange(s.stopBits, 1.0, 2.0, true, "stop bits");
+    CheckRange(s.idleSeconds, 0.0, 60.0, true, "idle time");
+    if (s.snrDb && !std::isfinite(*s.snrDb)) throw std::invalid_argument("signal-to-noise ratio must be finite");
+
+    const std::vector<std::uint8_t> codes = EncodeBaudot(text);
+
+    // The keying as a list of elements: (length in bits, mark?).
+    struct Element {
+        double bits;
+        bool mark;
+    };
+    std::vector<Element> elements;
+    elements.reserve(codes.size() * 7);
+    for (std::uint8_t code : codes) {
+        elements.push_back({1.0, false});  // start bit
+        for (int bit = 0; bit < 5; ++bit) elements.push_back({1.0, ((code >> bit) & 1) != 0});
+        elements.push_back({s.stopBits, true});
+    }
+
+    const double samplesPerBit = kRate / s.baud;
+    const std::int64_t idle = std::llround(s.idleSeconds * kRate);
+    const double totalBits = static_cast<double>(codes.size()) * (6.0 + s.stopBits);
+    const double keyedSamples = totalBits * samplesPerBit;
+    if (keyedSamples + 2.0 * static_cast<double>(idle) > static_cast<double>(kMaxSynthSamples))
+        throw std::invalid_argument("the text is too long: the signal would last more than " +
+                                    std::to_string(kMaxSynthSamples / 48000) + " s");
+    const std::int64_t keyed = std::llround(keyedSamples);
+    const std::int64_t total = idle + keyed + idle;
+
+    // Amplitudes: a clean signal peaks at 16 000; with noise the sum has an
+    // RMS of 6 000, so that peaks of four standard deviations still fit.
+    constexpr double kCleanAmplitude = 16000.0;
+    constexpr double kNoisyRms = 6000.0;
+    constexpr double kNoiseBandHz = 3000.0;
+    double amplitude = kCleanAmplitude;
+    double noiseSigma = 0.0;
+    if (s.snrDb) {
+        // Noise power in 3 kHz = signal power / SNR; white noise spreads over 24 kHz.
+        const double snr = std::pow(10.0, *s.snrDb / 10.0);
+        const double noiseToSignal = (kRate / 2 / kNoiseBandHz) / snr;  // total noise power / signal power
+        amplitude = kNoisyRms * std::sqrt(2.0 / (1.0 + noiseToSignal));
+        noiseSigma = amplitude * std::sqrt(noiseToSignal / 2.0);
+    }
+
+    std::vector<std::int16_t> out(static_cast<std::size_t>(total));
+    GaussianNoise noise(s.seed);
+    constexpr double kTwoPi = 6.283185307179586;
+    const double markStep = kTwoPi * s.markHz / kRate;
+    const double spaceStep = kTwoPi * s.spaceHz / kRate;
+    double phase = 0.0;
+    std::size_t element = 0;
+    double elementEndBits = elements.empty() ? 0.0 : elements[0].bits;
+    std::int64_t elementEnd = elements.empty() ? 0 : std::llround(elementEndBits * samplesPerBit);
+    for (std::int64_t n = 0; n < total; ++n) {
+        bool mark = true;
+        const std::int64_t k = n - idle;
+        if (k >= 0 && k < keyed && element < elements.size()) {
+            while (k >= elementEnd && element + 1 < elements.size()) {
+                ++element;
+                elementEndBits += elements[element].bits;
+                elementEnd = std::llround(elementEndBits * samplesPerBit);
+            }
+            mark = elements[element].mark;
+        }
+        double x = amplitude * std::sin(phase);
+        phase += mark ? markStep : spaceStep;
+        if (phase >= kTwoPi) phase -= kTwoPi;
+        if (noiseSigma > 0.0) x += noiseSigma * noise.Next();
+        x = std::round(x);
+        out[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(x > 32767.0 ? 32767.0 : (x < -32768.0 ? -32768.0 : x));
+    }
+    return out;
+}
+
+}  // namespace morvane

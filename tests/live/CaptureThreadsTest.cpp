@@ -1,0 +1,232 @@
+// The capture device and the processing loop across threads: blocks arriving
+// on a device thread while the owner processes, captures and closes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/FakeSound.h"
+#include "capture/CommandQueue.h"
+#include "live/LiveRun.h"
+#include "live/ProcessingLoop.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingWriter.h"
+
+namespace morvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
+    for (int round = 0; round < 20; ++round) {
+        CommandQueue queue;
+        auto fake = std::make_unique<test::FakeSystem>();
+        test::FakeSystem* system = fake.get();
+        system->names = {"Fast"};
+        const auto tone = test::Tone(32768, 1500.0, 9000.0);
+        system->produce = [&tone](std::vector<std::int16_t>& block) {
+            block = tone;
+            return static_cast<std::int32_t>(block.size() * 2);
+        };
+        ProcessingHooks hooks;
+        hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
+        ProcessingLoop loop(std::move(fake), hooks);
+        loop.SetFallbackRecording("");
+        std::vector<std::int32_t> levels;
+        loop.StartCapture(levels);
+        loop.Start("morvane /s0", "1500", "2000", levels);
+        ASSERT_TRUE(loop.IsOpen());
+
+        // Process a few blocks while the device thread keeps delivering.
+        for (int handled = 0; handled < 3 + round % 4;) {
+            const auto command = queue.Next(5s);
+            ASSERT_TRUE(command.has_value()) << "no block within 5 s";
+            loop.Process(levels);
+            ++handled;
+        }
+        if (round % 2 == 1) {
+            EXPECT_TRUE(loop.StopCapture());
+        }
+        loop.Stop();
+        ASSERT_TRUE(system->stats->stopped);
+        const int announcedAtClose = system->stats->announced;
+        const int deliveredAtClose = system->stats->delivered;
+        EXPECT_GT(announcedAtClose, 0);
+        // Anything still queued finds the device closed and does nothing.
+        const auto before = levels;
+        while (queue.Next(0ms)) loop.Process(levels);
+        EXPECT_EQ(levels, before);
+        EXPECT_EQ(system->stats->delivered, deliveredAtClose) << "no block after Close";
+    }
+}
+
+TEST(CaptureThreads, CaptureTogglesWhileBlocksArrive) {
+    CommandQueue queue;
+    auto fake = std::make_unique<test::FakeSystem>();
+    test::FakeSystem* system = fake.get();
+    system->names = {"Fast"};
+    const auto tone = test::Tone(32768, 1500.0, 9000.0);  // whole cycles: blocks join seamlessly
+    system->produce = [&tone](std::vector<std::int16_t>& block) {
+        std::this_thread::sleep_for(1ms);
+        block = tone;
+        return static_cast<std::int32_t>(block.size() * 2);
+    };
+    int redraws = 0;
+    ProcessingHooks hooks;
+    hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
+    hooks.redrawResults = [&redraws] { ++redraws; };
+    ProcessingLoop loop(std::move(fake), hooks);
+    loop.SetFallbackRecording("");
+    std::vector<std::int32_t> levels;
+    loop.Start("morvane", "1500", "2000", levels);
+    for (int i = 0; i < 40; ++i) {
+        if (i % 10 == 0) loop.StartCapture(levels);
+        if (i % 10 == 7) loop.StopCapture();
+        ASSERT_TRUE(queue.Next(5s).has_value());
+        loop.Process(levels);
+        for (std::int32_t level : levels) ASSERT_GT(level, 128) << "tone 1 alone";
+    }
+    EXPECT_GT(redraws, 0);
+    loop.Stop();
+    EXPECT_TRUE(system->stats->stopped);
+}
+
+class TempFile {
+public:
+    explicit TempFile(const char* name)
+        : path((std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "-" + name)).string()) {}
+    ~TempFile() { std::filesystem::remove(path); }
+    std::string path;
+};
+
+/// Plays a recording through the controller as the command-line tool does and
+/// returns the level stream.
+std::vector<std::int32_t> PlayThroughLoop(const std::string& path, const char* low, const char* high) {
+    CommandQueue queue;
+    ProcessingHooks hooks;
+    hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
+    hooks.inputEnded = [&queue] { queue.Post(LoopCommand::InputEnded); };
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
+    loop.UseRecording(path, RecordingPace::AfterProcess);
+    std::vector<std::int32_t> levels;
+    loop.StartCapture(levels);
+    EXPECT_EQ(loop.Start("morvane", low, high, levels), "Playing \"" + std::filesystem::path(path).filename().string() + "\"");
+    for (;;) {
+        const auto command = queue.Next(10s);
+        if (!command) {
+            ADD_FAILURE() << "the recording stalled";
+            break;
+        }
+        if (*command == LoopCommand::InputEnded) break;
+        loop.Process(levels);
+    }
+    loop.Stop();
+    return levels;
+}
+
+TEST(CaptureThreads, RecordingPlayedAsCardGivesTheOfflineLevels) {
+    // Three and a half blocks of alternating tones, with a quiet stretch so
+    // that the per-block gains differ.
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 3 * 32768 + 16000; ++segment) {
+        const auto piece = test::Tone(960 * (1 + segment % 3), segment % 2 ? 2000.0 : 1500.0,
+                                      segment > 40 && segment < 60 ? 900.0 : 15000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    TempFile wav("played.wav");
+    WriteWav16Mono(wav.path, signal);
+
+    RecordingReader reader(wav.path);
+    DemodSettings settings;
+    settings.tone1Hz = 1500.0f;
+    settings.tone2Hz = 2000.0f;
+    const std::vector<std::int32_t> offline = RecordingLevels(reader, settings);
+    ASSERT_GT(offline.size(), 1000u);
+
+    EXPECT_EQ(PlayThroughLoop(wav.path, "1500", "2000"), offline);
+}
+
+TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 100000; ++segment) {
+        const auto piece = test::Tone(720, segment % 3 ? 1275.0 : 1725.0, 12000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    TempFile wav("liverun.wav");
+    WriteWav16Mono(wav.path, signal);
+    LiveRunOptions options;
+    options.recording = wav.path;
+    options.demod.tone1Hz = 1275.5f;  // fractions are kept
+    options.demod.tone2Hz = 1725.0f;
+    RecordingReader reader(wav.path);
+    const auto offline = RecordingLevels(reader, options.demod);
+    std::atomic<bool> interrupted{false};
+    std::string status;
+    EXPECT_EQ(RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted,
+                             [&status](const std::string& s) { status = s; }),
+              offline);
+    EXPECT_EQ(status, "Playing \"" + std::filesystem::path(wav.path).filename().string() + "\"");
+}
+
+TEST(CaptureThreads, LiveRunStopsOnTimeAndOnInterrupt) {
+    const auto tone = test::Tone(32768, 1500.0, 9000.0);
+    std::atomic<bool> interrupted{false};
+    std::atomic<int> interruptAfter{-1};  // blocks; -1: never
+    auto makeSystem = [&] {
+        auto fake = std::make_unique<test::FakeSystem>();
+        fake->names = {"Card"};
+        fake->produce = [&, produced = 0](std::vector<std::int16_t>& block) mutable {
+            std::this_thread::sleep_for(5ms);
+            if (++produced == interruptAfter) interrupted = true;  // as Ctrl-C would
+            block = tone;
+            return static_cast<std::int32_t>(block.size() * 2);
+        };
+        return fake;
+    };
+    LiveRunOptions options;
+    options.commandLine = "morvane-cli decode --live /s0";
+    std::string status;
+    const auto start = std::chrono::steady_clock::now();
+    options.seconds = 0.5;
+    const auto timed = RunLiveCapture(makeSystem(), options, interrupted, [&status](const std::string& s) { status = s; });
+    EXPECT_EQ(status, "Card \"Card\" selected");
+    EXPECT_GT(timed.size(), 400u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+
+    // Until interrupted: the blocks announced before the interrupt all count.
+    options.seconds = 0.0;
+    interruptAfter = 4;
+    const auto untilInterrupt = RunLiveCapture(makeSystem(), options, interrupted);
+    EXPECT_GE(untilInterrupt.size(), 3u * 400u);
+}
+
+TEST(CaptureThreads, LiveRunWithoutInputFails) {
+    std::atomic<bool> interrupted{false};
+    LiveRunOptions options;
+    try {
+        RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "No sound input found");
+    }
+    auto failing = std::make_unique<test::FakeSystem>();
+    failing->names = {"Busy card"};
+    failing->openError = "Device or resource busy";
+    options.commandLine = "x /s0";
+    try {
+        RunLiveCapture(std::move(failing), options, interrupted);
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Cannot open card \"Busy card\": Device or resource busy");
+    }
+}
+
+TEST(CaptureThreads, EmptyRecordingEndsAtOnce) {
+    TempFile wav("empty.wav");
+    WriteWav16Mono(wav.path, {});
+    EXPECT_TRUE(PlayThroughLoop(wav.path, "1500", "2000").empty());
+}
+
+}  // namespace
+}  // namespace morvane

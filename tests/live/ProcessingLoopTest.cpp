@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "support/FakeSound.h"
+#include "capture/CaptureBuffers.h"
+#include "live/ProcessingLoop.h"
+#include "recording/RecordingWriter.h"
+
+namespace morvane {
+namespace {
+
+constexpr const char* kHint = "Hint: use '/s0' .. '/s5' argument to change sound card";
+
+class LoopFixture : public ::testing::Test {
+protected:
+    LoopFixture() {
+        auto fake = std::make_unique<test::FakeSystem>();
+        system = fake.get();
+        system->names = {"Mic", "Line"};
+        ProcessingHooks hooks;
+        hooks.postProcess = [this] { ++posts; };
+        hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t bytes) {
+            spectrumBlocks.push_back(block);
+            spectrumBytes = bytes;
+        };
+        hooks.redrawResults = [this] { ++redraws; };
+        loop = std::make_unique<ProcessingLoop>(std::move(fake), hooks);
+        loop->SetFallbackRecording("");
+    }
+    test::FakeSystem* system = nullptr;
+    std::unique_ptr<ProcessingLoop> loop;
+    std::vector<std::int32_t> levels{7, 8, 9};
+    int posts = 0;
+    int redraws = 0;
+    std::vector<std::vector<std::int16_t>> spectrumBlocks;
+    std::int32_t spectrumBytes = 0;
+};
+
+TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
+    EXPECT_EQ(loop->Start("morvane /s1", " 1275.9Hz", "2125", levels), "Card \"Line\" selected");
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(loop->Settings().tone1Hz, 1275.0f);
+    EXPECT_EQ(loop->Settings().tone2Hz, 2125.0f);
+    EXPECT_EQ(loop->Settings().referenceBaud, 50.0f);
+    EXPECT_EQ(system->opens, 1);
+    EXPECT_EQ(system->lastOpened, 1);
+    EXPECT_TRUE(loop->IsOpen());
+}
+
+TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
+    loop->Start("morvane /s0", "1500", "2000", levels);
+    levels = {1, 2, 3};
+    EXPECT_EQ(loop->Start("morvane", "abc", "-800", levels), kHint);
+    EXPECT_EQ(system->opens, 1);
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(loop->Settings().tone1Hz, 0.0f);
+    EXPECT_EQ(loop->Settings().tone2Hz, -800.0f);
+}
+
+TEST_F(LoopFixture, FailedOpenSaysSoAndIsNotRetried) {
+    system->openError = "Device unavailable";
+    EXPECT_EQ(loop->Start("morvane /s0", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
+    EXPECT_FALSE(loop->IsOpen());
+    // Not retried, and still not reported as selected.
+    EXPECT_EQ(loop->Start("morvane /s1", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
+    EXPECT_EQ(system->opens, 1);
+    loop->Process(levels);  // no device: nothing happens
+    EXPECT_TRUE(spectrumBlocks.empty());
+}
+
+TEST_F(LoopFixture, FailedOpenOfUnnamedDefault) {
+    system->openError = "Invalid device";
+    system->defaultName.reset();
+    EXPECT_EQ(loop->Start("morvane", "1500", "2000", levels), "Cannot open sound card '-1': Invalid device");
+}
+
+TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
+    loop->Start("morvane", "1500", "2000", levels);
+    auto block = test::Tone(32768, 1500.0, 300.0);
+    ASSERT_TRUE(system->device->Feed(block));
+    EXPECT_EQ(posts, 1);
+    loop->Process(levels);
+    ASSERT_EQ(spectrumBlocks.size(), 1u);
+    EXPECT_EQ(spectrumBlocks[0], block) << "the spectrum gets the scaled newest block";
+    EXPECT_EQ(spectrumBytes, 65536);
+    EXPECT_EQ(redraws, 0);
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(system->stats->handledNotices, 1);
+}
+
+TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
+    loop->Start("morvane", "1500", "2000", levels);
+    loop->StartCapture(levels);
+    auto block = test::Tone(32768, 1500.0, 20000.0);
+    system->device->Feed(block);
+    loop->Process(levels);
+    EXPECT_EQ(redraws, 1);
+    ASSERT_GE(levels.size(), 400u);  // 32 768 samples, 80 per level, less the start search
+    for (std::int32_t level : levels) ASSERT_GT(level, 128) << "tone 1 alone";
+    // A second Process for the same block finds only the leftover: nothing new.
+    const auto first = levels;
+    loop->Process(levels);
+    EXPECT_EQ(levels, first);
+    EXPECT_EQ(redraws, 2);
+    EXPECT_EQ(spectrumBlocks.size(), 2u);
+}
+
+TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
+    loop->Start("morvane", "1500", "2000", levels);
+    const auto a = test::Tone(32768, 1500.0, 20000.0);
+    const auto b = test::Tone(32768, 2000.0, 9000.0);
+    const auto c = test::Tone(30000, 2000.0, 20000.0, 7);
+
+    // What the buffers give for: a recorded, b heard while not recording, c recorded.
+    CaptureBuffers reference;
+    std::vector<std::int32_t> want;
+    auto ra = a, rb = b, rc = c;
+    reference.SetRecording(true);
+    reference.HandleBlock(ra.data(), 65536);
+    reference.DemodulatePending(loop->Settings(), kCaptureFormat, want);
+    ASSERT_GT(reference.Fill(), 0) << "the fixture needs a leftover";
+    reference.SetRecording(false);
+    reference.HandleBlock(rb.data(), 65536);
+    reference.SetRecording(true);
+    want.clear();
+    reference.HandleBlock(rc.data(), 60000);
+    reference.DemodulatePending(loop->Settings(), kCaptureFormat, want);
+
+    auto la = a, lb = b, lc = c;
+    loop->StartCapture(levels);
+    system->device->Feed(la);
+    loop->Process(levels);
+    EXPECT_TRUE(loop->StopCapture());
+    system->device->Feed(lb);
+    loop->Process(levels);
+    loop->StartCapture(levels);
+    EXPECT_TRUE(levels.empty());
+    system->device->Feed(lc, 60000);
+    loop->Process(levels);
+    EXPECT_EQ(levels, want);
+}
+
+TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
+    loop->Start("morvane", "1500", "2000", levels);
+    EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
+    EXPECT_FALSE(loop->Recording());
+    loop->StartCapture(levels);
+    EXPECT_TRUE(loop->Recording());
+    loop->StartCapture(levels);
+    EXPECT_TRUE(loop->StopCapture());
+    EXPECT_FALSE(loop->StopCapture());
+}
+
+TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
+    loop->Start("morvane", "1500", "2000", levels);
+    loop->StartCapture(levels);
+    auto block = test::Tone(32768, 1500.0, 20000.0);
+    system->device->Feed(block);
+    loop->Stop();
+    EXPECT_FALSE(loop->IsOpen());
+    loop->Process(levels);  // the Process still queued for the last block
+    EXPECT_TRUE(spectrumBlocks.empty());
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(redraws, 0);
+    // Stop closes for good: a later Start opens the device again.
+    loop->Start("morvane", "1500", "2000", levels);
+    EXPECT_EQ(system->opens, 2);
+    EXPECT_TRUE(loop->Recording()) << "recording outlives the device";
+}
+
+class TempDir {
+public:
+    TempDir() : path(std::filesystem::temp_directory_path() / ("morvane-capture-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+};
+
+TEST_F(LoopFixture, NoSoundInputAndNoSampleSaysSo) {
+    system->names.clear();
+    EXPECT_EQ(loop->Start("morvane", "1500", "2000", levels), "No sound input found");
+    EXPECT_FALSE(loop->IsOpen());
+}
+
+TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
+    TempDir dir;
+    const auto sample = (dir.path / "sample.wav").string();
+    WriteWav16Mono(sample, test::Tone(40000, 1500.0, 8000.0));
+    std::mutex mutex;
+    std::condition_variable cv;
+    int posts = 0;
+    ProcessingHooks hooks;
+    hooks.postProcess = [&] {
+        std::lock_guard lock(mutex);
+        ++posts;
+        cv.notify_all();
+    };
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
+    loop.SetFallbackRecording(sample);
+    std::vector<std::int32_t> levels;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(loop.Start("morvane /s0", "1500", "2000", levels), "No sound input found: playing the sample recording");
+    EXPECT_TRUE(loop.IsOpen());
+    std::unique_lock lock(mutex);
+    // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
+    // is 0.83 s long, so only looping gives a third block.
+    EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return posts >= 3; }));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    lock.unlock();
+    levels = {1};
+    EXPECT_EQ(loop.Start("morvane /s1", "1400", "2000", levels), "No sound input found: playing the sample recording");
+    EXPECT_TRUE(levels.empty());
+    EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
+}
+
+TEST(LoopFallback, UnreadableRecordingIsReported) {
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
+    loop.UseRecording("/nonexistent/dir/take.wav", RecordingPace::AfterProcess);
+    std::vector<std::int32_t> levels;
+    const std::string status = loop.Start("morvane", "1500", "2000", levels);
+    EXPECT_EQ(status.rfind("Cannot open recording \"take.wav\": cannot read", 0), 0u) << status;
+    EXPECT_FALSE(loop.IsOpen());
+}
+
+TEST(SoundPlayer, MissingFileStartsNothingAndPlayingNeverCrashes) {
+    SoundPlayer player;
+    EXPECT_FALSE(player.Play("/nonexistent/_Sound2.wav"));
+    TempDir dir;
+    const auto wav = (dir.path / "_Sound2.wav").string();
+    WriteWav16Mono(wav, test::Tone(4800, 440.0, 3000.0));
+    EXPECT_TRUE(player.Play(wav));
+    EXPECT_TRUE(player.Play(wav));  // a new sound replaces the one playing
+    player.StopPlaying();
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
+    loop.Play();  // no "_Sound2.wav" beside the test: nothing, quietly
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,78 @@
+#include "widgets/CResultsView.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <exception>
+
+#include "raster/BitExtraction.h"
+#include "raster/RasterImage.h"
+
+CResultsView::CResultsView(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    // Every pass covers the whole client area; nothing behind it shows.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+morvane::RasterParams CResultsView::Params() const {
+    morvane::RasterParams p;
+    p.count = count;
+    p.offset = offset;
+    p.slant = slant;
+    p.gridWidth = gridWidth;
+    p.gridShift = gridShift;
+    p.showGrid = showGrid;
+    p.contrastMode = contrastMode;
+    return p;
+}
+
+void CResultsView::SetParams(const morvane::RasterParams& p) {
+    count = p.count;
+    offset = p.offset;
+    slant = p.slant;
+    gridWidth = p.gridWidth;
+    gridShift = p.gridShift;
+    showGrid = p.showGrid;
+    contrastMode = p.contrastMode;
+}
+
+bool CResultsView::Prepare() {
+    try {
+        const QSize size = ClientSize();
+        const morvane::RgbImage raster =
+            morvane::RenderRaster(levels, Params(), std::max(0, size.width()), std::max(0, size.height()));
+        QImage image(raster.width, raster.height, QImage::Format_RGB32);
+        for (std::int32_t y = 0; y < raster.height; ++y) {
+            const std::uint8_t* src = raster.rgb.data() + static_cast<std::size_t>(y) * raster.width * 3;
+            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (std::int32_t x = 0; x < raster.width; ++x, src += 3) dst[x] = qRgb(src[0], src[1], src[2]);
+        }
+        m_image = std::move(image);
+        return true;
+    } catch (const std::exception&) {
+        // The pass is abandoned; the previous image stays on show.
+        return false;
+    }
+}
+
+bool CResultsView::Draw() {
+    if (!Prepare()) return false;
+    repaint();
+    return true;
+}
+
+void CResultsView::ExtractBits(std::string& out) const { out = morvane::ExtractBits(levels, Params()); }
+
+void CResultsView::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    Prepare();
+}
+
+void CResultsView::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);  // the sunken frame
+    QPainter painter(this);
+    const QRect client = contentsRect();
+    painter.setClipRect(client);
+    if (m_image.size() != client.size()) painter.fillRect(client, Qt::white);
+    painter.drawImage(client.topLeft(), m_image);
+}
