@@ -15,6 +15,8 @@
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
 #include "app/CWindowPlacement.h"
+#include "dsp/SampleFormat.h"
+#include "raster/BitExtraction.h"
 #include "text/TextNumbers.h"
 #include "live/ProcessingLoop.h"
 #include "app/CBitsExtractDlg.h"
@@ -27,14 +29,52 @@
 
 namespace {
 
-const QString kData = QString::fromLatin1(CSettingsStore::kSectionData);
+using Field = CMorvaneDlg::Field;
 
-constexpr int kSampleRate = 48000;
+const QString kData = QString::fromLatin1(CSettingsStore::kSectionData);
 
 std::int32_t ToLong(const QString& text) { return morvane::TextToLong(text.toStdString()); }
 
+/// Where a field stands in the window (dialog units), how it is stored, its
+/// spin's range and what its text sets in the raster parameters.
+struct FieldSpec {
+    Field field;
+    const char* name;         // object names: name + "Edit", name + "Spin"
+    const char* label;
+    int labelX, labelY, labelW, labelH;
+    int editX, editY;         // the edit is 38 × 13
+    int spinX, spinY;         // the spin is 11 × 16
+    const char* settingsKey;  // in the "Data" section
+    const char* defaultText;
+    double low, high;         // the spin's range
+    double step;              // 0: an integer up-down; else the numeric spin's step
+    bool digitsOnly;          // the edit takes digits only
+    void (*apply)(morvane::RasterParams&, const QString&);  // null: not a raster field
+    bool showOnEdit;          // a change of text redraws the raster
+    bool showOnSpin;          // a spin step redraws the raster
+};
+
+constexpr FieldSpec kFieldSpecs[] = {
+    {Field::Low, "low", "Low:", 63, 53, 20, 9, 94, 52, 134, 50, "Freq1", "1500", 1, 9999, 0, false, nullptr, false, false},
+    {Field::High, "high", "High:", 155, 53, 19, 9, 182, 52, 222, 50, "Freq2", "2000", 1, 9999, 0, false, nullptr, false, false},
+    {Field::Count, "count", "Count:", 63, 78, 24, 9, 94, 77, 134, 75, "DCount", "64", 1, 1024, 0, true,
+     [](morvane::RasterParams& p, const QString& t) { p.count = ToLong(t); }, false, true},
+    {Field::Offset, "offset", "Offset:", 155, 78, 23, 9, 182, 77, 222, 75, "DOffset", "0", 0, 1024, 0, true,
+     [](morvane::RasterParams& p, const QString& t) { p.offset = ToLong(t); }, false, true},
+    {Field::Slant, "slant", "Slant:", 242, 78, 18, 9, 264, 77, 304, 75, "DSlant", "0", -1.0, 1.0, 0.05, false,
+     [](morvane::RasterParams& p, const QString& t) { p.slant = static_cast<float>(morvane::TextToDouble(t.toStdString())); },
+     true, false},
+    {Field::Width, "width", "Width:", 63, 105, 25, 10, 94, 103, 134, 102, "Grid", "24", 1, 1024, 0, true,
+     [](morvane::RasterParams& p, const QString& t) { p.gridWidth = ToLong(t); }, true, false},
+    {Field::Shift, "shift", "Shift:", 155, 105, 18, 9, 182, 103, 222, 102, "GridShift", "0", -10, 10, 0, true,
+     [](morvane::RasterParams& p, const QString& t) { p.gridShift = ToLong(t); }, true, false},
+};
+static_assert(std::size(kFieldSpecs) == CMorvaneDlg::kFieldCount);
+
+const FieldSpec& Spec(Field field) { return kFieldSpecs[static_cast<std::size_t>(field)]; }
+
 // Sets an edit's text only when it differs, so an unchanged field raises no change.
-void SetText(QLineEdit* edit, const QString& text) {
+void ShowText(QLineEdit* edit, const QString& text) {
     if (edit->text() != text)
         edit->setText(text);
 }
@@ -50,6 +90,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
                          QWidget* parent)
     : QDialog(parent), m_store(settings), m_launch(std::move(launch)),
       m_icon(MorvaneIcon()) {
+    for (const FieldSpec& spec : kFieldSpecs) SetText(spec.field, QString::fromLatin1(spec.defaultText));
     ReadSettings();
 
     morvane::ProcessingHooks hooks;
@@ -85,24 +126,14 @@ CMorvaneDlg::~CMorvaneDlg() {
 // ---------------------------------------------------------------- settings
 
 void CMorvaneDlg::ReadSettings() {
-    m_lowText = m_store.ReadText(kData, QStringLiteral("Freq1"), m_lowText);
-    m_highText = m_store.ReadText(kData, QStringLiteral("Freq2"), m_highText);
-    m_countText = m_store.ReadText(kData, QStringLiteral("DCount"), m_countText);
-    m_offsetText = m_store.ReadText(kData, QStringLiteral("DOffset"), m_offsetText);
-    m_slantText = m_store.ReadText(kData, QStringLiteral("DSlant"), m_slantText);
-    m_widthText = m_store.ReadText(kData, QStringLiteral("Grid"), m_widthText);
-    m_shiftText = m_store.ReadText(kData, QStringLiteral("GridShift"), m_shiftText);
+    for (const FieldSpec& spec : kFieldSpecs)
+        SetText(spec.field, m_store.ReadText(kData, QString::fromLatin1(spec.settingsKey), Text(spec.field)));
     m_showGrid = m_store.ReadInt(kData, QStringLiteral("ShowGrid"), m_showGrid) != 0 ? 1 : 0;
 }
 
 void CMorvaneDlg::WriteSettings() {
-    m_store.WriteText(kData, QStringLiteral("Freq1"), m_lowText);
-    m_store.WriteText(kData, QStringLiteral("Freq2"), m_highText);
-    m_store.WriteText(kData, QStringLiteral("DCount"), m_countText);
-    m_store.WriteText(kData, QStringLiteral("DOffset"), m_offsetText);
-    m_store.WriteText(kData, QStringLiteral("DSlant"), m_slantText);
-    m_store.WriteText(kData, QStringLiteral("Grid"), m_widthText);
-    m_store.WriteText(kData, QStringLiteral("GridShift"), m_shiftText);
+    for (const FieldSpec& spec : kFieldSpecs)
+        m_store.WriteText(kData, QString::fromLatin1(spec.settingsKey), Text(spec.field));
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_showGrid);
     m_store.Flush();
 }
@@ -120,16 +151,16 @@ void CMorvaneDlg::CreateControls() {
         layout.Add(l, x, y, w, h, true);
         return l;
     };
-    auto edit = [&](const char* name, int x, int y, int w, int h, bool digitsOnly) {
+    auto edit = [&](const QString& name, int x, int y, int w, int h, bool digitsOnly) {
         auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
+        e->setObjectName(name);
         layout.Add(e, x, y, w, h);
         if (digitsOnly)
             e->installEventFilter(new CDigitsOnlyFilter(e));
         return e;
     };
-    auto spin = [&](CUpDown* s, const char* name, int x, int y, int w, int h) {
-        s->setObjectName(QString::fromLatin1(name));
+    auto spin = [&](CUpDown* s, const QString& name, int x, int y, int w, int h) {
+        s->setObjectName(name);
         layout.Add(s, x, y, w, h);
         return s;
     };
@@ -148,32 +179,16 @@ void CMorvaneDlg::CreateControls() {
     layout.Add(m_panoramic, 7, 17, 426, 29);
 
     label(QStringLiteral("Frequency"), 7, 52, 37, 9);
-    label(QStringLiteral("Low:"), 63, 53, 20, 9);
-    m_lowEdit = edit("lowEdit", 94, 52, 38, 13, false);
-    m_lowSpin = spin(new CUpDown(this), "lowSpin", 134, 50, 11, 16);
-    label(QStringLiteral("High:"), 155, 53, 19, 9);
-    m_highEdit = edit("highEdit", 182, 52, 38, 13, false);
-    m_highSpin = spin(new CUpDown(this), "highSpin", 222, 50, 11, 16);
-
     label(QStringLiteral("Data blocks"), 7, 78, 39, 8);
-    label(QStringLiteral("Count:"), 63, 78, 24, 9);
-    m_countEdit = edit("countEdit", 94, 77, 38, 13, true);
-    m_countSpin = spin(new CUpDown(this), "countSpin", 134, 75, 11, 16);
-    label(QStringLiteral("Offset:"), 155, 78, 23, 9);
-    m_offsetEdit = edit("offsetEdit", 182, 77, 38, 13, true);
-    m_offsetSpin = spin(new CUpDown(this), "offsetSpin", 222, 75, 11, 16);
-    label(QStringLiteral("Slant:"), 242, 78, 18, 9);
-    m_slantEdit = edit("slantEdit", 264, 77, 38, 13, false);
-    m_slantSpin = new CNumSpinCtrl(this);
-    spin(m_slantSpin, "slantSpin", 304, 75, 11, 16);
-
     label(QStringLiteral("Bits grid"), 7, 106, 36, 9);
-    label(QStringLiteral("Width:"), 63, 105, 25, 10);
-    m_widthEdit = edit("widthEdit", 94, 103, 38, 13, true);
-    m_widthSpin = spin(new CUpDown(this), "widthSpin", 134, 102, 11, 16);
-    label(QStringLiteral("Shift:"), 155, 105, 18, 9);
-    m_shiftEdit = edit("shiftEdit", 182, 103, 38, 13, true);
-    m_shiftSpin = spin(new CUpDown(this), "shiftSpin", 222, 102, 11, 16);
+    for (const FieldSpec& spec : kFieldSpecs) {
+        FieldState& state = m_fields[Index(spec.field)];
+        const QString name = QString::fromLatin1(spec.name);
+        label(QString::fromLatin1(spec.label), spec.labelX, spec.labelY, spec.labelW, spec.labelH);
+        state.edit = edit(name + QStringLiteral("Edit"), spec.editX, spec.editY, 38, 13, spec.digitsOnly);
+        state.spin = spin(spec.step > 0 ? new CNumSpinCtrl(this) : new CUpDown(this), name + QStringLiteral("Spin"),
+                          spec.spinX, spec.spinY, 11, 16);
+    }
 
     auto* exitButton = button(QStringLiteral("Exit"), "exit", 360, 121, 73, 16);
     auto* startButton = button(QStringLiteral("Start capture"), "startCapture", 7, 121, 72, 16);
@@ -185,6 +200,7 @@ void CMorvaneDlg::CreateControls() {
 
     m_results = new CResultsView(this);
     m_results->setObjectName(QStringLiteral("results"));
+    m_results->SetModel(&m_model);
     layout.Add(m_results, 7, 151, 426, 152);
     label(QStringLiteral("Graphics results:"), 7, 140, 96, 8);
 
@@ -212,35 +228,22 @@ void CMorvaneDlg::CreateControls() {
 }
 
 void CMorvaneDlg::ReadControls() {
-    m_countText = m_countEdit->text();
-    m_offsetText = m_offsetEdit->text();
-    m_widthText = m_widthEdit->text();
-    m_slantText = m_slantEdit->text();
-    m_lowText = m_lowEdit->text();
-    m_highText = m_highEdit->text();
-    m_shiftText = m_shiftEdit->text();
+    for (FieldState& state : m_fields) state.text = state.edit->text();
     m_showGrid = m_showGridCheck->isChecked() ? 1 : 0;
 }
 
 void CMorvaneDlg::WriteFields() {
-    SetText(m_countEdit, m_countText);
-    SetText(m_offsetEdit, m_offsetText);
-    SetText(m_widthEdit, m_widthText);
-    SetText(m_slantEdit, m_slantText);
-    SetText(m_lowEdit, m_lowText);
-    SetText(m_highEdit, m_highText);
-    SetText(m_shiftEdit, m_shiftText);
+    for (const FieldState& state : m_fields) ShowText(state.edit, state.text);
     m_showGridCheck->setChecked(m_showGrid != 0);
 }
 
 void CMorvaneDlg::RefreshRasterParams() {
     ReadControls();
-    m_results->count = ToLong(m_countText);
-    m_results->offset = ToLong(m_offsetText);
-    m_results->gridWidth = ToLong(m_widthText);
-    m_results->gridShift = ToLong(m_shiftText);
-    m_results->slant = static_cast<float>(morvane::TextToDouble(m_slantText.toStdString()));
+    for (const FieldSpec& spec : kFieldSpecs)
+        if (spec.apply) spec.apply(m_model.params, Text(spec.field));
 }
+
+std::int32_t CMorvaneDlg::Long(Field field) const { return ToLong(Text(field)); }
 
 // ---------------------------------------------------------------- initialisation
 
@@ -270,28 +273,26 @@ void CMorvaneDlg::Initialise() {
 
     // Attach the spins. A spin takes its position from its field but leaves the
     // text as it was typed or stored.
-    auto attach = [](CUpDown* spin, QLineEdit* buddy, int low, int high, const QString& text) {
-        spin->SetBuddy(buddy);
-        spin->SetRange32(low, high);
-        spin->SetBuddyInt(false);
-        spin->SetPos32(static_cast<std::int16_t>(ToLong(text) & 0xFFFF));
-        spin->SetBuddyInt(true);
-    };
-    attach(m_countSpin, m_countEdit, 1, 1024, m_countText);
-    attach(m_offsetSpin, m_offsetEdit, 0, 1024, m_offsetText);
-    attach(m_widthSpin, m_widthEdit, 1, 1024, m_widthText);
-    attach(m_shiftSpin, m_shiftEdit, -10, 10, m_shiftText);
-    attach(m_lowSpin, m_lowEdit, 1, 9999, m_lowText);
-    attach(m_highSpin, m_highEdit, 1, 9999, m_highText);
-    m_slantSpin->SetBuddy(m_slantEdit);
-    m_slantSpin->SetValueRange(-1.0, 1.0, 0.05);  // positions itself from the edit's value
+    for (const FieldSpec& spec : kFieldSpecs) {
+        const FieldState& state = m_fields[Index(spec.field)];
+        state.spin->SetBuddy(state.edit);
+        if (spec.step > 0) {
+            // The numeric spin positions itself from the edit's value.
+            static_cast<CNumSpinCtrl*>(state.spin)->SetValueRange(spec.low, spec.high, spec.step);
+            continue;
+        }
+        state.spin->SetRange32(static_cast<int>(spec.low), static_cast<int>(spec.high));
+        state.spin->SetBuddyInt(false);
+        state.spin->SetPos32(static_cast<std::int16_t>(ToLong(state.text) & 0xFFFF));
+        state.spin->SetBuddyInt(true);
+    }
 
-    m_panoramic->markerLowHz = ToLong(m_lowText);
-    m_panoramic->markerHighHz = ToLong(m_highText);
-    m_panoramic->sampleRate = kSampleRate;
+    m_panoramic->markerLowHz = Long(Field::Low);
+    m_panoramic->markerHighHz = Long(Field::High);
+    m_panoramic->sampleRate = morvane::kSampleRate;
     m_panoramic->CreateSurface();
 
-    m_results->showGrid = m_showGrid;
+    m_model.params.showGrid = m_showGrid;
 
     UpdateDfLabel();
     RefreshRasterParams();
@@ -301,19 +302,19 @@ void CMorvaneDlg::Initialise() {
 }
 
 void CMorvaneDlg::ConnectControls() {
-    connect(m_countSpin, &CUpDown::deltaPos, this, [this](int, int, bool*) { Post(&CMorvaneDlg::OnShow); });
-    connect(m_offsetSpin, &CUpDown::deltaPos, this, [this](int, int, bool*) { Post(&CMorvaneDlg::OnShow); });
-    connect(m_widthEdit, &QLineEdit::textChanged, this, [this] {
-        UpdateSpeedLabel();
-        Post(&CMorvaneDlg::OnShow);
-    });
-    connect(m_slantEdit, &QLineEdit::textChanged, this, [this] { Post(&CMorvaneDlg::OnShow); });
-    connect(m_shiftEdit, &QLineEdit::textChanged, this, [this] { Post(&CMorvaneDlg::OnShow); });
-    connect(m_lowEdit, &QLineEdit::textChanged, this, &CMorvaneDlg::OnLowChanged);
-    connect(m_highEdit, &QLineEdit::textChanged, this, &CMorvaneDlg::OnHighChanged);
-    // Enter applies the field it was pressed in.
-    for (QLineEdit* e : {m_countEdit, m_offsetEdit, m_widthEdit, m_slantEdit, m_shiftEdit})
-        connect(e, &QLineEdit::returnPressed, this, [this] { Post(&CMorvaneDlg::OnShow); });
+    for (const FieldSpec& spec : kFieldSpecs) {
+        const FieldState& state = m_fields[Index(spec.field)];
+        if (spec.showOnSpin)
+            connect(state.spin, &CUpDown::deltaPos, this, [this](int, int, bool*) { Post(&CMorvaneDlg::OnShow); });
+        if (spec.showOnEdit)
+            connect(state.edit, &QLineEdit::textChanged, this, [this] { Post(&CMorvaneDlg::OnShow); });
+        // Enter applies the raster field it was pressed in.
+        if (spec.apply)
+            connect(state.edit, &QLineEdit::returnPressed, this, [this] { Post(&CMorvaneDlg::OnShow); });
+    }
+    connect(Edit(Field::Width), &QLineEdit::textChanged, this, &CMorvaneDlg::UpdateSpeedLabel);
+    connect(Edit(Field::Low), &QLineEdit::textChanged, this, &CMorvaneDlg::OnLowChanged);
+    connect(Edit(Field::High), &QLineEdit::textChanged, this, &CMorvaneDlg::OnHighChanged);
     connect(m_showGridCheck, &QCheckBox::clicked, this, &CMorvaneDlg::OnShowGrid);
     connect(m_contrastButton, &QPushButton::clicked, this, &CMorvaneDlg::OnContrast);
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
@@ -328,14 +329,14 @@ void CMorvaneDlg::ConnectControls() {
 void CMorvaneDlg::UpdateDfLabel() {
     ReadControls();
     // Both tones are 32-bit; their distance is taken in 64 bits so extreme texts cannot overflow.
-    const long long df = std::llabs(static_cast<long long>(ToLong(m_highText)) - ToLong(m_lowText));
+    const long long df = std::llabs(static_cast<long long>(Long(Field::High)) - Long(Field::Low));
     m_dfLabel->setText(QString::asprintf("dF = %lld", df));
 }
 
 void CMorvaneDlg::UpdateSpeedLabel() {
     ReadControls();
-    const float w = static_cast<float>(ToLong(m_widthText));
-    const float speed = m_loop->Settings().referenceBaud * 2.0f * 12.0f / w;
+    const float speed =
+        morvane::SpeedForCellWidth(m_loop->Settings().referenceBaud, static_cast<float>(Long(Field::Width)));
     // Qt's printf formats with '.' whatever the process's locale.
     m_speedLabel->setText(QString::asprintf("Speed = %.2f", static_cast<double>(speed)));
 }
@@ -343,7 +344,7 @@ void CMorvaneDlg::UpdateSpeedLabel() {
 void CMorvaneDlg::OnLowChanged() {
     UpdateDfLabel();
     ReadControls();
-    const std::int32_t hz = ToLong(m_lowText);
+    const std::int32_t hz = Long(Field::Low);
     m_panoramic->markerLowHz = hz;
     // A typed tone is used at once, as a picked one is.
     m_loop->SetTone1(static_cast<float>(hz));
@@ -352,7 +353,7 @@ void CMorvaneDlg::OnLowChanged() {
 void CMorvaneDlg::OnHighChanged() {
     UpdateDfLabel();
     ReadControls();
-    const std::int32_t hz = ToLong(m_highText);
+    const std::int32_t hz = Long(Field::High);
     m_panoramic->markerHighHz = hz;
     m_loop->SetTone2(static_cast<float>(hz));
 }
@@ -362,7 +363,7 @@ void CMorvaneDlg::OnTonePicked(int hz) {
         m_loop->SetTone1(static_cast<float>(hz));
         m_panoramic->markerLowHz = hz;
         ReadControls();
-        m_lowText = QString::number(hz);
+        SetText(Field::Low, QString::number(hz));
         WriteFields();
         UpdateDfLabel();
         m_nextPickHigh = true;
@@ -370,7 +371,7 @@ void CMorvaneDlg::OnTonePicked(int hz) {
         m_loop->SetTone2(static_cast<float>(hz));
         m_panoramic->markerHighHz = hz;
         ReadControls();
-        m_highText = QString::number(hz);
+        SetText(Field::High, QString::number(hz));
         WriteFields();
         UpdateDfLabel();
         m_nextPickHigh = false;
@@ -382,8 +383,9 @@ void CMorvaneDlg::OnTonePicked(int hz) {
 void CMorvaneDlg::OnStart() {
     ReadControls();
     try {
-        const std::string status =
-            m_loop->Start(m_launch.commandLine, m_lowText.toStdString(), m_highText.toStdString(), m_results->levels);
+        // The tones are the whole numbers the two texts start with.
+        const std::string status = m_loop->Start(m_launch.commandLine, static_cast<float>(Long(Field::Low)),
+                                                 static_cast<float>(Long(Field::High)), m_model.levels);
         SetStatus(QString::fromStdString(status));
     } catch (const std::exception& e) {
         SetStatus(QString::fromStdString(e.what()));
@@ -392,14 +394,14 @@ void CMorvaneDlg::OnStart() {
 
 void CMorvaneDlg::OnProcess() {
     try {
-        m_loop->Process(m_results->levels);
+        m_loop->Process(m_model.levels);
     } catch (const std::exception& e) {
         SetStatus(QString::fromStdString(e.what()));
     }
 }
 
 void CMorvaneDlg::OnShow() {
-    if (m_results->levels.empty())
+    if (m_model.levels.empty())
         return;
     RefreshRasterParams();
     m_results->Draw();
@@ -407,7 +409,7 @@ void CMorvaneDlg::OnShow() {
 
 void CMorvaneDlg::OnStartCapture() {
     RefreshRasterParams();
-    m_loop->StartCapture(m_results->levels);
+    m_loop->StartCapture(m_model.levels);
 }
 
 void CMorvaneDlg::OnStopCapture() {
@@ -422,7 +424,7 @@ void CMorvaneDlg::OnExtractBits() {
         return;
     RefreshRasterParams();
     CBitsExtractDlg dialog(m_store, this);
-    m_results->ExtractBits(dialog.m_sourceBits);
+    dialog.m_sourceBits = morvane::ExtractBits(m_model.levels, m_model.params);
     dialog.exec();
 }
 
@@ -433,12 +435,12 @@ void CMorvaneDlg::OnAbout() {
 
 void CMorvaneDlg::OnShowGrid() {
     ReadControls();
-    m_results->showGrid = m_showGrid;
+    m_model.params.showGrid = m_showGrid;
     m_results->Draw();
 }
 
 void CMorvaneDlg::OnContrast() {
-    m_results->contrastMode = (m_results->contrastMode + 1) % 3;
+    m_model.params.contrastMode = (m_model.params.contrastMode + 1) % 3;
     m_results->Draw();
 }
 

@@ -3,18 +3,20 @@
 #include <QIcon>
 #include <QSize>
 #include <QString>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/CAnchorLayout.h"
+#include "raster/RasterModel.h"
 
 namespace morvane {
 class ProcessingLoop;
 class SoundSystem;
 }  // namespace morvane
 
-class CNumSpinCtrl;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
@@ -47,23 +49,24 @@ public:
                 QWidget* parent = nullptr);
     ~CMorvaneDlg() override;
 
-    // The parameter fields: exactly what the edits hold.
-    QString m_countText = QStringLiteral("64");
-    QString m_offsetText = QStringLiteral("0");
-    QString m_slantText = QStringLiteral("0");
-    QString m_lowText = QStringLiteral("1500");
-    QString m_highText = QStringLiteral("2000");
-    bool m_nextPickHigh = false;
-    QString m_widthText = QStringLiteral("24");
-    QString m_shiftText = QStringLiteral("0");
+    /// The seven parameter fields, each an edit with a spin beside it.
+    enum class Field { Low, High, Count, Offset, Slant, Width, Shift };
+    static constexpr int kFieldCount = 7;
+
+    /// A field's text, exactly as its edit held it when last read.
+    const QString& Text(Field field) const { return m_fields[Index(field)].text; }
+    /// Sets a field's text; WriteFields() puts it into the edit.
+    void SetText(Field field, const QString& text) { m_fields[Index(field)].text = text; }
+
     std::int32_t m_showGrid = 1;
+    bool m_nextPickHigh = false;
 
     /// Moves every control's value into its field.
     void ReadControls();
     /// Moves every field into its control (a control already showing its
     /// field's text is left alone and raises no change).
     void WriteFields();
-    /// Reads the controls and converts the five raster texts into the results view.
+    /// Reads the controls and converts the five raster texts into the raster model.
     void RefreshRasterParams();
 
     // Commands.
@@ -81,6 +84,9 @@ public:
     void OnTonePicked(int hz);
 
     CResultsView* Results() const { return m_results; }
+    /// The level stream and the raster parameters the results view shows.
+    morvane::RasterModel& Model() { return m_model; }
+    const morvane::RasterModel& Model() const { return m_model; }
     CPanoramicView* Panoramic() const { return m_panoramic; }
     const morvane::ProcessingLoop& Loop() const { return *m_loop; }
     bool Recording() const;
@@ -116,6 +122,16 @@ private:
     template <typename Method>
     void Post(Method method);
 
+    /// A field's text and its controls.
+    struct FieldState {
+        QString text;
+        QLineEdit* edit = nullptr;
+        CUpDown* spin = nullptr;
+    };
+    static constexpr std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
+    QLineEdit* Edit(Field field) const { return m_fields[Index(field)].edit; }
+    std::int32_t Long(Field field) const;
+
     CSettingsStore& m_store;
     Launch m_launch;
     QIcon m_icon;
@@ -123,27 +139,15 @@ private:
     std::int32_t m_minWidth = 0;
     CAnchorLayout m_layout;
 
-    QLineEdit* m_countEdit = nullptr;   // 1004
-    QLineEdit* m_offsetEdit = nullptr;  // 1005
-    QLineEdit* m_widthEdit = nullptr;   // 1009
-    QLineEdit* m_slantEdit = nullptr;   // 1011
-    QLineEdit* m_lowEdit = nullptr;     // 1013
-    QLineEdit* m_highEdit = nullptr;    // 1015
-    QLineEdit* m_shiftEdit = nullptr;   // 1017
-    CUpDown* m_countSpin = nullptr;     // 1007
-    CUpDown* m_widthSpin = nullptr;     // 1010
-    CUpDown* m_offsetSpin = nullptr;    // 1008
-    CUpDown* m_shiftSpin = nullptr;     // 1018
-    CNumSpinCtrl* m_slantSpin = nullptr;  // 1012
-    CPanoramicView* m_panoramic = nullptr;  // 1019
-    CResultsView* m_results = nullptr;      // 1025
-    CUpDown* m_lowSpin = nullptr;       // 1014
-    CUpDown* m_highSpin = nullptr;      // 1016
-    QCheckBox* m_showGridCheck = nullptr;  // 1027
-    QPushButton* m_contrastButton = nullptr;  // 1028
-    QLabel* m_statusLabel = nullptr;    // 1039
-    QLabel* m_dfLabel = nullptr;        // 1022
-    QLabel* m_speedLabel = nullptr;     // 1023
+    std::array<FieldState, kFieldCount> m_fields;
+    morvane::RasterModel m_model;
+    CPanoramicView* m_panoramic = nullptr;
+    CResultsView* m_results = nullptr;
+    QCheckBox* m_showGridCheck = nullptr;
+    QPushButton* m_contrastButton = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QLabel* m_dfLabel = nullptr;
+    QLabel* m_speedLabel = nullptr;
     bool m_shownOnce = false;
     QString m_statusText = QStringLiteral("Ready");
     int m_templateClientWidth = 0;

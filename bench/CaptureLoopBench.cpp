@@ -57,7 +57,7 @@ void BM_CapturedBlockToLevels(benchmark::State& state) {
     ProcessingLoop loop(std::move(system), hooks);
     loop.SetFallbackRecording("");
     std::vector<std::int32_t> levels;
-    loop.Start("bench /s0", "1500", "2000", levels);
+    loop.Start("bench /s0", 1500.0f, 2000.0f, levels);
     loop.StartCapture(levels);
     std::vector<std::int16_t> block;
     std::int64_t appended = 0;

@@ -7,8 +7,6 @@
 
 namespace morvane {
 
-std::mutex g_captureLock;
-
 CSoundCapture::~CSoundCapture() { Close(); }
 
 bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int deviceId, Notify notify) {
@@ -24,7 +22,7 @@ bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int d
 
     m_blockAlign = (format.bitsPerSample / 8) * format.channels;
     // The multiplier is the fixed rate 48 000, not the format's.
-    m_bufferSize = FloorPowerOfTwo(m_blockAlign * 48000);
+    m_bufferSize = FloorPowerOfTwo(m_blockAlign * kSampleRate);
 
     std::unique_ptr<SoundDevice> device;
     try {
@@ -36,7 +34,7 @@ bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int d
     }
 
     {
-        std::lock_guard lock(g_captureLock);
+        std::lock_guard lock(m_lock);
         m_buffers = std::make_unique<CaptureBuffers>(m_bufferSize);
         m_buffers->SetRecording(m_recording);
         m_stopping = false;
@@ -46,7 +44,7 @@ bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int d
     } catch (const std::exception& e) {
         m_lastError = e.what();
         device->Stop();
-        std::lock_guard lock(g_captureLock);
+        std::lock_guard lock(m_lock);
         m_buffers.reset();
         return false;
     }
@@ -58,7 +56,7 @@ bool CSoundCapture::OnWaveInBlock(std::int16_t* data, std::int32_t byteCount) {
     // Tested before the lock, so the last blocks during Close never wait for it.
     if (m_stopping) return false;
     {
-        std::lock_guard lock(g_captureLock);
+        std::lock_guard lock(m_lock);
         // Close may have begun while this block waited for the lock.
         if (m_stopping || !m_buffers) return false;
         if (!m_buffers->HandleBlock(data, byteCount)) return false;  // dropped: not announced
@@ -75,7 +73,7 @@ void CSoundCapture::Close() {
         return;
     }
     {
-        std::lock_guard lock(g_captureLock);
+        std::lock_guard lock(m_lock);
         m_stopping = true;
     }
     // Stopping waits for a block callback in progress; that callback may need
@@ -83,16 +81,40 @@ void CSoundCapture::Close() {
     m_device->Stop();
     std::unique_ptr<CaptureBuffers> buffers;
     {
-        std::lock_guard lock(g_captureLock);
+        std::lock_guard lock(m_lock);
         buffers = std::move(m_buffers);
     }
     m_device.reset();
     m_closed = true;
 }
 
-void CSoundCapture::SetRecording(bool on) {
+std::optional<CSoundCapture::Newest> CSoundCapture::CopyNewest() const {
+    std::lock_guard lock(m_lock);
+    if (!m_buffers) return std::nullopt;
+    return Newest{m_buffers->Newest(), m_buffers->NewestSize(), m_recording};
+}
+
+std::int32_t CSoundCapture::DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels) {
+    std::lock_guard lock(m_lock);
+    return m_buffers ? m_buffers->DemodulatePending(settings, m_format, levels) : 0;
+}
+
+std::int32_t CSoundCapture::PendingFill() const {
+    std::lock_guard lock(m_lock);
+    return m_buffers ? m_buffers->Fill() : 0;
+}
+
+bool CSoundCapture::Recording() const {
+    std::lock_guard lock(m_lock);
+    return m_recording;
+}
+
+bool CSoundCapture::SetRecording(bool on) {
+    std::lock_guard lock(m_lock);
+    const bool was = m_recording;
     m_recording = on;
     if (m_buffers) m_buffers->SetRecording(on);
+    return was;
 }
 
 void CSoundCapture::BlockHandled() {

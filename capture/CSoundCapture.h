@@ -4,7 +4,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
@@ -13,17 +15,15 @@
 
 namespace morvane {
 
-/// The capture lock: guards the capture buffers and the recording flag. Taken
-/// by the block callback, by Process, Start capture, Stop capture and Close,
-/// never inside another lock and never while drawing.
-extern std::mutex g_captureLock;
-
 /// The sound capture device: an open sound input whose completed blocks are
 /// peak-normalised, kept as the newest block and, while recording, appended
 /// to the pending buffer, each announced to the window through `notify`.
 ///
-/// Threads: Open, Close and the accessors run on the window thread; the block
-/// callback OnWaveInBlock runs on the device's own thread.
+/// Threads: Open, Close and the other operations run on the window thread;
+/// the block callback OnWaveInBlock runs on the device's own thread. The
+/// capture lock, private to this object, guards the buffers and the
+/// recording flag: every operation below that touches them takes it for its
+/// own duration, never inside another lock and never while drawing.
 class CSoundCapture {
 public:
     /// Posts the Process command to the window. Must never block or wait.
@@ -58,12 +58,26 @@ public:
     /// Reason the last Open failed (empty after a successful one).
     const std::string& LastError() const { return m_lastError; }
 
-    /// The capture buffers while open, else null. Caller holds g_captureLock.
-    CaptureBuffers* Buffers() { return m_buffers.get(); }
+    /// A copy of the newest block and the recording flag, taken together.
+    struct Newest {
+        std::vector<std::int16_t> samples;  // (size + 1) / 2 samples, zero before any block
+        std::int32_t byteCount = 0;         // the device buffer size
+        bool recording = false;
+    };
+    /// The newest block while open; nothing when closed.
+    std::optional<Newest> CopyNewest() const;
 
-    /// The recording flag. Caller holds g_captureLock.
-    bool Recording() const { return m_recording; }
-    void SetRecording(bool on);
+    /// Demodulates every pending sample onto `levels` (see
+    /// CaptureBuffers::DemodulatePending). Returns the bytes consumed; 0 when closed.
+    std::int32_t DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels);
+
+    /// Bytes waiting in the pending buffer; 0 when closed.
+    std::int32_t PendingFill() const;
+
+    /// The recording flag (kept while closed and carried into the next Open).
+    bool Recording() const;
+    /// Sets the recording flag; returns the value it had.
+    bool SetRecording(bool on);
 
     /// Device buffer size in bytes (65 536 for the capture format).
     std::int32_t BufferSize() const { return m_bufferSize; }
@@ -73,6 +87,7 @@ public:
     void BlockHandled();
 
 private:
+    mutable std::mutex m_lock;  // the capture lock
     bool m_closed = true;
     bool m_recording = false;
     std::atomic<bool> m_stopping{false};

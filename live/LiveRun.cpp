@@ -8,12 +8,6 @@
 #include "live/ProcessingLoop.h"
 
 namespace morvane {
-namespace {
-
-std::string IntegerText(float hz) { return std::to_string(static_cast<long long>(hz)); }
-
-}  // namespace
-
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
                                          const std::function<void(const std::string&)>& onStatus) {
@@ -28,11 +22,8 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
 
     std::vector<std::int32_t> levels;
     loop.StartCapture(levels);  // recording from the very first block
-    const std::string status = loop.Start(options.commandLine, IntegerText(options.demod.tone1Hz),
-                                          IntegerText(options.demod.tone2Hz), levels);
+    const std::string status = loop.Start(options.commandLine, options.demod.tone1Hz, options.demod.tone2Hz, levels);
     if (!loop.IsOpen()) throw std::runtime_error(status);
-    loop.SetTone1(options.demod.tone1Hz);  // exact, fractions included
-    loop.SetTone2(options.demod.tone2Hz);
     if (onStatus) onStatus(status);
 
     const bool timed = options.seconds > 0.0;

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "text/TextNumbers.h"
 #include "capture/ChooseDevice.h"
 #include "live/ProgramFiles.h"
 #include "recording/RecordingSystem.h"
@@ -46,12 +45,12 @@ std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace
     return m_openStatus = okStatus;
 }
 
-std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
+std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, float tone2Hz,
                                   std::vector<std::int32_t>& levels) {
     m_format = kCaptureFormat;
     levels.clear();
-    m_settings.tone1Hz = static_cast<float>(TextToLong(lowText));
-    m_settings.tone2Hz = static_cast<float>(TextToLong(highText));
+    m_settings.tone1Hz = tone1Hz;
+    m_settings.tone2Hz = tone2Hz;
 
     // Already opened once: not reopened. A card that failed to open, or a
     // recording playing in its place, keeps saying so.
@@ -87,48 +86,27 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
     if (!m_capture.IsOpen()) return;
     HandledOnExit handled(m_capture);
 
-    std::vector<std::int16_t> newest;
-    std::int32_t newestSize = 0;
-    bool recording = false;
-    {
-        std::lock_guard lock(g_captureLock);
-        const CaptureBuffers* buffers = m_capture.Buffers();
-        if (buffers == nullptr) return;
-        newest = buffers->Newest();
-        newestSize = buffers->NewestSize();
-        recording = m_capture.Recording();
-    }
-    if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest, newestSize);
-    if (!recording) return;
+    const std::optional<CSoundCapture::Newest> newest = m_capture.CopyNewest();
+    if (!newest) return;
+    if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest->samples, newest->byteCount);
+    if (!newest->recording) return;
 
-    {
-        std::lock_guard lock(g_captureLock);
-        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels);
-    }
+    m_capture.DemodulatePending(m_settings, levels);
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 
 void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
     levels.clear();
-    std::lock_guard lock(g_captureLock);
     m_capture.SetRecording(true);
 }
 
-bool ProcessingLoop::StopCapture() {
-    std::lock_guard lock(g_captureLock);
-    if (!m_capture.Recording()) return false;
-    m_capture.SetRecording(false);
-    return true;
-}
+bool ProcessingLoop::StopCapture() { return m_capture.SetRecording(false); }
 
-bool ProcessingLoop::Recording() const {
-    std::lock_guard lock(g_captureLock);
-    return m_capture.Recording();
-}
+bool ProcessingLoop::Recording() const { return m_capture.Recording(); }
 
-void ProcessingLoop::Play() {
+bool ProcessingLoop::Play() {
     const std::string folder = ExecutableFolder();
-    if (!folder.empty()) m_player.Play((std::filesystem::path(folder) / "_Sound2.wav").string());
+    return !folder.empty() && m_player.Play((std::filesystem::path(folder) / "_Sound2.wav").string());
 }
 
 }  // namespace morvane

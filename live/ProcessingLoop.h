@@ -42,7 +42,7 @@ struct ProcessingHooks {
 ///
 /// Typical window use:
 ///   ctor: ProcessingLoop loop(MakeSoundSystem(), hooks);
-///   init: status label = loop.Start(commandLine, m_lowText, m_highText, levels);
+///   init: status label = loop.Start(commandLine, low tone, high tone, levels);
 ///   Process posted: loop.Process(levels);
 ///   "Start capture": RefreshRasterParams(); loop.StartCapture(levels);
 ///   "Stop capture": if (loop.StopCapture()) post Show;
@@ -67,16 +67,14 @@ public:
     /// (default: the sample shipped with the program; empty: none).
     void SetFallbackRecording(std::string path) { m_fallbackPath = std::move(path); }
 
-    /// Start: empties `levels`, sets the tones to the integer values of the
-    /// two texts, picks the card from the "/s0" … "/s5" switches in
+    /// Start: empties `levels`, sets the tones (Hz), picks the card from the "/s0" … "/s5" switches in
     /// commandLine and, if the device is closed, opens it. Returns the status
     /// text: the card choice, "Cannot open card \"NAME\": REASON" when the
     /// card fails to open, or a note that the sample recording plays instead
     /// when there is no sound input. Once opened (or failed), a later Start
     /// does not reopen: it still updates tones and levels, and gives the card
     /// choice again, or the failure / recording note it gave at first.
-    std::string Start(std::string_view commandLine, std::string_view lowText, std::string_view highText,
-                      std::vector<std::int32_t>& levels);
+    std::string Start(std::string_view commandLine, float tone1Hz, float tone2Hz, std::vector<std::int32_t>& levels);
 
     /// Stop: closes the device. No Process work happens afterwards.
     void Stop();
@@ -99,8 +97,8 @@ public:
     void SetTone2(float hz) { m_settings.tone2Hz = hz; }
 
     /// Play: plays "_Sound2.wav" from the executable's folder without waiting,
-    /// if it exists. Never fails visibly.
-    void Play();
+    /// if it exists. Never fails visibly; returns whether a sound started.
+    bool Play();
 
     /// Whether recording is on (takes the capture lock).
     bool Recording() const;

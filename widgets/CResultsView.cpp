@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "raster/BitExtraction.h"
 #include "raster/RasterImage.h"
 
 CResultsView::CResultsView(QWidget* parent) : QFrame(parent) {
@@ -14,33 +13,11 @@ CResultsView::CResultsView(QWidget* parent) : QFrame(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-morvane::RasterParams CResultsView::Params() const {
-    morvane::RasterParams p;
-    p.count = count;
-    p.offset = offset;
-    p.slant = slant;
-    p.gridWidth = gridWidth;
-    p.gridShift = gridShift;
-    p.showGrid = showGrid;
-    p.contrastMode = contrastMode;
-    return p;
-}
-
-void CResultsView::SetParams(const morvane::RasterParams& p) {
-    count = p.count;
-    offset = p.offset;
-    slant = p.slant;
-    gridWidth = p.gridWidth;
-    gridShift = p.gridShift;
-    showGrid = p.showGrid;
-    contrastMode = p.contrastMode;
-}
-
 bool CResultsView::Prepare() {
     try {
         const QSize size = ClientSize();
         const morvane::RgbImage raster =
-            morvane::RenderRaster(levels, Params(), std::max(0, size.width()), std::max(0, size.height()));
+            morvane::RenderRaster(Model().levels, Model().params, std::max(0, size.width()), std::max(0, size.height()));
         QImage image(raster.width, raster.height, QImage::Format_RGB32);
         for (std::int32_t y = 0; y < raster.height; ++y) {
             const std::uint8_t* src = raster.rgb.data() + static_cast<std::size_t>(y) * raster.width * 3;
@@ -60,8 +37,6 @@ bool CResultsView::Draw() {
     repaint();
     return true;
 }
-
-void CResultsView::ExtractBits(std::string& out) const { out = morvane::ExtractBits(levels, Params()); }
 
 void CResultsView::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);

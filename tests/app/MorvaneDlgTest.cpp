@@ -264,22 +264,22 @@ private slots:
 
     void rasterTextsConvertAsNumbers() {
         auto window = Make();
-        window->Results()->contrastMode = 2;
-        window->Results()->showGrid = 0;
+        window->Model().params.contrastMode = 2;
+        window->Model().params.showGrid = 0;
         Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
         Child<QLineEdit>(window.get(), "offsetEdit")->setText(QStringLiteral("abc"));
         Child<QLineEdit>(window.get(), "slantEdit")->setText(QStringLiteral("1e3"));
         Child<QLineEdit>(window.get(), "widthEdit")->setText(QStringLiteral(" 12ab"));
         Child<QLineEdit>(window.get(), "shiftEdit")->setText(QStringLiteral("-3"));
         window->RefreshRasterParams();
-        const CResultsView* results = window->Results();
-        QCOMPARE(results->count, 90);
-        QCOMPARE(results->offset, 0);
-        QCOMPARE(results->slant, 1000.0f);
-        QCOMPARE(results->gridWidth, 12);
-        QCOMPARE(results->gridShift, -3);
-        QCOMPARE(results->contrastMode, 2);
-        QCOMPARE(results->showGrid, 0);
+        const morvane::RasterParams& results = window->Model().params;
+        QCOMPARE(results.count, 90);
+        QCOMPARE(results.offset, 0);
+        QCOMPARE(results.slant, 1000.0f);
+        QCOMPARE(results.gridWidth, 12);
+        QCOMPARE(results.gridShift, -3);
+        QCOMPARE(results.contrastMode, 2);
+        QCOMPARE(results.showGrid, 0);
     }
 
     void numberFieldsTakeOnlyDigitsFromTheKeyboard() {
@@ -299,20 +299,20 @@ private slots:
         QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
         // Levels between the extremes look different in every contrast mode.
         for (int i = 0; i < 2000; ++i)
-            window->Results()->levels.push_back(100 + (i / 12) % 60);
+            window->Model().levels.push_back(100 + (i / 12) % 60);
         window->Results()->Draw();
         auto* contrast = Child<QPushButton>(window.get(), "contrast");
         for (int expected : {1, 2, 0}) {
             const QImage before = window->Results()->Image();
             QTest::mouseClick(contrast, Qt::LeftButton);
-            QCOMPARE(window->Results()->contrastMode, expected);
+            QCOMPARE(window->Model().params.contrastMode, expected);
             QVERIFY(window->Results()->Image() != before);  // redrawn at once
         }
         auto* grid = Child<QCheckBox>(window.get(), "showGrid");
         for (int expected : {0, 1}) {
             const QImage before = window->Results()->Image();
             QTest::mouseClick(grid, Qt::LeftButton);
-            QCOMPARE(window->Results()->showGrid, expected);
+            QCOMPARE(window->Model().params.showGrid, expected);
             QVERIFY(window->Results()->Image() != before);
         }
     }
@@ -320,30 +320,30 @@ private slots:
     void countSpinShowsAtOnceTypingWaits() {
         auto window = Make();
         QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
-        window->Results()->levels.assign(1000, 200);
+        window->Model().levels.assign(1000, 200);
         auto* count = Child<QLineEdit>(window.get(), "countEdit");
         Type(count, QStringLiteral("90"));
         QTest::qWait(20);
-        QCOMPARE(window->Results()->count, 64);  // typed, not yet applied
+        QCOMPARE(window->Model().params.count, 64);  // typed, not yet applied
         Child<CUpDown>(window.get(), "countSpin")->Step(+1);
         QCOMPARE(count->text(), QStringLiteral("91"));
-        QTRY_COMPARE(window->Results()->count, 91);
+        QTRY_COMPARE(window->Model().params.count, 91);
         // Width applies as it is typed.
         Type(Child<QLineEdit>(window.get(), "widthEdit"), QStringLiteral("30"));
-        QTRY_COMPARE(window->Results()->gridWidth, 30);
+        QTRY_COMPARE(window->Model().params.gridWidth, 30);
     }
 
     void enterAppliesTheFieldAndEscapeEnds() {
         auto window = Make();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->Results()->levels.assign(1000, 200);
+        window->Model().levels.assign(1000, 200);
         auto* count = Child<QLineEdit>(window.get(), "countEdit");
         Type(count, QStringLiteral("90"));
         QTest::keyClick(count, Qt::Key_Return);
         QTest::keyClick(count, Qt::Key_Enter);
         QVERIFY(window->isVisible());
-        QTRY_COMPARE(window->Results()->count, 90);
+        QTRY_COMPARE(window->Model().params.count, 90);
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Rejected));
@@ -389,7 +389,7 @@ private slots:
         QCOMPARE(m_store->ReadInt("Windows\\MainDlg", "State", -1), 1);
 
         window = Make();
-        QCOMPARE(window->m_lowText, QStringLiteral("abc"));
+        QCOMPARE(window->Text(CMorvaneDlg::Field::Low), QStringLiteral("abc"));
         QCOMPARE(Child<QLineEdit>(window.get(), "lowEdit")->text(), QStringLiteral("abc"));
         QCOMPARE(Child<QLineEdit>(window.get(), "highEdit")->text(), QStringLiteral("2125"));
         QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("90"));
@@ -398,7 +398,7 @@ private slots:
         QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("22"));
         QCOMPARE(Child<QLineEdit>(window.get(), "shiftEdit")->text(), QStringLiteral("3"));
         QVERIFY(!Child<QCheckBox>(window.get(), "showGrid")->isChecked());
-        QCOMPARE(window->Results()->showGrid, 0);
+        QCOMPARE(window->Model().params.showGrid, 0);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(window->size(), bigger);
@@ -489,7 +489,7 @@ private slots:
         QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
         QVERIFY(!window->Recording());
         QCOMPARE(window->StatusText(), QStringLiteral("Played \"signal.wav\" to its end"));
-        const std::vector<std::int32_t> levels = window->Results()->levels;
+        const std::vector<std::int32_t> levels = window->Model().levels;
         QVERIFY(levels.size() > 1000);
 
         // One frame (start, five bits, 1.5 stop bits) per row.
@@ -510,8 +510,8 @@ private slots:
             });
         QVERIFY(opened);
         QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
-        QCOMPARE(window->Results()->count, 90);
-        QCOMPARE(window->Results()->offset, offset);
+        QCOMPARE(window->Model().params.count, 90);
+        QCOMPARE(window->Model().params.offset, offset);
     }
 };
 

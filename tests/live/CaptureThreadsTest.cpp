@@ -35,7 +35,7 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
         loop.SetFallbackRecording("");
         std::vector<std::int32_t> levels;
         loop.StartCapture(levels);
-        loop.Start("morvane /s0", "1500", "2000", levels);
+        loop.Start("morvane /s0", 1500.0f, 2000.0f, levels);
         ASSERT_TRUE(loop.IsOpen());
 
         // Process a few blocks while the device thread keeps delivering.
@@ -79,7 +79,7 @@ TEST(CaptureThreads, CaptureTogglesWhileBlocksArrive) {
     ProcessingLoop loop(std::move(fake), hooks);
     loop.SetFallbackRecording("");
     std::vector<std::int32_t> levels;
-    loop.Start("morvane", "1500", "2000", levels);
+    loop.Start("morvane", 1500.0f, 2000.0f, levels);
     for (int i = 0; i < 40; ++i) {
         if (i % 10 == 0) loop.StartCapture(levels);
         if (i % 10 == 7) loop.StopCapture();
@@ -102,7 +102,7 @@ public:
 
 /// Plays a recording through the controller as the command-line tool does and
 /// returns the level stream.
-std::vector<std::int32_t> PlayThroughLoop(const std::string& path, const char* low, const char* high) {
+std::vector<std::int32_t> PlayThroughLoop(const std::string& path, float low, float high) {
     CommandQueue queue;
     ProcessingHooks hooks;
     hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
@@ -144,7 +144,7 @@ TEST(CaptureThreads, RecordingPlayedAsCardGivesTheOfflineLevels) {
     const std::vector<std::int32_t> offline = RecordingLevels(reader, settings);
     ASSERT_GT(offline.size(), 1000u);
 
-    EXPECT_EQ(PlayThroughLoop(wav.path, "1500", "2000"), offline);
+    EXPECT_EQ(PlayThroughLoop(wav.path, 1500.0f, 2000.0f), offline);
 }
 
 TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
@@ -225,7 +225,7 @@ TEST(CaptureThreads, LiveRunWithoutInputFails) {
 TEST(CaptureThreads, EmptyRecordingEndsAtOnce) {
     TempFile wav("empty.wav");
     WriteWav16Mono(wav.path, {});
-    EXPECT_TRUE(PlayThroughLoop(wav.path, "1500", "2000").empty());
+    EXPECT_TRUE(PlayThroughLoop(wav.path, 1500.0f, 2000.0f).empty());
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
-    EXPECT_EQ(loop->Start("morvane /s1", " 1275.9Hz", "2125", levels), "Card \"Line\" selected");
+    EXPECT_EQ(loop->Start("morvane /s1", 1275.0f, 2125.0f, levels), "Card \"Line\" selected");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 1275.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, 2125.0f);
@@ -53,34 +53,48 @@ TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
 }
 
 TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
-    loop->Start("morvane /s0", "1500", "2000", levels);
+    loop->Start("morvane /s0", 1500.0f, 2000.0f, levels);
     levels = {1, 2, 3};
-    EXPECT_EQ(loop->Start("morvane", "abc", "-800", levels), kHint);
+    EXPECT_EQ(loop->Start("morvane", 0.0f, -800.0f, levels), kHint);
     EXPECT_EQ(system->opens, 1);
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 0.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, -800.0f);
 }
 
-TEST_F(LoopFixture, FailedOpenSaysSoAndIsNotRetried) {
-    system->openError = "Device unavailable";
-    EXPECT_EQ(loop->Start("morvane /s0", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
+struct FailedOpenCase {
+    const char* name;
+    const char* commandLine;
+    bool defaultHasName;
+    const char* error;
+    const char* status;  // what Start says, the first time and every time after
+};
+
+class FailedOpen : public LoopFixture, public ::testing::WithParamInterface<FailedOpenCase> {};
+
+TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
+    const FailedOpenCase& c = GetParam();
+    system->openError = c.error;
+    if (!c.defaultHasName) system->defaultName.reset();
+    EXPECT_EQ(loop->Start(c.commandLine, 1500.0f, 2000.0f, levels), c.status);
     EXPECT_FALSE(loop->IsOpen());
     // Not retried, and still not reported as selected.
-    EXPECT_EQ(loop->Start("morvane /s1", "1500", "2000", levels), "Cannot open card \"Mic\": Device unavailable");
+    EXPECT_EQ(loop->Start("morvane /s1", 1500.0f, 2000.0f, levels), c.status);
     EXPECT_EQ(system->opens, 1);
     loop->Process(levels);  // no device: nothing happens
     EXPECT_TRUE(spectrumBlocks.empty());
 }
 
-TEST_F(LoopFixture, FailedOpenOfUnnamedDefault) {
-    system->openError = "Invalid device";
-    system->defaultName.reset();
-    EXPECT_EQ(loop->Start("morvane", "1500", "2000", levels), "Cannot open sound card '-1': Invalid device");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cards, FailedOpen,
+    ::testing::Values(FailedOpenCase{"NamedCard", "morvane /s0", true, "Device unavailable",
+                                     "Cannot open card \"Mic\": Device unavailable"},
+                      FailedOpenCase{"UnnamedDefault", "morvane", false, "Invalid device",
+                                     "Cannot open sound card '-1': Invalid device"}),
+    [](const ::testing::TestParamInfo<FailedOpenCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     auto block = test::Tone(32768, 1500.0, 300.0);
     ASSERT_TRUE(system->device->Feed(block));
     EXPECT_EQ(posts, 1);
@@ -94,7 +108,7 @@ TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
 }
 
 TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     loop->StartCapture(levels);
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -111,7 +125,7 @@ TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
 }
 
 TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     const auto a = test::Tone(32768, 1500.0, 20000.0);
     const auto b = test::Tone(32768, 2000.0, 9000.0);
     const auto c = test::Tone(30000, 2000.0, 20000.0, 7);
@@ -146,7 +160,7 @@ TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
 }
 
 TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
     EXPECT_FALSE(loop->Recording());
     loop->StartCapture(levels);
@@ -157,7 +171,7 @@ TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
 }
 
 TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     loop->StartCapture(levels);
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -168,7 +182,7 @@ TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(redraws, 0);
     // Stop closes for good: a later Start opens the device again.
-    loop->Start("morvane", "1500", "2000", levels);
+    loop->Start("morvane", 1500.0f, 2000.0f, levels);
     EXPECT_EQ(system->opens, 2);
     EXPECT_TRUE(loop->Recording()) << "recording outlives the device";
 }
@@ -184,7 +198,7 @@ public:
 
 TEST_F(LoopFixture, NoSoundInputAndNoSampleSaysSo) {
     system->names.clear();
-    EXPECT_EQ(loop->Start("morvane", "1500", "2000", levels), "No sound input found");
+    EXPECT_EQ(loop->Start("morvane", 1500.0f, 2000.0f, levels), "No sound input found");
     EXPECT_FALSE(loop->IsOpen());
 }
 
@@ -205,7 +219,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     loop.SetFallbackRecording(sample);
     std::vector<std::int32_t> levels;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(loop.Start("morvane /s0", "1500", "2000", levels), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start("morvane /s0", 1500.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
     EXPECT_TRUE(loop.IsOpen());
     std::unique_lock lock(mutex);
     // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
@@ -214,7 +228,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     lock.unlock();
     levels = {1};
-    EXPECT_EQ(loop.Start("morvane /s1", "1400", "2000", levels), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start("morvane /s1", 1400.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
 }
@@ -223,7 +237,7 @@ TEST(LoopFallback, UnreadableRecordingIsReported) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     loop.UseRecording("/nonexistent/dir/take.wav", RecordingPace::AfterProcess);
     std::vector<std::int32_t> levels;
-    const std::string status = loop.Start("morvane", "1500", "2000", levels);
+    const std::string status = loop.Start("morvane", 1500.0f, 2000.0f, levels);
     EXPECT_EQ(status.rfind("Cannot open recording \"take.wav\": cannot read", 0), 0u) << status;
     EXPECT_FALSE(loop.IsOpen());
 }
@@ -238,7 +252,7 @@ TEST(SoundPlayer, MissingFileStartsNothingAndPlayingNeverCrashes) {
     EXPECT_TRUE(player.Play(wav));  // a new sound replaces the one playing
     player.StopPlaying();
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
-    loop.Play();  // no "_Sound2.wav" beside the test: nothing, quietly
+    EXPECT_FALSE(loop.Play());  // no "_Sound2.wav" beside the test: nothing, quietly
 }
 
 }  // namespace

@@ -78,43 +78,45 @@ private slots:
         QFETCH(int, levelCount);
         QFETCH(morvane::RasterParams, params);
         CResultsView view;
+        morvane::RasterModel model{Ramp(levelCount), params};
+        view.SetModel(&model);
         view.resize(width + 2, height + 2);  // one frame pixel on each side
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.ClientSize(), QSize(width, height));
-        view.levels = Ramp(levelCount);
-        view.SetParams(params);
         QVERIFY(view.Draw());
-        const morvane::RgbImage expected = morvane::RenderRaster(view.levels, params, width, height);
+        const morvane::RgbImage expected = morvane::RenderRaster(model.levels, params, width, height);
         QCOMPARE(FirstDifference(ClientPixels(view), expected), QString());
     }
 
     void resizingShowsTheRasterAtTheNewSize() {
         CResultsView view;
-        view.levels = Ramp(4000);
+        morvane::RasterModel model{Ramp(4000), {}};
+        view.SetModel(&model);
         view.resize(102, 52);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         view.resize(242, 82);
         QCoreApplication::processEvents();
-        const auto expected = morvane::RenderRaster(view.levels, view.Params(), 240, 80);
+        const auto expected = morvane::RenderRaster(model.levels, model.params, 240, 80);
         QCOMPARE(FirstDifference(ClientPixels(view), expected), QString());
     }
 
     void failedPassKeepsEverythingAsItWas() {
         CResultsView view;
-        view.levels = Ramp(500);
+        morvane::RasterModel model{Ramp(500), {}};
+        view.SetModel(&model);
         view.resize(50, 40);
         QVERIFY(view.Draw());
         const QImage before = view.Image();
-        const std::vector<std::int32_t> levels = view.levels;
+        const std::vector<std::int32_t> levels = model.levels;
         // Too large an area for a raster image: the pass cannot be made.
         view.resize(9000, 9000);
-        view.count = 17;
+        model.params.count = 17;
         QVERIFY(!view.Draw());
         QCOMPARE(view.Image(), before);
-        QCOMPARE(view.count, 17);
-        QVERIFY(view.levels == levels);
+        QCOMPARE(model.params.count, 17);
+        QVERIFY(model.levels == levels);
         view.resize(50, 40);
         QVERIFY(view.Draw());
         QVERIFY(view.Image() != before);  // count 17 lays the stream out differently
