@@ -97,6 +97,12 @@ private:
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, text);
     }
+    // Edits by object name, with a text each.
+    using FieldTexts = std::vector<std::pair<const char*, const char*>>;
+    static void ExpectTexts(QWidget* window, const FieldTexts& texts) {
+        for (const auto& [name, text] : texts)
+            QVERIFY2(Child<QLineEdit>(window, name)->text() == QString::fromLatin1(text), name);
+    }
 
 private slots:
     void init() {
@@ -108,13 +114,9 @@ private slots:
     void firstRunShowsTheDefaults() {
         auto window = Make();
         QCOMPARE(window->windowTitle(), QStringLiteral("Morvane"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "lowEdit")->text(), QStringLiteral("1500"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "highEdit")->text(), QStringLiteral("2000"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("64"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("0"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "slantEdit")->text(), QStringLiteral("0"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("24"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "shiftEdit")->text(), QStringLiteral("0"));
+        const FieldTexts defaults = {{"lowEdit", "1500"}, {"highEdit", "2000"}, {"countEdit", "64"}, {"offsetEdit", "0"},
+                                     {"slantEdit", "0"},   {"widthEdit", "24"},  {"shiftEdit", "0"}};
+        ExpectTexts(window.get(), defaults);
         QVERIFY(Child<QCheckBox>(window.get(), "showGrid")->isChecked());
         QCOMPARE(Child<QLabel>(window.get(), "dfLabel")->text(), QStringLiteral("dF = 500"));
         QCOMPARE(Child<QLabel>(window.get(), "speedLabel")->text(), QStringLiteral("Speed = 50.00"));
@@ -371,13 +373,9 @@ private slots:
 
     void settingsSurviveARestart() {
         auto window = Make();
-        Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("abc"));
-        Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("2125"));
-        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
-        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("17"));
-        Type(Child<QLineEdit>(window.get(), "slantEdit"), QStringLiteral("0.05"));
-        Type(Child<QLineEdit>(window.get(), "widthEdit"), QStringLiteral("22"));
-        Type(Child<QLineEdit>(window.get(), "shiftEdit"), QStringLiteral("3"));
+        const FieldTexts typed = {{"lowEdit", "abc"},    {"highEdit", "2125"}, {"countEdit", "90"}, {"offsetEdit", "17"},
+                                  {"slantEdit", "0.05"}, {"widthEdit", "22"},  {"shiftEdit", "3"}};
+        for (const auto& [name, text] : typed) Type(Child<QLineEdit>(window.get(), name), QString::fromLatin1(text));
         Child<QCheckBox>(window.get(), "showGrid")->setChecked(false);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -390,13 +388,7 @@ private slots:
 
         window = Make();
         QCOMPARE(window->Text(CMorvaneDlg::Field::Low), QStringLiteral("abc"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "lowEdit")->text(), QStringLiteral("abc"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "highEdit")->text(), QStringLiteral("2125"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("90"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("17"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "slantEdit")->text(), QStringLiteral("0.05"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("22"));
-        QCOMPARE(Child<QLineEdit>(window.get(), "shiftEdit")->text(), QStringLiteral("3"));
+        ExpectTexts(window.get(), typed);
         QVERIFY(!Child<QCheckBox>(window.get(), "showGrid")->isChecked());
         QCOMPARE(window->Model().params.showGrid, 0);
         window->show();

@@ -68,35 +68,33 @@ TEST(RecordingReader, SixteenBitAt48kPassesThroughSampleForSample) {
 }
 
 TEST(RecordingReader, OtherSampleFormatsRoundAndClip) {
-    // 24-bit values (as libsndfile's left-aligned ints) and floats, each with
-    // the 16-bit sample it must become.
-    const std::vector<std::pair<int, std::int16_t>> ints = {
-        {128 << 8, 1},  {127 << 8, 0},  {-128 << 8, -1}, {-129 << 8, -1}, {383 << 8, 1},  {384 << 8, 2},
-        {8388607 << 8, 32767}, {-8388608 * 256, -32768}, {0, 0}, {256 << 8, 1},
+    // Each format's samples as written (24-bit values as libsndfile's
+    // left-aligned ints, or floats) and the 16-bit samples they must become.
+    struct FormatCase {
+        const char* name;
+        int format;
+        std::vector<int> ints;
+        std::vector<float> floats;
+        std::vector<std::int16_t> want;
     };
-    std::vector<int> raw;
-    for (const auto& [v, expect] : ints) raw.push_back(v);
-    const std::string wav24 = TempPath("24.wav");
-    WriteFile(wav24, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, raw);
-    RecordingReader reader24(wav24);
-    const auto got24 = ReadAll(reader24);
-    ASSERT_EQ(got24.size(), ints.size());
-    for (std::size_t i = 0; i < ints.size(); ++i) EXPECT_EQ(got24[i], ints[i].second) << "24-bit value " << ints[i].first;
-
-    const std::vector<std::pair<float, std::int16_t>> floats = {
-        {1.5f, 32767}, {-2.0f, -32768}, {1.0f, 32767}, {-1.0f, -32768}, {0.5f, 16384},
-        {std::nanf(""), 0}, {1.0f / 65536, 1}, {-1.0f / 65536, -1},
+    const FormatCase cases[] = {
+        {"24-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_24,
+         {128 << 8, 127 << 8, -128 << 8, -129 << 8, 383 << 8, 384 << 8, 8388607 << 8, -8388608 * 256, 0, 256 << 8},
+         {},
+         {1, 0, -1, -1, 1, 2, 32767, -32768, 0, 1}},
+        {"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+         {},
+         {1.5f, -2.0f, 1.0f, -1.0f, 0.5f, std::nanf(""), 1.0f / 65536, -1.0f / 65536},
+         {32767, -32768, 32767, -32768, 16384, 0, 1, -1}},
     };
-    std::vector<float> rawf;
-    for (const auto& [v, expect] : floats) rawf.push_back(v);
-    const std::string wavf = TempPath("f.wav");
-    WriteFile(wavf, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, 1, rawf);
-    RecordingReader readerf(wavf);
-    const auto gotf = ReadAll(readerf);
-    ASSERT_EQ(gotf.size(), floats.size());
-    for (std::size_t i = 0; i < floats.size(); ++i) EXPECT_EQ(gotf[i], floats[i].second) << "float " << floats[i].first;
-    std::filesystem::remove(wav24);
-    std::filesystem::remove(wavf);
+    for (const FormatCase& c : cases) {
+        const std::string path = TempPath(std::string(c.name) + ".wav");
+        if (c.ints.empty()) WriteFile(path, c.format, 48000, 1, c.floats);
+        else WriteFile(path, c.format, 48000, 1, c.ints);
+        RecordingReader reader(path);
+        EXPECT_EQ(ReadAll(reader), c.want) << c.name;
+        std::filesystem::remove(path);
+    }
 }
 
 TEST(RecordingReader, PicksTheAskedChannel) {
