@@ -24,8 +24,9 @@ run: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target morvane morvane-cli
 	@scripts/run.sh $(BUILD)
 
-# Every test: the whole suite, then the core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the capture threads under ThreadSanitizer.
+# Every test: the whole suite, then the Qt-free libraries again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the capture threads and
+# the processing loop under ThreadSanitizer.
 test: test-main test-asan test-tsan
 
 test-main: build
@@ -35,7 +36,7 @@ test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_AUDIO=OFF -DMORVANE_CLI=OFF \
 	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=address,undefined
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
-	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -L core
+	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -L 'core|threads'
 
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_CLI=OFF \
