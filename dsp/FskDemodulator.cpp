@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -92,41 +93,68 @@ std::int32_t PlainPeak(const std::int16_t* x, std::int32_t n) {
     return peak;
 }
 
-// Appends one level per window once every window of the call is measured:
-// the scale is the call's strongest single-tone energy.
-void AppendLevels(const std::vector<double>& e1, const std::vector<double>& e2, double scale,
-                  std::vector<std::int32_t>& levels) {
-    // No exact reserve here: the stream grows by a few hundred levels a call
-    // for hours, and an exact reserve would copy all of it on every call.
-    for (std::size_t k = 0; k < e1.size(); ++k)
-        levels.push_back(128 + static_cast<std::int32_t>(std::trunc((e1[k] - e2[k]) * 125.0 / scale)));
-}
+// What one call measured, window by window: the energies (silent windows
+// as zero), the four correlation sums, and the call's strongest energy.
+struct Windows {
+    explicit Windows(std::int32_t count)
+        : e1(count), e2(count), c1(count), s1(count), c2(count), s2(count) {}
+    std::vector<double> e1, e2, c1, s1, c2, s2;
+    double scale = 1.0;
+};
 
-// Records one window's energies, silent windows as zero, and widens the scale.
-void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2,
-            std::vector<double>& e1, std::vector<double>& e2, double& scale) {
+// Records one window's energies and sums, silent windows as zero, and widens the scale.
+void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2, Windows& w) {
     if (peak <= kSilencePeak) {
-        e1[k] = 0.0;
-        e2[k] = 0.0;
+        w.e1[k] = w.e2[k] = w.c1[k] = w.s1[k] = w.c2[k] = w.s2[k] = 0.0;
         return;
     }
-    e1[k] = s1 * s1 + c1 * c1;
-    e2[k] = s2 * s2 + c2 * c2;
-    scale = std::max(scale, std::max(e1[k], e2[k]));
+    w.e1[k] = s1 * s1 + c1 * c1;
+    w.e2[k] = s2 * s2 + c2 * c2;
+    w.c1[k] = c1;
+    w.s1[k] = s1;
+    w.c2[k] = c2;
+    w.s2[k] = s2;
+    w.scale = std::max(w.scale, std::max(w.e1[k], w.e2[k]));
+}
+
+// e^(−iψ) for the phase a tone of `period` samples has reached after `position` samples.
+std::complex<double> PhaseTurn(double position, double period) {
+    double cycles = position / period;  // an infinite period (0 Hz) never turns
+    cycles -= std::floor(cycles);
+    return std::polar(1.0, -kTwoPi * cycles);
+}
+
+// Appends one level per window once every window of the call is measured:
+// the scale is the call's strongest single-tone energy. With `soft`, each
+// window's correlations go there too, turned to the phase reference of the
+// call's first sample.
+void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int32_t>& levels,
+                  std::vector<SoftWindow>* soft) {
+    // No exact reserve here: the stream grows by a few hundred levels a call
+    // for hours, and an exact reserve would copy all of it on every call.
+    for (std::size_t k = 0; k < w.e1.size(); ++k)
+        levels.push_back(128 + static_cast<std::int32_t>(std::trunc((w.e1[k] - w.e2[k]) * 125.0 / w.scale)));
+    if (soft == nullptr) return;
+    for (std::size_t k = 0; k < w.e1.size(); ++k) {
+        const double position = static_cast<double>(g.start) + static_cast<double>(k) * g.window;
+        const std::complex<double> z1 = std::complex<double>(w.c1[k], -w.s1[k]) * PhaseTurn(position, g.period1);
+        const std::complex<double> z2 = std::complex<double>(w.c2[k], -w.s2[k]) * PhaseTurn(position, g.period2);
+        soft->push_back({static_cast<_Float16>(z1.real()), static_cast<_Float16>(z1.imag()),
+                         static_cast<_Float16>(z2.real()), static_cast<_Float16>(z2.imag())});
+    }
 }
 
 }  // namespace
 
 std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,
                                  const std::int16_t* samples, std::int32_t byteCount,
-                                 std::vector<std::int32_t>& levels) {
+                                 std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
 
     const double p1 = g.period1;
     const double p2 = g.period2;
-    std::vector<double> e1(g.windowCount), e2(g.windowCount);
-    double scale = 1.0;
+    Windows w(g.windowCount);
     for (std::int32_t k = 0; k < g.windowCount; ++k) {
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * g.window;
         double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
@@ -139,15 +167,15 @@ std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFor
             c2 += v * std::cos(phi2);
             s2 += v * std::sin(phi2);
         }
-        Record(k, PlainPeak(x, g.window), c1, s1, c2, s2, e1, e2, scale);
+        Record(k, PlainPeak(x, g.window), c1, s1, c2, s2, w);
     }
-    AppendLevels(e1, e2, scale, levels);
+    AppendLevels(w, g, levels, soft);
     return 2 * (g.start + g.windowCount * g.window);
 }
 
 std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
                         const std::int16_t* samples, std::int32_t byteCount,
-                        std::vector<std::int32_t>& levels) {
+                        std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
 
@@ -166,8 +194,7 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
         sin2[j] = std::sin(phi2);
     }
 
-    std::vector<double> e1(g.windowCount), e2(g.windowCount);
-    double scale = 1.0;
+    Windows w(g.windowCount);
     std::int32_t k = 0;
     // Four windows at a time, two per vector: sixteen independent sums keep the
     // adder busy. Each lane does exactly the plain arithmetic of its window in
@@ -193,10 +220,10 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
             s2a += va * rs2;
             s2b += vb * rs2;
         }
-        Record(k, WindowPeak(x, n), c1a[0], s1a[0], c2a[0], s2a[0], e1, e2, scale);
-        Record(k + 1, WindowPeak(x + n, n), c1a[1], s1a[1], c2a[1], s2a[1], e1, e2, scale);
-        Record(k + 2, WindowPeak(x + 2 * n, n), c1b[0], s1b[0], c2b[0], s2b[0], e1, e2, scale);
-        Record(k + 3, WindowPeak(x + 3 * n, n), c1b[1], s1b[1], c2b[1], s2b[1], e1, e2, scale);
+        Record(k, WindowPeak(x, n), c1a[0], s1a[0], c2a[0], s2a[0], w);
+        Record(k + 1, WindowPeak(x + n, n), c1a[1], s1a[1], c2a[1], s2a[1], w);
+        Record(k + 2, WindowPeak(x + 2 * n, n), c1b[0], s1b[0], c2b[0], s2b[0], w);
+        Record(k + 3, WindowPeak(x + 3 * n, n), c1b[1], s1b[1], c2b[1], s2b[1], w);
     }
     for (; k < g.windowCount; ++k) {
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
@@ -208,10 +235,25 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
             c2 += v * cos2[j];
             s2 += v * sin2[j];
         }
-        Record(k, WindowPeak(x, n), c1, s1, c2, s2, e1, e2, scale);
+        Record(k, WindowPeak(x, n), c1, s1, c2, s2, w);
     }
-    AppendLevels(e1, e2, scale, levels);
+    AppendLevels(w, g, levels, soft);
     return 2 * (g.start + g.windowCount * n);
+}
+
+void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
+                      std::int64_t samplesBefore) {
+    if (samplesBefore == 0 || from >= soft.size()) return;
+    const double position = static_cast<double>(samplesBefore);
+    const std::complex<double> turn1 = PhaseTurn(position, kPeriodBase / settings.tone1Hz);
+    const std::complex<double> turn2 = PhaseTurn(position, kPeriodBase / settings.tone2Hz);
+    for (std::size_t k = from; k < soft.size(); ++k) {
+        SoftWindow& w = soft[k];
+        const std::complex<double> z1 = w.Tone1() * turn1;
+        const std::complex<double> z2 = w.Tone2() * turn2;
+        w = {static_cast<_Float16>(z1.real()), static_cast<_Float16>(z1.imag()), static_cast<_Float16>(z2.real()),
+             static_cast<_Float16>(z2.imag())};
+    }
 }
 
 }  // namespace morvane

@@ -50,6 +50,7 @@ std::string ProcessingLoop::Start(std::string_view commandLine, std::string_view
                                   std::vector<std::int32_t>& levels) {
     m_format = kCaptureFormat;
     levels.clear();
+    m_soft.clear();
     m_settings.tone1Hz = static_cast<float>(TextToLong(lowText));
     m_settings.tone2Hz = static_cast<float>(TextToLong(highText));
 
@@ -103,13 +104,14 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
 
     {
         std::lock_guard lock(g_captureLock);
-        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels);
+        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels, &m_soft);
     }
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 
 void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
     levels.clear();
+    m_soft.clear();
     std::lock_guard lock(g_captureLock);
     m_capture.SetRecording(true);
 }
