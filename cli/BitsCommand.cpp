@@ -24,7 +24,7 @@ void AddSoftOptions(CLI::App* command, SoftOptions& options) {
         "Soft decision: decide every cell from the two tone energies summed over it (never undecided), "
         "instead of counting high and low levels");
     command->add_option("--soft-trim", options.trim,
-                        "With --soft: windows left out at each end of a cell (0 ... grid-width / 4)")
+                        "With --soft: windows left out at each end of a cell (0 ... (grid-width / 2 - 1) / 2)")
         ->needs(soft)
         ->check(CLI::Range(0, 1 << 29))
         ->capture_default_str();
@@ -32,10 +32,10 @@ void AddSoftOptions(CLI::App* command, SoftOptions& options) {
 
 std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions& raster, const SoftOptions& soft) {
     const std::int32_t cell = raster.params.gridWidth / 2;
-    if (soft.soft && cell >= 1 && soft.trim > cell / 2)
-        throw CLI::ValidationError("--soft-trim", std::to_string(soft.trim) + " leaves out more than half of a cell of " +
-                                                      std::to_string(cell) + " windows (at most " +
-                                                      std::to_string(cell / 2) + ")");
+    if (soft.soft && cell >= 1 && soft.trim > (cell - 1) / 2)
+        throw CLI::ValidationError("--soft-trim", std::to_string(soft.trim) + " leaves no window of a cell of " +
+                                                      std::to_string(cell) + " (at most " +
+                                                      std::to_string((cell - 1) / 2) + ")");
     std::vector<SoftWindow> energies;
     const std::vector<std::int32_t> levels = ObtainLevels(source, raster.demod, soft.soft ? &energies : nullptr);
     std::string bits = soft.soft ? ExtractSoftBits(energies, raster.params, soft.trim) : ExtractBits(levels, raster.params);

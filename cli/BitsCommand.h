@@ -19,7 +19,7 @@ struct SoftOptions {
     std::int32_t trim = 0;   // --soft-trim N: windows left out at each end of a cell
 };
 
-/// Adds --soft and --soft-trim N (0 ... grid width / 4; only with --soft).
+/// Adds --soft and --soft-trim N (0 ... (cell - 1) / 2; only with --soft).
 void AddSoftOptions(CLI::App* command, SoftOptions& options);
 
 /// The bit string of a recording under the raster options, as "Extract bits"

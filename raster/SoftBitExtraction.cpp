@@ -13,8 +13,9 @@ char SoftCellDecision(double evidence) { return evidence > 0.0 ? '1' : '0'; }
 std::string ExtractSoftBits(const std::vector<SoftWindow>& soft, const RasterParams& params, std::int32_t trim) {
     std::string bits;
     const std::int64_t h = params.gridWidth / 2;
-    if (trim < 0 || (h >= 1 && trim > h / 2))
-        throw std::invalid_argument("soft trim " + std::to_string(trim) + " is outside 0 ... grid width / 4");
+    if (trim < 0 || (h >= 1 && trim > (h - 1) / 2))
+        throw std::invalid_argument("soft trim " + std::to_string(trim) + " leaves no window of a cell of " +
+                                    std::to_string(h));
     if (h < 1) return bits;
 
     // The cell's windows, so that a trimmed middle can be summed once the

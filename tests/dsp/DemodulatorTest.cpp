@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -296,11 +299,19 @@ TEST(Demodulator, FastKernelMatchesThePlainArithmetic) {
         for (std::int32_t offset : offsets)
             for (std::int32_t length : lengths) {
                 std::vector<std::int32_t> a{7}, b{7};
+                std::vector<SoftWindow> softA(1), softB(1);
                 const std::int16_t* data = s.data() + offset;
-                ASSERT_EQ(Demodulate(ds, kCaptureFormat, data, length, a),
-                          DemodulateReference(ds, kCaptureFormat, data, length, b))
+                ASSERT_EQ(Demodulate(ds, kCaptureFormat, data, length, a, &softA),
+                          DemodulateReference(ds, kCaptureFormat, data, length, b, &softB))
                     << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
                 ASSERT_EQ(a, b) << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
+                ASSERT_EQ(softA.size(), a.size());
+                ASSERT_EQ(0, std::memcmp(softA.data(), softB.data(), softA.size() * sizeof(SoftWindow)))
+                    << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
+                // Without the soft stream the levels are the same.
+                std::vector<std::int32_t> c{7};
+                Demodulate(ds, kCaptureFormat, data, length, c);
+                ASSERT_EQ(a, c);
             }
 }
 
@@ -357,4 +368,33 @@ TEST(Demodulator, AppendingKeepsAmortisedGrowth) {
     }
     EXPECT_EQ(levels.size(), 100000u + 2000u * 3u);
     EXPECT_LE(moves, 3);
+}
+
+TEST(Demodulator, SoftStreamHoldsTheEnergiesInOnePhaseReference) {
+    // A steady tone 1 with a silent stretch: one soft entry per level, the
+    // squared magnitudes are the energies behind the levels, silent windows
+    // hold zeros, and consecutive windows of the steady tone point the same
+    // way once turned to the common phase reference.
+    auto s = Tone(1500, 4000, 20000, -1);
+    for (int i = 1600; i < 2000; ++i) s[i] = 0;
+    std::vector<std::int32_t> levels;
+    std::vector<SoftWindow> soft;
+    Demodulate({}, kCaptureFormat, s.data(), static_cast<std::int32_t>(2 * s.size()), levels, &soft);
+    ASSERT_EQ(soft.size(), levels.size());
+    ASSERT_GE(soft.size(), 40u);
+    for (std::size_t k = 0; k < soft.size(); ++k) {
+        if (levels[k] == 128) {
+            EXPECT_EQ(soft[k].Energy1(), 0.0) << k;
+            EXPECT_EQ(soft[k].Energy2(), 0.0) << k;
+            continue;
+        }
+        EXPECT_GT(levels[k], 240) << k;
+        EXPECT_GT(soft[k].Energy1(), 20.0 * soft[k].Energy2()) << k;  // a little leaks across
+        if (k > 0 && levels[k - 1] != 128) {
+            const double cosine = std::real(soft[k].Tone1() * std::conj(soft[k - 1].Tone1())) /
+                                  std::abs(soft[k].Tone1()) / std::abs(soft[k - 1].Tone1());
+            EXPECT_GT(cosine, 0.99) << k;
+        }
+    }
+    EXPECT_EQ(std::count(levels.begin(), levels.end(), 128), 5);  // the windows of the gap
 }

@@ -43,6 +43,20 @@ inline std::size_t EditDistance(std::string_view a, std::string_view b) {
     return row[b.size()];
 }
 
+/// Where the level reading `levelBits` decided a cell, whether `softBits`
+/// holds the same character, with the same rows and line ends. Gives the
+/// number of cells compared, or -1 at the first difference.
+inline int AgreeWhereDecided(const std::string& levelBits, const std::string& softBits) {
+    if (levelBits.size() != softBits.size()) return -1;
+    int compared = 0;
+    for (std::size_t i = 0; i < levelBits.size(); ++i) {
+        if (levelBits[i] == ' ') continue;
+        if (levelBits[i] != softBits[i]) return -1;
+        compared += levelBits[i] == '0' || levelBits[i] == '1';
+    }
+    return compared;
+}
+
 /// Rows whose start cell is '0' and whose stop cell (the seventh) is '1'.
 inline int FramedRows(const std::string& bits) {
     int framed = 0;
