@@ -18,6 +18,7 @@
 #include "text/TextNumbers.h"
 #include "live/ProcessingLoop.h"
 #include "app/CBitsExtractDlg.h"
+#include "raster/SoftBitExtraction.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 #include "widgets/AppIcon.h"
@@ -423,6 +424,9 @@ void CMorvaneDlg::OnExtractBits() {
     RefreshRasterParams();
     CBitsExtractDlg dialog(m_store, this);
     m_results->ExtractBits(dialog.m_sourceBits);
+    // The soft reading of the same raster, from the energies kept beside the levels.
+    if (m_loop->Soft().size() == m_results->levels.size())
+        dialog.m_softSourceBits = morvane::ExtractSoftBits(m_loop->Soft(), m_results->Params());
     dialog.exec();
 }
 
