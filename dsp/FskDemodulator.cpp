@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace morvane {
 namespace {
@@ -15,9 +16,6 @@ constexpr float kSearchPeriods = 4.0f;        // zero-crossing search span, in t
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kSampleScale = static_cast<double>(0.001f);
 constexpr std::int32_t kSilencePeak = 255;    // a window this quiet or quieter is silent
-
-// Two doubles side by side (one SSE2 register); lanes never mix.
-using Double2 = double __attribute__((vector_size(16)));
 
 // Where one call starts and how its windows lie.
 struct CallGeometry {
@@ -173,72 +171,181 @@ std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFor
     return 2 * (g.start + g.windowCount * g.window);
 }
 
+namespace {
+
+// The call's tone references, the same for every window because the phase
+// restarts at every window.
+struct References {
+    explicit References(const CallGeometry& g) : cos1(g.window), sin1(g.window), cos2(g.window), sin2(g.window) {
+        const double p1 = g.period1;
+        const double p2 = g.period2;
+        for (std::int32_t j = 0; j < g.window; ++j) {
+            const double phi1 = j * kTwoPi / p1;
+            const double phi2 = j * kTwoPi / p2;
+            cos1[j] = std::cos(phi1);
+            sin1[j] = std::sin(phi1);
+            cos2[j] = std::cos(phi2);
+            sin2[j] = std::sin(phi2);
+        }
+    }
+    std::vector<double> cos1, sin1, cos2, sin2;
+};
+
+// Lanes doubles side by side in one vector register.
+template <int Lanes>
+struct VectorOf;
+template <>
+struct VectorOf<2> {
+    using Type = double __attribute__((vector_size(16)));
+};
+template <>
+struct VectorOf<4> {
+    using Type = double __attribute__((vector_size(32)));
+};
+template <>
+struct VectorOf<8> {
+    using Type = double __attribute__((vector_size(64)));
+};
+
+// Samples of one group turned on their side a stretch at a time, so that a
+// vector load gives the same sample of every window of the group.
+constexpr std::int32_t kStretch = 128;
+
+// Measures every window, 2 × Lanes windows at a time: each lane of a vector
+// is one window and does exactly the plain arithmetic of that window in the
+// same order (scaled sample times reference, added to the running sum), so
+// the result is bit-identical to the plain loop; lanes never mix. A last
+// group with fewer windows fills the spare lanes with zeros and ignores them.
+// Always inlined, so that it is compiled for the instruction set of the
+// kernel that calls it.
+template <int Lanes>
+[[gnu::always_inline]] inline void MeasureWindows(const CallGeometry& g, const std::int16_t* samples,
+                                                  const References& r, Windows& w) {
+    using Vector = typename VectorOf<Lanes>::Type;
+    constexpr int kGroup = 2 * Lanes;
+    const std::int32_t n = g.window;
+    alignas(64) double sideways[kStretch * kGroup];
+    for (std::int32_t k = 0; k < g.windowCount; k += kGroup) {
+        const std::int32_t inGroup = std::min<std::int32_t>(kGroup, g.windowCount - k);
+        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
+        Vector c1a{}, c1b{}, s1a{}, s1b{}, c2a{}, c2b{}, s2a{}, s2b{};
+        for (std::int32_t j0 = 0; j0 < n; j0 += kStretch) {
+            const std::int32_t stretch = std::min(kStretch, n - j0);
+            for (std::int32_t lane = 0; lane < kGroup; ++lane) {
+                if (lane < inGroup) {
+                    const std::int16_t* xl = x + static_cast<std::int64_t>(lane) * n + j0;
+                    for (std::int32_t j = 0; j < stretch; ++j) sideways[j * kGroup + lane] = xl[j] * kSampleScale;
+                } else {
+                    for (std::int32_t j = 0; j < stretch; ++j) sideways[j * kGroup + lane] = 0.0;
+                }
+            }
+            for (std::int32_t j = 0; j < stretch; ++j) {
+                Vector va, vb;
+                std::memcpy(&va, sideways + j * kGroup, sizeof va);
+                std::memcpy(&vb, sideways + j * kGroup + Lanes, sizeof vb);
+                const std::int32_t at = j0 + j;
+                const Vector rc1 = Vector{} + r.cos1[at];
+                const Vector rs1 = Vector{} + r.sin1[at];
+                const Vector rc2 = Vector{} + r.cos2[at];
+                const Vector rs2 = Vector{} + r.sin2[at];
+                c1a += va * rc1;
+                c1b += vb * rc1;
+                s1a += va * rs1;
+                s1b += vb * rs1;
+                c2a += va * rc2;
+                c2b += vb * rc2;
+                s2a += va * rs2;
+                s2b += vb * rs2;
+            }
+        }
+        for (std::int32_t lane = 0; lane < inGroup; ++lane) {
+            const bool first = lane < Lanes;
+            const int l = first ? lane : lane - Lanes;
+            Record(static_cast<std::size_t>(k + lane), WindowPeak(x + static_cast<std::int64_t>(lane) * n, n),
+                   first ? c1a[l] : c1b[l], first ? s1a[l] : s1b[l], first ? c2a[l] : c2b[l],
+                   first ? s2a[l] : s2b[l], w);
+        }
+    }
+}
+
+void MeasureSse2(const CallGeometry& g, const std::int16_t* samples, const References& r, Windows& w) {
+    MeasureWindows<2>(g, samples, r, w);
+}
+
+__attribute__((target("avx2"))) void MeasureAvx2(const CallGeometry& g, const std::int16_t* samples,
+                                                 const References& r, Windows& w) {
+    MeasureWindows<4>(g, samples, r, w);
+}
+
+__attribute__((target("avx512f"))) void MeasureAvx512(const CallGeometry& g, const std::int16_t* samples,
+                                                     const References& r, Windows& w) {
+    MeasureWindows<8>(g, samples, r, w);
+}
+
+bool CanRun(DemodKernel kernel) {
+    __builtin_cpu_init();
+    switch (kernel) {
+        case DemodKernel::Sse2: return true;  // every x86-64 processor
+        case DemodKernel::Avx2: return __builtin_cpu_supports("avx2");
+        case DemodKernel::Avx512: return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+}
+
+DemodKernel BestKernel() {
+    static const DemodKernel best = CanRun(DemodKernel::Avx512) ? DemodKernel::Avx512
+                                    : CanRun(DemodKernel::Avx2) ? DemodKernel::Avx2
+                                                                : DemodKernel::Sse2;
+    return best;
+}
+
+std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                            const std::int16_t* samples, std::int32_t byteCount, std::vector<std::int32_t>& levels,
+                            std::vector<SoftWindow>* soft) {
+    const CallGeometry g = Measure(settings, format, samples, byteCount);
+    if (g.windowCount <= 0) return 2 * g.start;
+    const References r(g);
+    Windows w(g.windowCount);
+    switch (kernel) {
+        case DemodKernel::Sse2: MeasureSse2(g, samples, r, w); break;
+        case DemodKernel::Avx2: MeasureAvx2(g, samples, r, w); break;
+        case DemodKernel::Avx512: MeasureAvx512(g, samples, r, w); break;
+    }
+    AppendLevels(w, g, levels, soft);
+    return 2 * (g.start + g.windowCount * g.window);
+}
+
+}  // namespace
+
+std::vector<DemodKernel> SupportedDemodKernels() {
+    std::vector<DemodKernel> kernels;
+    for (DemodKernel k : {DemodKernel::Sse2, DemodKernel::Avx2, DemodKernel::Avx512})
+        if (CanRun(k)) kernels.push_back(k);
+    return kernels;
+}
+
+const char* DemodKernelName(DemodKernel kernel) {
+    switch (kernel) {
+        case DemodKernel::Sse2: return "SSE2";
+        case DemodKernel::Avx2: return "AVX2";
+        case DemodKernel::Avx512: return "AVX-512";
+    }
+    return "?";
+}
+
+std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                                  const std::int16_t* samples, std::int32_t byteCount,
+                                  std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
+    if (!CanRun(kernel))
+        throw std::invalid_argument(std::string("this processor cannot run the ") + DemodKernelName(kernel) +
+                                    " demodulator kernel");
+    return DemodulateFast(kernel, settings, format, samples, byteCount, levels, soft);
+}
+
 std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
                         const std::int16_t* samples, std::int32_t byteCount,
                         std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
-    const CallGeometry g = Measure(settings, format, samples, byteCount);
-    if (g.windowCount <= 0) return 2 * g.start;
-
-    // The reference phase restarts at every window, so the call's tone
-    // references are the same for every window: compute them once.
-    const double p1 = g.period1;
-    const double p2 = g.period2;
-    const std::int32_t n = g.window;
-    std::vector<double> cos1(n), sin1(n), cos2(n), sin2(n);
-    for (std::int32_t j = 0; j < n; ++j) {
-        const double phi1 = j * kTwoPi / p1;
-        const double phi2 = j * kTwoPi / p2;
-        cos1[j] = std::cos(phi1);
-        sin1[j] = std::sin(phi1);
-        cos2[j] = std::cos(phi2);
-        sin2[j] = std::sin(phi2);
-    }
-
-    Windows w(g.windowCount);
-    std::int32_t k = 0;
-    // Four windows at a time, two per vector: sixteen independent sums keep the
-    // adder busy. Each lane does exactly the plain arithmetic of its window in
-    // the same order, so the result is bit-identical.
-    for (; k + 4 <= g.windowCount; k += 4) {
-        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
-        const Double2 sampleScale = {kSampleScale, kSampleScale};
-        Double2 c1a{}, c1b{}, s1a{}, s1b{}, c2a{}, c2b{}, s2a{}, s2b{};
-        for (std::int32_t j = 0; j < n; ++j) {
-            const Double2 va = Double2{static_cast<double>(x[j]), static_cast<double>(x[j + n])} * sampleScale;
-            const Double2 vb =
-                Double2{static_cast<double>(x[j + 2 * n]), static_cast<double>(x[j + 3 * n])} * sampleScale;
-            const Double2 rc1 = {cos1[j], cos1[j]};
-            const Double2 rs1 = {sin1[j], sin1[j]};
-            const Double2 rc2 = {cos2[j], cos2[j]};
-            const Double2 rs2 = {sin2[j], sin2[j]};
-            c1a += va * rc1;
-            c1b += vb * rc1;
-            s1a += va * rs1;
-            s1b += vb * rs1;
-            c2a += va * rc2;
-            c2b += vb * rc2;
-            s2a += va * rs2;
-            s2b += vb * rs2;
-        }
-        Record(k, WindowPeak(x, n), c1a[0], s1a[0], c2a[0], s2a[0], w);
-        Record(k + 1, WindowPeak(x + n, n), c1a[1], s1a[1], c2a[1], s2a[1], w);
-        Record(k + 2, WindowPeak(x + 2 * n, n), c1b[0], s1b[0], c2b[0], s2b[0], w);
-        Record(k + 3, WindowPeak(x + 3 * n, n), c1b[1], s1b[1], c2b[1], s2b[1], w);
-    }
-    for (; k < g.windowCount; ++k) {
-        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
-        double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
-        for (std::int32_t j = 0; j < n; ++j) {
-            const double v = x[j] * kSampleScale;
-            c1 += v * cos1[j];
-            s1 += v * sin1[j];
-            c2 += v * cos2[j];
-            s2 += v * sin2[j];
-        }
-        Record(k, WindowPeak(x, n), c1, s1, c2, s2, w);
-    }
-    AppendLevels(w, g, levels, soft);
-    return 2 * (g.start + g.windowCount * n);
+    return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, soft);
 }
 
 void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,

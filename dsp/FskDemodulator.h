@@ -31,6 +31,23 @@ std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFor
                                  std::vector<std::int32_t>& levels,
                                  std::vector<SoftWindow>* soft = nullptr);
 
+/// The vector instruction sets the fast demodulator has kernels for.
+enum class DemodKernel { Sse2, Avx2, Avx512 };
+
+/// The kernels this processor (and its operating system) can run, in the
+/// order above; Demodulate uses the last one. SSE2 is always there.
+std::vector<DemodKernel> SupportedDemodKernels();
+
+/// "SSE2", "AVX2" or "AVX-512".
+const char* DemodKernelName(DemodKernel kernel);
+
+/// Demodulate with the kernel named (for tests and benchmarks); all kernels
+/// give bit-identical results. Throws std::invalid_argument when the
+/// processor cannot run it.
+std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                                  const std::int16_t* samples, std::int32_t byteCount,
+                                  std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
+
 /// Moves the phase reference of soft[from …] back by `samplesBefore` samples:
 /// for the entries of a call whose samples[0] lies that far into the stream,
 /// so that the whole stream shares the reference of its first sample.

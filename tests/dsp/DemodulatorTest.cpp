@@ -5,6 +5,7 @@
 #include <complex>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "dsp/FskDemodulator.h"
@@ -295,23 +296,37 @@ TEST(Demodulator, FastKernelMatchesThePlainArithmetic) {
                                    {1800.0f, 1800.0f, 50.0f}, {1500.0f, 2000.0f, 100.0f}};
     const std::int32_t offsets[] = {0, 1, 37, 961};
     const std::int32_t lengths[] = {0, 3, 479, 480, 481, 2 * 1000 + 1, 65536, 95999, 131072};
+    // Every kernel this processor can run, and the one Demodulate picks.
+    const std::vector<DemodKernel> kernels = SupportedDemodKernels();
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.front(), DemodKernel::Sse2);
     for (const auto& ds : tones)
         for (std::int32_t offset : offsets)
             for (std::int32_t length : lengths) {
-                std::vector<std::int32_t> a{7}, b{7};
-                std::vector<SoftWindow> softA(1), softB(1);
+                std::vector<std::int32_t> plain{7};
+                std::vector<SoftWindow> plainSoft(1);
                 const std::int16_t* data = s.data() + offset;
-                ASSERT_EQ(Demodulate(ds, kCaptureFormat, data, length, a, &softA),
-                          DemodulateReference(ds, kCaptureFormat, data, length, b, &softB))
-                    << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
-                ASSERT_EQ(a, b) << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
-                ASSERT_EQ(softA.size(), a.size());
-                ASSERT_EQ(0, std::memcmp(softA.data(), softB.data(), softA.size() * sizeof(SoftWindow)))
-                    << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
-                // Without the soft stream the levels are the same.
-                std::vector<std::int32_t> c{7};
-                Demodulate(ds, kCaptureFormat, data, length, c);
-                ASSERT_EQ(a, c);
+                const std::int32_t consumed = DemodulateReference(ds, kCaptureFormat, data, length, plain, &plainSoft);
+                for (int k = 0; k <= static_cast<int>(kernels.size()); ++k) {
+                    const bool chosen = k == static_cast<int>(kernels.size());
+                    const std::string what = std::string(chosen ? "Demodulate" : DemodKernelName(kernels[k])) + " " +
+                                             std::to_string(ds.tone1Hz) + "/" + std::to_string(ds.tone2Hz) +
+                                             " offset " + std::to_string(offset) + " length " + std::to_string(length);
+                    std::vector<std::int32_t> a{7};
+                    std::vector<SoftWindow> softA(1);
+                    ASSERT_EQ(chosen ? Demodulate(ds, kCaptureFormat, data, length, a, &softA)
+                                     : DemodulateWithKernel(kernels[k], ds, kCaptureFormat, data, length, a, &softA),
+                              consumed)
+                        << what;
+                    ASSERT_EQ(a, plain) << what;
+                    ASSERT_EQ(softA.size(), a.size()) << what;
+                    ASSERT_EQ(0, std::memcmp(softA.data(), plainSoft.data(), softA.size() * sizeof(SoftWindow))) << what;
+                    // Without the soft stream the levels are the same.
+                    std::vector<std::int32_t> c{7};
+                    if (chosen) Demodulate(ds, kCaptureFormat, data, length, c);
+                    else DemodulateWithKernel(kernels[k], ds, kCaptureFormat, data, length, c);
+                    ASSERT_EQ(c, plain) << what;
+                }
             }
 }
 
@@ -343,6 +358,12 @@ TEST(Demodulator, FastPeakMatchesAtEveryPositionOfTheWindow) {
                     ASSERT_EQ(Demodulate({}, format, s.data(), bytes, fast),
                               DemodulateReference({}, format, s.data(), bytes, plain));
                     ASSERT_EQ(fast, plain) << "window of " << n << ", value " << value << " at " << window << "/" << j;
+                    for (DemodKernel kernel : SupportedDemodKernels()) {
+                        std::vector<std::int32_t> each;
+                        DemodulateWithKernel(kernel, {}, format, s.data(), bytes, each);
+                        ASSERT_EQ(each, plain) << DemodKernelName(kernel) << ": window of " << n << ", value " << value
+                                               << " at " << window << "/" << j;
+                    }
                     // Eight samples are too few to tell the tones apart reliably,
                     // and a full-scale spike drowns the tone.
                     if (silent || (n > 8 && std::abs(value) == 256)) {
