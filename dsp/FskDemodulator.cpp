@@ -101,7 +101,7 @@ struct Windows {
 };
 
 // Records one window's energies and sums, silent windows as zero, and widens the scale.
-void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2, Windows& w) {
+[[gnu::always_inline]] inline void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2, Windows& w) {
     if (peak <= kSilencePeak) {
         w.e1[k] = w.e2[k] = w.c1[k] = w.s1[k] = w.c2[k] = w.s2[k] = 0.0;
         return;
@@ -122,6 +122,75 @@ std::complex<double> PhaseTurn(double position, double period) {
     return std::polar(1.0, -kTwoPi * cycles);
 }
 
+// Soft windows to and from 32-bit floats, four per window (re1, im1, re2,
+// im2). Both ways round to nearest-even, with F16C instructions where the
+// processor has them and in software otherwise: the same results either way.
+void PackHalvesPlain(const float* in, SoftWindow* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
+                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+}
+
+__attribute__((target("f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
+                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+}
+
+void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[4 * k] = static_cast<float>(in[k].re1);
+        out[4 * k + 1] = static_cast<float>(in[k].im1);
+        out[4 * k + 2] = static_cast<float>(in[k].re2);
+        out[4 * k + 3] = static_cast<float>(in[k].im2);
+    }
+}
+
+__attribute__((target("f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[4 * k] = static_cast<float>(in[k].re1);
+        out[4 * k + 1] = static_cast<float>(in[k].im1);
+        out[4 * k + 2] = static_cast<float>(in[k].re2);
+        out[4 * k + 3] = static_cast<float>(in[k].im2);
+    }
+}
+
+bool HasF16c() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("f16c") != 0;
+    }();
+    return has;
+}
+
+void PackHalves(const float* in, SoftWindow* out, std::size_t count) {
+    if (HasF16c()) PackHalvesF16c(in, out, count);
+    else PackHalvesPlain(in, out, count);
+}
+
+void UnpackHalves(const SoftWindow* in, float* out, std::size_t count) {
+    if (HasF16c()) UnpackHalvesF16c(in, out, count);
+    else UnpackHalvesPlain(in, out, count);
+}
+
+// Turns soft windows (as floats, four per window) by `turn` per tone, the
+// first window by turn1 / turn2 and every next one by step1 / step2 more.
+void TurnWindows(float* values, std::size_t count, std::complex<double> turn1, std::complex<double> step1,
+                 std::complex<double> turn2, std::complex<double> step2) {
+    for (std::size_t k = 0; k < count; ++k) {
+        float* v = values + 4 * k;
+        const double a = v[0], b = v[1], c = v[2], d = v[3];
+        v[0] = static_cast<float>(a * turn1.real() - b * turn1.imag());
+        v[1] = static_cast<float>(a * turn1.imag() + b * turn1.real());
+        v[2] = static_cast<float>(c * turn2.real() - d * turn2.imag());
+        v[3] = static_cast<float>(c * turn2.imag() + d * turn2.real());
+        const double r1 = turn1.real() * step1.real() - turn1.imag() * step1.imag();
+        turn1 = {r1, turn1.real() * step1.imag() + turn1.imag() * step1.real()};
+        const double r2 = turn2.real() * step2.real() - turn2.imag() * step2.imag();
+        turn2 = {r2, turn2.real() * step2.imag() + turn2.imag() * step2.real()};
+    }
+}
+
 // Appends one level per window once every window of the call is measured:
 // the scale is the call's strongest single-tone energy. With `soft`, each
 // window's correlations go there too, turned to the phase reference of the
@@ -130,16 +199,27 @@ void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int3
                   std::vector<SoftWindow>* soft) {
     // No exact reserve here: the stream grows by a few hundred levels a call
     // for hours, and an exact reserve would copy all of it on every call.
-    for (std::size_t k = 0; k < w.e1.size(); ++k)
-        levels.push_back(128 + static_cast<std::int32_t>(std::trunc((w.e1[k] - w.e2[k]) * 125.0 / w.scale)));
+    // The conversion truncates toward zero; the value lies within ±125.
+    const std::size_t first = levels.size();
+    const std::size_t count = w.e1.size();
+    levels.resize(first + count);
+    std::int32_t* out = levels.data() + first;
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = 128 + static_cast<std::int32_t>((w.e1[k] - w.e2[k]) * 125.0 / w.scale);
     if (soft == nullptr) return;
-    for (std::size_t k = 0; k < w.e1.size(); ++k) {
-        const double position = static_cast<double>(g.start) + static_cast<double>(k) * g.window;
-        const std::complex<double> z1 = std::complex<double>(w.c1[k], -w.s1[k]) * PhaseTurn(position, g.period1);
-        const std::complex<double> z2 = std::complex<double>(w.c2[k], -w.s2[k]) * PhaseTurn(position, g.period2);
-        soft->push_back({static_cast<_Float16>(z1.real()), static_cast<_Float16>(z1.imag()),
-                         static_cast<_Float16>(z2.real()), static_cast<_Float16>(z2.imag())});
+
+    std::vector<float> values(4 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+        values[4 * k] = static_cast<float>(w.c1[k]);
+        values[4 * k + 1] = static_cast<float>(-w.s1[k]);
+        values[4 * k + 2] = static_cast<float>(w.c2[k]);
+        values[4 * k + 3] = static_cast<float>(-w.s2[k]);
     }
+    TurnWindows(values.data(), count, PhaseTurn(g.start, g.period1), PhaseTurn(g.window, g.period1),
+                PhaseTurn(g.start, g.period2), PhaseTurn(g.window, g.period2));
+    const std::size_t softFirst = soft->size();
+    soft->resize(softFirst + count);
+    PackHalves(values.data(), soft->data() + softFirst, count);
 }
 
 }  // namespace
@@ -211,75 +291,130 @@ struct VectorOf<8> {
 // vector load gives the same sample of every window of the group.
 constexpr std::int32_t kStretch = 128;
 
-// Measures every window, 2 × Lanes windows at a time: each lane of a vector
-// is one window and does exactly the plain arithmetic of that window in the
-// same order (scaled sample times reference, added to the running sum), so
-// the result is bit-identical to the plain loop; lanes never mix. A last
-// group with fewer windows fills the spare lanes with zeros and ignores them.
-// Always inlined, so that it is compiled for the instruction set of the
-// kernel that calls it.
-template <int Lanes>
+using Short8 = std::int16_t __attribute__((vector_size(16)));
+using Int8 = std::int32_t __attribute__((vector_size(32)));
+using Double8 = double __attribute__((vector_size(64)));
+
+template <typename Vector>
+[[gnu::always_inline]] inline Vector Splat(double value) {
+    Vector v;
+    for (std::size_t lane = 0; lane < sizeof(Vector) / sizeof(double); ++lane) v[lane] = value;
+    return v;
+}
+
+// Eight rows of eight samples turned into eight columns: out[t] holds sample
+// t of rows 0 … 7, in row order.
+[[gnu::always_inline]] inline void Transpose8(const Short8 (&in)[8], Short8 (&out)[8]) {
+    Short8 a[8], b[8];
+    for (int r = 0; r < 8; r += 2) {
+        a[r] = __builtin_shuffle(in[r], in[r + 1], Short8{0, 8, 1, 9, 2, 10, 3, 11});
+        a[r + 1] = __builtin_shuffle(in[r], in[r + 1], Short8{4, 12, 5, 13, 6, 14, 7, 15});
+    }
+    for (int r = 0; r < 8; r += 4)
+        for (int h = 0; h < 2; ++h) {
+            b[r + 2 * h] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{0, 1, 8, 9, 2, 3, 10, 11});
+            b[r + 2 * h + 1] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{4, 5, 12, 13, 6, 7, 14, 15});
+        }
+    for (int q = 0; q < 4; ++q) {
+        out[2 * q] = __builtin_shuffle(b[q], b[q + 4], Short8{0, 1, 2, 3, 8, 9, 10, 11});
+        out[2 * q + 1] = __builtin_shuffle(b[q], b[q + 4], Short8{4, 5, 6, 7, 12, 13, 14, 15});
+    }
+}
+
+// Measures every window, Lanes × Vectors windows (a multiple of eight) at a
+// time: each lane of a vector is one window and does exactly the plain
+// arithmetic of that window in the same order (scaled sample times reference,
+// added to the running sum), so the result is bit-identical to the plain
+// loop; lanes never mix. A last group with fewer windows fills the spare lanes
+// with zeros and ignores them. Always inlined, so that it is compiled for the
+// instruction set of the kernel that calls it.
+template <int Lanes, int Vectors>
 [[gnu::always_inline]] inline void MeasureWindows(const CallGeometry& g, const std::int16_t* samples,
                                                   const References& r, Windows& w) {
     using Vector = typename VectorOf<Lanes>::Type;
-    constexpr int kGroup = 2 * Lanes;
+    constexpr int kGroup = Lanes * Vectors;
+    static_assert(kGroup % 8 == 0, "groups are turned eight windows at a time");
     const std::int32_t n = g.window;
+    const bool byEights = n % 8 == 0;
     alignas(64) double sideways[kStretch * kGroup];
+    const Double8 scale = Splat<Double8>(kSampleScale);
     for (std::int32_t k = 0; k < g.windowCount; k += kGroup) {
         const std::int32_t inGroup = std::min<std::int32_t>(kGroup, g.windowCount - k);
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
-        Vector c1a{}, c1b{}, s1a{}, s1b{}, c2a{}, c2b{}, s2a{}, s2b{};
+        Vector c1[Vectors] = {}, s1[Vectors] = {}, c2[Vectors] = {}, s2[Vectors] = {};
+        Short8 high[kGroup / 8], low[kGroup / 8];  // the largest and smallest sample of each window
+        for (int o = 0; o < kGroup / 8; ++o) high[o] = low[o] = Short8{};
         for (std::int32_t j0 = 0; j0 < n; j0 += kStretch) {
             const std::int32_t stretch = std::min(kStretch, n - j0);
-            for (std::int32_t lane = 0; lane < kGroup; ++lane) {
-                if (lane < inGroup) {
+            if (byEights) {
+                for (int o = 0; o < kGroup / 8; ++o)
+                    for (std::int32_t jb = 0; jb < stretch; jb += 8) {
+                        Short8 rows[8], columns[8];
+                        for (int row = 0; row < 8; ++row) {
+                            const int lane = 8 * o + row;
+                            if (lane < inGroup)
+                                std::memcpy(&rows[row], x + static_cast<std::int64_t>(lane) * n + j0 + jb, sizeof(Short8));
+                            else
+                                rows[row] = Short8{};
+                        }
+                        Transpose8(rows, columns);
+#pragma GCC unroll 8
+                        for (int c = 0; c < 8; ++c) {
+                            high[o] = high[o] > columns[c] ? high[o] : columns[c];
+                            low[o] = low[o] < columns[c] ? low[o] : columns[c];
+                            const Int8 wide = __builtin_convertvector(columns[c], Int8);
+                            const Double8 v = __builtin_convertvector(wide, Double8) * scale;
+                            std::memcpy(sideways + (jb + c) * kGroup + 8 * o, &v, sizeof v);
+                        }
+                    }
+            } else {
+                for (std::int32_t lane = 0; lane < kGroup; ++lane) {
                     const std::int16_t* xl = x + static_cast<std::int64_t>(lane) * n + j0;
-                    for (std::int32_t j = 0; j < stretch; ++j) sideways[j * kGroup + lane] = xl[j] * kSampleScale;
-                } else {
-                    for (std::int32_t j = 0; j < stretch; ++j) sideways[j * kGroup + lane] = 0.0;
+                    for (std::int32_t j = 0; j < stretch; ++j)
+                        sideways[j * kGroup + lane] = lane < inGroup ? xl[j] * kSampleScale : 0.0;
                 }
             }
             for (std::int32_t j = 0; j < stretch; ++j) {
-                Vector va, vb;
-                std::memcpy(&va, sideways + j * kGroup, sizeof va);
-                std::memcpy(&vb, sideways + j * kGroup + Lanes, sizeof vb);
                 const std::int32_t at = j0 + j;
-                const Vector rc1 = Vector{} + r.cos1[at];
-                const Vector rs1 = Vector{} + r.sin1[at];
-                const Vector rc2 = Vector{} + r.cos2[at];
-                const Vector rs2 = Vector{} + r.sin2[at];
-                c1a += va * rc1;
-                c1b += vb * rc1;
-                s1a += va * rs1;
-                s1b += vb * rs1;
-                c2a += va * rc2;
-                c2b += vb * rc2;
-                s2a += va * rs2;
-                s2b += vb * rs2;
+                const Vector rc1 = Splat<Vector>(r.cos1[at]);
+                const Vector rs1 = Splat<Vector>(r.sin1[at]);
+                const Vector rc2 = Splat<Vector>(r.cos2[at]);
+                const Vector rs2 = Splat<Vector>(r.sin2[at]);
+#pragma GCC unroll 8
+                for (int q = 0; q < Vectors; ++q) {
+                    Vector v;
+                    std::memcpy(&v, sideways + j * kGroup + q * Lanes, sizeof v);
+                    c1[q] += v * rc1;
+                    s1[q] += v * rs1;
+                    c2[q] += v * rc2;
+                    s2[q] += v * rs2;
+                }
             }
         }
         for (std::int32_t lane = 0; lane < inGroup; ++lane) {
-            const bool first = lane < Lanes;
-            const int l = first ? lane : lane - Lanes;
-            Record(static_cast<std::size_t>(k + lane), WindowPeak(x + static_cast<std::int64_t>(lane) * n, n),
-                   first ? c1a[l] : c1b[l], first ? s1a[l] : s1b[l], first ? c2a[l] : c2b[l],
-                   first ? s2a[l] : s2b[l], w);
+            const int q = lane / Lanes;
+            const int l = lane % Lanes;
+            const std::int16_t* xl = x + static_cast<std::int64_t>(lane) * n;
+            const std::int32_t peak =
+                byEights ? std::max<std::int32_t>(high[lane / 8][lane % 8], -static_cast<std::int32_t>(low[lane / 8][lane % 8]))
+                         : WindowPeak(xl, n);
+            Record(static_cast<std::size_t>(k + lane), peak, c1[q][l], s1[q][l], c2[q][l], s2[q][l], w);
         }
     }
 }
 
 void MeasureSse2(const CallGeometry& g, const std::int16_t* samples, const References& r, Windows& w) {
-    MeasureWindows<2>(g, samples, r, w);
+    MeasureWindows<2, 4>(g, samples, r, w);
 }
 
 __attribute__((target("avx2"))) void MeasureAvx2(const CallGeometry& g, const std::int16_t* samples,
                                                  const References& r, Windows& w) {
-    MeasureWindows<4>(g, samples, r, w);
+    MeasureWindows<4, 2>(g, samples, r, w);
 }
 
 __attribute__((target("avx512f"))) void MeasureAvx512(const CallGeometry& g, const std::int16_t* samples,
                                                      const References& r, Windows& w) {
-    MeasureWindows<8>(g, samples, r, w);
+    MeasureWindows<8, 2>(g, samples, r, w);
 }
 
 bool CanRun(DemodKernel kernel) {
@@ -299,12 +434,32 @@ DemodKernel BestKernel() {
     return best;
 }
 
+// The references of the last call on this thread: calls come with the same
+// tones and window for hours, so they are computed once.
+const References& ReferencesFor(const CallGeometry& g) {
+    struct Cached {
+        float period1 = 0.0f, period2 = 0.0f;
+        std::int32_t window = -1;
+        References references{CallGeometry{}};
+    };
+    thread_local Cached cached;
+    // Compared bit for bit: NaN never occurs (finite tones), and 0 Hz gives infinity.
+    if (std::memcmp(&cached.period1, &g.period1, sizeof(float)) != 0 ||
+        std::memcmp(&cached.period2, &g.period2, sizeof(float)) != 0 || cached.window != g.window) {
+        cached.references = References(g);
+        cached.period1 = g.period1;
+        cached.period2 = g.period2;
+        cached.window = g.window;
+    }
+    return cached.references;
+}
+
 std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
                             const std::int16_t* samples, std::int32_t byteCount, std::vector<std::int32_t>& levels,
                             std::vector<SoftWindow>* soft) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
-    const References r(g);
+    const References& r = ReferencesFor(g);
     Windows w(g.windowCount);
     switch (kernel) {
         case DemodKernel::Sse2: MeasureSse2(g, samples, r, w); break;
@@ -351,16 +506,13 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
 void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
                       std::int64_t samplesBefore) {
     if (samplesBefore == 0 || from >= soft.size()) return;
+    const std::size_t count = soft.size() - from;
     const double position = static_cast<double>(samplesBefore);
-    const std::complex<double> turn1 = PhaseTurn(position, kPeriodBase / settings.tone1Hz);
-    const std::complex<double> turn2 = PhaseTurn(position, kPeriodBase / settings.tone2Hz);
-    for (std::size_t k = from; k < soft.size(); ++k) {
-        SoftWindow& w = soft[k];
-        const std::complex<double> z1 = w.Tone1() * turn1;
-        const std::complex<double> z2 = w.Tone2() * turn2;
-        w = {static_cast<_Float16>(z1.real()), static_cast<_Float16>(z1.imag()), static_cast<_Float16>(z2.real()),
-             static_cast<_Float16>(z2.imag())};
-    }
+    std::vector<float> values(4 * count);
+    UnpackHalves(soft.data() + from, values.data(), count);
+    TurnWindows(values.data(), count, PhaseTurn(position, kPeriodBase / settings.tone1Hz), {1.0, 0.0},
+                PhaseTurn(position, kPeriodBase / settings.tone2Hz), {1.0, 0.0});
+    PackHalves(values.data(), soft.data() + from, count);
 }
 
 }  // namespace morvane
