@@ -306,15 +306,19 @@ template <typename Vector>
 // t of rows 0 … 7, in row order.
 [[gnu::always_inline]] inline void Transpose8(const Short8 (&in)[8], Short8 (&out)[8]) {
     Short8 a[8], b[8];
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r += 2) {
         a[r] = __builtin_shuffle(in[r], in[r + 1], Short8{0, 8, 1, 9, 2, 10, 3, 11});
         a[r + 1] = __builtin_shuffle(in[r], in[r + 1], Short8{4, 12, 5, 13, 6, 14, 7, 15});
     }
+#pragma GCC unroll 8
     for (int r = 0; r < 8; r += 4)
+#pragma GCC unroll 8
         for (int h = 0; h < 2; ++h) {
             b[r + 2 * h] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{0, 1, 8, 9, 2, 3, 10, 11});
             b[r + 2 * h + 1] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{4, 5, 12, 13, 6, 7, 14, 15});
         }
+#pragma GCC unroll 8
     for (int q = 0; q < 4; ++q) {
         out[2 * q] = __builtin_shuffle(b[q], b[q + 4], Short8{0, 1, 2, 3, 8, 9, 10, 11});
         out[2 * q + 1] = __builtin_shuffle(b[q], b[q + 4], Short8{4, 5, 6, 7, 12, 13, 14, 15});
@@ -350,6 +354,7 @@ template <int Lanes, int Vectors>
                 for (int o = 0; o < kGroup / 8; ++o)
                     for (std::int32_t jb = 0; jb < stretch; jb += 8) {
                         Short8 rows[8], columns[8];
+#pragma GCC unroll 8
                         for (int row = 0; row < 8; ++row) {
                             const int lane = 8 * o + row;
                             if (lane < inGroup)
