@@ -52,6 +52,7 @@ CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
     m_reverseDirection =
         m_settings.ReadInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection) != 0 ? 1 : 0;
     m_ignoreBitsText = m_settings.ReadText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
+    m_softDecision = m_settings.ReadInt(kSection, QStringLiteral("SoftDecision"), m_softDecision) != 0 ? 1 : 0;
     m_reportPath = morvane::ReportPathBeside(QCoreApplication::applicationFilePath().toStdString());
     CreateControls();
 }
@@ -62,6 +63,7 @@ CBitsExtractDlg::~CBitsExtractDlg() {
     m_settings.WriteInt(kSection, QStringLiteral("ReverseBits"), m_reverseBits);
     m_settings.WriteInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection);
     m_settings.WriteText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
+    m_settings.WriteInt(kSection, QStringLiteral("SoftDecision"), m_softDecision);
 }
 
 void CBitsExtractDlg::CreateControls() {
@@ -82,6 +84,11 @@ void CBitsExtractDlg::CreateControls() {
     m_reverseBitsCheck = new QCheckBox(QStringLiteral("Reverse bits"), this);
     m_reverseBitsCheck->setObjectName(QStringLiteral("reverseBits"));
     layout.Add(m_reverseBitsCheck, 7, 129, 56, 10, true);
+
+    // Between the two check boxes of the row: the soft reading of the same raster.
+    m_softDecisionCheck = new QCheckBox(QStringLiteral("Soft decision"), this);
+    m_softDecisionCheck->setObjectName(QStringLiteral("softDecision"));
+    layout.Add(m_softDecisionCheck, 66, 129, 55, 10, true);
 
     m_reverseDirectionCheck = new QCheckBox(QStringLiteral("Reverse direction"), this);
     m_reverseDirectionCheck->setObjectName(QStringLiteral("reverseDirection"));
@@ -128,7 +135,8 @@ void CBitsExtractDlg::CreateControls() {
 
     // Tab order follows the template.
     setTabOrder(m_bitsEdit, m_reverseBitsCheck);
-    setTabOrder(m_reverseBitsCheck, m_reverseDirectionCheck);
+    setTabOrder(m_reverseBitsCheck, m_softDecisionCheck);
+    setTabOrder(m_softDecisionCheck, m_reverseDirectionCheck);
     setTabOrder(m_reverseDirectionCheck, m_encodingCombo);
     setTabOrder(m_encodingCombo, m_ignoreEdit);
     setTabOrder(m_ignoreEdit, m_decodedEdit);
@@ -148,6 +156,7 @@ void CBitsExtractDlg::CreateControls() {
     m_encodingCombo->setCurrentIndex(0);
 
     connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
+    connect(m_softDecisionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_ignoreEdit, &QLineEdit::textChanged, this, &CBitsExtractDlg::Recompute);
     connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
@@ -169,6 +178,7 @@ std::int32_t CBitsExtractDlg::IgnoreCount() const {
 void CBitsExtractDlg::ReadControls() {
     m_reverseBits = m_reverseBitsCheck->isChecked() ? 1 : 0;
     m_reverseDirection = m_reverseDirectionCheck->isChecked() ? 1 : 0;
+    m_softDecision = m_softDecisionCheck->isChecked() ? 1 : 0;
     m_ignoreBitsText = m_ignoreEdit->text();
 }
 
@@ -177,6 +187,7 @@ void CBitsExtractDlg::ShowMembers() {
     m_reverseBitsCheck->setChecked(m_reverseBits != 0);
     ShowText(m_decodedEdit, m_decodedText);
     m_reverseDirectionCheck->setChecked(m_reverseDirection != 0);
+    m_softDecisionCheck->setChecked(m_softDecision != 0);
     if (m_ignoreEdit->text() != m_ignoreBitsText)
         m_ignoreEdit->setText(m_ignoreBitsText);
 }
@@ -184,7 +195,7 @@ void CBitsExtractDlg::ShowMembers() {
 void CBitsExtractDlg::Recompute() {
     ReadControls();
     const std::int32_t ignore = IgnoreCount();
-    m_bitsText = morvane::PrepareBits(m_sourceBits, m_reverseBits != 0, m_reverseDirection != 0, ignore);
+    m_bitsText = morvane::PrepareBits(ActiveSourceBits(), m_reverseBits != 0, m_reverseDirection != 0, ignore);
     morvane::DecodeBaudot(m_bitsText, ignore, m_decodedText);
     ShowMembers();
 }
@@ -192,7 +203,7 @@ void CBitsExtractDlg::Recompute() {
 void CBitsExtractDlg::CheckAllVariations() {
     morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
     try {
-        outcome = morvane::WriteVariationsReport(m_sourceBits, m_reportPath);
+        outcome = morvane::WriteVariationsReport(ActiveSourceBits(), m_reportPath);
     } catch (const std::exception&) {
         // Whatever went wrong on the way to the file, the user learns it was not written.
     }

@@ -15,10 +15,10 @@ class QPushButton;
 
 /// "Bits extract": shows the extracted bits after the chosen transformations
 /// and their Baudot decoding, re-decoding on every change of "Reverse bits",
-/// "Reverse direction" and "Ignore bits:". "Check all variations" writes the
-/// report of every variant beside the executable and opens it. The three
-/// options are read from the store at construction and written back when the
-/// dialog is destroyed, however it was closed.
+/// "Soft decision", "Reverse direction" and "Ignore bits:". "Check all
+/// variations" writes the report of every variant beside the executable and
+/// opens it. The options are read from the store at construction and written
+/// back when the dialog is destroyed, however it was closed.
 class CBitsExtractDlg : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +28,10 @@ public:
     /// The bit string to examine; the caller fills it before the dialog is
     /// shown (or calls Recompute after changing it). The dialog never changes it.
     std::string m_sourceBits;
+    /// The same raster read by the soft decision (every cell decided from the
+    /// tone energies); used instead of m_sourceBits while "Soft decision" is
+    /// ticked. The caller fills it too.
+    std::string m_softSourceBits;
 
     /// Reads the controls, transforms the source bits and decodes them.
     void Recompute();
@@ -40,6 +44,8 @@ public:
     const std::string& DecodedText() const { return m_decodedText; }
     /// The ignore count as the decoder takes it: the leading integer of the text.
     std::int32_t IgnoreCount() const;
+    /// The bits the dialog works from: the soft reading's while "Soft decision" is ticked.
+    const std::string& ActiveSourceBits() const { return m_softDecision != 0 ? m_softSourceBits : m_sourceBits; }
 
     /// Where "Check all variations" writes; by default results.html beside the executable.
     void SetReportPath(const std::filesystem::path& path) { m_reportPath = path; }
@@ -58,6 +64,7 @@ private:
     std::int32_t m_reverseBits = 0;
     std::string m_decodedText;
     std::int32_t m_reverseDirection = 0;
+    std::int32_t m_softDecision = 0;
     QString m_ignoreBitsText = QStringLiteral("0");
     std::filesystem::path m_reportPath;
     bool m_initialised = false;
@@ -66,6 +73,7 @@ private:
     QCheckBox* m_reverseBitsCheck = nullptr;      // 1030
     QPlainTextEdit* m_decodedEdit = nullptr;      // 1031
     QCheckBox* m_reverseDirectionCheck = nullptr; // 1033
+    QCheckBox* m_softDecisionCheck = nullptr;
     QComboBox* m_encodingCombo = nullptr;         // 1035
     QLineEdit* m_ignoreEdit = nullptr;            // 1036
     CUpDown* m_ignoreSpin = nullptr;              // 1037

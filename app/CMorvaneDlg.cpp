@@ -20,6 +20,7 @@
 #include "text/TextNumbers.h"
 #include "live/ProcessingLoop.h"
 #include "app/CBitsExtractDlg.h"
+#include "raster/SoftBitExtraction.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 #include "widgets/AppIcon.h"
@@ -425,6 +426,9 @@ void CMorvaneDlg::OnExtractBits() {
     RefreshRasterParams();
     CBitsExtractDlg dialog(m_store, this);
     dialog.m_sourceBits = morvane::ExtractBits(m_model.levels, m_model.params);
+    // The soft reading of the same raster, from the energies kept beside the levels.
+    if (m_loop->Soft().size() == m_model.levels.size())
+        dialog.m_softSourceBits = morvane::ExtractSoftBits(m_loop->Soft(), m_model.params);
     dialog.exec();
 }
 

@@ -26,6 +26,56 @@ void BM_Demodulate(benchmark::State& state) {
 }
 BENCHMARK(BM_Demodulate);
 
+// Each kernel the processor can run (0 SSE2, 1 AVX2, 2 AVX-512), and the
+// plain arithmetic they must equal, on the same block.
+void BM_DemodulateKernel(benchmark::State& state) {
+    const auto kernel = static_cast<morvane::DemodKernel>(state.range(0));
+    bool supported = false;
+    for (morvane::DemodKernel k : morvane::SupportedDemodKernels()) supported |= k == kernel;
+    if (!supported) {
+        state.SkipWithError("this processor cannot run the kernel");
+        return;
+    }
+    state.SetLabel(morvane::DemodKernelName(kernel));
+    const auto block = Block();
+    std::vector<std::int32_t> levels;
+    for (auto _ : state) {
+        levels.clear();
+        benchmark::DoNotOptimize(
+            morvane::DemodulateWithKernel(kernel, {}, morvane::kCaptureFormat, block.data(), 65536, levels));
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 32768, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemodulateKernel)->DenseRange(0, 2);
+
+void BM_DemodulateReference(benchmark::State& state) {
+    const auto block = Block();
+    std::vector<std::int32_t> levels;
+    for (auto _ : state) {
+        levels.clear();
+        benchmark::DoNotOptimize(morvane::DemodulateReference({}, morvane::kCaptureFormat, block.data(), 65536, levels));
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 32768, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemodulateReference);
+
+// The soft stream kept beside the levels, as the processing loop keeps it.
+void BM_DemodulateWithSoft(benchmark::State& state) {
+    const auto block = Block();
+    std::vector<std::int32_t> levels;
+    std::vector<morvane::SoftWindow> soft;
+    for (auto _ : state) {
+        levels.clear();
+        soft.clear();
+        benchmark::DoNotOptimize(morvane::Demodulate({}, morvane::kCaptureFormat, block.data(), 65536, levels, &soft));
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 32768, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemodulateWithSoft);
+
 // One block appended to an hour-long stream (2 160 000 levels), as at the end
 // of an hour of recording: the append must not copy the stream.
 void BM_DemodulateOntoAnHour(benchmark::State& state) {

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureFormat.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/SoftWindow.h"
 
 namespace morvane {
 
@@ -25,10 +26,10 @@ public:
     bool HandleBlock(std::int16_t* data, std::int32_t byteCount);
 
     /// Copies the pending bytes to the work buffer, demodulates them into
-    /// `levels` and drops the consumed bytes from the front. Returns the
-    /// number of bytes consumed.
+    /// `levels` (and, when given, their tone energies into `soft`) and drops
+    /// the consumed bytes from the front. Returns the number of bytes consumed.
     std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
-                                   std::vector<std::int32_t>& levels);
+                                   std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
 
     /// The newest block as samples ((newestSize + 1) / 2 of them; zero before any block).
     const std::vector<std::int16_t>& Newest() const { return m_newest; }
@@ -49,6 +50,7 @@ private:
     std::vector<std::int16_t> m_newest;
     std::int32_t m_newestSize;
     std::int32_t m_fill = 0;
+    std::int64_t m_demodulated = 0;  // samples consumed by the demodulator so far
     bool m_recording = false;
 };
 

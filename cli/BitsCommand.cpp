@@ -5,6 +5,7 @@
 
 #include "cli/TextOutput.h"
 #include "raster/BitExtraction.h"
+#include "raster/SoftBitExtraction.h"
 
 namespace morvane::cli {
 
@@ -12,13 +13,32 @@ namespace {
 struct BitsOptions {
     LevelSourceOptions source;
     RasterOptions raster;
+    SoftOptions soft;
     std::string output;
 };
 }  // namespace
 
-std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions& raster) {
-    const std::vector<std::int32_t> levels = ObtainLevels(source, raster.demod);
-    std::string bits = ExtractBits(levels, raster.params);
+void AddSoftOptions(CLI::App* command, SoftOptions& options) {
+    CLI::Option* soft = command->add_flag(
+        "--soft", options.soft,
+        "Soft decision: decide every cell from the two tone energies summed over it (never undecided), "
+        "instead of counting high and low levels");
+    command->add_option("--soft-trim", options.trim,
+                        "With --soft: windows left out at each end of a cell (0 ... (grid-width / 2 - 1) / 2)")
+        ->needs(soft)
+        ->check(CLI::Range(0, 1 << 29))
+        ->capture_default_str();
+}
+
+std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions& raster, const SoftOptions& soft) {
+    const std::int32_t cell = raster.params.gridWidth / 2;
+    if (soft.soft && cell >= 1 && soft.trim > (cell - 1) / 2)
+        throw CLI::ValidationError("--soft-trim", std::to_string(soft.trim) + " leaves no window of a cell of " +
+                                                      std::to_string(cell) + " (at most " +
+                                                      std::to_string((cell - 1) / 2) + ")");
+    std::vector<SoftWindow> energies;
+    const std::vector<std::int32_t> levels = ObtainLevels(source, raster.demod, soft.soft ? &energies : nullptr);
+    std::string bits = soft.soft ? ExtractSoftBits(energies, raster.params, soft.trim) : ExtractBits(levels, raster.params);
     if (raster.params.gridWidth < 2)
         std::fprintf(stderr, "morvane-cli: grid width %d leaves no bit cell (a cell is width / 2 levels): no bits\n",
                      static_cast<int>(raster.params.gridWidth));
@@ -35,9 +55,10 @@ void AddBitsCommand(CLI::App& app) {
                 "of grid-width / 2 levels ('1', '0', or a space when undecided), CR LF line ends");
     AddLevelSourceOptions(command, options->source);
     AddRasterOptions(command, options->raster);
+    AddSoftOptions(command, options->soft);
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options] {
-        const std::string bits = RecordingBits(options->source, options->raster);
+        const std::string bits = RecordingBits(options->source, options->raster, options->soft);
         TextOutput out(options->output);
         out.Write(bits);
         out.Close();

@@ -13,6 +13,7 @@ namespace {
 struct DecodeOptions {
     LevelSourceOptions source;
     RasterOptions raster;
+    SoftOptions soft;
     std::int32_t ignore = 0;
     bool reverseBits = false;
     bool reverseDirection = false;
@@ -29,6 +30,7 @@ void AddDecodeCommand(CLI::App& app) {
                   "--ignore bits of every row are marked '_' and skipped. Prints the decoded text and CR LF");
     AddLevelSourceOptions(command, options->source);
     AddRasterOptions(command, options->raster);
+    AddSoftOptions(command, options->soft);
     command->add_option("--ignore", options->ignore,
                         "Leading bits of every row that are not part of the code (0 or less: none)")
         ->capture_default_str();
@@ -38,7 +40,7 @@ void AddDecodeCommand(CLI::App& app) {
                       "First print the working bits after the transformations, then an empty line, then the text");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options] {
-        const std::string source = RecordingBits(options->source, options->raster);
+        const std::string source = RecordingBits(options->source, options->raster, options->soft);
         const std::string bits =
             PrepareBits(source, options->reverseBits, options->reverseDirection, options->ignore);
         std::string text;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/DemodSettings.h"
+#include "dsp/SoftWindow.h"
 
 namespace morvane {
 class RecordingReader;
@@ -31,9 +32,11 @@ void ReportWarning(const RecordingReader& reader);
 /// Adds the positional REC and --channel N to a command.
 void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 
-/// The level stream of the chosen source, demodulated against `demod`.
+/// The level stream of the chosen source, demodulated against `demod`; with
+/// `soft`, the windows' tone energies are kept there, one per level.
 /// Throws CLI::ValidationError when no source was named, CliError or
 /// std::runtime_error ("cannot read ...") when it cannot be read.
-std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod);
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                       std::vector<SoftWindow>* soft = nullptr);
 
 }  // namespace morvane::cli

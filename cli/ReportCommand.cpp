@@ -21,6 +21,7 @@ namespace {
 struct ReportOptions {
     LevelSourceOptions source;
     RasterOptions raster;
+    SoftOptions soft;
     std::string output;
     bool open = false;
 };
@@ -52,10 +53,11 @@ void AddReportCommand(CLI::App& app) {
                   "Prints the page's path. Exit status 1 when there are no bits or the file cannot be written");
     AddLevelSourceOptions(command, options->source);
     AddRasterOptions(command, options->raster);
+    AddSoftOptions(command, options->soft);
     command->add_option("-o,--output", options->output, "Write the page to FILE (default: results.html beside this program)");
     command->add_flag("--open", options->open, "Open the page with the desktop's default handler (xdg-open)");
     command->callback([options] {
-        const std::string bits = RecordingBits(options->source, options->raster);
+        const std::string bits = RecordingBits(options->source, options->raster, options->soft);
         const std::filesystem::path path = options->output.empty() ? DefaultReportPath() : std::filesystem::path(options->output);
         switch (WriteVariationsReport(bits, path)) {
             case ReportOutcome::NoRows:

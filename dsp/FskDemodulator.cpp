@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace morvane {
 namespace {
@@ -14,9 +16,6 @@ constexpr float kSearchPeriods = 4.0f;        // zero-crossing search span, in t
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kSampleScale = static_cast<double>(0.001f);
 constexpr std::int32_t kSilencePeak = 255;    // a window this quiet or quieter is silent
-
-// Two doubles side by side (one SSE2 register); lanes never mix.
-using Double2 = double __attribute__((vector_size(16)));
 
 // Where one call starts and how its windows lie.
 struct CallGeometry {
@@ -92,41 +91,148 @@ std::int32_t PlainPeak(const std::int16_t* x, std::int32_t n) {
     return peak;
 }
 
-// Appends one level per window once every window of the call is measured:
-// the scale is the call's strongest single-tone energy.
-void AppendLevels(const std::vector<double>& e1, const std::vector<double>& e2, double scale,
-                  std::vector<std::int32_t>& levels) {
-    // No exact reserve here: the stream grows by a few hundred levels a call
-    // for hours, and an exact reserve would copy all of it on every call.
-    for (std::size_t k = 0; k < e1.size(); ++k)
-        levels.push_back(128 + static_cast<std::int32_t>(std::trunc((e1[k] - e2[k]) * 125.0 / scale)));
-}
+// What one call measured, window by window: the energies (silent windows
+// as zero), the four correlation sums, and the call's strongest energy.
+struct Windows {
+    explicit Windows(std::int32_t count)
+        : e1(count), e2(count), c1(count), s1(count), c2(count), s2(count) {}
+    std::vector<double> e1, e2, c1, s1, c2, s2;
+    double scale = 1.0;
+};
 
-// Records one window's energies, silent windows as zero, and widens the scale.
-void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2,
-            std::vector<double>& e1, std::vector<double>& e2, double& scale) {
+// Records one window's energies and sums, silent windows as zero, and widens the scale.
+[[gnu::always_inline]] inline void Record(std::size_t k, std::int32_t peak, double c1, double s1, double c2, double s2, Windows& w) {
     if (peak <= kSilencePeak) {
-        e1[k] = 0.0;
-        e2[k] = 0.0;
+        w.e1[k] = w.e2[k] = w.c1[k] = w.s1[k] = w.c2[k] = w.s2[k] = 0.0;
         return;
     }
-    e1[k] = s1 * s1 + c1 * c1;
-    e2[k] = s2 * s2 + c2 * c2;
-    scale = std::max(scale, std::max(e1[k], e2[k]));
+    w.e1[k] = s1 * s1 + c1 * c1;
+    w.e2[k] = s2 * s2 + c2 * c2;
+    w.c1[k] = c1;
+    w.s1[k] = s1;
+    w.c2[k] = c2;
+    w.s2[k] = s2;
+    w.scale = std::max(w.scale, std::max(w.e1[k], w.e2[k]));
+}
+
+// e^(−iψ) for the phase a tone of `period` samples has reached after `position` samples.
+std::complex<double> PhaseTurn(double position, double period) {
+    double cycles = position / period;  // an infinite period (0 Hz) never turns
+    cycles -= std::floor(cycles);
+    return std::polar(1.0, -kTwoPi * cycles);
+}
+
+// Soft windows to and from 32-bit floats, four per window (re1, im1, re2,
+// im2). Both ways round to nearest-even, with F16C instructions where the
+// processor has them and in software otherwise: the same results either way.
+void PackHalvesPlain(const float* in, SoftWindow* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
+                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+}
+
+__attribute__((target("f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
+                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+}
+
+void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[4 * k] = static_cast<float>(in[k].re1);
+        out[4 * k + 1] = static_cast<float>(in[k].im1);
+        out[4 * k + 2] = static_cast<float>(in[k].re2);
+        out[4 * k + 3] = static_cast<float>(in[k].im2);
+    }
+}
+
+__attribute__((target("f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        out[4 * k] = static_cast<float>(in[k].re1);
+        out[4 * k + 1] = static_cast<float>(in[k].im1);
+        out[4 * k + 2] = static_cast<float>(in[k].re2);
+        out[4 * k + 3] = static_cast<float>(in[k].im2);
+    }
+}
+
+bool HasF16c() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("f16c") != 0;
+    }();
+    return has;
+}
+
+void PackHalves(const float* in, SoftWindow* out, std::size_t count) {
+    if (HasF16c()) PackHalvesF16c(in, out, count);
+    else PackHalvesPlain(in, out, count);
+}
+
+void UnpackHalves(const SoftWindow* in, float* out, std::size_t count) {
+    if (HasF16c()) UnpackHalvesF16c(in, out, count);
+    else UnpackHalvesPlain(in, out, count);
+}
+
+// Turns soft windows (as floats, four per window) by `turn` per tone, the
+// first window by turn1 / turn2 and every next one by step1 / step2 more.
+void TurnWindows(float* values, std::size_t count, std::complex<double> turn1, std::complex<double> step1,
+                 std::complex<double> turn2, std::complex<double> step2) {
+    for (std::size_t k = 0; k < count; ++k) {
+        float* v = values + 4 * k;
+        const double a = v[0], b = v[1], c = v[2], d = v[3];
+        v[0] = static_cast<float>(a * turn1.real() - b * turn1.imag());
+        v[1] = static_cast<float>(a * turn1.imag() + b * turn1.real());
+        v[2] = static_cast<float>(c * turn2.real() - d * turn2.imag());
+        v[3] = static_cast<float>(c * turn2.imag() + d * turn2.real());
+        const double r1 = turn1.real() * step1.real() - turn1.imag() * step1.imag();
+        turn1 = {r1, turn1.real() * step1.imag() + turn1.imag() * step1.real()};
+        const double r2 = turn2.real() * step2.real() - turn2.imag() * step2.imag();
+        turn2 = {r2, turn2.real() * step2.imag() + turn2.imag() * step2.real()};
+    }
+}
+
+// Appends one level per window once every window of the call is measured:
+// the scale is the call's strongest single-tone energy. With `soft`, each
+// window's correlations go there too, turned to the phase reference of the
+// call's first sample.
+void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int32_t>& levels,
+                  std::vector<SoftWindow>* soft) {
+    // No exact reserve here: the stream grows by a few hundred levels a call
+    // for hours, and an exact reserve would copy all of it on every call.
+    // The conversion truncates toward zero; the value lies within ±125.
+    const std::size_t first = levels.size();
+    const std::size_t count = w.e1.size();
+    levels.resize(first + count);
+    std::int32_t* out = levels.data() + first;
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = 128 + static_cast<std::int32_t>((w.e1[k] - w.e2[k]) * 125.0 / w.scale);
+    if (soft == nullptr) return;
+
+    std::vector<float> values(4 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+        values[4 * k] = static_cast<float>(w.c1[k]);
+        values[4 * k + 1] = static_cast<float>(-w.s1[k]);
+        values[4 * k + 2] = static_cast<float>(w.c2[k]);
+        values[4 * k + 3] = static_cast<float>(-w.s2[k]);
+    }
+    TurnWindows(values.data(), count, PhaseTurn(g.start, g.period1), PhaseTurn(g.window, g.period1),
+                PhaseTurn(g.start, g.period2), PhaseTurn(g.window, g.period2));
+    const std::size_t softFirst = soft->size();
+    soft->resize(softFirst + count);
+    PackHalves(values.data(), soft->data() + softFirst, count);
 }
 
 }  // namespace
 
 std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,
                                  const std::int16_t* samples, std::int32_t byteCount,
-                                 std::vector<std::int32_t>& levels) {
+                                 std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
 
     const double p1 = g.period1;
     const double p2 = g.period2;
-    std::vector<double> e1(g.windowCount), e2(g.windowCount);
-    double scale = 1.0;
+    Windows w(g.windowCount);
     for (std::int32_t k = 0; k < g.windowCount; ++k) {
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * g.window;
         double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
@@ -139,79 +245,279 @@ std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFor
             c2 += v * std::cos(phi2);
             s2 += v * std::sin(phi2);
         }
-        Record(k, PlainPeak(x, g.window), c1, s1, c2, s2, e1, e2, scale);
+        Record(k, PlainPeak(x, g.window), c1, s1, c2, s2, w);
     }
-    AppendLevels(e1, e2, scale, levels);
+    AppendLevels(w, g, levels, soft);
     return 2 * (g.start + g.windowCount * g.window);
+}
+
+namespace {
+
+// The call's tone references, the same for every window because the phase
+// restarts at every window.
+struct References {
+    explicit References(const CallGeometry& g) : cos1(g.window), sin1(g.window), cos2(g.window), sin2(g.window) {
+        const double p1 = g.period1;
+        const double p2 = g.period2;
+        for (std::int32_t j = 0; j < g.window; ++j) {
+            const double phi1 = j * kTwoPi / p1;
+            const double phi2 = j * kTwoPi / p2;
+            cos1[j] = std::cos(phi1);
+            sin1[j] = std::sin(phi1);
+            cos2[j] = std::cos(phi2);
+            sin2[j] = std::sin(phi2);
+        }
+    }
+    std::vector<double> cos1, sin1, cos2, sin2;
+};
+
+// Lanes doubles side by side in one vector register.
+template <int Lanes>
+struct VectorOf;
+template <>
+struct VectorOf<2> {
+    using Type = double __attribute__((vector_size(16)));
+};
+template <>
+struct VectorOf<4> {
+    using Type = double __attribute__((vector_size(32)));
+};
+template <>
+struct VectorOf<8> {
+    using Type = double __attribute__((vector_size(64)));
+};
+
+// Samples of one group turned on their side a stretch at a time, so that a
+// vector load gives the same sample of every window of the group.
+constexpr std::int32_t kStretch = 128;
+
+using Short8 = std::int16_t __attribute__((vector_size(16)));
+using Int8 = std::int32_t __attribute__((vector_size(32)));
+using Double8 = double __attribute__((vector_size(64)));
+
+template <typename Vector>
+[[gnu::always_inline]] inline Vector Splat(double value) {
+    Vector v;
+    for (std::size_t lane = 0; lane < sizeof(Vector) / sizeof(double); ++lane) v[lane] = value;
+    return v;
+}
+
+// Eight rows of eight samples turned into eight columns: out[t] holds sample
+// t of rows 0 … 7, in row order.
+[[gnu::always_inline]] inline void Transpose8(const Short8 (&in)[8], Short8 (&out)[8]) {
+    Short8 a[8], b[8];
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; r += 2) {
+        a[r] = __builtin_shuffle(in[r], in[r + 1], Short8{0, 8, 1, 9, 2, 10, 3, 11});
+        a[r + 1] = __builtin_shuffle(in[r], in[r + 1], Short8{4, 12, 5, 13, 6, 14, 7, 15});
+    }
+#pragma GCC unroll 8
+    for (int r = 0; r < 8; r += 4)
+#pragma GCC unroll 8
+        for (int h = 0; h < 2; ++h) {
+            b[r + 2 * h] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{0, 1, 8, 9, 2, 3, 10, 11});
+            b[r + 2 * h + 1] = __builtin_shuffle(a[r + h], a[r + h + 2], Short8{4, 5, 12, 13, 6, 7, 14, 15});
+        }
+#pragma GCC unroll 8
+    for (int q = 0; q < 4; ++q) {
+        out[2 * q] = __builtin_shuffle(b[q], b[q + 4], Short8{0, 1, 2, 3, 8, 9, 10, 11});
+        out[2 * q + 1] = __builtin_shuffle(b[q], b[q + 4], Short8{4, 5, 6, 7, 12, 13, 14, 15});
+    }
+}
+
+// Measures every window, Lanes × Vectors windows (a multiple of eight) at a
+// time: each lane of a vector is one window and does exactly the plain
+// arithmetic of that window in the same order (scaled sample times reference,
+// added to the running sum), so the result is bit-identical to the plain
+// loop; lanes never mix. A last group with fewer windows fills the spare lanes
+// with zeros and ignores them. Always inlined, so that it is compiled for the
+// instruction set of the kernel that calls it.
+template <int Lanes, int Vectors>
+[[gnu::always_inline]] inline void MeasureWindows(const CallGeometry& g, const std::int16_t* samples,
+                                                  const References& r, Windows& w) {
+    using Vector = typename VectorOf<Lanes>::Type;
+    constexpr int kGroup = Lanes * Vectors;
+    static_assert(kGroup % 8 == 0, "groups are turned eight windows at a time");
+    const std::int32_t n = g.window;
+    const bool byEights = n % 8 == 0;
+    alignas(64) double sideways[kStretch * kGroup];
+    const Double8 scale = Splat<Double8>(kSampleScale);
+    for (std::int32_t k = 0; k < g.windowCount; k += kGroup) {
+        const std::int32_t inGroup = std::min<std::int32_t>(kGroup, g.windowCount - k);
+        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
+        Vector c1[Vectors] = {}, s1[Vectors] = {}, c2[Vectors] = {}, s2[Vectors] = {};
+        Short8 high[kGroup / 8], low[kGroup / 8];  // the largest and smallest sample of each window
+        for (int o = 0; o < kGroup / 8; ++o) high[o] = low[o] = Short8{};
+        for (std::int32_t j0 = 0; j0 < n; j0 += kStretch) {
+            const std::int32_t stretch = std::min(kStretch, n - j0);
+            if (byEights) {
+                for (int o = 0; o < kGroup / 8; ++o)
+                    for (std::int32_t jb = 0; jb < stretch; jb += 8) {
+                        Short8 rows[8], columns[8];
+#pragma GCC unroll 8
+                        for (int row = 0; row < 8; ++row) {
+                            const int lane = 8 * o + row;
+                            if (lane < inGroup)
+                                std::memcpy(&rows[row], x + static_cast<std::int64_t>(lane) * n + j0 + jb, sizeof(Short8));
+                            else
+                                rows[row] = Short8{};
+                        }
+                        Transpose8(rows, columns);
+#pragma GCC unroll 8
+                        for (int c = 0; c < 8; ++c) {
+                            high[o] = high[o] > columns[c] ? high[o] : columns[c];
+                            low[o] = low[o] < columns[c] ? low[o] : columns[c];
+                            const Int8 wide = __builtin_convertvector(columns[c], Int8);
+                            const Double8 v = __builtin_convertvector(wide, Double8) * scale;
+                            std::memcpy(sideways + (jb + c) * kGroup + 8 * o, &v, sizeof v);
+                        }
+                    }
+            } else {
+                for (std::int32_t lane = 0; lane < kGroup; ++lane) {
+                    const std::int16_t* xl = x + static_cast<std::int64_t>(lane) * n + j0;
+                    for (std::int32_t j = 0; j < stretch; ++j)
+                        sideways[j * kGroup + lane] = lane < inGroup ? xl[j] * kSampleScale : 0.0;
+                }
+            }
+            for (std::int32_t j = 0; j < stretch; ++j) {
+                const std::int32_t at = j0 + j;
+                const Vector rc1 = Splat<Vector>(r.cos1[at]);
+                const Vector rs1 = Splat<Vector>(r.sin1[at]);
+                const Vector rc2 = Splat<Vector>(r.cos2[at]);
+                const Vector rs2 = Splat<Vector>(r.sin2[at]);
+#pragma GCC unroll 8
+                for (int q = 0; q < Vectors; ++q) {
+                    Vector v;
+                    std::memcpy(&v, sideways + j * kGroup + q * Lanes, sizeof v);
+                    c1[q] += v * rc1;
+                    s1[q] += v * rs1;
+                    c2[q] += v * rc2;
+                    s2[q] += v * rs2;
+                }
+            }
+        }
+        for (std::int32_t lane = 0; lane < inGroup; ++lane) {
+            const int q = lane / Lanes;
+            const int l = lane % Lanes;
+            const std::int16_t* xl = x + static_cast<std::int64_t>(lane) * n;
+            const std::int32_t peak =
+                byEights ? std::max<std::int32_t>(high[lane / 8][lane % 8], -static_cast<std::int32_t>(low[lane / 8][lane % 8]))
+                         : WindowPeak(xl, n);
+            Record(static_cast<std::size_t>(k + lane), peak, c1[q][l], s1[q][l], c2[q][l], s2[q][l], w);
+        }
+    }
+}
+
+void MeasureSse2(const CallGeometry& g, const std::int16_t* samples, const References& r, Windows& w) {
+    MeasureWindows<2, 4>(g, samples, r, w);
+}
+
+__attribute__((target("avx2"))) void MeasureAvx2(const CallGeometry& g, const std::int16_t* samples,
+                                                 const References& r, Windows& w) {
+    MeasureWindows<4, 2>(g, samples, r, w);
+}
+
+__attribute__((target("avx512f"))) void MeasureAvx512(const CallGeometry& g, const std::int16_t* samples,
+                                                     const References& r, Windows& w) {
+    MeasureWindows<8, 2>(g, samples, r, w);
+}
+
+bool CanRun(DemodKernel kernel) {
+    __builtin_cpu_init();
+    switch (kernel) {
+        case DemodKernel::Sse2: return true;  // every x86-64 processor
+        case DemodKernel::Avx2: return __builtin_cpu_supports("avx2");
+        case DemodKernel::Avx512: return __builtin_cpu_supports("avx512f");
+    }
+    return false;
+}
+
+DemodKernel BestKernel() {
+    static const DemodKernel best = CanRun(DemodKernel::Avx512) ? DemodKernel::Avx512
+                                    : CanRun(DemodKernel::Avx2) ? DemodKernel::Avx2
+                                                                : DemodKernel::Sse2;
+    return best;
+}
+
+// The references of the last call on this thread: calls come with the same
+// tones and window for hours, so they are computed once.
+const References& ReferencesFor(const CallGeometry& g) {
+    struct Cached {
+        float period1 = 0.0f, period2 = 0.0f;
+        std::int32_t window = -1;
+        References references{CallGeometry{}};
+    };
+    thread_local Cached cached;
+    // Compared bit for bit: NaN never occurs (finite tones), and 0 Hz gives infinity.
+    if (std::memcmp(&cached.period1, &g.period1, sizeof(float)) != 0 ||
+        std::memcmp(&cached.period2, &g.period2, sizeof(float)) != 0 || cached.window != g.window) {
+        cached.references = References(g);
+        cached.period1 = g.period1;
+        cached.period2 = g.period2;
+        cached.window = g.window;
+    }
+    return cached.references;
+}
+
+std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                            const std::int16_t* samples, std::int32_t byteCount, std::vector<std::int32_t>& levels,
+                            std::vector<SoftWindow>* soft) {
+    const CallGeometry g = Measure(settings, format, samples, byteCount);
+    if (g.windowCount <= 0) return 2 * g.start;
+    const References& r = ReferencesFor(g);
+    Windows w(g.windowCount);
+    switch (kernel) {
+        case DemodKernel::Sse2: MeasureSse2(g, samples, r, w); break;
+        case DemodKernel::Avx2: MeasureAvx2(g, samples, r, w); break;
+        case DemodKernel::Avx512: MeasureAvx512(g, samples, r, w); break;
+    }
+    AppendLevels(w, g, levels, soft);
+    return 2 * (g.start + g.windowCount * g.window);
+}
+
+}  // namespace
+
+std::vector<DemodKernel> SupportedDemodKernels() {
+    std::vector<DemodKernel> kernels;
+    for (DemodKernel k : {DemodKernel::Sse2, DemodKernel::Avx2, DemodKernel::Avx512})
+        if (CanRun(k)) kernels.push_back(k);
+    return kernels;
+}
+
+const char* DemodKernelName(DemodKernel kernel) {
+    switch (kernel) {
+        case DemodKernel::Sse2: return "SSE2";
+        case DemodKernel::Avx2: return "AVX2";
+        case DemodKernel::Avx512: return "AVX-512";
+    }
+    return "?";
+}
+
+std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                                  const std::int16_t* samples, std::int32_t byteCount,
+                                  std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
+    if (!CanRun(kernel))
+        throw std::invalid_argument(std::string("this processor cannot run the ") + DemodKernelName(kernel) +
+                                    " demodulator kernel");
+    return DemodulateFast(kernel, settings, format, samples, byteCount, levels, soft);
 }
 
 std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
                         const std::int16_t* samples, std::int32_t byteCount,
-                        std::vector<std::int32_t>& levels) {
-    const CallGeometry g = Measure(settings, format, samples, byteCount);
-    if (g.windowCount <= 0) return 2 * g.start;
+                        std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {
+    return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, soft);
+}
 
-    // The reference phase restarts at every window, so the call's tone
-    // references are the same for every window: compute them once.
-    const double p1 = g.period1;
-    const double p2 = g.period2;
-    const std::int32_t n = g.window;
-    std::vector<double> cos1(n), sin1(n), cos2(n), sin2(n);
-    for (std::int32_t j = 0; j < n; ++j) {
-        const double phi1 = j * kTwoPi / p1;
-        const double phi2 = j * kTwoPi / p2;
-        cos1[j] = std::cos(phi1);
-        sin1[j] = std::sin(phi1);
-        cos2[j] = std::cos(phi2);
-        sin2[j] = std::sin(phi2);
-    }
-
-    std::vector<double> e1(g.windowCount), e2(g.windowCount);
-    double scale = 1.0;
-    std::int32_t k = 0;
-    // Four windows at a time, two per vector: sixteen independent sums keep the
-    // adder busy. Each lane does exactly the plain arithmetic of its window in
-    // the same order, so the result is bit-identical.
-    for (; k + 4 <= g.windowCount; k += 4) {
-        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
-        const Double2 sampleScale = {kSampleScale, kSampleScale};
-        Double2 c1a{}, c1b{}, s1a{}, s1b{}, c2a{}, c2b{}, s2a{}, s2b{};
-        for (std::int32_t j = 0; j < n; ++j) {
-            const Double2 va = Double2{static_cast<double>(x[j]), static_cast<double>(x[j + n])} * sampleScale;
-            const Double2 vb =
-                Double2{static_cast<double>(x[j + 2 * n]), static_cast<double>(x[j + 3 * n])} * sampleScale;
-            const Double2 rc1 = {cos1[j], cos1[j]};
-            const Double2 rs1 = {sin1[j], sin1[j]};
-            const Double2 rc2 = {cos2[j], cos2[j]};
-            const Double2 rs2 = {sin2[j], sin2[j]};
-            c1a += va * rc1;
-            c1b += vb * rc1;
-            s1a += va * rs1;
-            s1b += vb * rs1;
-            c2a += va * rc2;
-            c2b += vb * rc2;
-            s2a += va * rs2;
-            s2b += vb * rs2;
-        }
-        Record(k, WindowPeak(x, n), c1a[0], s1a[0], c2a[0], s2a[0], e1, e2, scale);
-        Record(k + 1, WindowPeak(x + n, n), c1a[1], s1a[1], c2a[1], s2a[1], e1, e2, scale);
-        Record(k + 2, WindowPeak(x + 2 * n, n), c1b[0], s1b[0], c2b[0], s2b[0], e1, e2, scale);
-        Record(k + 3, WindowPeak(x + 3 * n, n), c1b[1], s1b[1], c2b[1], s2b[1], e1, e2, scale);
-    }
-    for (; k < g.windowCount; ++k) {
-        const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
-        double c1 = 0.0, s1 = 0.0, c2 = 0.0, s2 = 0.0;
-        for (std::int32_t j = 0; j < n; ++j) {
-            const double v = x[j] * kSampleScale;
-            c1 += v * cos1[j];
-            s1 += v * sin1[j];
-            c2 += v * cos2[j];
-            s2 += v * sin2[j];
-        }
-        Record(k, WindowPeak(x, n), c1, s1, c2, s2, e1, e2, scale);
-    }
-    AppendLevels(e1, e2, scale, levels);
-    return 2 * (g.start + g.windowCount * n);
+void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
+                      std::int64_t samplesBefore) {
+    if (samplesBefore == 0 || from >= soft.size()) return;
+    const std::size_t count = soft.size() - from;
+    const double position = static_cast<double>(samplesBefore);
+    std::vector<float> values(4 * count);
+    UnpackHalves(soft.data() + from, values.data(), count);
+    TurnWindows(values.data(), count, PhaseTurn(position, kPeriodBase / settings.tone1Hz), {1.0, 0.0},
+                PhaseTurn(position, kPeriodBase / settings.tone2Hz), {1.0, 0.0});
+    PackHalves(values.data(), soft.data() + from, count);
 }
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 
 #include "dsp/SampleFormat.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/SoftWindow.h"
 
 namespace morvane {
 
@@ -16,14 +17,41 @@ namespace morvane {
 /// its positive counterpart but disables the start search. Throws
 /// std::invalid_argument for a tone that is not a finite number or null
 /// samples with a byteCount above 1; a byteCount of 0 or less consumes nothing.
+/// When `soft` is given, every window's two tone correlations are appended to
+/// it as well, one entry per level appended (silent windows as zeros), turned
+/// to the phase reference of samples[0].
 std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& format,
                         const std::int16_t* samples, std::int32_t byteCount,
-                        std::vector<std::int32_t>& levels);
+                        std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
 
 /// The same computation written plainly, with two sines and two cosines per
 /// sample. Demodulate must give bit-identical results; tests hold it to that.
 std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,
                                  const std::int16_t* samples, std::int32_t byteCount,
-                                 std::vector<std::int32_t>& levels);
+                                 std::vector<std::int32_t>& levels,
+                                 std::vector<SoftWindow>* soft = nullptr);
+
+/// The vector instruction sets the fast demodulator has kernels for.
+enum class DemodKernel { Sse2, Avx2, Avx512 };
+
+/// The kernels this processor (and its operating system) can run, in the
+/// order above; Demodulate uses the last one. SSE2 is always there.
+std::vector<DemodKernel> SupportedDemodKernels();
+
+/// "SSE2", "AVX2" or "AVX-512".
+const char* DemodKernelName(DemodKernel kernel);
+
+/// Demodulate with the kernel named (for tests and benchmarks); all kernels
+/// give bit-identical results. Throws std::invalid_argument when the
+/// processor cannot run it.
+std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
+                                  const std::int16_t* samples, std::int32_t byteCount,
+                                  std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
+
+/// Moves the phase reference of soft[from …] back by `samplesBefore` samples:
+/// for the entries of a call whose samples[0] lies that far into the stream,
+/// so that the whole stream shares the reference of its first sample.
+void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
+                      std::int64_t samplesBefore);
 
 }  // namespace morvane

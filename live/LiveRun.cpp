@@ -10,7 +10,8 @@
 namespace morvane {
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
-                                         const std::function<void(const std::string&)>& onStatus) {
+                                         const std::function<void(const std::string&)>& onStatus,
+                                         std::vector<SoftWindow>* soft) {
     using namespace std::chrono;
     CommandQueue queue;
     ProcessingHooks hooks;
@@ -41,6 +42,7 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     for (std::size_t left = queue.Size(); left > 0; --left)
         if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
     loop.Stop();
+    if (soft != nullptr) *soft = loop.Soft();
     return levels;
 }
 

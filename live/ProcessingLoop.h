@@ -10,6 +10,7 @@
 #include "recording/RecordingPace.h"
 #include "live/SoundPlayer.h"
 #include "capture/SoundSystem.h"
+#include "dsp/SoftWindow.h"
 #include "dsp/DemodSettings.h"
 
 namespace morvane {
@@ -100,6 +101,11 @@ public:
     /// if it exists. Never fails visibly; returns whether a sound started.
     bool Play();
 
+    /// The tone energies of every level appended since the last Start or Start
+    /// capture, one per level, kept beside the owner's level stream for the
+    /// soft reading. Emptied together with the levels.
+    const std::vector<SoftWindow>& Soft() const { return m_soft; }
+
     /// Whether recording is on (takes the capture lock).
     bool Recording() const;
     /// Whether a device is open and delivering blocks.
@@ -113,6 +119,7 @@ private:
     std::unique_ptr<SoundSystem> m_recordingSystem;
     ProcessingHooks m_hooks;
     DemodSettings m_settings{};
+    std::vector<SoftWindow> m_soft;
     CaptureFormat m_format{};
     std::string m_recordingPath;
     RecordingPace m_recordingPace = RecordingPace::RealTime;

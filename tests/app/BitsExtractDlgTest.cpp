@@ -138,6 +138,25 @@ private slots:
         QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("VM"));
     }
 
+    void softDecisionReadsTheSoftBitsAndIsSaved() {
+        // The soft reading decided the cells the level reading left open.
+        {
+            auto dialog = std::make_unique<CBitsExtractDlg>(*m_store);
+            dialog->m_sourceBits = "1 00011\r\n";
+            dialog->m_softSourceBits = "1000111\r\n";
+            dialog->show();
+            auto* soft = Child<QCheckBox>(dialog.get(), "softDecision");
+            QVERIFY(!soft->isChecked());
+            QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("?"));
+            QTest::mouseClick(soft, Qt::LeftButton);
+            QCOMPARE(QString::fromStdString(dialog->BitsText()), QStringLiteral("1000111\r\n"));
+            QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("Z"));
+        }
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", -1), 1);
+        auto again = Open(kFrames);
+        QVERIFY(Child<QCheckBox>(again.get(), "softDecision")->isChecked());
+    }
+
     void optionsSavedHoweverClosed_data() {
         QTest::addColumn<int>("way");
         QTest::newRow("Close button") << 0;
@@ -163,6 +182,7 @@ private slots:
         QCOMPARE(m_store->ReadInt("Data", "ReverseBits", -1), 0);
         QCOMPARE(m_store->ReadInt("Data", "ReverseDirection", -1), 1);
         QCOMPARE(m_store->ReadText("Data", "BitsIgnore", "x"), QStringLiteral("3"));
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", -1), 0);
     }
 
     void emptyIgnoreIsSavedEmptyAndCountsZero() {

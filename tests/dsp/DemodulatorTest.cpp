@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "dsp/FskDemodulator.h"
@@ -292,15 +296,37 @@ TEST(Demodulator, FastKernelMatchesThePlainArithmetic) {
                                    {1800.0f, 1800.0f, 50.0f}, {1500.0f, 2000.0f, 100.0f}};
     const std::int32_t offsets[] = {0, 1, 37, 961};
     const std::int32_t lengths[] = {0, 3, 479, 480, 481, 2 * 1000 + 1, 65536, 95999, 131072};
+    // Every kernel this processor can run, and the one Demodulate picks.
+    const std::vector<DemodKernel> kernels = SupportedDemodKernels();
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.front(), DemodKernel::Sse2);
     for (const auto& ds : tones)
         for (std::int32_t offset : offsets)
             for (std::int32_t length : lengths) {
-                std::vector<std::int32_t> a{7}, b{7};
+                std::vector<std::int32_t> plain{7};
+                std::vector<SoftWindow> plainSoft(1);
                 const std::int16_t* data = s.data() + offset;
-                ASSERT_EQ(Demodulate(ds, kCaptureFormat, data, length, a),
-                          DemodulateReference(ds, kCaptureFormat, data, length, b))
-                    << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
-                ASSERT_EQ(a, b) << ds.tone1Hz << "/" << ds.tone2Hz << " offset " << offset << " length " << length;
+                const std::int32_t consumed = DemodulateReference(ds, kCaptureFormat, data, length, plain, &plainSoft);
+                for (int k = 0; k <= static_cast<int>(kernels.size()); ++k) {
+                    const bool chosen = k == static_cast<int>(kernels.size());
+                    const std::string what = std::string(chosen ? "Demodulate" : DemodKernelName(kernels[k])) + " " +
+                                             std::to_string(ds.tone1Hz) + "/" + std::to_string(ds.tone2Hz) +
+                                             " offset " + std::to_string(offset) + " length " + std::to_string(length);
+                    std::vector<std::int32_t> a{7};
+                    std::vector<SoftWindow> softA(1);
+                    ASSERT_EQ(chosen ? Demodulate(ds, kCaptureFormat, data, length, a, &softA)
+                                     : DemodulateWithKernel(kernels[k], ds, kCaptureFormat, data, length, a, &softA),
+                              consumed)
+                        << what;
+                    ASSERT_EQ(a, plain) << what;
+                    ASSERT_EQ(softA.size(), a.size()) << what;
+                    ASSERT_EQ(0, std::memcmp(softA.data(), plainSoft.data(), softA.size() * sizeof(SoftWindow))) << what;
+                    // Without the soft stream the levels are the same.
+                    std::vector<std::int32_t> c{7};
+                    if (chosen) Demodulate(ds, kCaptureFormat, data, length, c);
+                    else DemodulateWithKernel(kernels[k], ds, kCaptureFormat, data, length, c);
+                    ASSERT_EQ(c, plain) << what;
+                }
             }
 }
 
@@ -332,6 +358,12 @@ TEST(Demodulator, FastPeakMatchesAtEveryPositionOfTheWindow) {
                     ASSERT_EQ(Demodulate({}, format, s.data(), bytes, fast),
                               DemodulateReference({}, format, s.data(), bytes, plain));
                     ASSERT_EQ(fast, plain) << "window of " << n << ", value " << value << " at " << window << "/" << j;
+                    for (DemodKernel kernel : SupportedDemodKernels()) {
+                        std::vector<std::int32_t> each;
+                        DemodulateWithKernel(kernel, {}, format, s.data(), bytes, each);
+                        ASSERT_EQ(each, plain) << DemodKernelName(kernel) << ": window of " << n << ", value " << value
+                                               << " at " << window << "/" << j;
+                    }
                     // Eight samples are too few to tell the tones apart reliably,
                     // and a full-scale spike drowns the tone.
                     if (silent || (n > 8 && std::abs(value) == 256)) {
@@ -357,4 +389,33 @@ TEST(Demodulator, AppendingKeepsAmortisedGrowth) {
     }
     EXPECT_EQ(levels.size(), 100000u + 2000u * 3u);
     EXPECT_LE(moves, 3);
+}
+
+TEST(Demodulator, SoftStreamHoldsTheEnergiesInOnePhaseReference) {
+    // A steady tone 1 with a silent stretch: one soft entry per level, the
+    // squared magnitudes are the energies behind the levels, silent windows
+    // hold zeros, and consecutive windows of the steady tone point the same
+    // way once turned to the common phase reference.
+    auto s = Tone(1500, 4000, 20000, -1);
+    for (int i = 1600; i < 2000; ++i) s[i] = 0;
+    std::vector<std::int32_t> levels;
+    std::vector<SoftWindow> soft;
+    Demodulate({}, kCaptureFormat, s.data(), static_cast<std::int32_t>(2 * s.size()), levels, &soft);
+    ASSERT_EQ(soft.size(), levels.size());
+    ASSERT_GE(soft.size(), 40u);
+    for (std::size_t k = 0; k < soft.size(); ++k) {
+        if (levels[k] == 128) {
+            EXPECT_EQ(soft[k].Energy1(), 0.0) << k;
+            EXPECT_EQ(soft[k].Energy2(), 0.0) << k;
+            continue;
+        }
+        EXPECT_GT(levels[k], 240) << k;
+        EXPECT_GT(soft[k].Energy1(), 20.0 * soft[k].Energy2()) << k;  // a little leaks across
+        if (k > 0 && levels[k - 1] != 128) {
+            const double cosine = std::real(soft[k].Tone1() * std::conj(soft[k - 1].Tone1())) /
+                                  std::abs(soft[k].Tone1()) / std::abs(soft[k - 1].Tone1());
+            EXPECT_GT(cosine, 0.99) << k;
+        }
+    }
+    EXPECT_EQ(std::count(levels.begin(), levels.end(), 128), 5);  // the windows of the gap
 }
