@@ -94,9 +94,10 @@ std::optional<CSoundCapture::Newest> CSoundCapture::CopyNewest() const {
     return Newest{m_buffers->Newest(), m_buffers->NewestSize(), m_recording};
 }
 
-std::int32_t CSoundCapture::DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels) {
+std::int32_t CSoundCapture::DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels,
+                                             LevelTimeline* timeline) {
     std::lock_guard lock(m_lock);
-    return m_buffers ? m_buffers->DemodulatePending(settings, m_format, levels) : 0;
+    return m_buffers ? m_buffers->DemodulatePending(settings, m_format, levels, timeline) : 0;
 }
 
 std::int32_t CSoundCapture::PendingFill() const {

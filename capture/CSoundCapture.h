@@ -68,8 +68,10 @@ public:
     std::optional<Newest> CopyNewest() const;
 
     /// Demodulates every pending sample onto `levels` (see
-    /// CaptureBuffers::DemodulatePending). Returns the bytes consumed; 0 when closed.
-    std::int32_t DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels);
+    /// CaptureBuffers::DemodulatePending; with a timeline, the call is recorded
+    /// in it). Returns the bytes consumed; 0 when closed.
+    std::int32_t DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels,
+                                   LevelTimeline* timeline = nullptr);
 
     /// Bytes waiting in the pending buffer; 0 when closed.
     std::int32_t PendingFill() const;

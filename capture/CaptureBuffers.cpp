@@ -32,10 +32,15 @@ bool CaptureBuffers::HandleBlock(std::int16_t* data, std::int32_t byteCount) {
 }
 
 std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
-                                               std::vector<std::int32_t>& levels) {
+                                               std::vector<std::int32_t>& levels, LevelTimeline* timeline) {
     const std::int32_t n = m_fill;
     std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
+    const std::size_t before = levels.size();
     const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels);
+    if (timeline)
+        timeline->Record(m_pendingStart, static_cast<std::int64_t>(before),
+                         static_cast<std::int32_t>(levels.size() - before), consumed);
+    m_pendingStart += consumed / 2;
     if (consumed > 0) {
         auto* bytes = reinterpret_cast<unsigned char*>(m_pending.data());
         std::memmove(bytes, bytes + consumed, static_cast<std::size_t>(n - consumed));

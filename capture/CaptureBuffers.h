@@ -4,6 +4,7 @@
 
 #include "capture/CaptureFormat.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelTimeline.h"
 
 namespace morvane {
 
@@ -26,9 +27,15 @@ public:
 
     /// Copies the pending bytes to the work buffer, demodulates them into
     /// `levels` and drops the consumed bytes from the front. Returns the
-    /// number of bytes consumed.
+    /// number of bytes consumed. With a timeline, the call is recorded in it
+    /// (which level it appended first, how many samples it dropped in front),
+    /// so that every level's sample position stays known.
     std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
-                                   std::vector<std::int32_t>& levels);
+                                   std::vector<std::int32_t>& levels, LevelTimeline* timeline = nullptr);
+
+    /// Sample position of the first pending sample, counted over every sample
+    /// that entered the pending buffer since construction.
+    std::int64_t PendingStart() const { return m_pendingStart; }
 
     /// The newest block as samples ((newestSize + 1) / 2 of them; zero before any block).
     const std::vector<std::int16_t>& Newest() const { return m_newest; }
@@ -49,6 +56,7 @@ private:
     std::vector<std::int16_t> m_newest;
     std::int32_t m_newestSize;
     std::int32_t m_fill = 0;
+    std::int64_t m_pendingStart = 0;
     bool m_recording = false;
 };
 

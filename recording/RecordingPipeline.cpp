@@ -4,6 +4,7 @@
 
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
+#include "dsp/FskDemodulator.h"
 
 namespace morvane {
 
@@ -11,7 +12,9 @@ namespace {
 constexpr std::size_t kBlockSamples = kDeviceBlockBytes / 2;
 }
 
-std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings) {
+std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                                          LevelTimeline* timeline) {
+    if (timeline) *timeline = LevelTimeline(DemodWindow(settings, kCaptureFormat) > 0 ? DemodWindow(settings, kCaptureFormat) : 1);
     CaptureBuffers buffers;
     buffers.SetRecording(true);
     std::vector<std::int16_t> block(kBlockSamples);
@@ -22,7 +25,7 @@ std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSe
         // Demodulating after every block keeps fewer than three windows
         // pending, so a block is never refused for want of room.
         buffers.HandleBlock(block.data(), static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending(settings, kCaptureFormat, levels);
+        buffers.DemodulatePending(settings, kCaptureFormat, levels, timeline);
         if (n < block.size()) break;
     }
     return levels;

@@ -5,6 +5,7 @@
 
 #include "recording/RecordingReader.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelTimeline.h"
 
 namespace morvane {
 
@@ -13,7 +14,9 @@ namespace morvane {
 /// of 65 536 bytes, each block peak-normalised on its own and appended to the
 /// pending buffer, the pending samples demodulated after every block and the
 /// consumed bytes dropped. A final shorter block is handled the same way.
-std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings);
+/// With a timeline, it is emptied and then holds every demodulator call.
+std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                                          LevelTimeline* timeline = nullptr);
 
 /// The newest block as the waterfall gets it after block `block` (0-based) of
 /// the recording: 32 768 peak-normalised samples. A final shorter block is
