@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "align/FoldProfile.h"
 #include "decode/BaudotDecoder.h"
@@ -194,17 +192,17 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         const double h = Periodicity(a, f);
         if (h > bestScore) best = f, bestScore = h;
     }
-    if (std::getenv("ALIGN_DEBUG")) std::fprintf(stderr, "periodicity best %.3f score %.4f\n", best, bestScore);
     if (bestScore < kMinPeriodicity) return NotFound(kNoFrameStructure);
     // A period that is a whole multiple of the frame repeats as well: take the shortest.
-    for (int k = 2; k <= 4; ++k) {
+    const double longest = best, longestScore = bestScore;
+    for (int k = 2; k <= 5; ++k) {
         double sub = 0.0, subScore = -1e300;
-        for (double f = best / k - 0.5; f <= best / k + 0.5; f += 0.02) {
+        for (double f = longest / k - 0.5; f <= longest / k + 0.5; f += 0.02) {
             if (f < kMinFrame) continue;
             const double h = Periodicity(a, f);
             if (h > subScore) sub = f, subScore = h;
         }
-        if (subScore >= 0.75 * bestScore) best = sub, bestScore = subScore;
+        if (subScore >= 0.75 * longestScore) best = sub, bestScore = subScore;
     }
 
     // 2. The period to a fraction of a level: the sharpest fold.
@@ -240,7 +238,6 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
                 model.stopBits = kStopBits[s];
                 model.polarity = p == 0 ? 1 : -1;
             }
-    if (std::getenv("ALIGN_DEBUG")) std::fprintf(stderr, "period %.3f stop %.1f pol %d gain %.2f\n", period, model.stopBits, model.polarity, bestGain);
     if (bestGain <= 0.0) return NotFound(kNoFrameStructure);
     model.frame = period;
     model.bit = period / (6.0 + model.stopBits);
@@ -252,7 +249,6 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     frames = TrackFrames(signal, model);
     const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
     const double framedShare = frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
-    if (std::getenv("ALIGN_DEBUG")) std::fprintf(stderr, "frames %zu framed %.2f frame %.3f\n", frames.size(), framedShare, model.frame);
     if (static_cast<std::int64_t>(frames.size()) < kMinFrames || framedShare < kMinFramedShare)
         return NotFound(kNoFrameStructure);
 
@@ -273,7 +269,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     for (const TrackedFrame& f : frames) {
         const auto at = [&](double bits) {
             const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
-            return model.polarity * (signal.levels[static_cast<std::size_t>(i)] - 128) / 125.0;
+            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
+            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
         };
         contrast += std::clamp((at(6.5) - at(0.5)) / 2.0, 0.0, 1.0);
     }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "align/FoldProfile.h"
 
@@ -20,16 +18,19 @@ constexpr double kEdgeGain = 0.35;        // share of the edge error corrected p
 constexpr double kClearEdge = 0.6;        // an edge this sharp (of 2) is followed
 constexpr double kCellFrom = 0.15;        // the middle of a bit that is read
 constexpr double kCellTo = 0.85;
+constexpr double kMeanFrom = 0.1;         // the part of a bit whose levels are averaged
+constexpr double kMeanTo = 0.9;
 
-// Mark-positive values of the grid and their running integral: the grid
-// value of point i holds on [i, i + 1).
+// The keying of the grid, +1 for mark and −1 for space (0 for silence), and
+// its running integral: the value of point i holds on [i, i + 1). Signs, not
+// levels: how far the levels swing depends on the tones' distance.
 class Grid {
 public:
     Grid(const TimeTrueSignal& signal, int polarity) {
         values.resize(signal.levels.size());
         prefix.assign(signal.levels.size() + 1, 0.0);
         for (std::size_t i = 0; i < values.size(); ++i) {
-            values[i] = polarity * (signal.levels[i] - 128) / 125.0;
+            values[i] = polarity * ((signal.levels[i] > 128) - (signal.levels[i] < 128));
             prefix[i + 1] = prefix[i] + values[i];
         }
     }
@@ -80,7 +81,6 @@ struct Tracker {
             const auto begin = static_cast<std::int64_t>(std::ceil(from));
             const std::vector<double> profile = FoldProfile(grid.values, begin, static_cast<std::int64_t>(end), f, bins);
             const FramePhase phase = BestFramePhase(profile, m.stopBits, 0.0);
-            if (std::getenv("ALIGN_DEBUG")) std::fprintf(stderr, "hunt from %.1f bin %d plateau %.3f\n", from, phase.bin, phase.plateau);
             if (phase.plateau >= kHuntPlateau) {
                 for (double t = static_cast<double>(begin) + phase.bin * f / bins; t + f <= end + f; t += f) {
                     if (!Fits(t)) continue;
@@ -141,15 +141,23 @@ std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const Fra
                                          const std::vector<TrackedFrame>& frames) {
     std::vector<std::int32_t> rows;
     rows.reserve(frames.size() * kFrameCells * kCellLevels);
-    const auto n = static_cast<std::int64_t>(signal.levels.size());
+    // Running integral of the levels' distance from 128; a level holds on [i, i + 1).
+    const std::size_t n = signal.levels.size();
+    std::vector<double> prefix(n + 1, 0.0);
+    for (std::size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + (signal.levels[i] - 128);
+    const auto integral = [&](double x) {
+        if (x <= 0.0 || n == 0) return 0.0;
+        if (x >= static_cast<double>(n)) return prefix[n];
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * (signal.levels[i] - 128);
+    };
     for (const TrackedFrame& frame : frames) {
         for (std::int32_t cell = 0; cell < kFrameCells; ++cell) {
-            for (std::int32_t k = 0; k < kCellLevels; ++k) {
-                const double at = (kCellTo - kCellFrom) * (k + 0.5) / kCellLevels + kCellFrom;
-                const double t = frame.start + (cell + at) * model.bit;
-                const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor(t)), 0, n - 1);
-                rows.push_back(n > 0 ? signal.levels[static_cast<std::size_t>(i)] : 128);
-            }
+            const double a = frame.start + (cell + kMeanFrom) * model.bit;
+            const double b = frame.start + (cell + kMeanTo) * model.bit;
+            const double mean = (integral(b) - integral(a)) / (b - a);
+            const std::int32_t level = 128 + static_cast<std::int32_t>(std::clamp(std::trunc(mean), -125.0, 125.0));
+            rows.insert(rows.end(), kCellLevels, level);
         }
     }
     return rows;

@@ -30,9 +30,11 @@ inline constexpr std::int32_t kFrameCells = 7;
 inline constexpr std::int32_t kCellLevels = 12;
 
 /// A level stream with one row of kFrameCells × kCellLevels levels per frame:
-/// every cell holds kCellLevels levels taken evenly from the middle 70 % of
-/// its bit, so that bit extraction with count kFrameCells × kCellLevels,
-/// offset 0, slant 0 and grid width 2 × kCellLevels reads one cell per bit.
+/// every cell holds kCellLevels copies of the mean level over the middle 80 %
+/// of its bit (averaging the levels before deciding weighs strong windows
+/// more than weak ones), so that bit extraction with count kFrameCells ×
+/// kCellLevels, offset 0, slant 0 and grid width 2 × kCellLevels reads one
+/// cell per bit.
 std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const FrameModel& model,
                                          const std::vector<TrackedFrame>& frames);
 

@@ -12,8 +12,8 @@ namespace {
 constexpr double kBinHz = 48000.0 / kFftSize;
 constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 4000.0;
-constexpr double kMinShiftHz = 85.0;
-constexpr double kMaxShiftHz = 1000.0;
+constexpr double kMinShiftHz = 85.0 - 2.0 * kBinHz;
+constexpr double kMaxShiftHz = 1000.0 + 2.0 * kBinHz;  // a bin either side: peaks fall between bins
 constexpr std::int64_t kEveryStretchUntil = 700;  // about a minute of stretches
 constexpr std::int64_t kLaterEvery = 8;
 constexpr double kPeakOverFloor = 8.0;    // a tone stands this far above the band's median power

@@ -84,7 +84,7 @@ TEST(FrameFinder, FindsAndDecodesTheTable) {
         {"-0.5 % rate", kPlain, Synth(45.45 * 0.995, 1, 1500, 2000)},
         {"random letter groups", RandomGroups(60, 11), Synth(50, 1.5, 1500, 2000)},
         {"leading noise", kPlain, Synth(50, 1.5, 1500, 2000), 4.0},
-        {"idle gap between two transmissions", kPlain, Synth(50, 1.5, 1500, 2000), 0.0, RandomGroups(20, 5)},
+        {"idle gap between two transmissions", kPlain + "QRT\n", Synth(50, 1.5, 1500, 2000), 0.0, RandomGroups(20, 5)},
         {"10 dB", kPlain, Noisy(Synth(50, 1.5, 1500, 2000), 10.0)},
         {"0 dB", RandomGroups(60, 3), Noisy(Synth(50, 1.5, 1500, 2000), 0.0), 0.0, "", 0.01},
     };
