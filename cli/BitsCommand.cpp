@@ -17,8 +17,9 @@ struct BitsOptions {
 }  // namespace
 
 std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions& raster) {
-    const std::vector<std::int32_t> levels = ObtainLevels(source, raster.demod);
-    std::string bits = ExtractBits(levels, raster.params);
+    RasterParams params;
+    const std::vector<std::int32_t> levels = RasterLevels(source, raster, params);
+    std::string bits = ExtractBits(levels, params);
     if (raster.params.gridWidth < 2)
         std::fprintf(stderr, "morvane-cli: grid width %d leaves no bit cell (a cell is width / 2 levels): no bits\n",
                      static_cast<int>(raster.params.gridWidth));

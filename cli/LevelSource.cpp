@@ -40,16 +40,17 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options) {
 #endif
 }
 
-std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod) {
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                       LevelTimeline* timeline) {
     // The live source is served here once it is built in.
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
-    if (options.live) return LiveLevels(options, demod);
+    if (options.live) return LiveLevels(options, demod, timeline);
 #endif
     if (options.recording.empty()) throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
     RecordingReader reader(options.recording, options.channel);
     ReportWarning(reader);
-    return RecordingLevels(reader, demod);
+    return RecordingLevels(reader, demod, timeline);
 }
 
 }  // namespace morvane::cli

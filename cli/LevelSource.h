@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelTimeline.h"
 
 namespace morvane {
 class RecordingReader;
@@ -33,7 +34,9 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 
 /// The level stream of the chosen source, demodulated against `demod`.
 /// Throws CLI::ValidationError when no source was named, CliError or
-/// std::runtime_error ("cannot read ...") when it cannot be read.
-std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod);
+/// std::runtime_error ("cannot read ...") when it cannot be read. With a
+/// timeline, it receives where every level lies in time.
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                       LevelTimeline* timeline = nullptr);
 
 }  // namespace morvane::cli

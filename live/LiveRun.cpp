@@ -41,6 +41,7 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     for (std::size_t left = queue.Size(); left > 0; --left)
         if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
     loop.Stop();
+    if (timeline) *timeline = loop.Timeline();
     return levels;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "dsp/LevelTimeline.h"
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -25,9 +26,11 @@ struct LiveRunOptions {
 /// handler or another thread) or a recording ends, processes the blocks
 /// already announced, and closes. `onStatus` gets the status text once the
 /// input is open. Returns the level stream. Throws std::runtime_error with
-/// the status text when no input could be opened.
+/// the status text when no input could be opened. With a timeline, it
+/// receives where the levels lie in time.
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
-                                         const std::function<void(const std::string&)>& onStatus = {});
+                                         const std::function<void(const std::string&)>& onStatus = {},
+                                         LevelTimeline* timeline = nullptr);
 
 }  // namespace morvane
