@@ -14,8 +14,10 @@ constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 4000.0;
 constexpr double kMinShiftHz = 85.0 - 2.0 * kBinHz;
 constexpr double kMaxShiftHz = 1000.0 + 2.0 * kBinHz;  // a bin either side: peaks fall between bins
-constexpr std::int64_t kEveryStretchUntil = 700;  // about a minute of stretches
-constexpr std::int64_t kLaterEvery = 8;
+constexpr std::int64_t kEveryStretchUntil = 64;   // about five seconds of stretches
+constexpr std::int64_t kThenEvery = 8;           // … then one in eight until
+constexpr std::int64_t kEveryEighthUntil = 1000;  // about 85 s, …
+constexpr std::int64_t kLaterEvery = 128;         // … then one in 128
 constexpr double kPeakOverFloor = 8.0;    // a tone stands this far above the band's median power
 constexpr double kSecondTone = 0.01;      // the weaker tone holds at least this share of the stronger's power
 }  // namespace
@@ -24,7 +26,8 @@ ToneFinder::ToneFinder() : m_power(kFftSize, 0.0) {}
 
 void ToneFinder::AddStretch(const std::int16_t* samples) {
     ++m_seen;
-    if (m_seen > kEveryStretchUntil && m_seen % kLaterEvery != 0) return;
+    const std::int64_t every = m_seen <= kEveryStretchUntil ? 1 : (m_seen <= kEveryEighthUntil ? kThenEvery : kLaterEvery);
+    if (m_seen % every != 0) return;
     std::unique_ptr<float[]> spectrum;
     ComputeSpectrum(samples, spectrum, kFftSize);
     for (std::int32_t k = 0; k < kFftSize / 2; ++k) {
@@ -91,6 +94,7 @@ ToneEstimate ToneFinder::Find() const {
     };
     const double f1 = refine(first), f2 = refine(second);
     out.found = true;
+    out.contrast = floor > 0.0 ? m_power[second] / floor : 1e30;
     out.lowHz = std::min(f1, f2);
     out.highHz = std::max(f1, f2);
     return out;

@@ -12,13 +12,15 @@ struct ToneEstimate {
     std::string reason;   // why none were found
     double lowHz = 0.0;
     double highHz = 0.0;
+    double contrast = 0.0;  // the weaker tone's power over the band's median power
 };
 
 /// Finds the two tones of an FSK transmission from the spectrum of the
 /// sound: the strongest peak between 100 and 4000 Hz and the strongest peak
 /// 85 to 1000 Hz away from it (either may be the lower). Feed it 48 kHz
 /// samples in any pieces; it averages the power spectra of 4096-sample
-/// stretches (all of them for the first minute or so, then one in eight).
+/// stretches (all of them for the first five seconds, one in eight until about 85 s,
+/// then one in 128).
 class ToneFinder {
 public:
     ToneFinder();

@@ -47,7 +47,18 @@ AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSet
         RecordingReader reader(source.recording, source.channel);
         ToneFinder finder;
         std::vector<std::int16_t> block(kDeviceBlockBytes / 2);
-        for (std::size_t n; (n = reader.Read(block.data(), block.size())) > 0;) finder.Add(block.data(), n);
+        // Two tones that stand far out of the first minute need no more: the
+        // rest of a long recording is not read twice.
+        constexpr std::int64_t kMinuteOfBlocks = 88;
+        constexpr double kClearTones = 100.0;
+        std::int64_t blocks = 0;
+        for (std::size_t n; (n = reader.Read(block.data(), block.size())) > 0;) {
+            finder.Add(block.data(), n);
+            if (++blocks >= kMinuteOfBlocks && blocks % 16 == 0) {
+                const ToneEstimate early = finder.Find();
+                if (early.found && early.contrast >= kClearTones) break;
+            }
+        }
         r.tones = finder.Find();
         r.tonesSearched = true;
         if (!r.tones.found) throw CliError(kNothingFound, "cannot find the tones: " + r.tones.reason + "; give --low and --high");
