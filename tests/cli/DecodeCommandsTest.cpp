@@ -289,3 +289,15 @@ TEST_F(DecodeCommands, TimeTrueRasterIsTheCoreOne) {
     EXPECT_EQ(Run(Args({"bits", rec.path, "--slant", "0.25"}, Raster(rec))).out, ExtractBits(levels, plain));
     EXPECT_NE(expected, ExtractBits(levels, plain));
 }
+
+TEST_F(DecodeCommands, AutoDecodesAnotherTransmittersRecording) {
+    // Made with minimodem 0.24 (Debian): `printf 'CQ CQ ... 73' | minimodem --tx rtty -f F -R 8000`,
+    // 45.45 baud, 1.5 stop bits, mark 1585 Hz above space 1415 Hz, at 8 kHz.
+    const std::string path = std::string(MORVANE_TEST_DATA) + "/minimodem-rtty45-8k.wav";
+    const Result d = Run({"decode", path, "--auto"});
+    ASSERT_EQ(d.status, 0) << d.err;
+    EXPECT_EQ(d.out, "CQ CQ DE MORVANE RYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73\r\n");
+    const Result a = Run({"align", path});
+    EXPECT_NE(a.out.find("baud: 45.45"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("polarity: mark is the high tone (tone 2)"), std::string::npos) << a.out;
+}
