@@ -10,7 +10,8 @@
 namespace morvane {
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
-                                         const std::function<void(const std::string&)>& onStatus) {
+                                         const std::function<void(const std::string&)>& onStatus,
+                                         LevelTimeline* timeline) {
     using namespace std::chrono;
     CommandQueue queue;
     ProcessingHooks hooks;

@@ -1,5 +1,4 @@
 #pragma once
-#include "dsp/LevelTimeline.h"
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -9,6 +8,7 @@
 
 #include "capture/SoundSystem.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelTimeline.h"
 
 namespace morvane {
 
