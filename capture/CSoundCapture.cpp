@@ -95,9 +95,9 @@ std::optional<CSoundCapture::Newest> CSoundCapture::CopyNewest() const {
 }
 
 std::int32_t CSoundCapture::DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels,
-                                              std::vector<SoftWindow>* soft) {
+                                              DemodOutputs outputs) {
     std::lock_guard lock(m_lock);
-    return m_buffers ? m_buffers->DemodulatePending(settings, m_format, levels, soft) : 0;
+    return m_buffers ? m_buffers->DemodulatePending(settings, m_format, levels, outputs) : 0;
 }
 
 std::int32_t CSoundCapture::PendingFill() const {

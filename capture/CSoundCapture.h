@@ -67,11 +67,11 @@ public:
     /// The newest block while open; nothing when closed.
     std::optional<Newest> CopyNewest() const;
 
-    /// Demodulates every pending sample onto `levels`, and their tone energies
-    /// onto `soft` when given (see CaptureBuffers::DemodulatePending). Returns
-    /// the bytes consumed; 0 when closed.
+    /// Demodulates every pending sample onto `levels`, with the outputs asked
+    /// for (see CaptureBuffers::DemodulatePending). Returns the bytes
+    /// consumed; 0 when closed.
     std::int32_t DemodulatePending(const DemodSettings& settings, std::vector<std::int32_t>& levels,
-                                   std::vector<SoftWindow>* soft = nullptr);
+                                   DemodOutputs outputs = {});
 
     /// Bytes waiting in the pending buffer; 0 when closed.
     std::int32_t PendingFill() const;

@@ -32,16 +32,19 @@ bool CaptureBuffers::HandleBlock(std::int16_t* data, std::int32_t byteCount) {
 }
 
 std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
-                                               std::vector<std::int32_t>& levels,
-                                               std::vector<SoftWindow>* soft) {
+                                               std::vector<std::int32_t>& levels, DemodOutputs outputs) {
     const std::int32_t n = m_fill;
     std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
-    const std::size_t softFrom = soft != nullptr ? soft->size() : 0;
-    const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels, soft);
+    const std::size_t before = levels.size();
+    const std::size_t softFrom = outputs.soft != nullptr ? outputs.soft->size() : 0;
+    const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels, outputs.soft);
     // The correlations of this call share the phase reference of the first
     // sample demodulated since recording began.
-    if (soft != nullptr) ReferSoftWindows(*soft, softFrom, settings, m_demodulated);
-    m_demodulated += consumed / 2;
+    if (outputs.soft != nullptr) ReferSoftWindows(*outputs.soft, softFrom, settings, m_pendingStart);
+    if (outputs.timeline != nullptr)
+        outputs.timeline->Record(m_pendingStart, static_cast<std::int64_t>(before),
+                                 static_cast<std::int32_t>(levels.size() - before), consumed);
+    m_pendingStart += consumed / 2;
     if (consumed > 0) {
         auto* bytes = reinterpret_cast<unsigned char*>(m_pending.data());
         std::memmove(bytes, bytes + consumed, static_cast<std::size_t>(n - consumed));

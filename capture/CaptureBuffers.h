@@ -4,7 +4,7 @@
 
 #include "capture/CaptureFormat.h"
 #include "dsp/DemodSettings.h"
-#include "dsp/SoftWindow.h"
+#include "dsp/DemodOutputs.h"
 
 namespace morvane {
 
@@ -26,10 +26,17 @@ public:
     bool HandleBlock(std::int16_t* data, std::int32_t byteCount);
 
     /// Copies the pending bytes to the work buffer, demodulates them into
-    /// `levels` (and, when given, their tone energies into `soft`) and drops
-    /// the consumed bytes from the front. Returns the number of bytes consumed.
+    /// `levels` and drops the consumed bytes from the front. Returns the
+    /// number of bytes consumed. With `outputs.soft`, the windows' tone
+    /// correlations go there, one per level; with `outputs.timeline`, the call
+    /// is recorded in it (which level it appended first, how many samples it
+    /// dropped in front), so that every level's sample position stays known.
     std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
-                                   std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
+                                   std::vector<std::int32_t>& levels, DemodOutputs outputs = {});
+
+    /// Sample position of the first pending sample, counted over every sample
+    /// that entered the pending buffer since construction.
+    std::int64_t PendingStart() const { return m_pendingStart; }
 
     /// The newest block as samples ((newestSize + 1) / 2 of them; zero before any block).
     const std::vector<std::int16_t>& Newest() const { return m_newest; }
@@ -50,7 +57,7 @@ private:
     std::vector<std::int16_t> m_newest;
     std::int32_t m_newestSize;
     std::int32_t m_fill = 0;
-    std::int64_t m_demodulated = 0;  // samples consumed by the demodulator so far
+    std::int64_t m_pendingStart = 0;  // samples consumed by the demodulator so far
     bool m_recording = false;
 };
 

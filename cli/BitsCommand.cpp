@@ -36,15 +36,27 @@ std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions&
         throw CLI::ValidationError("--soft-trim", std::to_string(soft.trim) + " leaves no window of a cell of " +
                                                       std::to_string(cell) + " (at most " +
                                                       std::to_string((cell - 1) / 2) + ")");
-    std::vector<SoftWindow> energies;
-    const std::vector<std::int32_t> levels = ObtainLevels(source, raster.demod, soft.soft ? &energies : nullptr);
-    std::string bits = soft.soft ? ExtractSoftBits(energies, raster.params, soft.trim) : ExtractBits(levels, raster.params);
+    if (soft.soft && raster.timeTrue)
+        throw CLI::ValidationError("--soft", "does not combine with --time-true yet");
+    RasterParams params;
+    std::string bits;
+    std::size_t levelCount = 0;
+    if (soft.soft) {
+        std::vector<SoftWindow> energies;
+        params = raster.params;
+        levelCount = ObtainLevels(source, raster.demod, {.soft = &energies}).size();
+        bits = ExtractSoftBits(energies, params, soft.trim);
+    } else {
+        const std::vector<std::int32_t> levels = RasterLevels(source, raster, params);
+        levelCount = levels.size();
+        bits = ExtractBits(levels, params);
+    }
     if (raster.params.gridWidth < 2)
         std::fprintf(stderr, "morvane-cli: grid width %d leaves no bit cell (a cell is width / 2 levels): no bits\n",
                      static_cast<int>(raster.params.gridWidth));
     else if (bits.empty())
         std::fprintf(stderr, "morvane-cli: the raster holds no level (%zu levels, offset %d): no bits\n",
-                     levels.size(), static_cast<int>(raster.params.offset));
+                     levelCount, static_cast<int>(raster.params.offset));
     return bits;
 }
 

@@ -2,7 +2,13 @@
 
 #include <memory>
 
+#include <cstdio>
+
+#include "align/TimeTrueRaster.h"
+#include "cli/AutoAlign.h"
 #include "cli/BitsCommand.h"
+#include "cli/CliError.h"
+#include "raster/BitExtraction.h"
 #include "cli/TextOutput.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
@@ -18,8 +24,40 @@ struct DecodeOptions {
     bool reverseBits = false;
     bool reverseDirection = false;
     bool showBits = false;
+    bool autoAlign = false;
     std::string output;
 };
+
+// The working bits and ignore count of decode --auto: the recording aligned
+// by the program, with every option given on the command line winning over
+// what was found. Without raster options the frames are read as they were
+// followed on the time line (one row per frame: start, five code bits, stop),
+// so a recording of any length decodes whole.
+std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std::int32_t& ignore) {
+    const AlignedRecording r = AlignRecording(options.source, options.raster.demod, command);
+    if (!r.alignment.found) throw CliError(kNothingFound, r.alignment.reason);
+    const FrameAlignment& a = r.alignment;
+    std::fprintf(stderr, "morvane-cli: aligned: %.3f baud, %g stop bits, confidence %.2f: %s\n", a.baud,
+                 a.model.stopBits, a.confidence, OptionLine(r).c_str());
+    const bool reverseBits = options.reverseBits || a.reverseBits;
+    const bool reverseDirection = command.count("--reverse-direction") > 0 || a.reverseDirection;
+    const auto given = [&](const char* name) { return command.count(name) > 0; };
+    std::string source;
+    if (given("--count") || given("--offset") || given("--slant") || given("--grid-width")) {
+        RasterParams params = a.raster;
+        if (given("--count")) params.count = options.raster.params.count;
+        if (given("--offset")) params.offset = options.raster.params.offset;
+        if (given("--slant")) params.slant = options.raster.params.slant;
+        if (given("--grid-width")) params.gridWidth = options.raster.params.gridWidth;
+        source = options.raster.timeTrue ? ExtractBits(TimeTrueRows(r.levels, r.timeline, params), params)
+                                         : ExtractBits(r.levels, params);
+        ignore = given("--ignore") ? options.ignore : a.ignore;
+    } else {
+        source = FrameBits(r.signal, a.model, r.frames);
+        ignore = given("--ignore") ? options.ignore : 1;
+    }
+    return PrepareBits(source, reverseBits, reverseDirection, ignore);
+}
 }  // namespace
 
 void AddDecodeCommand(CLI::App& app) {
@@ -38,13 +76,23 @@ void AddDecodeCommand(CLI::App& app) {
     command->add_flag("--reverse-direction", options->reverseDirection, "Read every row from its end");
     command->add_flag("--show-bits", options->showBits,
                       "First print the working bits after the transformations, then an empty line, then the text");
+    command->add_flag("--auto", options->autoAlign,
+                      "Find the tones (unless given) and the frames, and decode the whole recording, following "
+                      "the sender's drift on the sound's time line. Options given as well win over what is found; "
+                      "with --count, --offset, --slant or --grid-width the raster is read instead of the frames");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
-    command->callback([options] {
-        const std::string source = RecordingBits(options->source, options->raster, options->soft);
-        const std::string bits =
-            PrepareBits(source, options->reverseBits, options->reverseDirection, options->ignore);
+    command->callback([options, command] {
+        std::int32_t ignore = options->ignore;
+        std::string bits;
+        if (options->autoAlign) {
+            if (options->soft.soft) throw CLI::ValidationError("--soft", "does not combine with --auto yet");
+            bits = AutoBits(*options, *command, ignore);
+        } else {
+            const std::string source = RecordingBits(options->source, options->raster, options->soft);
+            bits = PrepareBits(source, options->reverseBits, options->reverseDirection, options->ignore);
+        }
         std::string text;
-        DecodeBaudot(bits, options->ignore, text);
+        DecodeBaudot(bits, ignore, text);
         TextOutput out(options->output);
         if (options->showBits) {
             out.Write(bits);

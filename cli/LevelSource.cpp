@@ -41,16 +41,16 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options) {
 }
 
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
-                                       std::vector<SoftWindow>* soft) {
+                                       DemodOutputs outputs) {
     // The live source is served here once it is built in.
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
-    if (options.live) return LiveLevels(options, demod, soft);
+    if (options.live) return LiveLevels(options, demod, outputs);
 #endif
     if (options.recording.empty()) throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
     RecordingReader reader(options.recording, options.channel);
     ReportWarning(reader);
-    return RecordingLevels(reader, demod, soft);
+    return RecordingLevels(reader, demod, outputs);
 }
 
 }  // namespace morvane::cli

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dsp/DemodSettings.h"
-#include "dsp/SoftWindow.h"
+#include "dsp/DemodOutputs.h"
 
 namespace morvane {
 class RecordingReader;
@@ -35,8 +35,9 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 /// The level stream of the chosen source, demodulated against `demod`; with
 /// `soft`, the windows' tone energies are kept there, one per level.
 /// Throws CLI::ValidationError when no source was named, CliError or
-/// std::runtime_error ("cannot read ...") when it cannot be read.
+/// std::runtime_error ("cannot read ...") when it cannot be read. The outputs
+/// asked for (soft correlations, timeline) are filled, one entry per level.
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
-                                       std::vector<SoftWindow>* soft = nullptr);
+                                       DemodOutputs outputs = {});
 
 }  // namespace morvane::cli

@@ -88,7 +88,7 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
 /// The level stream of the sound card, captured from the first block until
 /// --seconds have passed or Ctrl-C. The status goes to standard error.
 inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod,
-                                            std::vector<SoftWindow>* soft = nullptr) {
+                                            DemodOutputs outputs = {}) {
     LiveRunOptions run;
     run.commandLine = ProcessCommandLine();
     if (run.commandLine.empty()) run.commandLine = options.recording;  // a card switch, if any
@@ -98,7 +98,7 @@ inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, c
     try {
         return RunLiveCapture(MakeSoundSystem(), run, live_detail::interrupted, [](const std::string& status) {
             std::fprintf(stderr, "morvane-cli: %s\n", status.c_str());
-        }, soft);
+        }, outputs);
     } catch (const std::runtime_error& e) {
         throw CliError(1, e.what());
     }

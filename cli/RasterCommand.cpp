@@ -60,8 +60,9 @@ void AddRasterCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output, "PNG file to write")->required();
     command->callback([options] {
         const ImageSize size = ParseSize(options->size);
-        const std::vector<std::int32_t> levels = ObtainLevels(options->source, options->raster.demod);
-        const RgbImage image = RenderRaster(levels, options->raster.params, size.width, size.height);
+        RasterParams params;
+        const std::vector<std::int32_t> levels = RasterLevels(options->source, options->raster, params);
+        const RgbImage image = RenderRaster(levels, params, size.width, size.height);
         WritePng(options->output, image);
     });
 }

@@ -1,6 +1,7 @@
 #include "cli/RasterOptions.h"
 
 #include "cli/NumberChecks.h"
+#include "align/TimeTrueRaster.h"
 
 namespace morvane::cli {
 
@@ -28,6 +29,18 @@ void AddRasterOptions(CLI::App* command, RasterOptions& options) {
     command->add_option("--contrast", p.contrastMode, "Brightness: 0 plain, 1 moderate, 2 strong")
         ->check(CLI::IsMember({0, 1, 2}))
         ->capture_default_str();
+    command->add_flag("--time-true", options.timeTrue,
+                      "Start every row at its place on the sound's time line (count + slant level windows after the "
+                      "last), so that a steady transmission stands straight however long it runs");
+}
+
+std::vector<std::int32_t> RasterLevels(const LevelSourceOptions& source, const RasterOptions& options,
+                                       RasterParams& params) {
+    params = options.params;
+    if (!options.timeTrue) return ObtainLevels(source, options.demod);
+    LevelTimeline timeline;
+    const std::vector<std::int32_t> levels = ObtainLevels(source, options.demod, {.timeline = &timeline});
+    return TimeTrueRows(levels, timeline, params);
 }
 
 }  // namespace morvane::cli

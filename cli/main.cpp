@@ -7,6 +7,7 @@
 #include <new>
 
 #include "cli/CliError.h"
+#include "cli/AlignCommand.h"
 #include "cli/BitsCommand.h"
 #include "cli/LevelsCommand.h"
 #include "cli/RasterCommand.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     AddBitsCommand(app);
     AddDecodeCommand(app);
     AddReportCommand(app);
+    AddAlignCommand(app);
 
     try {
         app.parse(argc, argv);

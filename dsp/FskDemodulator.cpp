@@ -224,6 +224,12 @@ void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int3
 
 }  // namespace
 
+std::int32_t DemodWindow(const DemodSettings& settings, const CaptureFormat& format) {
+    const float windowF = static_cast<float>(format.samplesPerSec) / (settings.referenceBaud * kWindowsPerSymbol);
+    if (!(windowF >= 1.0f) || !(windowF < 2147483648.0f)) return 0;
+    return static_cast<std::int32_t>(windowF);
+}
+
 std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,
                                  const std::int16_t* samples, std::int32_t byteCount,
                                  std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft) {

@@ -24,6 +24,10 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
                         const std::int16_t* samples, std::int32_t byteCount,
                         std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
 
+/// Samples per level window for these settings (80 at 48 kHz and 50 baud),
+/// computed as Demodulate computes it; 0 when no window fits.
+std::int32_t DemodWindow(const DemodSettings& settings, const CaptureFormat& format);
+
 /// The same computation written plainly, with two sines and two cosines per
 /// sample. Demodulate must give bit-identical results; tests hold it to that.
 std::int32_t DemodulateReference(const DemodSettings& settings, const CaptureFormat& format,

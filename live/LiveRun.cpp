@@ -11,7 +11,7 @@ namespace morvane {
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
                                          const std::function<void(const std::string&)>& onStatus,
-                                         std::vector<SoftWindow>* soft) {
+                                         DemodOutputs outputs) {
     using namespace std::chrono;
     CommandQueue queue;
     ProcessingHooks hooks;
@@ -42,7 +42,8 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     for (std::size_t left = queue.Size(); left > 0; --left)
         if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
     loop.Stop();
-    if (soft != nullptr) *soft = loop.Soft();
+    if (outputs.soft != nullptr) *outputs.soft = loop.Soft();
+    if (outputs.timeline != nullptr) *outputs.timeline = loop.Timeline();
     return levels;
 }
 

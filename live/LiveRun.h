@@ -8,7 +8,7 @@
 
 #include "capture/SoundSystem.h"
 #include "dsp/DemodSettings.h"
-#include "dsp/SoftWindow.h"
+#include "dsp/DemodOutputs.h"
 
 namespace morvane {
 
@@ -25,12 +25,12 @@ struct LiveRunOptions {
 /// `seconds` have passed, `interrupted` becomes true (may be set from a signal
 /// handler or another thread) or a recording ends, processes the blocks
 /// already announced, and closes. `onStatus` gets the status text once the
-/// input is open. Returns the level stream; with `soft`, the windows' tone
-/// energies go there, one per level. Throws std::runtime_error with the
-/// status text when no input could be opened.
+/// input is open. Returns the level stream; the outputs asked for (soft
+/// correlations, timeline) are filled, one entry per level. Throws
+/// std::runtime_error with the status text when no input could be opened.
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,
                                          const std::function<void(const std::string&)>& onStatus = {},
-                                         std::vector<SoftWindow>* soft = nullptr);
+                                         DemodOutputs outputs = {});
 
 }  // namespace morvane

@@ -50,6 +50,7 @@ std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, f
     m_format = kCaptureFormat;
     levels.clear();
     m_soft.clear();
+    m_timeline.Clear();
     m_settings.tone1Hz = tone1Hz;
     m_settings.tone2Hz = tone2Hz;
 
@@ -92,13 +93,14 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
     if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest->samples, newest->byteCount);
     if (!newest->recording) return;
 
-    m_capture.DemodulatePending(m_settings, levels, &m_soft);
+    m_capture.DemodulatePending(m_settings, levels, {&m_soft, &m_timeline});
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 
 void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
     levels.clear();
     m_soft.clear();
+    m_timeline.Clear();
     m_capture.SetRecording(true);
 }
 

@@ -12,6 +12,7 @@
 #include "capture/SoundSystem.h"
 #include "dsp/SoftWindow.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelTimeline.h"
 
 namespace morvane {
 
@@ -111,6 +112,9 @@ public:
     /// Whether a device is open and delivering blocks.
     bool IsOpen() const { return m_capture.IsOpen(); }
     const DemodSettings& Settings() const { return m_settings; }
+    /// Where the captured levels lie in time: emptied with the level stream
+    /// by Start and Start capture, extended by every Process.
+    const LevelTimeline& Timeline() const { return m_timeline; }
 
 private:
     std::string OpenRecording(const std::string& path, RecordingPace pace, bool loop, const std::string& okStatus);
@@ -120,6 +124,7 @@ private:
     ProcessingHooks m_hooks;
     DemodSettings m_settings{};
     std::vector<SoftWindow> m_soft;
+    LevelTimeline m_timeline;
     CaptureFormat m_format{};
     std::string m_recordingPath;
     RecordingPace m_recordingPace = RecordingPace::RealTime;

@@ -4,6 +4,7 @@
 
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
+#include "dsp/FskDemodulator.h"
 
 namespace morvane {
 
@@ -12,7 +13,11 @@ constexpr std::size_t kBlockSamples = kDeviceBlockBytes / 2;
 }
 
 std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
-                                          std::vector<SoftWindow>* soft) {
+                                          DemodOutputs outputs) {
+    if (outputs.timeline != nullptr) {
+        const std::int32_t window = DemodWindow(settings, kCaptureFormat);
+        *outputs.timeline = LevelTimeline(window > 0 ? window : 1);
+    }
     CaptureBuffers buffers;
     buffers.SetRecording(true);
     std::vector<std::int16_t> block(kBlockSamples);
@@ -23,7 +28,7 @@ std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSe
         // Demodulating after every block keeps fewer than three windows
         // pending, so a block is never refused for want of room.
         buffers.HandleBlock(block.data(), static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending(settings, kCaptureFormat, levels, soft);
+        buffers.DemodulatePending(settings, kCaptureFormat, levels, outputs);
         if (n < block.size()) break;
     }
     return levels;

@@ -5,7 +5,7 @@
 
 #include "recording/RecordingReader.h"
 #include "dsp/DemodSettings.h"
-#include "dsp/SoftWindow.h"
+#include "dsp/DemodOutputs.h"
 
 namespace morvane {
 
@@ -14,9 +14,10 @@ namespace morvane {
 /// of 65 536 bytes, each block peak-normalised on its own and appended to the
 /// pending buffer, the pending samples demodulated after every block and the
 /// consumed bytes dropped. A final shorter block is handled the same way.
-/// With `soft`, the windows' tone energies are kept there too, one per level.
+/// The outputs asked for are filled: the soft correlations one per level,
+/// the timeline emptied first and then holding every demodulator call.
 std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
-                                          std::vector<SoftWindow>* soft = nullptr);
+                                          DemodOutputs outputs = {});
 
 /// The newest block as the waterfall gets it after block `block` (0-based) of
 /// the recording: 32 768 peak-normalised samples. A final shorter block is

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         for (int i = first; i < argc; ++i) {
             RecordingReader reader(argv[i]);
             std::vector<SoftWindow> soft;
-            const std::vector<std::int32_t> levels = RecordingLevels(reader, DemodSettings{}, &soft);
+            const std::vector<std::int32_t> levels = RecordingLevels(reader, DemodSettings{}, {.soft = &soft});
             const std::string specified =
                 noisy::AlignedText([&](const RasterParams& p) { return ExtractBits(levels, p); });
             const std::string softText =

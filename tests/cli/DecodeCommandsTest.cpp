@@ -15,7 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include <sstream>
+
+#include "align/TimeTrueRaster.h"
 #include "recording/RecordingPipeline.h"
+#include "recording/RecordingWriter.h"
 #include "recording/RecordingReader.h"
 #include "decode/BaudotDecoder.h"
 #include "raster/BitExtraction.h"
@@ -215,4 +219,85 @@ TEST_F(DecodeCommands, OddInputGivesDefinedResults) {
     const Result missing = Run({"decode", (s_dir / "missing.wav").string()});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+}
+
+TEST_F(DecodeCommands, AlignFindsTheFramesAndPrintsTheOptionsThatReadThem) {
+    const Recording rec = Synth("align75.wav", {"--baud", "75", "--stop-bits", "1", "--mark", "2125", "--space", "2295"});
+    const Result a = Run({"align", rec.path});
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_NE(a.out.find("baud: 75.0"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("stop bits: 1\n"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("polarity: mark is the low tone (tone 1)"), std::string::npos) << a.out;
+    const std::size_t at = a.out.find("options: ");
+    ASSERT_NE(at, std::string::npos) << a.out;
+    // The option line, handed to decode, reads the text (the recording's last,
+    // cut-off row may add a character of idle mark behind it).
+    std::vector<std::string> args = {"decode", rec.path};
+    std::istringstream words(a.out.substr(at + 9));
+    for (std::string w; words >> w;) args.push_back(w);
+    const Result d = Run(args);
+    ASSERT_EQ(d.status, 0) << d.err;
+    EXPECT_EQ(d.out.rfind(CrLf(kText), 0), 0u) << d.out;
+
+    // decode --auto gives the text exactly, the tones found as align found them.
+    const Result automatic = Run({"decode", rec.path, "--auto"});
+    ASSERT_EQ(automatic.status, 0) << automatic.err;
+    EXPECT_EQ(automatic.out, CrLf(kText) + "\r\n");
+    EXPECT_NE(automatic.err.find("aligned: 75.0"), std::string::npos) << automatic.err;
+    // Options given win: the tones swapped make mark the high tone, which
+    // --auto then reads with inverted bits; --ignore 0 reads the stop cell as code.
+    const Result swapped = Run({"decode", rec.path, "--auto", "--low", "2295", "--high", "2125"});
+    EXPECT_EQ(swapped.out, CrLf(kText) + "\r\n") << swapped.err;
+    const Result ignored = Run({"decode", rec.path, "--auto", "--ignore", "0"});
+    EXPECT_EQ(ignored.status, 0);
+    EXPECT_NE(ignored.out, CrLf(kText) + "\r\n");
+}
+
+TEST_F(DecodeCommands, AlignSaysWhenThereIsNothingToFind) {
+    const fs::path silence = s_dir / "silence.wav";
+    WriteWav16Mono(silence.string(), std::vector<std::int16_t>(48000 * 5, 0));
+    // Without tones given the spectrum has none to offer.
+    const Result searched = Run({"align", silence.string()});
+    EXPECT_EQ(searched.status, 3);
+    EXPECT_NE(searched.err.find("cannot find the tones"), std::string::npos) << searched.err;
+    const Result given = Run({"align", silence.string(), "--low", "1500", "--high", "2000"});
+    EXPECT_EQ(given.status, 3);
+    EXPECT_NE(given.out.find("frames: no signal"), std::string::npos) << given.out;
+    // Standard input cannot be read twice: the tones must be given.
+    const Result stdinAuto = Run({"decode", "-", "--auto"});
+    EXPECT_EQ(stdinAuto.status, 2) << stdinAuto.err;
+    EXPECT_NE(stdinAuto.err.find("--low and --high"), std::string::npos) << stdinAuto.err;
+    const Result decodeNothing = Run({"decode", silence.string(), "--auto", "--low", "1500", "--high", "2000"});
+    EXPECT_EQ(decodeNothing.status, 3);
+    EXPECT_TRUE(decodeNothing.out.empty());
+}
+
+TEST_F(DecodeCommands, TimeTrueRasterIsTheCoreOne) {
+    const Recording rec = Synth("timetrue.wav");
+    RecordingReader reader(rec.path);
+    LevelTimeline timeline;
+    const std::vector<std::int32_t> levels = RecordingLevels(reader, DemodSettings{}, {.timeline = &timeline});
+    RasterParams params = roundtrip::FrameRaster(rec.offset);
+    params.slant = 0.25f;
+    const std::string expected = ExtractBits(TimeTrueRows(levels, timeline, params), params);
+    const Result b = Run(Args({"bits", rec.path, "--time-true", "--slant", "0.25"}, Raster(rec)));
+    ASSERT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(b.out, expected);
+    // Off by default: the plain raster, as before.
+    RasterParams plain = roundtrip::FrameRaster(rec.offset);
+    plain.slant = 0.25f;
+    EXPECT_EQ(Run(Args({"bits", rec.path, "--slant", "0.25"}, Raster(rec))).out, ExtractBits(levels, plain));
+    EXPECT_NE(expected, ExtractBits(levels, plain));
+}
+
+TEST_F(DecodeCommands, AutoDecodesAnotherTransmittersRecording) {
+    // Made with minimodem 0.24 (Debian): `printf 'CQ CQ ... 73' | minimodem --tx rtty -f F -R 8000`,
+    // 45.45 baud, 1.5 stop bits, mark 1585 Hz above space 1415 Hz, at 8 kHz.
+    const std::string path = std::string(MORVANE_TEST_DATA) + "/minimodem-rtty45-8k.wav";
+    const Result d = Run({"decode", path, "--auto"});
+    ASSERT_EQ(d.status, 0) << d.err;
+    EXPECT_EQ(d.out, "CQ CQ DE MORVANE RYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73\r\n");
+    const Result a = Run({"align", path});
+    EXPECT_NE(a.out.find("baud: 45.45"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("polarity: mark is the high tone (tone 2)"), std::string::npos) << a.out;
 }

@@ -32,7 +32,7 @@ Streams ThroughCapture(std::vector<std::int16_t> samples) {
     for (std::size_t at = 0; at < samples.size(); at += kBlock) {
         const std::size_t n = std::min(kBlock, samples.size() - at);
         buffers.HandleBlock(samples.data() + at, static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending({}, kCaptureFormat, s.levels, &s.soft);
+        buffers.DemodulatePending({}, kCaptureFormat, s.levels, {.soft = &s.soft});
     }
     return s;
 }

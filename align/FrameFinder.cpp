@@ -1,0 +1,308 @@
+#include "align/FrameFinder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "align/FoldProfile.h"
+#include "decode/BaudotDecoder.h"
+#include "decode/BitTransforms.h"
+#include "dsp/SampleFormat.h"
+#include "raster/BitExtraction.h"
+
+namespace morvane {
+
+namespace {
+
+// Frame periods searched, in grid steps: 150 baud with one stop bit (7 bits
+// of 4 steps) up to 30 baud with two (8 bits of 20 steps), with room for
+// senders half a percent off.
+constexpr double kMinFrame = 27.5;
+constexpr double kMaxFrame = 162.0;
+constexpr std::int32_t kMaxLag = 656;         // four periods of the longest frame
+constexpr std::int32_t kIdleRun = 170;        // a steady tone this long is idle, not keying
+constexpr std::int64_t kChunk = 16384;        // grid steps per analysed stretch (27 s)
+constexpr std::int32_t kMaxChunks = 8;
+constexpr double kMinPeriodicity = 0.03;      // weakest frame-periodicity peak taken for a frame
+constexpr double kMinFramedShare = 0.6;
+constexpr std::int64_t kMinFrames = 8;
+constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
+constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
+
+// Keying as +1 / −1 per grid step; silence and idle stretches count 0.
+std::vector<std::int8_t> Keying(const std::vector<std::int32_t>& levels) {
+    std::vector<std::int8_t> x(levels.size());
+    for (std::size_t i = 0; i < levels.size(); ++i) x[i] = levels[i] > 128 ? 1 : (levels[i] < 128 ? -1 : 0);
+    for (std::size_t i = 0; i < x.size();) {
+        std::size_t j = i;
+        while (j < x.size() && x[j] == x[i]) ++j;
+        if (x[i] != 0 && j - i > static_cast<std::size_t>(kIdleRun)) std::fill(x.begin() + i, x.begin() + j, 0);
+        i = j;
+    }
+    return x;
+}
+
+// The stretches analysed: all of a short stream, or kMaxChunks spread evenly.
+std::vector<std::pair<std::int64_t, std::int64_t>> Chunks(std::int64_t n) {
+    std::vector<std::pair<std::int64_t, std::int64_t>> out;
+    const std::int64_t count = (n + kChunk - 1) / kChunk;
+    if (count <= kMaxChunks) {
+        for (std::int64_t c = 0; c < count; ++c) out.push_back({c * kChunk, std::min(n, (c + 1) * kChunk)});
+        return out;
+    }
+    for (std::int32_t j = 0; j < kMaxChunks; ++j) {
+        const std::int64_t c = (count - 1) * j / (kMaxChunks - 1);
+        out.push_back({c * kChunk, std::min(n, (c + 1) * kChunk)});
+    }
+    return out;
+}
+
+// Autocorrelation of the keying, summed over the stretches, for lags 0 … kMaxLag.
+std::vector<double> Autocorrelation(const std::vector<std::int8_t>& x,
+                                    const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks) {
+    std::vector<double> a(kMaxLag + 1, 0.0);
+    for (const auto& [begin, end] : chunks) {
+        for (std::int32_t lag = 0; lag <= kMaxLag; ++lag) {
+            std::int32_t sum = 0;
+            const std::int8_t* p = x.data() + begin;
+            const std::int64_t len = end - begin - lag;
+            for (std::int64_t i = 0; i < len; ++i) sum += p[i] * p[i + lag];
+            a[static_cast<std::size_t>(lag)] += sum;
+        }
+    }
+    return a;
+}
+
+double Interpolate(const std::vector<double>& a, double at) {
+    const auto i = static_cast<std::size_t>(at);
+    if (i + 1 >= a.size()) return a.back();
+    const double f = at - static_cast<double>(i);
+    return a[i] * (1.0 - f) + a[i + 1] * f;
+}
+
+// Mean of the autocorrelation at every multiple of the period within reach.
+double Periodicity(const std::vector<double>& a, double period) {
+    double sum = 0.0;
+    int count = 0;
+    for (double lag = period; lag <= kMaxLag; lag += period, ++count) sum += Interpolate(a, lag);
+    return count ? sum / count : 0.0;
+}
+
+// Sharpness of the folded keying at a period: mean square of the profile.
+double Sharpness(const std::vector<double>& x, const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks,
+                 double period) {
+    const auto bins = static_cast<std::int32_t>(std::lround(2.0 * period));
+    double total = 0.0;
+    for (const auto& [begin, end] : chunks) {
+        const std::vector<double> profile = FoldProfile(x, begin, end, period, bins);
+        for (double m : profile) total += m * m;
+    }
+    return total;
+}
+
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0.0;
+    const auto k = static_cast<std::size_t>(q * static_cast<double>(v.size() - 1));
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+    return v[k];
+}
+
+// Frame period from the starts of followed frames: least squares over runs
+// of frames one period apart. Returns `period` when there are too few.
+double FittedPeriod(const std::vector<TrackedFrame>& frames, double period, double bit) {
+    double sxy = 0.0, sxx = 0.0;
+    std::size_t i = 0;
+    while (i < frames.size()) {
+        std::size_t j = i + 1;
+        std::vector<double> k{0.0};
+        while (j < frames.size() && std::fabs(frames[j].start - frames[j - 1].start - period) < 0.5 * bit) {
+            k.push_back(k.back() + 1.0);
+            ++j;
+        }
+        if (j - i >= 3) {
+            double mk = 0.0, mt = 0.0;
+            for (std::size_t r = i; r < j; ++r) mk += k[r - i], mt += frames[r].start;
+            mk /= static_cast<double>(j - i);
+            mt /= static_cast<double>(j - i);
+            for (std::size_t r = i; r < j; ++r) {
+                sxy += (k[r - i] - mk) * (frames[r].start - mt);
+                sxx += (k[r - i] - mk) * (k[r - i] - mk);
+            }
+        }
+        i = j;
+    }
+    if (sxx <= 0.0) return period;
+    const double fitted = sxy / sxx;
+    return std::fabs(fitted / period - 1.0) < 0.02 ? fitted : period;
+}
+
+std::size_t CountUnknown(const std::string& bits, bool reverseBits, bool reverseDirection) {
+    std::string text;
+    DecodeBaudot(PrepareBits(bits, reverseBits, reverseDirection, 1), 1, text);
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
+}
+
+FrameAlignment NotFound(std::string reason) {
+    FrameAlignment a;
+    a.reason = std::move(reason);
+    return a;
+}
+
+}  // namespace
+
+std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
+    RasterParams p;
+    p.count = kFrameCells * kCellLevels;
+    p.offset = 0;
+    p.slant = 0.0f;
+    p.gridWidth = 2 * kCellLevels;
+    return ExtractBits(FrameLevelRows(signal, model, frames), p);
+}
+
+std::string FrameText(const std::string& frameBits, const FrameAlignment& alignment) {
+    std::string text;
+    DecodeBaudot(PrepareBits(frameBits, alignment.reverseBits, alignment.reverseDirection, 1), 1, text);
+    return text;
+}
+
+FrameAlignment FindFrames(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline) {
+    return FindFrames(MakeTimeTrueSignal(levels, timeline), timeline);
+}
+
+FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& timeline,
+                          std::vector<TrackedFrame>* framesOut) {
+    if (framesOut) framesOut->clear();
+    const auto n = static_cast<std::int64_t>(signal.levels.size());
+    if (n < static_cast<std::int64_t>(4 * kMaxFrame))
+        return NotFound("too short to find frames (" + std::to_string(n) + " levels)");
+    if (std::all_of(signal.levels.begin(), signal.levels.end(), [](std::int32_t l) { return l == 128; }))
+        return NotFound("no signal: every level is silence");
+
+    // 1. The frame period: the keying repeats itself one frame later.
+    const std::vector<std::int8_t> keying = Keying(signal.levels);
+    const auto chunks = Chunks(n);
+    std::vector<double> a = Autocorrelation(keying, chunks);
+    if (a[0] <= 0.0) return NotFound(kNoFrameStructure);
+    const double energy = a[0];
+    for (double& v : a) v /= energy;
+    const double baseline = Quantile(std::vector<double>(a.begin() + 28, a.end()), 0.5);
+    for (double& v : a) v -= baseline;
+    double best = kMinFrame, bestScore = -1e300;
+    for (double f = kMinFrame; f <= kMaxFrame; f += 0.05) {
+        const double h = Periodicity(a, f);
+        if (h > bestScore) best = f, bestScore = h;
+    }
+    if (bestScore < kMinPeriodicity) return NotFound(kNoFrameStructure);
+    // A period that is a whole multiple of the frame repeats as well: take the shortest.
+    const double longest = best, longestScore = bestScore;
+    for (int k = 2; k <= 5; ++k) {
+        double sub = 0.0, subScore = -1e300;
+        for (double f = longest / k - 0.5; f <= longest / k + 0.5; f += 0.02) {
+            if (f < kMinFrame) continue;
+            const double h = Periodicity(a, f);
+            if (h > subScore) sub = f, subScore = h;
+        }
+        if (subScore >= 0.75 * longestScore) best = sub, bestScore = subScore;
+    }
+
+    // 2. The period to a fraction of a level: the sharpest fold.
+    std::vector<double> xd(keying.begin(), keying.end());
+    double period = best, sharpest = -1.0;
+    for (double f = best - 0.6; f <= best + 0.6; f += 0.01) {
+        const double s = Sharpness(xd, chunks, f);
+        if (s > sharpest) period = f, sharpest = s;
+    }
+
+    // 3. Stop element and polarity: the start bit is space, the stop element mark.
+    std::array<std::array<double, 2>, 3> gain{};
+    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
+    for (const auto& [begin, end] : chunks) {
+        std::vector<double> profile = FoldProfile(xd, begin, end, period, bins);
+        std::vector<double> magnitude(profile.size());
+        for (std::size_t b = 0; b < profile.size(); ++b) magnitude[b] = std::fabs(profile[b]);
+        const double amplitude = Quantile(magnitude, 0.95);
+        if (amplitude <= 0.0) continue;
+        for (std::size_t s = 0; s < kStopBits.size(); ++s) {
+            gain[s][0] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+            gain[s][1] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+        }
+    }
+    FrameModel model;
+    double bestGain = -1e300;
+    for (std::size_t s = 0; s < kStopBits.size(); ++s)
+        for (int p = 0; p < 2; ++p)
+            if (gain[s][static_cast<std::size_t>(p)] > bestGain) {
+                bestGain = gain[s][static_cast<std::size_t>(p)];
+                model.stopBits = kStopBits[s];
+                model.polarity = p == 0 ? 1 : -1;
+            }
+    if (bestGain <= 0.0) return NotFound(kNoFrameStructure);
+    model.frame = period;
+    model.bit = period / (6.0 + model.stopBits);
+
+    // 4. Follow the frames; their starts give the period exactly.
+    std::vector<TrackedFrame> frames = TrackFrames(signal, model);
+    model.frame = FittedPeriod(frames, model.frame, model.bit);
+    model.bit = model.frame / (6.0 + model.stopBits);
+    frames = TrackFrames(signal, model);
+    const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
+    const double framedShare = frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
+    if (static_cast<std::int64_t>(frames.size()) < kMinFrames || framedShare < kMinFramedShare)
+        return NotFound(kNoFrameStructure);
+
+    FrameAlignment out;
+    out.found = true;
+    out.model = model;
+    out.frames = static_cast<std::int64_t>(frames.size());
+    out.baud = static_cast<double>(kSampleRate) / (model.bit * signal.window);
+    for (double usual : kUsualBaud)
+        if (std::fabs(out.baud / usual - 1.0) < 0.02 &&
+            (out.nominalBaud == 0.0 || std::fabs(out.baud - usual) < std::fabs(out.baud - out.nominalBaud)))
+            out.nominalBaud = usual;
+    out.drift = out.nominalBaud > 0.0 ? out.baud / out.nominalBaud - 1.0 : 0.0;
+    out.firstFrameSample = signal.SampleOf(frames.front().start);
+
+    // Contrast of the frames: how clearly start and stop stand apart.
+    double contrast = 0.0;
+    for (const TrackedFrame& f : frames) {
+        const auto at = [&](double bits) {
+            const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
+            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
+            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
+        };
+        contrast += std::clamp((at(6.5) - at(0.5)) / 2.0, 0.0, 1.0);
+    }
+    out.confidence = framedShare * contrast / static_cast<double>(frames.size());
+
+    // Polarity and reading direction for the decoder.
+    out.reverseBits = model.polarity < 0;
+    const std::string bits = FrameBits(signal, model, frames);
+    out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
+
+    // The specified raster: level indices advance a little faster than time
+    // because every demodulator call drops samples; measure by how much.
+    const bool timed = timeline.LevelCount() > 0 && !timeline.Calls().empty();
+    const auto indexOf = [&](double grid) {
+        const double sample = signal.SampleOf(grid);
+        return timed ? static_cast<double>(timeline.LevelAtOrAfter(static_cast<std::int64_t>(std::llround(sample))))
+                     : std::ceil(grid);
+    };
+    const double firstIndex = indexOf(frames.front().start);
+    double perStep = 1.0;
+    if (frames.size() >= 2 && frames.back().start > frames.front().start)
+        perStep = (indexOf(frames.back().start) - firstIndex) / (frames.back().start - frames.front().start);
+    const double frameIndex = model.frame * perStep;
+    out.raster.count = static_cast<std::int32_t>(std::lround(frameIndex));
+    out.raster.slant = static_cast<float>(frameIndex - out.raster.count);
+    out.raster.offset = static_cast<std::int32_t>(firstIndex);
+    const auto cell = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(model.bit * perStep)));
+    out.raster.gridWidth = 2 * cell;
+    const std::int32_t cells = (out.raster.count + cell - 1) / cell;
+    out.ignore = out.reverseDirection ? std::max(0, cells - 6) : 1;
+    if (framesOut) *framesOut = std::move(frames);
+    return out;
+}
+
+}  // namespace morvane

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "align/FrameAlignment.h"
+#include "align/FrameTracker.h"
+#include "align/TimeTrueSignal.h"
+#include "dsp/LevelTimeline.h"
+
+namespace morvane {
+
+/// The text given when a stream holds no frames.
+inline constexpr const char* kNoFrameStructure = "no steady frame structure found";
+
+/// Finds the frames of an asynchronous 5-bit transmission (30 … 150 baud,
+/// 1, 1.5 or 2 stop bits) in a level stream and its timeline: frame period
+/// and bit length, polarity, reading direction, the first frame, the drift
+/// against the usual rate, and the raster and Bits extract options that read
+/// them. Nothing about the text is assumed. Silence, a steady tone, noise or
+/// voice give found = false with reason kNoFrameStructure (or a plainer
+/// reason for a stream too short or without signal).
+FrameAlignment FindFrames(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline);
+
+/// The same on a stream already laid on the time grid; `frames`, when
+/// given, receives the frames followed.
+FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& timeline,
+                          std::vector<TrackedFrame>* frames = nullptr);
+
+/// The bit string of the followed frames, one row of seven cells (start,
+/// five code bits as sent, stop) per frame, as bit extraction gives it.
+std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames);
+
+/// The text of the followed frames as the decoder reads it with the
+/// alignment's polarity and direction (one cell ignored: the stop cell, or
+/// the start cell when the code is read as sent).
+std::string FrameText(const std::string& frameBits, const FrameAlignment& alignment);
+
+}  // namespace morvane

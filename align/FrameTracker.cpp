@@ -1,0 +1,166 @@
+#include "align/FrameTracker.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "align/FoldProfile.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr double kFramedMargin = 0.2;     // start cell at most −this, stop cell at least this
+constexpr double kHuntFrames = 12.0;      // frames folded to find the phase
+constexpr double kHuntStepFrames = 4.0;   // the hunt moves on this many frames when it finds nothing
+constexpr double kHuntPlateau = 0.35;     // weakest start/stop contrast the hunt accepts
+constexpr int kMissesToUnlock = 3;
+constexpr double kEdgeGain = 0.35;        // share of the edge error corrected per frame
+constexpr double kClearEdge = 0.6;        // an edge this sharp (of 2) is followed
+constexpr double kCellFrom = 0.15;        // the middle of a bit that is read
+constexpr double kCellTo = 0.85;
+constexpr double kMeanFrom = 0.1;         // the part of a bit whose levels are averaged
+constexpr double kMeanTo = 0.9;
+
+// The keying of the grid, +1 for mark and −1 for space (0 for silence), and
+// its running integral: the value of point i holds on [i, i + 1). Signs, not
+// levels: how far the levels swing depends on the tones' distance.
+class Grid {
+public:
+    Grid(const TimeTrueSignal& signal, int polarity) {
+        values.resize(signal.levels.size());
+        prefix.assign(signal.levels.size() + 1, 0.0);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            values[i] = polarity * ((signal.levels[i] > 128) - (signal.levels[i] < 128));
+            prefix[i + 1] = prefix[i] + values[i];
+        }
+    }
+    double Size() const { return static_cast<double>(values.size()); }
+    double Integral(double x) const {
+        if (x <= 0.0) return 0.0;
+        if (x >= Size()) return prefix.back();
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * values[i];
+    }
+    double Mean(double a, double b) const { return b > a ? (Integral(b) - Integral(a)) / (b - a) : 0.0; }
+
+    std::vector<double> values;
+    std::vector<double> prefix;
+};
+
+struct Tracker {
+    const Grid& grid;
+    const FrameModel& m;
+
+    bool Framed(double t) const {
+        const double b = m.bit;
+        return grid.Mean(t + kCellFrom * b, t + kCellTo * b) <= -kFramedMargin &&
+               grid.Mean(t + (6.0 + kCellFrom) * b, t + (6.0 + kCellTo) * b) >= kFramedMargin;
+    }
+    bool Fits(double t) const { return t >= 0.0 && t + (6.0 + kCellTo) * m.bit <= grid.Size(); }
+
+    // The start bit's edge near t: the place where mark before turns into
+    // space after most sharply, within 0.4 bit; t itself when none is clear.
+    double Edge(double t) const {
+        const double half = 0.5 * m.bit;
+        double best = t, bestStep = kClearEdge;
+        for (double e = t - 0.4 * m.bit; e <= t + 0.4 * m.bit; e += 0.25) {
+            const double step = grid.Mean(e - half, e) - grid.Mean(e, e + half);
+            if (step > bestStep) best = e, bestStep = step;
+        }
+        return best;
+    }
+    double Follow(double t) const { return t + kEdgeGain * (Edge(t) - t); }
+
+    // First well-framed frame start at or after `from` (and the frames
+    // before it that are also well framed, back to `floor`), or none.
+    bool Hunt(double& from, double floor, std::vector<TrackedFrame>& out) const {
+        const double f = m.frame;
+        const auto bins = std::max<std::int32_t>(8, static_cast<std::int32_t>(std::lround(4.0 * f)));
+        while (from + 3.0 * f <= grid.Size()) {
+            const double end = std::min(grid.Size(), from + kHuntFrames * f);
+            const auto begin = static_cast<std::int64_t>(std::ceil(from));
+            const std::vector<double> profile = FoldProfile(grid.values, begin, static_cast<std::int64_t>(end), f, bins);
+            const FramePhase phase = BestFramePhase(profile, m.stopBits, 0.0);
+            if (phase.plateau >= kHuntPlateau) {
+                for (double t = static_cast<double>(begin) + phase.bin * f / bins; t + f <= end + f; t += f) {
+                    if (!Fits(t)) continue;
+                    const double at = Edge(t);
+                    if (!Fits(at) || !Framed(at)) continue;
+                    // Reach back over well-framed frames before this one.
+                    std::vector<TrackedFrame> back;
+                    for (double b = Follow(at - f); b >= floor && Fits(b) && Framed(b); b = Follow(b - f))
+                        back.push_back({b, true});
+                    out.insert(out.end(), back.rbegin(), back.rend());
+                    out.push_back({at, true});
+                    from = at;
+                    return true;
+                }
+            }
+            from += kHuntStepFrames * f;
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameModel& model) {
+    std::vector<TrackedFrame> frames;
+    if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty()) return frames;
+    const Grid grid(signal, model.polarity >= 0 ? 1 : -1);
+    const Tracker tracker{grid, model};
+    double from = 0.0;
+    double floor = 0.0;  // frames reached back to must start here or later
+    while (tracker.Hunt(from, floor, frames)) {
+        double t = from;
+        std::vector<TrackedFrame> doubtful;
+        for (;;) {
+            const double next = t + model.frame;
+            if (!tracker.Fits(next)) break;
+            const bool framed = tracker.Framed(tracker.Edge(next));
+            if (framed) {
+                frames.insert(frames.end(), doubtful.begin(), doubtful.end());
+                doubtful.clear();
+                t = tracker.Follow(next);
+                frames.push_back({t, true});
+            } else {
+                t = next;
+                doubtful.push_back({t, false});
+                if (static_cast<int>(doubtful.size()) >= kMissesToUnlock) break;
+            }
+        }
+        // Hunt again from the first frame that was not kept.
+        from = doubtful.empty() ? t + model.frame : doubtful.front().start;
+        floor = frames.empty() ? 0.0 : frames.back().start + model.frame - 0.5 * model.bit;
+        if (!tracker.Fits(from)) break;
+    }
+    return frames;
+}
+
+std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const FrameModel& model,
+                                         const std::vector<TrackedFrame>& frames) {
+    std::vector<std::int32_t> rows;
+    rows.reserve(frames.size() * kFrameCells * kCellLevels);
+    // Running integral of the levels' distance from 128; a level holds on [i, i + 1).
+    const std::size_t n = signal.levels.size();
+    std::vector<double> prefix(n + 1, 0.0);
+    for (std::size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + (signal.levels[i] - 128);
+    const auto integral = [&](double x) {
+        if (x <= 0.0 || n == 0) return 0.0;
+        if (x >= static_cast<double>(n)) return prefix[n];
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * (signal.levels[i] - 128);
+    };
+    for (const TrackedFrame& frame : frames) {
+        for (std::int32_t cell = 0; cell < kFrameCells; ++cell) {
+            const double a = frame.start + (cell + kMeanFrom) * model.bit;
+            const double b = frame.start + (cell + kMeanTo) * model.bit;
+            const double mean = (integral(b) - integral(a)) / (b - a);
+            const std::int32_t level = 128 + static_cast<std::int32_t>(std::clamp(std::trunc(mean), -125.0, 125.0));
+            rows.insert(rows.end(), kCellLevels, level);
+        }
+    }
+    return rows;
+}
+
+}  // namespace morvane

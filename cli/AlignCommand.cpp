@@ -1,0 +1,39 @@
+#include "cli/AlignCommand.h"
+
+#include <memory>
+
+#include "cli/AutoAlign.h"
+#include "cli/CliError.h"
+#include "cli/RasterOptions.h"
+#include "cli/TextOutput.h"
+
+namespace morvane::cli {
+
+namespace {
+struct AlignOptions {
+    LevelSourceOptions source;
+    DemodSettings demod;
+    std::string output;
+};
+}  // namespace
+
+void AddAlignCommand(CLI::App& app) {
+    auto options = std::make_shared<AlignOptions>();
+    CLI::App* command = app.add_subcommand(
+        "align", "Find the tones (unless given), the bit rate, stop bits, frame period, polarity, reading "
+                 "direction and bits to ignore of a recording; print them, a confidence from 0 to 1, and the "
+                 "options that read it with raster, bits, decode and report. Exit status 3 when nothing is found");
+    AddLevelSourceOptions(command, options->source);
+    AddToneOptions(command, options->demod);
+    command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
+    command->callback([options, command] {
+        const AlignedRecording r = AlignRecording(options->source, options->demod, *command);
+        TextOutput out(options->output);
+        out.Write(AlignmentReport(r));
+        if (r.alignment.found) out.Write("options: " + OptionLine(r) + "\n");
+        out.Close();
+        if (!r.alignment.found) throw CliError(kNothingFound, r.alignment.reason);
+    });
+}
+
+}  // namespace morvane::cli

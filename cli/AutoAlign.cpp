@@ -1,0 +1,114 @@
+#include "cli/AutoAlign.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "capture/CaptureFormat.h"
+#include "cli/CliError.h"
+#include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
+
+namespace morvane::cli {
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// Trailing zeros (and a trailing point) dropped: 1500.20 → 1500.2, 50.00 → 50.
+std::string Short(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::string s = text;
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+}  // namespace
+
+AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command) {
+    AlignedRecording r;
+    r.demod = given;
+    const bool lowGiven = command.count("--low") > 0;
+    const bool highGiven = command.count("--high") > 0;
+    if (!lowGiven || !highGiven) {
+        if (source.live || source.recording == "-")
+            throw CLI::ValidationError("--low/--high", "the tones cannot be searched in " +
+                                                           std::string(source.live ? "live sound" : "standard input") +
+                                                           "; give --low and --high");
+        if (source.recording.empty())
+            throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
+        RecordingReader reader(source.recording, source.channel);
+        ToneFinder finder;
+        std::vector<std::int16_t> block(kDeviceBlockBytes / 2);
+        // Two tones that stand far out of the first minute need no more: the
+        // rest of a long recording is not read twice.
+        constexpr std::int64_t kMinuteOfBlocks = 88;
+        constexpr double kClearTones = 100.0;
+        std::int64_t blocks = 0;
+        for (std::size_t n; (n = reader.Read(block.data(), block.size())) > 0;) {
+            finder.Add(block.data(), n);
+            if (++blocks >= kMinuteOfBlocks && blocks % 16 == 0) {
+                const ToneEstimate early = finder.Find();
+                if (early.found && early.contrast >= kClearTones) break;
+            }
+        }
+        r.tones = finder.Find();
+        r.tonesSearched = true;
+        if (!r.tones.found) throw CliError(kNothingFound, "cannot find the tones: " + r.tones.reason + "; give --low and --high");
+        if (!lowGiven) r.demod.tone1Hz = static_cast<float>(r.tones.lowHz);
+        if (!highGiven) r.demod.tone2Hz = static_cast<float>(r.tones.highHz);
+    }
+    r.levels = ObtainLevels(source, r.demod, {.timeline = &r.timeline});
+    r.signal = MakeTimeTrueSignal(r.levels, r.timeline);
+    r.alignment = FindFrames(r.signal, r.timeline, &r.frames);
+    return r;
+}
+
+std::string OptionLine(const AlignedRecording& r) {
+    const FrameAlignment& a = r.alignment;
+    std::string line = "--low " + Short(r.demod.tone1Hz, 1) + " --high " + Short(r.demod.tone2Hz, 1) +
+                       " --count " + std::to_string(a.raster.count) + " --offset " + std::to_string(a.raster.offset) +
+                       " --slant " + Short(a.raster.slant, 4) + " --grid-width " + std::to_string(a.raster.gridWidth);
+    if (a.reverseBits) line += " --reverse-bits";
+    if (a.reverseDirection) line += " --reverse-direction";
+    line += " --ignore " + std::to_string(a.ignore);
+    return line;
+}
+
+std::string AlignmentReport(const AlignedRecording& r) {
+    const FrameAlignment& a = r.alignment;
+    std::string out;
+    out += "tones: low " + Short(r.demod.tone1Hz, 1) + " Hz (tone 1), high " + Short(r.demod.tone2Hz, 1) + " Hz (tone 2)" +
+           (r.tonesSearched ? ", found in the spectrum\n" : ", as given\n");
+    if (!a.found) {
+        out += "frames: " + a.reason + "\n";
+        return out;
+    }
+    const double window = r.signal.window;
+    out += "baud: " + Format("%.3f", a.baud);
+    if (a.nominalBaud > 0.0)
+        out += " (usual rate " + Short(a.nominalBaud, 2) + ", drift " + Format("%+.0f", a.drift * 1e6) + " ppm)";
+    out += "\n";
+    out += "bit: " + Format("%.2f", a.model.bit) + " levels (" + Format("%.1f", a.model.bit * window) + " samples)\n";
+    out += "stop bits: " + Short(a.model.stopBits, 1) + "\n";
+    out += "frame: " + Format("%.2f", a.model.frame) + " levels of time, " +
+           Format("%.2f", a.raster.count + static_cast<double>(a.raster.slant)) + " levels of the stream\n";
+    out += std::string("polarity: mark is the ") + (a.model.polarity > 0 ? "low tone (tone 1)" : "high tone (tone 2)") + "\n";
+    out += std::string("direction: ") +
+           (a.reverseDirection ? "least significant bit first (reverse direction)" : "most significant bit first") + "\n";
+    out += "first frame: level " + std::to_string(a.raster.offset) + ", sample " + Format("%.0f", a.firstFrameSample) +
+           " (" + Format("%.3f", a.firstFrameSample / 48000.0) + " s)\n";
+    out += "ignore: " + std::to_string(a.ignore) + "\n";
+    out += "frames: " + std::to_string(a.frames) + "\n";
+    out += "confidence: " + Format("%.2f", a.confidence) + "\n";
+    return out;
+}
+
+}  // namespace morvane::cli
