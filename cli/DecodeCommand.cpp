@@ -1,8 +1,10 @@
 #include "cli/DecodeCommand.h"
 
+#include <limits>
 #include <memory>
 
 #include "cli/BitsCommand.h"
+#include "cli/NumberChecks.h"
 #include "cli/TextOutput.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
@@ -31,6 +33,7 @@ void AddDecodeCommand(CLI::App& app) {
     AddRasterOptions(command, options->raster);
     command->add_option("--ignore", options->ignore,
                         "Leading bits of every row that are not part of the code (0 or less: none)")
+        ->check(WholeNumber(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()))
         ->capture_default_str();
     command->add_flag("--reverse-bits", options->reverseBits, "Swap every 0 and 1 (tones the other way round)");
     command->add_flag("--reverse-direction", options->reverseDirection, "Read every row from its end");

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,13 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 /// Throws CLI::ValidationError when no source was named, CliError or
 /// std::runtime_error ("cannot read ...") when it cannot be read.
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod);
+
+/// Gets a piece of the level stream as soon as it is produced.
+using LevelHandler = std::function<void(const std::int32_t* levels, std::size_t count)>;
+
+/// The same level stream handed to `onLevels` a block at a time, in constant
+/// memory for a recording or standard input. Reports a recording's warning
+/// (a cut-off file) once it has been read. Throws as ObtainLevels.
+void StreamLevels(const LevelSourceOptions& options, const DemodSettings& demod, const LevelHandler& onLevels);
 
 }  // namespace morvane::cli

@@ -17,6 +17,9 @@ struct LiveRunOptions {
     DemodSettings demod;      // the tones, used exactly as given
     double seconds = 0.0;     // stop after this long (0 or less: only on interrupt or end of input)
     std::string recording;    // when set: this recording plays as the card, as fast as it is processed
+    /// When set: gets the levels each processed block added, as they come
+    /// (count may be 0), on the calling thread.
+    std::function<void(const std::int32_t* levels, std::size_t count)> onLevels;
 };
 
 /// Runs the processing loop on the calling thread with capture on from the

@@ -11,7 +11,8 @@ namespace {
 constexpr std::size_t kBlockSamples = kDeviceBlockBytes / 2;
 }
 
-std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings) {
+void StreamRecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                           const std::function<void(const std::vector<std::int32_t>& newLevels)>& onLevels) {
     CaptureBuffers buffers;
     buffers.SetRecording(true);
     std::vector<std::int16_t> block(kBlockSamples);
@@ -22,9 +23,18 @@ std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSe
         // Demodulating after every block keeps fewer than three windows
         // pending, so a block is never refused for want of room.
         buffers.HandleBlock(block.data(), static_cast<std::int32_t>(n * 2));
+        levels.clear();
         buffers.DemodulatePending(settings, kCaptureFormat, levels);
+        onLevels(levels);
         if (n < block.size()) break;
     }
+}
+
+std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings) {
+    std::vector<std::int32_t> levels;
+    StreamRecordingLevels(reader, settings, [&levels](const std::vector<std::int32_t>& more) {
+        levels.insert(levels.end(), more.begin(), more.end());
+    });
     return levels;
 }
 

@@ -218,6 +218,27 @@ TEST_F(CliCommand, BadInputGivesAClearErrorOrADefinedResult) {
         {{"synth", "--text", "RY", "--snr", "nan", "-o", wav}, 2, "outside"},
         {{"synth", "--text", "RY", "-o", "/nonexistent-dir/x.wav"}, 1, "cannot write '/nonexistent-dir/x.wav'"},
         {{"synth", "--text", std::string(2000, 'R'), "--baud", "1", "-o", wav}, 2, "too long"},
+        // Bad UTF-8 is refused as such, never sent as something else.
+        {{"synth", "--text", "RY\xC1\x92", "-o", wav}, 2, "not valid UTF-8"},
+        {{"synth", "--text", "A\xC0\x8A" "B", "-o", wav}, 2, "not valid UTF-8"},
+        {{"synth", "--text", "A\xED\xA0\x80", "-o", wav}, 2, "not valid UTF-8"},
+        // Numbers are taken as written or refused: never clamped, wrapped or read as 0.
+        {{"synth", "--text", "RY", "--seed", "-1", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--seed", "18446744073709551616", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--seed", "1e23", "-o", wav}, 2, "not a whole number"},
+        {{"synth", "--text", "RY", "--seed", "", "-o", wav}, 2, "not a whole number"},
+        {{"synth", "--text", "RY", "--seed", "18446744073709551615", "-o", wav}, 0, ""},
+        {{"synth", "--text", "RY", "--mark", "1e-50", "-o", wav}, 2, "0 Hz"},
+        {{"bits", sample, "--count", ""}, 2, "not a whole number"},
+        {{"bits", sample, "--count", "12.5"}, 2, "not a whole number"},
+        {{"bits", sample, "--count", "2147483648"}, 2, "outside"},
+        {{"bits", sample, "--offset", "-2147483649"}, 2, "outside"},
+        {{"bits", sample, "--grid-width", "1e3"}, 2, "not a whole number"},
+        {{"decode", sample, "--ignore", ""}, 2, "not a whole number"},
+        {{"levels", sample, "--high", "1e-50"}, 2, "0 Hz"},
+        {{"levels", sample, "--low", ""}, 2, "not a number"},
+        {{"spectrum", sample, "--block", "9223372036854775808"}, 2, "outside"},
+        {{"spectrum", sample, "--block", ""}, 2, "not a whole number"},
     };
     for (const Case& c : cases) {
         std::string shown;
