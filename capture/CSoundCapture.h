@@ -9,6 +9,7 @@
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
 #include "capture/SoundDevice.h"
+#include "capture/SoundLoss.h"
 #include "capture/SoundSystem.h"
 
 namespace morvane {
@@ -72,6 +73,10 @@ public:
     /// Forwards "a Process command was handled" to the device (see SoundDevice).
     void BlockHandled();
 
+    /// Sound lost since Open: blocks the device dropped, blocks refused for a
+    /// full pending buffer, the card's overflows. Window thread.
+    SoundLoss Loss() const;
+
 private:
     bool m_closed = true;
     bool m_recording = false;
@@ -83,6 +88,7 @@ private:
     CaptureFormat m_format{};
     Notify m_notify;
     std::string m_lastError;
+    std::atomic<std::uint64_t> m_refused{0};  // blocks dropped for a full pending buffer
 };
 
 }  // namespace morvane

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "capture/CaptureFormat.h"
 #include "capture/CommandQueue.h"
+#include "capture/SoundLoss.h"
 #include "live/ProcessingLoop.h"
 
 namespace morvane {
@@ -57,7 +59,10 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     // The blocks announced by now are still processed; later ones are not.
     for (std::size_t left = queue.Size(); left > 0; --left)
         if (queue.Next(milliseconds(0)) == LoopCommand::Process) process();
+    // Lost sound shifts every later character: it is never kept quiet.
+    const SoundLoss loss = loop.Loss();
     loop.Stop();
+    if (loss.Any() && onStatus) onStatus(SoundLossText(loss, kDeviceBlockBytes / 2));
     return levels;
 }
 

@@ -27,7 +27,8 @@ struct LiveRunOptions {
 /// `seconds` have passed, `interrupted` becomes true (may be set from a signal
 /// handler or another thread) or a recording ends, processes the blocks
 /// already announced, and closes. `onStatus` gets the status text once the
-/// input is open. Returns the level stream. Throws std::runtime_error with
+/// input is open, and at the end "N blocks dropped (X s of sound lost)" when
+/// sound was lost. Returns the level stream. Throws std::runtime_error with
 /// the status text when no input could be opened.
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,
                                          const std::atomic<bool>& interrupted,

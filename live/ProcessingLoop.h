@@ -107,6 +107,8 @@ public:
     /// Whether a device is open and delivering blocks.
     bool IsOpen() const { return m_capture.IsOpen(); }
     const DemodSettings& Settings() const { return m_settings; }
+    /// Sound lost since the input was opened (see CSoundCapture::Loss).
+    SoundLoss Loss() const { return m_capture.Loss(); }
 
 private:
     std::string OpenRecording(const std::string& path, RecordingPace pace, bool loop, const std::string& okStatus);
