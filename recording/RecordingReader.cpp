@@ -181,8 +181,11 @@ struct RecordingReader::Impl {
         have += got;
         carry = (have % 2) != 0;
         if (carry) carryByte = bytes[have - 1];
-        for (std::size_t i = 0; i + 1 < have; i += 2)
-            ready.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8))));
+        const std::size_t count = have / 2;
+        const std::size_t at = ready.size();
+        ready.resize(at + count);
+        for (std::size_t i = 0; i < count; ++i)
+            ready[at + i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
         return true;
     }
 
@@ -197,7 +200,9 @@ struct RecordingReader::Impl {
             return false;
         }
         framesRead += got;
-        for (sf_count_t f = 0; f < got; ++f) ready.push_back(shorts[f * channels + channel]);
+        const std::size_t at = ready.size();
+        ready.resize(at + static_cast<std::size_t>(got));
+        for (sf_count_t f = 0; f < got; ++f) ready[at + static_cast<std::size_t>(f)] = shorts[f * channels + channel];
         return true;
     }
 
@@ -212,7 +217,10 @@ struct RecordingReader::Impl {
                 inputDone = true;
             } else if (!resampler) {
                 framesRead += got;
-                for (sf_count_t f = 0; f < got; ++f) ready.push_back(ToSample16(doubles[f * channels + channel]));
+                const std::size_t at = ready.size();
+                ready.resize(at + static_cast<std::size_t>(got));
+                for (sf_count_t f = 0; f < got; ++f)
+                    ready[at + static_cast<std::size_t>(f)] = ToSample16(doubles[f * channels + channel]);
                 return true;
             } else {
                 framesRead += got;
@@ -247,7 +255,9 @@ struct RecordingReader::Impl {
             const soxr_error_t error = soxr_process(resampler, in ? in + offset : nullptr, in ? count - offset : 0,
                                                     &used, resampled.data(), capacity, &made);
             if (error) Fail(std::string("cannot resample: ") + error);
-            for (std::size_t i = 0; i < made; ++i) ready.push_back(ToSample16(resampled[i]));
+            const std::size_t at = ready.size();
+            ready.resize(at + made);
+            for (std::size_t i = 0; i < made; ++i) ready[at + i] = ToSample16(resampled[i]);
             offset += used;
             if (!in || (used == 0 && made == 0)) break;
         } while (offset < count);
@@ -281,6 +291,19 @@ std::size_t RecordingReader::Read(std::int16_t* out, std::size_t maxSamples) {
         }
         d.ready.clear();
         d.readyPos = 0;
+        if (d.passThrough && d.channels == 1 && !d.finished) {
+            // 16-bit mono at 48 kHz: straight from libsndfile into the caller's buffer.
+            const sf_count_t got = sf_readf_short(d.file, out + written, static_cast<sf_count_t>(maxSamples - written));
+            if (got > 0) {
+                d.framesRead += got;
+                written += static_cast<std::size_t>(got);
+                continue;
+            }
+            d.CheckFileError();
+            d.NoteShortRead();
+            d.finished = true;
+            break;
+        }
         if (!d.Refill()) break;
     }
     return written;
