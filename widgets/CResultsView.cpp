@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "dsp/VectorState.h"
 #include "raster/BitExtraction.h"
 #include "raster/RasterImage.h"
 
@@ -56,6 +57,7 @@ bool CResultsView::Prepare() {
 }
 
 bool CResultsView::Draw() {
+    morvane::ClearUpperVectorState();  // see CPanoramicView::UpdateSpectrum
     if (!Prepare()) return false;
     repaint();
     return true;
