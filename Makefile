@@ -2,10 +2,13 @@
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
+BUILD_TSAN_AUDIO ?= build-tsan-audio
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GEN   = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test test-main test-asan test-tsan bench clean
+.PHONY: all deps build run test test-main test-asan test-tsan test-tsan-audio fuzz bench clean
 
 all: build
 
@@ -44,8 +47,25 @@ test-tsan: deps
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests morvane_live_tests
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threads
 
+# The real sound path under ThreadSanitizer: morvane-cli captures through
+# PortAudio from the private PulseAudio server of the audio test.
+test-tsan-audio: deps
+	cmake -S . -B $(BUILD_TSAN_AUDIO) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=thread
+	cmake --build $(BUILD_TSAN_AUDIO) -j $(JOBS) --target morvane-cli morvane_live_text_check
+	cd $(BUILD_TSAN_AUDIO) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -L audio
+
+# libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer),
+# each run for FUZZ_SECONDS: `make fuzz FUZZ_SECONDS=600`. Installs clang and
+# its libFuzzer runtime, which nothing else needs.
+fuzz:
+	@scripts/install-deps.sh fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DMORVANE_FUZZ=ON -DBUILD_TESTING=OFF \
+	  -DMORVANE_GUI=OFF -DMORVANE_AUDIO=OFF -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=address,undefined,fuzzer-no-link
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target morvane_fuzzers
+	scripts/run-fuzzers.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
 bench: build
 	$(BUILD)/bench/morvane_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_TSAN_AUDIO) $(BUILD_FUZZ)

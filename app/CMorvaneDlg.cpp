@@ -18,6 +18,8 @@
 #include "dsp/SampleFormat.h"
 #include "raster/BitExtraction.h"
 #include "text/TextNumbers.h"
+#include "capture/CaptureFormat.h"
+#include "capture/SoundLoss.h"
 #include "live/ProcessingLoop.h"
 #include "app/CBitsExtractDlg.h"
 #include "raster/SoftBitExtraction.h"
@@ -396,6 +398,9 @@ void CMorvaneDlg::OnStart() {
 void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process(m_model.levels);
+        // Lost sound shifts every later character, so the status line says so.
+        const QString lost = QString::fromStdString(morvane::SoundLossText(m_loop->Loss(), morvane::kDeviceBlockBytes / 2));
+        if (!lost.isEmpty() && lost != m_statusText) SetStatus(lost);
     } catch (const std::exception& e) {
         SetStatus(QString::fromStdString(e.what()));
     }

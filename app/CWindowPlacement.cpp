@@ -22,6 +22,17 @@ constexpr std::int32_t kShowNormal = 1;
 constexpr std::int32_t kShowMinimised = 2;
 constexpr std::int32_t kShowMaximised = 3;
 
+// No desktop places a window beyond these (pixels); a stored value outside
+// them is a damaged or hand-edited file and is ignored. Kept far from the
+// 32-bit limits, so that window arithmetic on them cannot overflow.
+constexpr std::int64_t kFarthestCoordinate = std::int64_t{1} << 20;
+constexpr std::int64_t kLargestSide = std::int64_t{1} << 16;
+
+bool SaneCoordinate(std::int64_t v) { return v >= -kFarthestCoordinate && v <= kFarthestCoordinate; }
+bool SaneSide(std::int64_t v) { return v >= 1 && v <= kLargestSide; }
+
+int ClampSide(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 1, kLargestSide)); }
+
 }  // namespace
 
 void CWindowPlacement::Save(const QWidget& window, CSettingsStore& store) {
@@ -52,17 +63,25 @@ CWindowPlacement::Saved CWindowPlacement::Read(CSettingsStore& store) {
     (void)store.ReadInt(kSection, QStringLiteral("State"), kMissing);
 
     Saved saved;
-    if (!(x == kMissing && y == kMissing)) saved.position = QPoint(x, y);
-    if (!(w == kMissing && h == kMissing)) saved.size = QSize(w, h);
+    // A value beyond any desktop (one of a pair missing, or INT_MAX from a
+    // damaged file) makes the pair impossible: it is ignored.
+    if (!(x == kMissing && y == kMissing) && SaneCoordinate(x) && SaneCoordinate(y)) saved.position = QPoint(x, y);
+    if (!(w == kMissing && h == kMissing) && SaneSide(w) && SaneSide(h)) saved.size = QSize(w, h);
     return saved;
 }
 
 void CWindowPlacement::MoveOntoAScreen(QWidget& window, const QPoint& position) {
     // A window placed wholly off every screen (a screen since removed) stays where the desktop puts it.
-    const QRect placed(position, QSize(std::max(1, window.frameGeometry().width()),
-                                       std::max(1, window.frameGeometry().height())));
+    // In 64 bits: a position near the 32-bit limits must not overflow.
+    if (!SaneCoordinate(position.x()) || !SaneCoordinate(position.y())) return;
+    const std::int64_t left = position.x(), top = position.y();
+    const std::int64_t right = left + std::max(1, window.frameGeometry().width());
+    const std::int64_t bottom = top + std::max(1, window.frameGeometry().height());
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(placed)) {
+        const QRect area = screen->availableGeometry();
+        const std::int64_t areaRight = std::int64_t{area.x()} + area.width();
+        const std::int64_t areaBottom = std::int64_t{area.y()} + area.height();
+        if (left < areaRight && right > area.x() && top < areaBottom && bottom > area.y()) {
             window.move(position);
             return;
         }
@@ -72,7 +91,7 @@ void CWindowPlacement::MoveOntoAScreen(QWidget& window, const QPoint& position) 
 void CWindowPlacement::ResizeOuter(QWidget& window, const QSize& outer) {
     // Qt keeps the client area at least at the minimum size, so a saved size
     // below it comes back at the minimum.
-    const int frameWidth = window.frameGeometry().width() - window.width();
-    const int frameHeight = window.frameGeometry().height() - window.height();
-    window.resize(std::max(1, outer.width() - frameWidth), std::max(1, outer.height() - frameHeight));
+    const std::int64_t frameWidth = std::int64_t{window.frameGeometry().width()} - window.width();
+    const std::int64_t frameHeight = std::int64_t{window.frameGeometry().height()} - window.height();
+    window.resize(ClampSide(outer.width() - frameWidth), ClampSide(outer.height() - frameHeight));
 }

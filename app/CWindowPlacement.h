@@ -20,7 +20,9 @@ public:
     /// Writes the window's normal (restored) placement and its show state.
     static void Save(const QWidget& window, CSettingsStore& store);
 
-    /// Reads the stored placement; "State" is read but never applied.
+    /// Reads the stored placement; "State" is read but never applied. A
+    /// position beyond ±1 048 576 pixels or a size outside 1 … 65 536 pixels
+    /// (a damaged file) is ignored, as if missing.
     static Saved Read(CSettingsStore& store);
 
     /// Moves the window to `position` unless that would put it wholly off every screen.

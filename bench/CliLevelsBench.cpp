@@ -2,6 +2,7 @@
 // file in blocks, normalise each block, demodulate after every block.
 #if defined(MORVANE_BENCH_IO)
 #include <benchmark/benchmark.h>
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -78,6 +79,27 @@ void BM_CliReadTenMinutes(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * recording.Samples());
 }
 BENCHMARK(BM_CliReadTenMinutes)->Unit(benchmark::kMillisecond);
+
+// libsndfile alone on the same file and blocks: what the reader should come near.
+void BM_SndfileReadTenMinutes(benchmark::State& state) {
+    const TenMinuteRecording& recording = Recording();
+    std::vector<std::int16_t> block(32768);
+    for (auto _ : state) {
+        SF_INFO info{};
+        SNDFILE* file = sf_open(recording.Path().c_str(), SFM_READ, &info);
+        if (!file) {
+            state.SkipWithError("cannot open the recording");
+            return;
+        }
+        std::int64_t total = 0;
+        for (sf_count_t n; (n = sf_readf_short(file, block.data(), static_cast<sf_count_t>(block.size()))) > 0;)
+            total += n;
+        sf_close(file);
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * recording.Samples());
+}
+BENCHMARK(BM_SndfileReadTenMinutes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 #endif

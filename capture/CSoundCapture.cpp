@@ -19,6 +19,7 @@ bool CSoundCapture::Open(const CaptureFormat& format, SoundSystem& system, int d
     m_format = format;
     m_notify = std::move(notify);
     m_lastError.clear();
+    m_refused = 0;
 
     m_blockAlign = (format.bitsPerSample / 8) * format.channels;
     // The multiplier is the fixed rate 48 000, not the format's.
@@ -59,7 +60,10 @@ bool CSoundCapture::OnWaveInBlock(std::int16_t* data, std::int32_t byteCount) {
         std::lock_guard lock(m_lock);
         // Close may have begun while this block waited for the lock.
         if (m_stopping || !m_buffers) return false;
-        if (!m_buffers->HandleBlock(data, byteCount)) return false;  // dropped: not announced
+        if (!m_buffers->HandleBlock(data, byteCount)) {  // dropped: not announced, but counted
+            if (byteCount > 0 && data != nullptr) ++m_refused;
+            return false;
+        }
     }
     // Posted after the lock is released: the window's queue has its own lock.
     if (m_notify) m_notify();
@@ -120,6 +124,16 @@ bool CSoundCapture::SetRecording(bool on) {
 
 void CSoundCapture::BlockHandled() {
     if (m_device) m_device->BlockHandled();
+}
+
+SoundLoss CSoundCapture::Loss() const {
+    SoundLoss loss;
+    loss.droppedBlocks = m_refused;
+    if (m_device) {
+        loss.droppedBlocks += m_device->DroppedBlocks();
+        loss.overflows = m_device->Overflows();
+    }
+    return loss;
 }
 
 }  // namespace morvane

@@ -11,6 +11,7 @@
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
 #include "capture/SoundDevice.h"
+#include "capture/SoundLoss.h"
 #include "capture/SoundSystem.h"
 
 namespace morvane {
@@ -88,6 +89,10 @@ public:
     /// Forwards "a Process command was handled" to the device (see SoundDevice).
     void BlockHandled();
 
+    /// Sound lost since Open: blocks the device dropped, blocks refused for a
+    /// full pending buffer, the card's overflows. Window thread.
+    SoundLoss Loss() const;
+
 private:
     mutable std::mutex m_lock;  // the capture lock
     bool m_closed = true;
@@ -100,6 +105,7 @@ private:
     CaptureFormat m_format{};
     Notify m_notify;
     std::string m_lastError;
+    std::atomic<std::uint64_t> m_refused{0};  // blocks dropped for a full pending buffer
 };
 
 }  // namespace morvane

@@ -6,6 +6,7 @@
 
 #include "capture/BlockHandling.h"
 #include "dsp/FskDemodulator.h"
+#include "dsp/VectorState.h"
 
 namespace morvane {
 
@@ -33,6 +34,8 @@ bool CaptureBuffers::HandleBlock(std::int16_t* data, std::int32_t byteCount) {
 
 std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
                                                std::vector<std::int32_t>& levels, DemodOutputs outputs) {
+    // Runs on the window thread after the toolkit's code: no mixed-encoding penalty.
+    ClearUpperVectorState();
     const std::int32_t n = m_fill;
     std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
     const std::size_t before = levels.size();

@@ -29,6 +29,11 @@ public:
     /// A recording played "as fast as the window keeps up" waits for this
     /// before its next block; live devices ignore it. Any thread.
     virtual void BlockHandled() {}
+
+    /// Whole blocks this device dropped because its consumer was behind. Any thread.
+    virtual std::uint64_t DroppedBlocks() const { return 0; }
+    /// Times the sound card reported input lost before the device got it. Any thread.
+    virtual std::uint64_t Overflows() const { return 0; }
 };
 
 }  // namespace morvane

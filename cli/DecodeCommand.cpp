@@ -1,5 +1,6 @@
 #include "cli/DecodeCommand.h"
 
+#include <limits>
 #include <memory>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "cli/AutoAlign.h"
 #include "cli/BitsCommand.h"
 #include "cli/CliError.h"
+#include "cli/NumberChecks.h"
 #include "raster/BitExtraction.h"
 #include "cli/TextOutput.h"
 #include "decode/BaudotDecoder.h"
@@ -71,6 +73,7 @@ void AddDecodeCommand(CLI::App& app) {
     AddSoftOptions(command, options->soft);
     command->add_option("--ignore", options->ignore,
                         "Leading bits of every row that are not part of the code (0 or less: none)")
+        ->check(WholeNumber(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()))
         ->capture_default_str();
     command->add_flag("--reverse-bits", options->reverseBits, "Swap every 0 and 1 (tones the other way round)");
     command->add_flag("--reverse-direction", options->reverseDirection, "Read every row from its end");

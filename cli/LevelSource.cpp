@@ -45,12 +45,29 @@ std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const 
     // The live source is served here once it is built in.
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
-    if (options.live) return LiveLevels(options, demod, outputs);
+    if (options.live) return LiveLevels(options, demod, {}, outputs);
 #endif
     if (options.recording.empty()) throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
     RecordingReader reader(options.recording, options.channel);
+    std::vector<std::int32_t> levels = RecordingLevels(reader, demod, outputs);
+    ReportWarning(reader);  // a cut-off file is known once it has been read
+    return levels;
+}
+
+void StreamLevels(const LevelSourceOptions& options, const DemodSettings& demod, const LevelHandler& onLevels) {
+#ifdef MORVANE_HAVE_LIVE
+    CheckLiveWords(options);
+    if (options.live) {
+        LiveLevels(options, demod, onLevels);
+        return;
+    }
+#endif
+    if (options.recording.empty()) throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
+    RecordingReader reader(options.recording, options.channel);
+    StreamRecordingLevels(reader, demod, [&onLevels](const std::vector<std::int32_t>& levels) {
+        onLevels(levels.data(), levels.size());
+    });
     ReportWarning(reader);
-    return RecordingLevels(reader, demod, outputs);
 }
 
 }  // namespace morvane::cli

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,13 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 /// asked for (soft correlations, timeline) are filled, one entry per level.
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
                                        DemodOutputs outputs = {});
+
+/// Gets a piece of the level stream as soon as it is produced.
+using LevelHandler = std::function<void(const std::int32_t* levels, std::size_t count)>;
+
+/// The same level stream handed to `onLevels` a block at a time, in constant
+/// memory for a recording or standard input. Reports a recording's warning
+/// (a cut-off file) once it has been read. Throws as ObtainLevels.
+void StreamLevels(const LevelSourceOptions& options, const DemodSettings& demod, const LevelHandler& onLevels);
 
 }  // namespace morvane::cli

@@ -24,9 +24,15 @@ void AddLevelsCommand(CLI::App& app) {
     AddToneOptions(command, options->demod);
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options] {
-        const std::vector<std::int32_t> levels = ObtainLevels(options->source, options->demod);
+        // Printed as they are produced: a long recording or a pipe from a
+        // sound card needs no memory for the whole stream.
         TextOutput out(options->output);
-        for (std::int32_t level : levels) out.WriteLine(level);
+        const bool live = options->source.live;
+        StreamLevels(options->source, options->demod, [&out, live](const std::int32_t* levels, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i) out.WriteLine(levels[i]);
+            if (live) out.Flush();
+            else out.FlushIfInteractive();
+        });
         out.Close();
     });
 }

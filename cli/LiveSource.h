@@ -16,6 +16,7 @@
 #include "live/ProgramFiles.h"
 #include "cli/CliError.h"
 #include "cli/LevelSource.h"
+#include "cli/NumberChecks.h"
 #include "dsp/DemodSettings.h"
 
 namespace morvane::cli {
@@ -63,7 +64,7 @@ inline void AddLiveOptions(CLI::App* command, LevelSourceOptions& options) {
                       "Capture from the sound card instead of reading a recording; the words /s0 ... /s5 "
                       "choose the card");
     command->add_option("--seconds", options.seconds, "With --live: stop after S seconds (default: at Ctrl-C)")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(FiniteRange(0.0, 86400.0));
     command->allow_extras();
 }
 
@@ -88,8 +89,10 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
 /// The level stream of the sound card, captured from the first block until
 /// --seconds have passed or Ctrl-C. The status goes to standard error.
 inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod,
-                                            DemodOutputs outputs = {}) {
+                                            const LevelHandler& onLevels = {}, DemodOutputs outputs = {}) {
     LiveRunOptions run;
+    if (onLevels)
+        run.onLevels = [&onLevels](const std::int32_t* levels, std::size_t count) { onLevels(levels, count); };
     run.commandLine = ProcessCommandLine();
     if (run.commandLine.empty()) run.commandLine = options.recording;  // a card switch, if any
     run.demod = demod;

@@ -1,5 +1,6 @@
 #include "cli/PngWriter.h"
 
+#include <CLI/CLI.hpp>
 #include <png.h>
 
 #include <cerrno>
@@ -8,8 +9,11 @@
 #include <cstring>
 
 #include "cli/CliError.h"
+#include "cli/OutputFile.h"
 
 namespace morvane::cli {
+
+static_assert(kMaxPngSide <= PNG_USER_WIDTH_MAX && kMaxPngSide <= PNG_USER_HEIGHT_MAX);
 
 namespace {
 
@@ -50,18 +54,20 @@ bool Encode(std::FILE* file, const RgbImage& image, std::string* reason) {
 
 }  // namespace
 
+void CheckPngSize(std::int64_t width, std::int64_t height) {
+    if (width > kMaxPngSide || height > kMaxPngSide)
+        throw CLI::ValidationError("--size", std::to_string(width) + "x" + std::to_string(height) +
+                                                 " is too large for a PNG image; at most " +
+                                                 std::to_string(kMaxPngSide) + " pixels wide and high");
+}
+
 void WritePng(const std::string& path, const RgbImage& image) {
     if (image.width <= 0 || image.height <= 0) throw CannotWrite(path, "a PNG image needs at least one pixel");
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) throw CannotWrite(path, std::strerror(errno));
+    CheckPngSize(image.width, image.height);
+    OutputFile out(path);
     std::string reason;
-    const bool encoded = Encode(file, image, &reason);
-    errno = 0;
-    const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-    const int flushError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!encoded) throw CannotWrite(path, reason);
-    if (!flushed || !closed) throw CannotWrite(path, flushError ? std::strerror(flushError) : "write failed");
+    if (!Encode(out.File(), image, &reason)) throw CannotWrite(path, reason);
+    out.Commit();
 }
 
 }  // namespace morvane::cli

@@ -44,6 +44,7 @@ ImageSize ParseSize(const std::string& text) {
     if (static_cast<std::int64_t>(size.width) * size.height > kMaxRasterPixels)
         throw CLI::ValidationError("--size", "'" + text + "' is too large; at most " +
                                                  std::to_string(kMaxRasterPixels) + " pixels");
+    CheckPngSize(size.width, size.height);
     return size;
 }
 

@@ -3,7 +3,16 @@
 #include "cli/NumberChecks.h"
 #include "align/TimeTrueRaster.h"
 
+#include <limits>
+
 namespace morvane::cli {
+
+namespace {
+// Any 32-bit integer, written as a whole number (not empty, no fraction).
+CLI::Validator Int32() {
+    return WholeNumber(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+}
+}  // namespace
 
 void AddToneOptions(CLI::App* command, DemodSettings& demod) {
     command->add_option("--low", demod.tone1Hz, "Tone 1 in Hz; levels above 128 mean it was stronger")
@@ -18,13 +27,17 @@ void AddRasterOptions(CLI::App* command, RasterOptions& options) {
     AddToneOptions(command, options.demod);
     RasterParams& p = options.params;
     command->add_option("--count", p.count, "Levels per raster row (0 or less: one endless row)")
+        ->check(Int32())
         ->capture_default_str();
-    command->add_option("--offset", p.offset, "Stream index where the raster starts")->capture_default_str();
+    command->add_option("--offset", p.offset, "Stream index where the raster starts")
+        ->check(Int32())->capture_default_str();
     command->add_option("--slant", p.slant, "Extra levels skipped (or, negative, repeated) per row")
         ->capture_default_str();
     command->add_option("--grid-width", p.gridWidth, "Pixels between grid lines; a bit cell is half as many levels")
+        ->check(Int32())
         ->capture_default_str();
-    command->add_option("--grid-shift", p.gridShift, "Pixels added to every grid line's x")->capture_default_str();
+    command->add_option("--grid-shift", p.gridShift, "Pixels added to every grid line's x")
+        ->check(Int32())->capture_default_str();
     command->add_flag_callback("--no-grid", [&p] { p.showGrid = 0; }, "Leave the grid out");
     command->add_option("--contrast", p.contrastMode, "Brightness: 0 plain, 1 moderate, 2 strong")
         ->check(CLI::IsMember({0, 1, 2}))

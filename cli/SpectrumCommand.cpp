@@ -1,5 +1,6 @@
 #include "cli/SpectrumCommand.h"
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "recording/RecordingReader.h"
 #include "cli/CliError.h"
 #include "cli/LevelSource.h"
+#include "cli/NumberChecks.h"
 #include "cli/TextOutput.h"
 #include "dsp/Spectrum.h"
 
@@ -34,7 +36,7 @@ void AddSpectrumCommand(CLI::App& app) {
         ->check(ChannelNumber())
         ->capture_default_str();
     command->add_option("--block", options->block, "Block number, 0 for the first (0.68 s a block)")
-        ->check(CLI::NonNegativeNumber)
+        ->check(WholeNumber(0, std::numeric_limits<std::int64_t>::max()))
         ->capture_default_str();
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options] {

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "recording/RecordingWriter.h"
+#include "cli/CliError.h"
 #include "cli/NumberChecks.h"
+#include "cli/OutputFile.h"
 #include "synth/RttySynth.h"
 
 namespace morvane::cli {
@@ -44,7 +46,8 @@ void AddSynthCommand(CLI::App& app) {
                                            "Add white Gaussian noise at this signal-to-noise ratio in dB, "
                                            "measured in a 3 kHz bandwidth")
                            ->check(FiniteRange(-60.0, 200.0));
-    command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise")->capture_default_str();
+    command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise")
+        ->check(UnsignedWholeNumber())->capture_default_str();
     command->add_option("-o,--output", options->output, "WAV file to write")->required();
     command->callback([options, snr] {
         RttySynthSettings settings = options->settings;
@@ -56,7 +59,13 @@ void AddSynthCommand(CLI::App& app) {
         } catch (const std::invalid_argument& e) {
             throw CLI::ValidationError("--text", e.what());
         }
-        WriteWav16Mono(options->output, samples);
+        OutputFile out(options->output);
+        try {
+            WriteWav16Mono(out.File(), out.Name(), samples);
+        } catch (const std::runtime_error& e) {
+            throw CliError(1, e.what());
+        }
+        out.Commit();
     });
 }
 

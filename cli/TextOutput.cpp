@@ -8,29 +8,15 @@
 
 namespace morvane::cli {
 
-TextOutput::TextOutput(const std::string& path) {
-    if (path.empty() || path == "-") {
-        m_name = "standard output";
-        m_file = stdout;
-        return;
-    }
-    m_name = path;
-    m_file = std::fopen(path.c_str(), "wb");
-    if (!m_file) throw CannotWrite(path, std::strerror(errno));
-    m_owned = true;
-}
-
-TextOutput::~TextOutput() {
-    if (m_owned && m_file) std::fclose(m_file);
-}
+TextOutput::TextOutput(const std::string& path) : m_out(path), m_interactive(m_out.Interactive()) {}
 
 void TextOutput::Fail() {
     const int error = errno;
-    throw CannotWrite(m_name, error ? std::strerror(error) : "write failed");
+    throw CannotWrite(m_out.Name(), error ? std::strerror(error) : "write failed");
 }
 
 void TextOutput::Write(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) Fail();
+    if (std::fwrite(text.data(), 1, text.size(), m_out.File()) != text.size()) Fail();
 }
 
 void TextOutput::WriteLine(std::int64_t value) {
@@ -40,14 +26,16 @@ void TextOutput::WriteLine(std::int64_t value) {
     Write(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
-void TextOutput::Close() {
+void TextOutput::FlushIfInteractive() {
     errno = 0;
-    if (std::fflush(m_file) != 0 || std::ferror(m_file)) Fail();
-    if (m_owned) {
-        std::FILE* file = m_file;
-        m_file = nullptr;
-        if (std::fclose(file) != 0) Fail();
-    }
+    if (m_interactive && std::fflush(m_out.File()) != 0) Fail();
 }
+
+void TextOutput::Flush() {
+    errno = 0;
+    if (std::fflush(m_out.File()) != 0) Fail();
+}
+
+void TextOutput::Close() { m_out.Commit(); }
 
 }  // namespace morvane::cli

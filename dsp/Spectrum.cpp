@@ -1,5 +1,6 @@
 #include "dsp/Spectrum.h"
 
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,17 @@ void CheckSize(std::uint64_t n) {
 // Periodic Blackman window: the divisor is 4096, so w(0) = 0 and w(2048) = 1.
 double BlackmanWindow(std::int32_t i) {
     return 0.42 - 0.5 * std::cos(i * kTwoPi * kInverseWindow) + 0.08 * std::cos(i * kFourPi * kInverseWindow);
+}
+
+// The window narrowed to float, computed once: the same values every block
+// would compute again with two cosines per sample.
+const std::array<float, kFftSize>& BlackmanTable() {
+    static const std::array<float, kFftSize> table = [] {
+        std::array<float, kFftSize> t{};
+        for (std::int32_t i = 0; i < kFftSize; ++i) t[static_cast<std::size_t>(i)] = static_cast<float>(BlackmanWindow(i));
+        return t;
+    }();
+    return table;
 }
 
 // Reorders n interleaved complex points into bit-reversed index order.
@@ -80,11 +92,12 @@ void ComputeSpectrum(const std::int16_t* samples, std::size_t sampleCount, std::
     if (samples == nullptr && sampleCount > 0) throw std::invalid_argument("spectrum samples must not be null");
     if (n < 0) throw std::invalid_argument("transform size must not be negative, got " + std::to_string(n));
     CheckSize(static_cast<std::uint64_t>(n));
+    const std::array<float, kFftSize>& window = BlackmanTable();
     auto windowed = std::make_unique<float[]>(kFftSize);
     for (std::int32_t i = 0; i < kFftSize; ++i) {
         // Samples missing from a short block count as silence.
         const float x = static_cast<std::size_t>(i) < sampleCount ? static_cast<float>(samples[i]) : 0.0f;
-        windowed[i] = x * static_cast<float>(BlackmanWindow(i));
+        windowed[i] = x * window[static_cast<std::size_t>(i)];
     }
     SpectrumFft(result, windowed.get(), static_cast<std::uint32_t>(n));
 }

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "capture/CaptureFormat.h"
 #include "capture/CommandQueue.h"
+#include "capture/SoundLoss.h"
 #include "live/ProcessingLoop.h"
 
 namespace morvane {
@@ -29,21 +31,32 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
 
     const bool timed = options.seconds > 0.0;
     const auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(timed ? options.seconds : 0.0));
+    std::size_t handedOn = 0;
+    const auto process = [&] {
+        loop.Process(levels);
+        if (options.onLevels) {
+            options.onLevels(levels.data() + handedOn, levels.size() - handedOn);
+            handedOn = levels.size();
+        }
+    };
     bool ended = false;
     while (!ended && !interrupted && (!timed || steady_clock::now() < end)) {
         auto wait = milliseconds(100);
         if (timed) wait = std::clamp(duration_cast<milliseconds>(end - steady_clock::now()) + milliseconds(1),
                                      milliseconds(0), wait);
         const auto command = queue.Next(wait);
-        if (command == LoopCommand::Process) loop.Process(levels);
+        if (command == LoopCommand::Process) process();
         if (command == LoopCommand::InputEnded) ended = true;
     }
     // The blocks announced by now are still processed; later ones are not.
     for (std::size_t left = queue.Size(); left > 0; --left)
-        if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
+        if (queue.Next(milliseconds(0)) == LoopCommand::Process) process();
+    // Lost sound shifts every later character: it is never kept quiet.
+    const SoundLoss loss = loop.Loss();
     loop.Stop();
     if (outputs.soft != nullptr) *outputs.soft = loop.Soft();
     if (outputs.timeline != nullptr) *outputs.timeline = loop.Timeline();
+    if (loss.Any() && onStatus) onStatus(SoundLossText(loss, kDeviceBlockBytes / 2));
     return levels;
 }
 

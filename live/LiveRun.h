@@ -18,6 +18,9 @@ struct LiveRunOptions {
     DemodSettings demod;      // the tones, used exactly as given
     double seconds = 0.0;     // stop after this long (0 or less: only on interrupt or end of input)
     std::string recording;    // when set: this recording plays as the card, as fast as it is processed
+    /// When set: gets the levels each processed block added, as they come
+    /// (count may be 0), on the calling thread.
+    std::function<void(const std::int32_t* levels, std::size_t count)> onLevels;
 };
 
 /// Runs the processing loop on the calling thread with capture on from the
@@ -25,7 +28,8 @@ struct LiveRunOptions {
 /// `seconds` have passed, `interrupted` becomes true (may be set from a signal
 /// handler or another thread) or a recording ends, processes the blocks
 /// already announced, and closes. `onStatus` gets the status text once the
-/// input is open. Returns the level stream; the outputs asked for (soft
+/// input is open, and at the end "N blocks dropped (X s of sound lost)" when
+/// sound was lost. Returns the level stream; the outputs asked for (soft
 /// correlations, timeline) are filled, one entry per level. Throws
 /// std::runtime_error with the status text when no input could be opened.
 std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, const LiveRunOptions& options,

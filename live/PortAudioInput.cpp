@@ -61,8 +61,9 @@ void PortAudioInput::Stop() {
 }
 
 int PortAudioInput::OnAudio(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                            unsigned long, void* self) {
+                            unsigned long statusFlags, void* self) {
     auto* me = static_cast<PortAudioInput*>(self);
+    if ((statusFlags & paInputOverflow) != 0) me->m_overflows.fetch_add(1, std::memory_order_relaxed);
     if (input != nullptr && me->m_relay) me->m_relay->Push(static_cast<const std::int16_t*>(input), frames);
     return paContinue;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -27,6 +28,9 @@ public:
 
     /// Blocks lost because the delivery thread fell behind.
     std::uint64_t Dropped() const { return m_relay ? m_relay->Dropped() : 0; }
+    std::uint64_t DroppedBlocks() const override { return Dropped(); }
+    /// Callbacks PortAudio flagged with an input overflow (sound lost before it arrived).
+    std::uint64_t Overflows() const override { return m_overflows.load(std::memory_order_relaxed); }
 
 private:
     static int OnAudio(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* timeInfo,
@@ -36,6 +40,7 @@ private:
     void* m_stream = nullptr;  // PaStream
     std::unique_ptr<BlockRelay> m_relay;
     bool m_started = false;
+    std::atomic<std::uint64_t> m_overflows{0};
 };
 
 }  // namespace morvane

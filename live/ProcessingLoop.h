@@ -115,6 +115,8 @@ public:
     /// Where the captured levels lie in time: emptied with the level stream
     /// by Start and Start capture, extended by every Process.
     const LevelTimeline& Timeline() const { return m_timeline; }
+    /// Sound lost since the input was opened (see CSoundCapture::Loss).
+    SoundLoss Loss() const { return m_capture.Loss(); }
 
 private:
     std::string OpenRecording(const std::string& path, RecordingPace pace, bool loop, const std::string& okStatus);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,12 @@ namespace morvane {
 /// the timeline emptied first and then holding every demodulator call.
 std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
                                           DemodOutputs outputs = {});
+
+/// The same level stream handed out a block at a time as it is produced, in
+/// constant memory whatever the recording's length: `onLevels` gets the
+/// levels each block added (possibly none).
+void StreamRecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                           const std::function<void(const std::vector<std::int32_t>& newLevels)>& onLevels);
 
 /// The newest block as the waterfall gets it after block `block` (0-based) of
 /// the recording: 32 768 peak-normalised samples. A final shorter block is

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
@@ -43,6 +44,8 @@ struct RecordingReader::Impl {
     bool passThrough = false;
     bool inputDone = false;
     bool finished = false;
+    long long announcedFrames = 0;  // frames the file's header announces (0: unknown)
+    long long framesRead = 0;
 
     SNDFILE* file = nullptr;
     soxr_t resampler = nullptr;
@@ -90,6 +93,8 @@ struct RecordingReader::Impl {
             Fail("channel " + std::to_string(wantedChannel) + " requested, but the recording has " +
                  std::to_string(channels) + (channels == 1 ? " channel" : " channels"));
         channel = wantedChannel - 1;
+        // libsndfile gives SF_COUNT_MAX when it does not know the length.
+        announcedFrames = info.frames < SF_COUNT_MAX / 2 ? static_cast<long long>(info.frames) : 0;
         NoteTruncation();
         passThrough = sourceRate == kRate && (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
         if (passThrough) return;
@@ -102,8 +107,11 @@ struct RecordingReader::Impl {
         }
     }
 
-    // libsndfile reads what a cut-off file holds and notes in its log that a
-    // sound chunk is shorter than its header says ("data : 513600 (should be 29956)").
+    // libsndfile reads what a cut-off file holds, gives the frames that are
+    // there as the file's length and notes in its log that a chunk is shorter
+    // than its header says: "data : 513600 (should be 29956)" (WAV),
+    // " SSND : ..." (AIFF), "  Data Size : ..." (AU), "riff : ..." (W64),
+    // "RIFF : 96036 (should be 35)" (a WAV cut inside its header).
     void NoteTruncation() {
         std::string log(16384, '\0');
         sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
@@ -112,13 +120,32 @@ struct RecordingReader::Impl {
         while (lineStart < log.size()) {
             std::size_t lineEnd = log.find('\n', lineStart);
             if (lineEnd == std::string::npos) lineEnd = log.size();
-            const std::string line = log.substr(lineStart, lineEnd - lineStart);
-            if ((line.rfind("data", 0) == 0 || line.rfind("SSND", 0) == 0) && line.find("(should be") != std::string::npos) {
+            std::string line = log.substr(lineStart, lineEnd - lineStart);
+            lineStart = lineEnd + 1;
+            line.erase(0, line.find_first_not_of(" \t"));
+            const std::size_t colon = line.find(" : ");
+            const std::size_t should = line.find("(should be ");
+            if (colon == std::string::npos || should == std::string::npos) continue;
+            std::string key = line.substr(0, colon);
+            key.erase(key.find_last_not_of(' ') + 1);
+            if (key != "data" && key != "SSND" && key != "Data Size" && key != "RIFF" && key != "riff" &&
+                key != "FORM" && key != "RF64")
+                continue;
+            const long long announced = std::atoll(line.c_str() + colon + 3);
+            const long long present = std::atoll(line.c_str() + should + 11);
+            if (present < announced) {
                 warning = "the file is cut off (" + line + "); reading the sound it holds";
                 return;
             }
-            lineStart = lineEnd + 1;
         }
+    }
+
+    // Formats whose length libsndfile knows without counting (FLAC, Ogg, ...)
+    // end early when the file is cut off: fewer frames than announced.
+    void NoteShortRead() {
+        if (!warning.empty() || announcedFrames <= 0 || framesRead >= announcedFrames) return;
+        warning = "the file is cut off (" + std::to_string(framesRead) + " of the " + std::to_string(announcedFrames) +
+                  " frames its header announces); reading the sound it holds";
     }
 
     void CheckFileError() const {
@@ -154,8 +181,11 @@ struct RecordingReader::Impl {
         have += got;
         carry = (have % 2) != 0;
         if (carry) carryByte = bytes[have - 1];
-        for (std::size_t i = 0; i + 1 < have; i += 2)
-            ready.push_back(static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8))));
+        const std::size_t count = have / 2;
+        const std::size_t at = ready.size();
+        ready.resize(at + count);
+        for (std::size_t i = 0; i < count; ++i)
+            ready[at + i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
         return true;
     }
 
@@ -165,10 +195,14 @@ struct RecordingReader::Impl {
         const sf_count_t got = sf_readf_short(file, shorts.data(), static_cast<sf_count_t>(frames));
         if (got <= 0) {
             CheckFileError();
+            NoteShortRead();
             finished = true;
             return false;
         }
-        for (sf_count_t f = 0; f < got; ++f) ready.push_back(shorts[f * channels + channel]);
+        framesRead += got;
+        const std::size_t at = ready.size();
+        ready.resize(at + static_cast<std::size_t>(got));
+        for (sf_count_t f = 0; f < got; ++f) ready[at + static_cast<std::size_t>(f)] = shorts[f * channels + channel];
         return true;
     }
 
@@ -179,11 +213,17 @@ struct RecordingReader::Impl {
             const sf_count_t got = sf_readf_double(file, doubles.data(), static_cast<sf_count_t>(frames));
             if (got <= 0) {
                 CheckFileError();
+                NoteShortRead();
                 inputDone = true;
             } else if (!resampler) {
-                for (sf_count_t f = 0; f < got; ++f) ready.push_back(ToSample16(doubles[f * channels + channel]));
+                framesRead += got;
+                const std::size_t at = ready.size();
+                ready.resize(at + static_cast<std::size_t>(got));
+                for (sf_count_t f = 0; f < got; ++f)
+                    ready[at + static_cast<std::size_t>(f)] = ToSample16(doubles[f * channels + channel]);
                 return true;
             } else {
+                framesRead += got;
                 mono.resize(static_cast<std::size_t>(got));
                 for (sf_count_t f = 0; f < got; ++f) mono[f] = static_cast<float>(doubles[f * channels + channel]);
                 Resample(mono.data(), mono.size());
@@ -215,7 +255,9 @@ struct RecordingReader::Impl {
             const soxr_error_t error = soxr_process(resampler, in ? in + offset : nullptr, in ? count - offset : 0,
                                                     &used, resampled.data(), capacity, &made);
             if (error) Fail(std::string("cannot resample: ") + error);
-            for (std::size_t i = 0; i < made; ++i) ready.push_back(ToSample16(resampled[i]));
+            const std::size_t at = ready.size();
+            ready.resize(at + made);
+            for (std::size_t i = 0; i < made; ++i) ready[at + i] = ToSample16(resampled[i]);
             offset += used;
             if (!in || (used == 0 && made == 0)) break;
         } while (offset < count);
@@ -249,6 +291,19 @@ std::size_t RecordingReader::Read(std::int16_t* out, std::size_t maxSamples) {
         }
         d.ready.clear();
         d.readyPos = 0;
+        if (d.passThrough && d.channels == 1 && !d.finished) {
+            // 16-bit mono at 48 kHz: straight from libsndfile into the caller's buffer.
+            const sf_count_t got = sf_readf_short(d.file, out + written, static_cast<sf_count_t>(maxSamples - written));
+            if (got > 0) {
+                d.framesRead += got;
+                written += static_cast<std::size_t>(got);
+                continue;
+            }
+            d.CheckFileError();
+            d.NoteShortRead();
+            d.finished = true;
+            break;
+        }
         if (!d.Refill()) break;
     }
     return written;

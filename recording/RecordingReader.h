@@ -41,7 +41,9 @@ public:
     std::int32_t Channels() const;
     bool Resampling() const;
     /// Non-empty when the file holds less sound than its header announces
-    /// (a cut-off recording): the samples present are read all the same.
+    /// (a cut-off recording): the samples present are read all the same. Known
+    /// from the header at once for WAV, AIFF, AU and W64, and once the end has
+    /// been read for every format (fewer frames than announced).
     const std::string& Warning() const;
 
     struct Impl;

@@ -12,6 +12,17 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
 )
 
+# Extras for one purpose only, named on the command line:
+#   bench  minimodem, the decoder bench/vs_minimodem.sh compares against
+#   fuzz   clang with its libFuzzer runtime, for `make fuzz`
+for extra in "$@"; do
+  case "$extra" in
+    bench) packages+=(minimodem) ;;
+    fuzz) packages+=(clang libclang-rt-dev) ;;
+    *) echo "install-deps.sh: unknown extra '$extra' (bench, fuzz)" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

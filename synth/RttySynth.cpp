@@ -42,7 +42,13 @@ const ReverseTable& Reverse() {
     return table;
 }
 
-// Decodes the next UTF-8 code point at text[pos], advancing pos.
+[[noreturn]] void NotUtf8(std::size_t start) {
+    throw std::invalid_argument("the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")");
+}
+
+// Decodes the next UTF-8 code point at text[pos], advancing pos. Overlong
+// forms ("\xC1\x92" for 'R'), surrogates (U+D800 ... U+DFFF) and values above
+// U+10FFFF are not UTF-8 and are refused like any other bad byte.
 char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const std::size_t start = pos;
@@ -50,15 +56,16 @@ char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
     if (lead < 0x80) return lead;
     int extra = 0;
     char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; }
-    else throw std::invalid_argument("the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")");
+    char32_t lowest = 0;  // the smallest value that needs this many bytes
+    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; lowest = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; lowest = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; lowest = 0x10000; }
+    else NotUtf8(start);
     for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size() || (byte(pos) & 0xC0) != 0x80)
-            throw std::invalid_argument("the text is not valid UTF-8 (byte " + std::to_string(start + 1) + ")");
+        if (pos >= text.size() || (byte(pos) & 0xC0) != 0x80) NotUtf8(start);
         cp = (cp << 6) | (byte(pos++) & 0x3F);
     }
+    if (cp < lowest || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) NotUtf8(start);
     return cp;
 }
 
@@ -81,6 +88,8 @@ std::vector<std::uint8_t> EncodeBaudot(std::string_view text) {
     const ReverseTable& table = Reverse();
     std::vector<std::uint8_t> codes;
     bool figures = false;  // the receiver starts in letters
+    // Bad UTF-8 anywhere is reported as such, before any character without a code.
+    for (std::size_t pos = 0; pos < text.size();) NextCodePoint(text, pos);
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t start = pos;
         char32_t cp = NextCodePoint(text, pos);

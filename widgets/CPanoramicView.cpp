@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "dsp/Spectrum.h"
+#include "dsp/VectorState.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ void CPanoramicView::CreateSurface() {
 
 void CPanoramicView::UpdateSpectrum(const std::int16_t* block, std::int32_t blockBytes) {
     if (block == nullptr || blockBytes < kMinBlockBytes) return;
+    // Qt's own code, run just before, may leave the upper vector state dirty;
+    // the transform's plain SSE arithmetic would then run several times slower.
+    morvane::ClearUpperVectorState();
     try {
         // A block shorter than the transform's 4096 samples counts as padded
         // with silence; nothing beyond its end is read.

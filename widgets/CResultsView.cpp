@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "dsp/VectorState.h"
 #include "raster/RasterImage.h"
 
 CResultsView::CResultsView(QWidget* parent) : QFrame(parent) {
@@ -33,6 +34,7 @@ bool CResultsView::Prepare() {
 }
 
 bool CResultsView::Draw() {
+    morvane::ClearUpperVectorState();  // see CPanoramicView::UpdateSpectrum
     if (!Prepare()) return false;
     repaint();
     return true;

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -457,6 +458,37 @@ private slots:
         QCOMPARE(window->frameGeometry().height(), CMorvaneDlg::kMinHeight);
         QVERIFY(window->x() < 90000);
         QVERIFY(window->y() < 90000);
+    }
+
+    void impossiblePlacementIsIgnored() {
+        // Values no desktop makes (a damaged or hand-edited file) leave the
+        // window where and as large as a first run opens it.
+        QSize firstSize;
+        QPoint firstPos;
+        {
+            auto plain = Make();
+            plain->show();
+            QVERIFY(QTest::qWaitForWindowExposed(plain.get()));
+            firstSize = plain->frameGeometry().size();
+            firstPos = plain->pos();
+        }
+        constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+        constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+        const std::int32_t cases[][4] = {
+            {kMax, kMax, kMax, kMax},       {kMin, kMin, kMin, kMin},          {kMax - 10, 5, kMin + 10, 300},
+            {40, kMin, 0, -5},              {-1717171717, 30, 900, -1717171717}, {kMax, -kMax, 65537, 500},
+        };
+        for (const auto& c : cases) {
+            m_store->WriteInt("Windows\\MainDlg", "X", c[0]);
+            m_store->WriteInt("Windows\\MainDlg", "Y", c[1]);
+            m_store->WriteInt("Windows\\MainDlg", "Width", c[2]);
+            m_store->WriteInt("Windows\\MainDlg", "Height", c[3]);
+            auto window = Make();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QCOMPARE(window->frameGeometry().size(), firstSize);
+            QCOMPARE(window->pos(), firstPos);
+        }
     }
 
     void placementOnScreenIsRestored() {

@@ -38,7 +38,9 @@ struct Sink {
 };
 
 bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 5000 && !done(); ++i) std::this_thread::sleep_for(1ms);
+    // A deadline far beyond need: a busy machine only makes the wait longer.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!done() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
     return done();
 }
 

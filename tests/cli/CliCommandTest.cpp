@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <cstdint>
 #include <cstdlib>
@@ -218,6 +225,27 @@ TEST_F(CliCommand, BadInputGivesAClearErrorOrADefinedResult) {
         {{"synth", "--text", "RY", "--snr", "nan", "-o", wav}, 2, "outside"},
         {{"synth", "--text", "RY", "-o", "/nonexistent-dir/x.wav"}, 1, "cannot write '/nonexistent-dir/x.wav'"},
         {{"synth", "--text", std::string(2000, 'R'), "--baud", "1", "-o", wav}, 2, "too long"},
+        // Bad UTF-8 is refused as such, never sent as something else.
+        {{"synth", "--text", "RY\xC1\x92", "-o", wav}, 2, "not valid UTF-8"},
+        {{"synth", "--text", "A\xC0\x8A" "B", "-o", wav}, 2, "not valid UTF-8"},
+        {{"synth", "--text", "A\xED\xA0\x80", "-o", wav}, 2, "not valid UTF-8"},
+        // Numbers are taken as written or refused: never clamped, wrapped or read as 0.
+        {{"synth", "--text", "RY", "--seed", "-1", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--seed", "18446744073709551616", "-o", wav}, 2, "outside"},
+        {{"synth", "--text", "RY", "--seed", "1e23", "-o", wav}, 2, "not a whole number"},
+        {{"synth", "--text", "RY", "--seed", "", "-o", wav}, 2, "not a whole number"},
+        {{"synth", "--text", "RY", "--seed", "18446744073709551615", "-o", wav}, 0, ""},
+        {{"synth", "--text", "RY", "--mark", "1e-50", "-o", wav}, 2, "0 Hz"},
+        {{"bits", sample, "--count", ""}, 2, "not a whole number"},
+        {{"bits", sample, "--count", "12.5"}, 2, "not a whole number"},
+        {{"bits", sample, "--count", "2147483648"}, 2, "outside"},
+        {{"bits", sample, "--offset", "-2147483649"}, 2, "outside"},
+        {{"bits", sample, "--grid-width", "1e3"}, 2, "not a whole number"},
+        {{"decode", sample, "--ignore", ""}, 2, "not a whole number"},
+        {{"levels", sample, "--high", "1e-50"}, 2, "0 Hz"},
+        {{"levels", sample, "--low", ""}, 2, "not a number"},
+        {{"spectrum", sample, "--block", "9223372036854775808"}, 2, "outside"},
+        {{"spectrum", sample, "--block", ""}, 2, "not a whole number"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -276,4 +304,91 @@ TEST_F(CliCommand, RasterPngMatchesTheRasterImage) {
     EXPECT_EQ(image.height, 97u);
     EXPECT_EQ(pixels, expected.rgb);
     std::filesystem::remove(png);
+}
+
+// Every output file is replaced only when complete: a failing command leaves
+// the earlier file byte for byte, a successful one replaces it, and neither
+// leaves a temporary behind.
+TEST_F(CliCommand, OutputFilesAreReplacedOnlyWhenComplete) {
+    namespace fs = std::filesystem;
+    const fs::path dir = Temp("outputs");
+    fs::create_directories(dir);
+    const std::string target = (dir / "out").string();
+    const std::string missing = kData + "/missing.wav";
+    struct Case {
+        std::vector<std::string> failing;
+        std::vector<std::string> working;
+    };
+    const Case cases[] = {
+        {{"levels", missing, "-o", target}, {"levels", sample, "-o", target}},
+        {{"levels", kData + "/corrupt.flac", "-o", target}, {"levels", "-", "-o", target}},
+        {{"bits", missing, "-o", target}, {"bits", sample, "-o", target}},
+        {{"decode", missing, "-o", target}, {"decode", sample, "-o", target}},
+        {{"spectrum", sample, "--block", "99", "-o", target}, {"spectrum", sample, "-o", target}},
+        {{"raster", sample, "--size", "1000001x1", "-o", target}, {"raster", sample, "--size", "1000000x1", "-o", target}},
+        {{"raster", sample, "--size", "1x1000001", "-o", target}, {"raster", sample, "--size", "8x8", "-o", target}},
+        {{"synth", "--text", "CQ?", "-o", target}, {"synth", "--text", "CQ", "-o", target}},
+        {{"report", missing, "-o", target}, {"report", sample, "--count", "12", "-o", target}},
+    };
+    const auto strays = [&] {
+        int n = 0;
+        for (const auto& entry : fs::directory_iterator(dir)) n += entry.path() != fs::path(target);
+        return n;
+    };
+    for (const Case& c : cases) {
+        { std::ofstream(target, std::ios::binary) << "earlier"; }
+        const Result failed = RunCli(c.failing);
+        EXPECT_NE(failed.status, 0) << c.failing[0] << " " << c.failing[1];
+        EXPECT_EQ(Slurp(target), "earlier") << c.failing[0] << "\n" << failed.err;
+        EXPECT_EQ(strays(), 0) << c.failing[0];
+        const Result worked = RunCli(c.working);
+        EXPECT_EQ(worked.status, 0) << c.working[0] << "\n" << worked.err;
+        EXPECT_NE(Slurp(target), "earlier") << c.working[0];
+        EXPECT_EQ(strays(), 0) << c.working[0];
+    }
+    fs::remove_all(dir);
+}
+
+// A run killed while it writes leaves the earlier file and no temporary.
+TEST_F(CliCommand, KilledRunLeavesNoTemporary) {
+    namespace fs = std::filesystem;
+    const fs::path dir = Temp("killed");
+    fs::create_directories(dir);
+    const std::string target = (dir / "levels.txt").string(), fifo = (dir / "in.fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (int signal : {SIGTERM, SIGINT}) {
+        { std::ofstream(target, std::ios::binary) << "earlier"; }
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGINT, SIG_DFL);  // as in a terminal
+            const int sound = open(fifo.c_str(), O_RDONLY);
+            if (sound < 0 || dup2(sound, 0) < 0) _exit(126);
+            execl(MORVANE_CLI_BINARY, MORVANE_CLI_BINARY, "levels", "-", "-o", target.c_str(), nullptr);
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        // Sound arrives but never ends: the levels are being written.
+        const int in = open(fifo.c_str(), O_WRONLY);
+        ASSERT_GE(in, 0);
+        const std::vector<char> silence(65536 * 2, 0);
+        ASSERT_EQ(write(in, silence.data(), silence.size()), static_cast<ssize_t>(silence.size()));
+        int temporaries = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (temporaries == 0 && std::chrono::steady_clock::now() < deadline) {
+            for (const auto& entry : fs::directory_iterator(dir))
+                temporaries += entry.path().filename().string().rfind(".morvane-", 0) == 0;
+            if (temporaries == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(temporaries, 1) << "the temporary exists while writing";
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        close(in);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(Slurp(target), "earlier");
+        int left = 0;
+        for (const auto& entry : fs::directory_iterator(dir)) left += entry.path() != fs::path(target) && entry.path() != fs::path(fifo);
+        EXPECT_EQ(left, 0) << "signal " << signal;
+    }
+    fs::remove_all(dir);
 }

@@ -46,6 +46,9 @@ TEST(LiveCli, StrayWordsAreUsageErrors) {
         {"levels take.wav /s1", "not expected: /s1"},
         {"bits --seconds 3 take.wav", "--seconds: only with --live"},
         {"levels --live --seconds -1", "--seconds"},
+        {"levels --live --seconds nan", "nan is outside"},  // NaN would never end
+        {"decode --live --seconds inf", "inf is outside"},
+        {"levels --live --seconds ''", "not a number"},
         {"levels --live --seconds 1 --bogus", "--bogus"},
         {"report --live /S1", "/S1"},
     };

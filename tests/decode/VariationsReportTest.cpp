@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -213,3 +217,74 @@ TEST_F(VariationsReport, UncommittedFileLeavesNothingBehind) {
     EXPECT_EQ(ReadBytes(m_path), "new");
     EXPECT_EQ(Strays(), 0);
 }
+
+
+TEST_F(VariationsReport, StaleTemporariesOfEndedRunsAreClearedByTheNextWrite) {
+    // A process that has ended: a child that exits at once, reaped.
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    ASSERT_GT(ended, 0);
+    int status = 0;
+    waitpid(ended, &status, 0);
+    const fs::path stale = m_dir / (".morvane-" + std::to_string(ended) + "-0badf00d.tmp");
+    const fs::path running = m_dir / (".morvane-" + std::to_string(getppid()) + "-00c0ffee.tmp");
+    const fs::path foreign = m_dir / ".morvane-notours.tmp";
+    for (const fs::path& p : {stale, running, foreign}) WriteBytes(p, "left over");
+    EXPECT_TRUE(ReplacingFile::IsTemporaryName(stale.filename().string()));
+    EXPECT_FALSE(ReplacingFile::IsTemporaryName(foreign.filename().string()));
+    {
+        ReplacingFile failed(m_path);
+        std::fputs("dropped", failed.File());
+    }
+    EXPECT_TRUE(fs::exists(stale)) << "only a successful write clears";
+    {
+        ReplacingFile file(m_path);
+        std::fputs("new", file.File());
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running)) << "a running process's temporary stays";
+    EXPECT_TRUE(fs::exists(foreign)) << "a name not of this program's pattern stays";
+}
+
+TEST_F(VariationsReport, ReplacedFileKeepsItsPermissions) {
+    WriteBytes(m_path, "earlier");
+    fs::permissions(m_path, fs::perms::owner_read | fs::perms::owner_write);
+    ReplacingFile file(m_path);
+    std::fputs("new", file.File());
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(fs::status(m_path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(VariationsReport, EndingSignalRemovesTheTemporary) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction now {};
+        sigaction(signal, nullptr, &now);
+        if (now.sa_handler == SIG_IGN) continue;  // an ignored signal stays ignored
+        WriteBytes(m_path, "earlier");
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            ReplacingFile file(m_path);
+            std::fputs("half", file.File());
+            std::fflush(file.File());
+            const char go = 'x';
+            if (write(ready[1], &go, 1) != 1) _exit(3);
+            for (;;) pause();  // killed here, mid-write
+        }
+        ASSERT_GT(child, 0);
+        close(ready[1]);
+        char go = 0;
+        ASSERT_EQ(read(ready[0], &go, 1), 1);
+        close(ready[0]);
+        EXPECT_EQ(Strays(), 1) << "the temporary exists while writing";
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the signal still ends the process";
+        EXPECT_EQ(Strays(), 0) << "signal " << signal;
+        EXPECT_EQ(ReadBytes(m_path), "earlier");
+    }
+}
+

@@ -4,6 +4,7 @@
 #include <complex>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "dsp/Spectrum.h"
@@ -123,6 +124,29 @@ TEST(Spectrum, ShortBlockCountsAsPaddedWithSilence) {
     std::unique_ptr<float[]> empty;
     ComputeSpectrum(nullptr, 0, empty, kFftSize);
     for (std::size_t k = 0; k < 8192; ++k) ASSERT_EQ(empty[k], 0.0f);
+}
+
+TEST(Spectrum, WindowIsTheBlackmanFormulaBitForBit) {
+    // The window is computed once and kept; every block must still get
+    // exactly what the formula gives, narrowed to float, times the sample.
+    std::vector<std::int16_t> samples(kFftSize);
+    std::uint32_t state = 12345;
+    for (auto& s : samples) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<std::int16_t>(state >> 16);
+    }
+    std::vector<float> windowed(kFftSize);
+    for (std::int32_t i = 0; i < kFftSize; ++i) {
+        const double w = 0.42 - 0.5 * std::cos(i * 6.283185307179586 * (1.0 / 4096.0)) +
+                         0.08 * std::cos(i * (2.0 * 6.283185307179586) * (1.0 / 4096.0));
+        windowed[i] = static_cast<float>(samples[i]) * static_cast<float>(w);
+    }
+    std::unique_ptr<float[]> expected, actual;
+    SpectrumFft(expected, windowed.data(), kFftSize);
+    for (int round = 0; round < 2; ++round) {  // the first call fills the table, the second uses it
+        ComputeSpectrum(samples.data(), actual, kFftSize);
+        EXPECT_EQ(std::memcmp(expected.get(), actual.get(), 2 * kFftSize * sizeof(float)), 0) << round;
+    }
 }
 
 TEST(SpectrumFft, PositiveExponentWithoutScaling) {

@@ -4,10 +4,14 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "support/FakeSound.h"
 #include "capture/CommandQueue.h"
+#include "capture/SoundLoss.h"
 #include "live/LiveRun.h"
 #include "live/ProcessingLoop.h"
 #include "recording/RecordingPipeline.h"
@@ -199,6 +203,70 @@ TEST(CaptureThreads, LiveRunStopsOnTimeAndOnInterrupt) {
     interruptAfter = 4;
     const auto untilInterrupt = RunLiveCapture(makeSystem(), options, interrupted);
     EXPECT_GE(untilInterrupt.size(), 3u * 400u);
+}
+
+TEST(CaptureThreads, StalledConsumerSeesTheDroppedBlocksCounted) {
+    // The card delivers 20 blocks while the processing loop is held up after
+    // its first: the pending buffer holds fewer than 12, so blocks are
+    // dropped, and the run says how many.
+    constexpr int kBlocks = 20;
+    const auto tone = test::Tone(32768, 1500.0, 9000.0);
+    std::atomic<int> produced{0};
+    std::atomic<bool> atGate{false}, released{false}, interrupted{false}, stalled{false};
+    auto fake = std::make_unique<test::FakeSystem>();
+    test::FakeSystem* system = fake.get();
+    fake->names = {"Card"};
+    fake->produce = [&](std::vector<std::int16_t>& block) {
+        // The second block comes only once the loop has handled the first and stalled.
+        if (produced == 1)
+            while (!stalled) std::this_thread::sleep_for(1ms);
+        if (produced == kBlocks) {
+            atGate = true;  // the 20th block has been handed over
+            while (!released) std::this_thread::sleep_for(1ms);
+        }
+        if (produced >= kBlocks) {  // the card has nothing more: empty deliveries, no loss
+            std::this_thread::sleep_for(1ms);
+            return std::int32_t{0};
+        }
+        ++produced;
+        block = tone;
+        return static_cast<std::int32_t>(block.size() * 2);
+    };
+    LiveRunOptions options;
+    options.commandLine = "morvane-cli levels --live /s0";
+    std::shared_ptr<test::FakeDeviceStats> stats;  // outlives the system, which the run owns
+    options.onLevels = [&](const std::int32_t*, std::size_t) {
+        if (stalled) return;
+        stats = system->stats;
+        stalled = true;
+        // The consumer is stalled until the card has delivered every block.
+        while (!atGate) std::this_thread::sleep_for(1ms);
+        interrupted = true;
+        released = true;
+    };
+    std::vector<std::string> statuses;
+    const auto levels =
+        RunLiveCapture(std::move(fake), options, interrupted, [&](const std::string& s) { statuses.push_back(s); });
+    ASSERT_NE(stats, nullptr);
+    const int announced = stats->announced;
+    const int dropped = kBlocks - announced;
+    // After the first block, 11 fit the pending buffer while the loop is
+    // stalled (11 × 65 536 bytes and the few left over stay below 768 000).
+    EXPECT_EQ(dropped, kBlocks - 1 - 11);
+    ASSERT_EQ(statuses.size(), 2u);
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "%d blocks dropped (%.1f s of sound lost)", dropped, dropped * 32768.0 / 48000.0);
+    EXPECT_EQ(statuses[1], expected);
+    // What was taken is all there: about 409.6 levels a block.
+    EXPECT_GE(levels.size(), static_cast<std::size_t>(announced) * 409);
+    EXPECT_LE(levels.size(), static_cast<std::size_t>(announced) * 410);
+}
+
+TEST(SoundLoss, TextSaysHowMuchWasLost) {
+    EXPECT_EQ(SoundLossText({}, 32768), "");
+    EXPECT_EQ(SoundLossText({1, 0}, 32768), "1 block dropped (0.7 s of sound lost)");
+    EXPECT_EQ(SoundLossText({3, 0}, 32768), "3 blocks dropped (2.0 s of sound lost)");
+    EXPECT_EQ(SoundLossText({0, 2}, 32768), "0 blocks dropped (0.0 s of sound lost); the sound card overran 2 times");
 }
 
 TEST(CaptureThreads, LiveRunWithoutInputFails) {

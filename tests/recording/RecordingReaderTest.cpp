@@ -158,6 +158,44 @@ TEST(RecordingReader, ZeroLengthReadsEmptyAndCutOffFilesKeepWhatTheyHold) {
     EXPECT_NE(cut.Warning().find("cut off"), std::string::npos);
 }
 
+TEST(RecordingReader, EveryCutOffFormatIsNoticed) {
+    std::vector<std::int16_t> samples(9600);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::int16_t>((i * 37) % 20000 - 10000);
+    struct Case {
+        const char* name;
+        int format;
+    };
+    const Case cases[] = {
+        {"cut.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},   {"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+        {"cut.au", SF_FORMAT_AU | SF_FORMAT_PCM_16},     {"cut.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
+        {"cut.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}, {"cut.rate.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+    };
+    for (const Case& c : cases) {
+        const std::string path = TempPath(c.name);
+        WriteFile(path, c.format, 48000, 1, samples);
+        {
+            RecordingReader whole(path);
+            EXPECT_EQ(ReadAll(whole).size(), samples.size()) << c.name;
+            EXPECT_EQ(whole.Warning(), "") << c.name;
+        }
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+        RecordingReader cut(path);
+        const std::size_t held = ReadAll(cut).size();
+        EXPECT_GT(held, 0u) << c.name;
+        EXPECT_LT(held, samples.size()) << c.name;
+        EXPECT_NE(cut.Warning().find("cut off"), std::string::npos) << c.name << ": " << cut.Warning();
+        std::filesystem::remove(path);
+    }
+    // A WAV cut inside its header: no sound at all, and it says so.
+    const std::string path = TempPath("cut-header.wav");
+    WriteFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 1, samples);
+    std::filesystem::resize_file(path, 43);
+    RecordingReader header(path);
+    EXPECT_TRUE(ReadAll(header).empty());
+    EXPECT_NE(header.Warning().find("cut off"), std::string::npos) << header.Warning();
+    std::filesystem::remove(path);
+}
+
 TEST(RecordingPipeline, LevelsDoNotDependOnHowTheFileIsRead) {
     // The same synthesised transmission as a 16-bit WAV and as FLAC: identical levels.
     RttySynthSettings settings;

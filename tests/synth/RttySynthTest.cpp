@@ -50,6 +50,15 @@ TEST(EncodeBaudot, CharactersWithoutCodeAreNamed) {
         {"\xE2\x82\xAC", "U+20AC"},  // €
         {"A\xFF", "UTF-8"},         // not UTF-8 at all
         {"\xC3", "UTF-8"},          // cut short
+        {"RY\xC1\x92", "not valid UTF-8"},      // overlong 'R'
+        {"A\xC0\x8A", "not valid UTF-8"},       // overlong line feed
+        {"\xE0\x80\xA0", "not valid UTF-8"},    // overlong space in three bytes
+        {"\xF0\x80\x81\x92", "not valid UTF-8"},  // overlong 'R' in four bytes
+        {"\xED\xA0\x80", "not valid UTF-8"},    // a surrogate (U+D800)
+        {"\xED\xBF\xBF", "not valid UTF-8"},    // a surrogate (U+DFFF)
+        {"\xF4\x90\x80\x80", "not valid UTF-8"},  // above U+10FFFF
+        {"\x80", "not valid UTF-8"},            // a lone continuation byte
+        {"A?\xC1\x92", "not valid UTF-8"},     // bad UTF-8 is named before a missing code
     };
     for (const auto& [text, named] : cases) {
         try {
@@ -57,6 +66,18 @@ TEST(EncodeBaudot, CharactersWithoutCodeAreNamed) {
             ADD_FAILURE() << "no error for " << text;
         } catch (const std::invalid_argument& e) {
             EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(EncodeBaudot, LongestValidFormsAreAccepted) {
+    // U+07FF, U+FFFF and U+10FFFF are valid UTF-8, they only have no code.
+    for (const char* text : {"\xDF\xBF", "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xEE\x80\x80"}) {
+        try {
+            EncodeBaudot(text);
+            ADD_FAILURE() << "no error";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_EQ(std::string(e.what()).find("UTF-8"), std::string::npos) << e.what();
         }
     }
 }

@@ -1,0 +1,111 @@
+// The window's work for one captured block, inside a started QApplication
+// (offscreen): the spectrum and waterfall row (Process, step 1), the block
+// demodulated onto a level stream holding an hour (step 2), and the results
+// view redrawn (Show), at the window's default view sizes. Also 8 192 cosine
+// calls alone, the plain SSE work that suffers when upper vector state is
+// left dirty by code that ran before.
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "capture/CaptureBuffers.h"
+#include "capture/CaptureFormat.h"
+#include "dsp/VectorState.h"
+#include "widgets/CPanoramicView.h"
+#include "widgets/CResultsView.h"
+
+namespace {
+
+constexpr std::size_t kHourOfLevels = 600u * 3600u;
+
+std::vector<std::int16_t> ToneBlock(std::size_t first) {
+    std::vector<std::int16_t> block(morvane::kDeviceBlockBytes / 2);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::int16_t>(9000.0 * std::sin(6.283185307179586 * 1500.0 * double(first + i) / 48000.0));
+    return block;
+}
+
+void BM_ProcessAndShowOneBlock(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CResultsView results;
+    morvane::RasterModel model;
+    results.SetModel(&model);
+    panoramic.resize(852, 58);   // 426 × 29 dialog units
+    results.resize(852, 304);    // 426 × 152 dialog units
+    panoramic.show();
+    results.show();
+    QApplication::processEvents();
+    model.params.count = 90;
+    model.levels.assign(kHourOfLevels, 128);
+    for (std::size_t i = 0; i < model.levels.size(); ++i) model.levels[i] = (i / 12) % 2 ? 200 : 50;
+    morvane::CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    const std::vector<std::int16_t> tone = ToneBlock(0);
+    std::vector<std::int16_t> block;
+    for (auto _ : state) {
+        block = tone;
+        buffers.HandleBlock(block.data(), morvane::kDeviceBlockBytes);
+        panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
+        buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels);
+        results.Draw();
+        state.PauseTiming();
+        model.levels.resize(kHourOfLevels);  // an hour in the stream, every time
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ProcessAndShowOneBlock)->Unit(benchmark::kMicrosecond);
+
+// Right after Qt has painted the results view, as the spectrum's window used
+// to be computed (two cosines per sample of 4 096).
+void BM_CosineCallsAfterQtPainted(benchmark::State& state) {
+    CResultsView results;
+    morvane::RasterModel model{std::vector<std::int32_t>(100000, 200), {}};
+    results.SetModel(&model);
+    results.resize(852, 304);
+    results.show();
+    QApplication::processEvents();
+    double sum = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        results.Draw();
+        state.ResumeTiming();
+        for (int i = 0; i < 8192; ++i) sum += std::cos(i * 0.001);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_CosineCallsAfterQtPainted)->Unit(benchmark::kMicrosecond);
+
+// The same with the upper vector state cleared after painting.
+void BM_CosineCallsAfterQtPaintedCleared(benchmark::State& state) {
+    CResultsView results;
+    morvane::RasterModel model{std::vector<std::int32_t>(100000, 200), {}};
+    results.SetModel(&model);
+    results.resize(852, 304);
+    results.show();
+    QApplication::processEvents();
+    double sum = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        results.Draw();
+        morvane::ClearUpperVectorState();
+        state.ResumeTiming();
+        for (int i = 0; i < 8192; ++i) sum += std::cos(i * 0.001);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_CosineCallsAfterQtPaintedCleared)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
