@@ -41,15 +41,20 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options) {
 }
 
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod) {
+    return ObtainLevels(options, demod, {});
+}
+
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                       const LevelsSoFar& afterBlock) {
     // The live source is served here once it is built in.
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
-    if (options.live) return LiveLevels(options, demod);
+    if (options.live) return LiveLevels(options, demod, afterBlock);
 #endif
     if (options.recording.empty()) throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
     RecordingReader reader(options.recording, options.channel);
     ReportWarning(reader);
-    return RecordingLevels(reader, demod);
+    return RecordingLevels(reader, demod, afterBlock);
 }
 
 }  // namespace morvane::cli

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,13 @@ void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 /// Throws CLI::ValidationError when no source was named, CliError or
 /// std::runtime_error ("cannot read ...") when it cannot be read.
 std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod);
+
+/// Hands the stream so far to a caller while it grows.
+using LevelsSoFar = std::function<void(const std::vector<std::int32_t>&)>;
+
+/// The same, calling `afterBlock` with the stream so far after every block
+/// of the recording, of standard input or of the sound card.
+std::vector<std::int32_t> ObtainLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                       const LevelsSoFar& afterBlock);
 
 }  // namespace morvane::cli

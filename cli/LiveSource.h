@@ -86,9 +86,12 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
 }
 
 /// The level stream of the sound card, captured from the first block until
-/// --seconds have passed or Ctrl-C. The status goes to standard error.
-inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod) {
+/// --seconds have passed or Ctrl-C. The status goes to standard error;
+/// `afterBlock`, when set, gets the stream so far after every block.
+inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod,
+                                            const LevelsSoFar& afterBlock = {}) {
     LiveRunOptions run;
+    run.afterProcess = afterBlock;
     run.commandLine = ProcessCommandLine();
     if (run.commandLine.empty()) run.commandLine = options.recording;  // a card switch, if any
     run.demod = demod;

@@ -40,6 +40,11 @@ void TextOutput::WriteLine(std::int64_t value) {
     Write(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
+void TextOutput::Flush() {
+    errno = 0;
+    if (std::fflush(m_file) != 0 || std::ferror(m_file)) Fail();
+}
+
 void TextOutput::Close() {
     errno = 0;
     if (std::fflush(m_file) != 0 || std::ferror(m_file)) Fail();

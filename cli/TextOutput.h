@@ -19,6 +19,8 @@ public:
     void Write(std::string_view text);
     /// One integer and a line feed.
     void WriteLine(std::int64_t value);
+    /// Hands what was written so far on at once (text that follows its input).
+    void Flush();
     /// Flushes and closes; throws when anything could not be written.
     void Close();
 

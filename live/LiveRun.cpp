@@ -34,12 +34,18 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
         if (timed) wait = std::clamp(duration_cast<milliseconds>(end - steady_clock::now()) + milliseconds(1),
                                      milliseconds(0), wait);
         const auto command = queue.Next(wait);
-        if (command == LoopCommand::Process) loop.Process(levels);
+        if (command == LoopCommand::Process) {
+            loop.Process(levels);
+            if (options.afterProcess) options.afterProcess(levels);
+        }
         if (command == LoopCommand::InputEnded) ended = true;
     }
     // The blocks announced by now are still processed; later ones are not.
     for (std::size_t left = queue.Size(); left > 0; --left)
-        if (queue.Next(milliseconds(0)) == LoopCommand::Process) loop.Process(levels);
+        if (queue.Next(milliseconds(0)) == LoopCommand::Process) {
+            loop.Process(levels);
+            if (options.afterProcess) options.afterProcess(levels);
+        }
     loop.Stop();
     return levels;
 }

@@ -17,6 +17,9 @@ struct LiveRunOptions {
     DemodSettings demod;      // the tones, used exactly as given
     double seconds = 0.0;     // stop after this long (0 or less: only on interrupt or end of input)
     std::string recording;    // when set: this recording plays as the card, as fast as it is processed
+    /// When set: called on the calling thread with the stream so far after
+    /// every processed block (text that follows the capture).
+    std::function<void(const std::vector<std::int32_t>&)> afterProcess;
 };
 
 /// Runs the processing loop on the calling thread with capture on from the

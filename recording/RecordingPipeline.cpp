@@ -12,6 +12,11 @@ constexpr std::size_t kBlockSamples = kDeviceBlockBytes / 2;
 }
 
 std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings) {
+    return RecordingLevels(reader, settings, {});
+}
+
+std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                                          const std::function<void(const std::vector<std::int32_t>&)>& afterBlock) {
     CaptureBuffers buffers;
     buffers.SetRecording(true);
     std::vector<std::int16_t> block(kBlockSamples);
@@ -23,6 +28,7 @@ std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSe
         // pending, so a block is never refused for want of room.
         buffers.HandleBlock(block.data(), static_cast<std::int32_t>(n * 2));
         buffers.DemodulatePending(settings, kCaptureFormat, levels);
+        if (afterBlock) afterBlock(levels);
         if (n < block.size()) break;
     }
     return levels;

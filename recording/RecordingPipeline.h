@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace morvane {
 /// pending buffer, the pending samples demodulated after every block and the
 /// consumed bytes dropped. A final shorter block is handled the same way.
 std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings);
+
+/// The same, handing the stream so far to `afterBlock` after every block, so
+/// that text can follow a recording (or standard input) while it is read.
+std::vector<std::int32_t> RecordingLevels(RecordingReader& reader, const DemodSettings& settings,
+                                          const std::function<void(const std::vector<std::int32_t>&)>& afterBlock);
 
 /// The newest block as the waterfall gets it after block `block` (0-based) of
 /// the recording: 32 768 peak-normalised samples. A final shorter block is
