@@ -4,7 +4,7 @@
 # `morvane-cli levels --live` through PortAudio (ALSA's default device, which
 # the pulse plugin routes to the server), and the text decoded back; then a
 # capture without a time limit ended by Ctrl-C; then exactly, through a pipe
-# source, with `morvane-cli decode --live`.
+# source, with `morvane-cli decode --live`, with and without --follow.
 # Usage: live_audio_test.sh MORVANE_CLI LIVE_TEXT_CHECK
 # Exit 0: the text came back; 1: it did not; 77: no PulseAudio tools here.
 set -u
@@ -20,9 +20,11 @@ work=$(mktemp -d /tmp/morvane-audio.XXXXXX)
 server=""
 capture=""
 decoder=""
+follower=""
 cleanup() {
     [ -n "$capture" ] && kill "$capture" 2>/dev/null
     [ -n "$decoder" ] && kill "$decoder" 2>/dev/null
+    [ -n "$follower" ] && kill "$follower" 2>/dev/null
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
@@ -123,12 +125,15 @@ timeout 60 "$cli" levels --live --seconds 14 >"$work/exact.txt" 2>"$work/cli.err
 capture=$!
 timeout 60 "$cli" "${decode_args[@]}" --live --seconds 14 >"$work/decoded.txt" 2>"$work/decode.err" </dev/null &
 decoder=$!
+timeout 60 "$cli" "${decode_args[@]}" --live --follow --seconds 14 >"$work/followed.txt" 2>"$work/follow.err" </dev/null &
+follower=$!
 for _ in $(seq 100); do
-    [ -s "$work/cli.err" ] && [ -s "$work/decode.err" ] && break
+    [ -s "$work/cli.err" ] && [ -s "$work/decode.err" ] && [ -s "$work/follow.err" ] && break
     sleep 0.1
 done
 sleep 1
-kill -0 "$capture" 2>/dev/null && kill -0 "$decoder" 2>/dev/null || fail "the captures did not start"
+kill -0 "$capture" 2>/dev/null && kill -0 "$decoder" 2>/dev/null && kill -0 "$follower" 2>/dev/null ||
+    fail "the captures did not start"
 # Written at about the pace of real time, a tenth of a second at a time: a
 # faster burst would overrun the capture streams' buffers in the server.
 chunks=$((($(stat -c %s "$work/signal.raw") + 9599) / 9600))
@@ -137,6 +142,8 @@ for ((i = 0; i < chunks; ++i)); do
     sleep 0.1
 done >"$work/fifo" || fail "cannot write the pipe"
 wait "$decoder" || { cat "$work/decode.err" >>"$work/cli.err"; fail "morvane-cli decode --live failed"; }
+wait "$follower" || { cat "$work/follow.err" >>"$work/cli.err"; fail "morvane-cli decode --live --follow failed"; }
+follower=""
 wait "$capture" || { capture=""; fail "morvane-cli levels --live failed"; }
 capture=""
 
@@ -146,4 +153,6 @@ head -n "$n" "$work/offline.txt" | cmp -s - "$work/exact.txt" || fail "live leve
 echo "pipe: $n levels identical to the offline stream"
 echo "decode --live: $(tr -d '\r' <"$work/decoded.txt" | tr '\n' '|')"
 grep -qF "$text" "$work/decoded.txt" || fail "decode --live did not give the text"
+echo "decode --live --follow: $(tr -d '\r' <"$work/followed.txt" | tr '\n' '|')"
+grep -qF "$text" "$work/followed.txt" || fail "decode --live --follow did not give the text"
 echo "PASS"
