@@ -13,12 +13,14 @@
 #include <QRegularExpressionValidator>
 #include <QUrl>
 #include <exception>
+#include <iterator>
 
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
 #include "text/TextNumbers.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
+#include "decode/RowDecoder.h"
 #include "decode/VariationsReport.h"
 #include "widgets/CUpDown.h"
 
@@ -28,6 +30,21 @@ constexpr int kIgnoreMin = 0;
 constexpr int kIgnoreMax = 32;
 
 const QString kSection = QString::fromLatin1(CSettingsStore::kSectionData);
+
+// The "Encode as" entries after "Baudot 5-bit code", in list order.
+struct OtherCode {
+    const char* name;
+    morvane::CodeSettings code;
+};
+constexpr OtherCode kOtherCodes[] = {
+    {"Baudot, US figures", {morvane::TextCode::BaudotUs, morvane::Parity::None}},
+    {"ASCII 7-bit", {morvane::TextCode::Ascii7, morvane::Parity::None}},
+    {"ASCII 7-bit, even parity", {morvane::TextCode::Ascii7, morvane::Parity::Even}},
+    {"ASCII 7-bit, odd parity", {morvane::TextCode::Ascii7, morvane::Parity::Odd}},
+    {"ASCII 8-bit", {morvane::TextCode::Ascii8, morvane::Parity::None}},
+    {"ASCII 8-bit, even parity", {morvane::TextCode::Ascii8, morvane::Parity::Even}},
+    {"ASCII 8-bit, odd parity", {morvane::TextCode::Ascii8, morvane::Parity::Odd}},
+};
 
 // The text boxes keep their own paragraphs; CR LF and a lone CR each become
 // one line break there. The decoder never reads the box, only the member.
@@ -153,12 +170,14 @@ void CBitsExtractDlg::CreateControls() {
     m_ignoreSpin->SetPos32(static_cast<std::int16_t>(IgnoreCount() & 0xFFFF));
 
     m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
+    for (const OtherCode& other : kOtherCodes) m_encodingCombo->addItem(QString::fromLatin1(other.name));
     m_encodingCombo->setCurrentIndex(0);
 
     connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_softDecisionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_ignoreEdit, &QLineEdit::textChanged, this, &CBitsExtractDlg::Recompute);
+    connect(m_encodingCombo, &QComboBox::currentIndexChanged, this, &CBitsExtractDlg::Recompute);
     connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -196,7 +215,12 @@ void CBitsExtractDlg::Recompute() {
     ReadControls();
     const std::int32_t ignore = IgnoreCount();
     m_bitsText = morvane::PrepareBits(ActiveSourceBits(), m_reverseBits != 0, m_reverseDirection != 0, ignore);
-    morvane::DecodeBaudot(m_bitsText, ignore, m_decodedText);
+    // The first entry, Baudot, is DecodeBaudot itself.
+    const int entry = m_encodingCombo->currentIndex();
+    const morvane::CodeSettings code = entry >= 1 && entry <= static_cast<int>(std::size(kOtherCodes))
+                                           ? kOtherCodes[entry - 1].code
+                                           : morvane::CodeSettings{};
+    morvane::DecodeText(m_bitsText, ignore, code, m_decodedText);
     ShowMembers();
 }
 

@@ -33,8 +33,7 @@ void ReportWarning(const RecordingReader& reader);
 /// Adds the positional REC and --channel N to a command.
 void AddLevelSourceOptions(CLI::App* command, LevelSourceOptions& options);
 
-/// The level stream of the chosen source, demodulated against `demod`; with
-/// `soft`, the windows' tone energies are kept there, one per level.
+/// The level stream of the chosen source, demodulated against `demod`.
 /// Throws CLI::ValidationError when no source was named, CliError or
 /// std::runtime_error ("cannot read ...") when it cannot be read. The outputs
 /// asked for (soft correlations, timeline) are filled, one entry per level.

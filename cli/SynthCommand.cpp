@@ -6,6 +6,7 @@
 
 #include "recording/RecordingWriter.h"
 #include "cli/CliError.h"
+#include "cli/CodeOptions.h"
 #include "cli/NumberChecks.h"
 #include "cli/OutputFile.h"
 #include "synth/RttySynth.h"
@@ -18,6 +19,7 @@ struct SynthOptions {
     RttySynthSettings settings;
     std::string stopBits = "1.5";
     double snrDb = 0.0;
+    CodeOptions code;
     std::string output;
 };
 }  // namespace
@@ -26,10 +28,11 @@ void AddSynthCommand(CLI::App& app) {
     auto options = std::make_shared<SynthOptions>();
     RttySynthSettings& s = options->settings;
     CLI::App* command = app.add_subcommand(
-        "synth", "Write a teleprinter test signal: the text in 5-bit code, mark for 1 and the stop bits, "
-                 "space for 0 and the start bit");
+        "synth", "Write a teleprinter test signal: the text in 5-bit code (or the code --code names), mark "
+                 "for 1 and the stop bits, space for 0 and the start bit");
     command->add_option("--text", options->text,
-                        "Text to send: letters (any case), digits, space, line breaks and - / . , : ( ) ! &")
+                        "Text to send: letters (any case), digits, space, line breaks and - / . , : ( ) ! & "
+                        "(baudot-us also $ ' \" # ; ? and the bell; ascii7 any ASCII character; ascii8 any byte)")
         ->required();
     command->add_option("--mark", s.markHz, "Mark tone in Hz (bit 1; the low tone by default)")
         ->check(ToneFrequency())
@@ -48,9 +51,11 @@ void AddSynthCommand(CLI::App& app) {
                            ->check(FiniteRange(-60.0, 200.0));
     command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise")
         ->check(UnsignedWholeNumber())->capture_default_str();
+    AddCodeOptions(command, options->code);
     command->add_option("-o,--output", options->output, "WAV file to write")->required();
     command->callback([options, snr] {
         RttySynthSettings settings = options->settings;
+        settings.code = ChosenCode(options->code);
         settings.stopBits = std::stod(options->stopBits);
         if (snr->count() > 0) settings.snrDb = options->snrDb;
         std::vector<std::int16_t> samples;

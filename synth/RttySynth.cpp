@@ -7,6 +7,7 @@
 #include <string>
 
 #include "decode/BaudotTable.h"
+#include "decode/BaudotUsFigures.h"
 #include "synth/GaussianNoise.h"
 
 namespace morvane {
@@ -25,18 +26,34 @@ struct ReverseTable {
     std::array<std::uint8_t, 128> figures{};
 };
 
+ReverseTable BaudotReverse() {
+    ReverseTable t;
+    t.letters.fill(kNoCode);
+    t.figures.fill(kNoCode);
+    for (std::uint8_t code = 0; code < 32; ++code) {
+        const BaudotCode& entry = kBaudotTable[code];
+        if (entry.letters.kind == BaudotAction::Append && t.letters[static_cast<unsigned char>(entry.letters.character)] == kNoCode)
+            t.letters[static_cast<unsigned char>(entry.letters.character)] = code;
+        if (entry.figures.kind == BaudotAction::Append && t.figures[static_cast<unsigned char>(entry.figures.character)] == kNoCode)
+            t.figures[static_cast<unsigned char>(entry.figures.character)] = code;
+    }
+    return t;
+}
+
 const ReverseTable& Reverse() {
+    static const ReverseTable table = BaudotReverse();
+    return table;
+}
+
+// The same with the US figures: their characters, the bell among them.
+const ReverseTable& ReverseUs() {
     static const ReverseTable table = [] {
-        ReverseTable t;
-        t.letters.fill(kNoCode);
-        t.figures.fill(kNoCode);
+        ReverseTable t = BaudotReverse();
         for (std::uint8_t code = 0; code < 32; ++code) {
-            const BaudotCode& entry = kBaudotTable[code];
-            if (entry.letters.kind == BaudotAction::Append && t.letters[static_cast<unsigned char>(entry.letters.character)] == kNoCode)
-                t.letters[static_cast<unsigned char>(entry.letters.character)] = code;
-            if (entry.figures.kind == BaudotAction::Append && t.figures[static_cast<unsigned char>(entry.figures.character)] == kNoCode)
-                t.figures[static_cast<unsigned char>(entry.figures.character)] = code;
+            const std::string_view figure = kBaudotUsFigures[code];
+            if (figure.size() == 1) t.figures[static_cast<unsigned char>(figure[0])] = code;
         }
+        t.figures[static_cast<unsigned char>(kBellCharacter)] = 5;
         return t;
     }();
     return table;
@@ -84,8 +101,9 @@ void CheckRange(double value, double low, double high, bool lowInclusive, const 
 
 }  // namespace
 
-std::vector<std::uint8_t> EncodeBaudot(std::string_view text) {
-    const ReverseTable& table = Reverse();
+namespace {
+
+std::vector<std::uint8_t> EncodeTeleprinter(std::string_view text, const ReverseTable& table) {
     std::vector<std::uint8_t> codes;
     bool figures = false;  // the receiver starts in letters
     // Bad UTF-8 anywhere is reported as such, before any character without a code.
@@ -124,6 +142,32 @@ std::vector<std::uint8_t> EncodeBaudot(std::string_view text) {
     return codes;
 }
 
+std::vector<std::uint8_t> EncodeAscii7(std::string_view text) {
+    std::vector<std::uint8_t> codes;
+    codes.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        const char32_t cp = NextCodePoint(text, pos);
+        if (cp > 0x7F) throw std::invalid_argument("no 7-bit code for " + DescribeCharacter(text, start, pos, cp));
+        codes.push_back(static_cast<std::uint8_t>(cp));
+    }
+    return codes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeBaudot(std::string_view text) { return EncodeTeleprinter(text, Reverse()); }
+
+std::vector<std::uint8_t> EncodeText(std::string_view text, TextCode code) {
+    switch (code) {
+        case TextCode::Baudot: return EncodeBaudot(text);
+        case TextCode::BaudotUs: return EncodeTeleprinter(text, ReverseUs());
+        case TextCode::Ascii7: return EncodeAscii7(text);
+        case TextCode::Ascii8: break;
+    }
+    return {text.begin(), text.end()};
+}
+
 std::vector<std::int16_t> SynthesizeRtty(std::string_view text, const RttySynthSettings& s) {
     CheckRange(s.markHz, 0.0, kRate / 2, false, "mark frequency");
     CheckRange(s.spaceHz, 0.0, kRate / 2, false, "space frequency");
@@ -132,7 +176,11 @@ std::vector<std::int16_t> SynthesizeRtty(std::string_view text, const RttySynthS
     CheckRange(s.idleSeconds, 0.0, 60.0, true, "idle time");
     if (s.snrDb && !std::isfinite(*s.snrDb)) throw std::invalid_argument("signal-to-noise ratio must be finite");
 
-    const std::vector<std::uint8_t> codes = EncodeBaudot(text);
+    if (!IsAscii(s.code.code) && s.code.parity != Parity::None)
+        throw std::invalid_argument("a parity bit needs an ASCII code");
+    const std::vector<std::uint8_t> codes = EncodeText(text, s.code.code);
+    const int dataBits = DataBits(s.code.code);
+    const int parityBits = s.code.parity == Parity::None ? 0 : 1;
 
     // The keying as a list of elements: (length in bits, mark?).
     struct Element {
@@ -140,16 +188,25 @@ std::vector<std::int16_t> SynthesizeRtty(std::string_view text, const RttySynthS
         bool mark;
     };
     std::vector<Element> elements;
-    elements.reserve(codes.size() * 7);
+    elements.reserve(codes.size() * static_cast<std::size_t>(dataBits + parityBits + 2));
     for (std::uint8_t code : codes) {
         elements.push_back({1.0, false});  // start bit
-        for (int bit = 0; bit < 5; ++bit) elements.push_back({1.0, ((code >> bit) & 1) != 0});
+        int ones = 0;
+        for (int bit = 0; bit < dataBits; ++bit) {
+            const bool one = ((code >> bit) & 1) != 0;
+            ones += one;
+            elements.push_back({1.0, one});
+        }
+        // Even parity: data and parity bit together hold an even number of ones.
+        if (parityBits) elements.push_back({1.0, (ones % 2 == 1) == (s.code.parity == Parity::Even)});
         elements.push_back({s.stopBits, true});
     }
 
     const double samplesPerBit = kRate / s.baud;
     const std::int64_t idle = std::llround(s.idleSeconds * kRate);
-    const double totalBits = static_cast<double>(codes.size()) * (6.0 + s.stopBits);
+    // 1 start bit and 5 data bits make 6.0, exactly as before ASCII came.
+    const double frameBits = static_cast<double>(1 + dataBits + parityBits) + s.stopBits;
+    const double totalBits = static_cast<double>(codes.size()) * frameBits;
     const double keyedSamples = totalBits * samplesPerBit;
     if (keyedSamples + 2.0 * static_cast<double>(idle) > static_cast<double>(kMaxSynthSamples))
         throw std::invalid_argument("the text is too long: the signal would last more than " +

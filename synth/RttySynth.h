@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/TextCode.h"
+
 namespace morvane {
 
 /// How a test transmission sounds.
@@ -15,6 +17,7 @@ struct RttySynthSettings {
     double idleSeconds = 0.5;  // steady mark before and after the text, 0 … 60 s
     std::optional<double> snrDb;  // white Gaussian noise at this signal-to-noise ratio in 3 kHz; none: clean
     std::uint64_t seed = 1;       // noise seed; the same seed gives the same noise
+    CodeSettings code;            // the character code and, for ASCII, the parity bit
 };
 
 /// Longest signal SynthesizeRtty makes, in samples (two hours at 48 kHz).
@@ -27,10 +30,18 @@ inline constexpr std::int64_t kMaxSynthSamples = std::int64_t{48000} * 7200;
 /// std::invalid_argument naming the first character that has no code.
 std::vector<std::uint8_t> EncodeBaudot(std::string_view utf8Text);
 
+/// The codes of UTF-8 text in `code`: Baudot as EncodeBaudot; the US figures
+/// likewise with $ ' " # ; ? and the bell (U+0007) in figures; ASCII 7 the
+/// characters U+0000 … U+007F as they are (no case folding, line breaks as
+/// given); ASCII 8 every byte of the text as it is. Throws
+/// std::invalid_argument naming the first character that has no code.
+std::vector<std::uint8_t> EncodeText(std::string_view utf8Text, TextCode code);
+
 /// A phase-continuous two-tone transmission of the text as signed 16-bit
 /// samples at 48 kHz: idle mark, then per character a start bit (space), the
-/// five code bits least significant first (1 = mark) and the stop element
-/// (mark), then idle mark again. Bit edges fall on the nearest sample of the
+/// code bits (five, or 7 or 8 for ASCII) least significant first (1 = mark),
+/// for ASCII with parity the parity bit, and the stop element (mark), then
+/// idle mark again. Bit edges fall on the nearest sample of the
 /// exact bit clock. Throws std::invalid_argument for settings outside their
 /// ranges or a signal longer than kMaxSynthSamples.
 std::vector<std::int16_t> SynthesizeRtty(std::string_view utf8Text, const RttySynthSettings& settings);

@@ -15,6 +15,7 @@
 #include "app/CSettingsStore.h"
 #include "app/CBitsExtractDlg.h"
 #include "widgets/CUpDown.h"
+#include "decode/BaudotDecoder.h"
 
 namespace {
 
@@ -196,12 +197,48 @@ private slots:
         QCOMPARE(QString::fromStdString(again->DecodedText()), QStringLiteral("TZ"));
     }
 
-    void encodingIsBaudotOnly() {
+    void encodingStartsWithBaudotThenOffersTheOtherCodes() {
         auto dialog = Open(kFrames);
         auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
-        QCOMPARE(combo->count(), 1);
-        QCOMPARE(combo->currentText(), QStringLiteral("Baudot 5-bit code"));
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(combo->itemText(0), QStringLiteral("Baudot 5-bit code"));
+        QCOMPARE(combo->count(), 8);
+        QCOMPARE(combo->itemText(1), QStringLiteral("Baudot, US figures"));
+        QCOMPARE(combo->itemText(2), QStringLiteral("ASCII 7-bit"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Bits extract"));
+    }
+
+    void chosenCodeDecodesAtOnce_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("ignore");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("decoded");
+        // Rows read as shown: start bit first, then the code bits.
+        QTest::newRow("Baudot") << "011011\r\n001001\r\n" << "1" << "Baudot 5-bit code" << "?";
+        QTest::newRow("US figures") << "011011\r\n001001\r\n" << "1" << "Baudot, US figures" << "$";
+        QTest::newRow("ASCII 7") << "01001000\r\n01101001\r\n" << "1" << "ASCII 7-bit" << "Hi";
+        QTest::newRow("ASCII 7, odd parity") << "011001000\r\n001101001\r\n" << "1"
+                                             << "ASCII 7-bit, odd parity" << "H?";
+        QTest::newRow("ASCII 8") << "011101001\r\n000001001\r\n" << "1" << "ASCII 8-bit" << "<xE9><HT>";
+        QTest::newRow("ASCII 8, even parity") << "0011010010\r\n" << "1" << "ASCII 8-bit, even parity"
+                                              << "<xD2>";
+    }
+    void chosenCodeDecodesAtOnce() {
+        QFETCH(QString, source);
+        QFETCH(QString, ignore);
+        QFETCH(QString, entry);
+        QFETCH(QString, decoded);
+        auto dialog = Open(source.toStdString());
+        Child<QLineEdit>(dialog.get(), "ignoreEdit")->setText(ignore);
+        auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+        combo->setCurrentIndex(combo->findText(entry));
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), decoded);
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), decoded);
+        // Back to the first entry: Baudot as before.
+        combo->setCurrentIndex(0);
+        std::string baudot;
+        morvane::DecodeBaudot(dialog->BitsText(), dialog->IgnoreCount(), baudot);
+        QCOMPARE(dialog->DecodedText(), baudot);
     }
 
     void checkAllVariationsWritesAndOpensTheReport() {

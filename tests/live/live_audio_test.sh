@@ -21,9 +21,11 @@ work=$(mktemp -d /tmp/morvane-audio.XXXXXX)
 server=""
 capture=""
 decoder=""
+follower=""
 cleanup() {
     [ -n "$capture" ] && kill "$capture" 2>/dev/null
     [ -n "$decoder" ] && kill "$decoder" 2>/dev/null
+    [ -n "$follower" ] && kill "$follower" 2>/dev/null
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
@@ -136,17 +138,21 @@ head -c $((blocks * 65536)) "$work/signal.raw" | "$cli" levels - >"$work/whole-b
     fail "offline levels of whole blocks failed"
 n=$(wc -l <"$work/whole-blocks.txt")
 
-# Two captures at once, both running before the recording is written:
+# Three captures at once, both running before the recording is written:
 # `levels --live` until all whole blocks came, and `decode --live` with the
-# raster found offline for a time far beyond the recording's 10 seconds.
+# raster found offline for a time far beyond the recording's 10 seconds, once
+# printing the whole text at the end and once following it (--follow).
 decode_args=(decode --count 90 --grid-width 24 --offset "$offset" --reverse-direction --ignore 2)
 "$cli" levels --live >"$work/exact.txt" 2>"$work/cli.err" </dev/null &
 capture=$!
 timeout 120 "$cli" "${decode_args[@]}" --live --seconds 40 >"$work/decoded.txt" 2>"$work/decode.err" </dev/null &
 decoder=$!
+timeout 120 "$cli" "${decode_args[@]}" --live --follow --seconds 40 >"$work/followed.txt" 2>"$work/follow.err" </dev/null &
+follower=$!
 wait_until 60 has_status "$work/cli.err" || fail "the levels capture did not start"
 wait_until 60 has_status "$work/decode.err" || fail "the decode capture did not start"
-wait_until 60 streams_running psrc 2 || fail "the captures did not connect to the pipe source"
+wait_until 60 has_status "$work/follow.err" || fail "the following decode capture did not start"
+wait_until 60 streams_running psrc 3 || fail "the captures did not connect to the pipe source"
 # Written at about the pace of real time, a tenth of a second at a time: a
 # faster burst would overrun the capture streams' buffers in the server.
 chunks=$((($(stat -c %s "$work/signal.raw") + 9599) / 9600))
@@ -161,9 +167,13 @@ wait "$capture" || { capture=""; fail "morvane-cli levels --live failed"; }
 capture=""
 wait "$decoder" || { decoder=""; cat "$work/decode.err" >>"$work/cli.err"; fail "morvane-cli decode --live failed"; }
 decoder=""
+wait "$follower" || { follower=""; cat "$work/follow.err" >>"$work/cli.err"; fail "morvane-cli decode --live --follow failed"; }
+follower=""
 
 head -n "$n" "$work/exact.txt" | cmp -s - "$work/whole-blocks.txt" || fail "live levels differ from the offline ones"
 echo "pipe: $n levels identical to the offline stream"
 echo "decode --live: $(tr -d '\r' <"$work/decoded.txt" | tr '\n' '|')"
 grep -qF "$text" "$work/decoded.txt" || fail "decode --live did not give the text"
+echo "decode --live --follow: $(tr -d '\r' <"$work/followed.txt" | tr '\n' '|')"
+grep -qF "$text" "$work/followed.txt" || fail "decode --live --follow did not give the text"
 echo "PASS"

@@ -192,3 +192,59 @@ TEST(SynthesizeRtty, PhaseRunsOnAcrossBitEdges) {
         EXPECT_GT(worst, 0.9 * limit) << baud;  // the space tone is there at full amplitude
     }
 }
+
+TEST(EncodeText, EveryCodeSendsItsCharacters) {
+    const struct {
+        TextCode code;
+        const char* text;
+        std::vector<std::uint8_t> codes;
+    } cases[] = {
+        {TextCode::Baudot, "A1", {3, kFigs, 23}},
+        {TextCode::BaudotUs, "A1", {3, kFigs, 23}},
+        {TextCode::BaudotUs, "$'\"#;?\a", {kFigs, 9, 11, 17, 20, 30, 25, 5}},
+        {TextCode::BaudotUs, "!&-", {kFigs, 13, 26, 3}},
+        {TextCode::BaudotUs, "s\nz", {5, 8, 17}},
+        {TextCode::Ascii7, "Ab\r\n\x7F", {65, 98, 13, 10, 127}},
+        {TextCode::Ascii7, "", {}},
+        {TextCode::Ascii8, "caf\xC3\xA9", {99, 97, 102, 0xC3, 0xA9}},
+        {TextCode::Ascii8, "\xFF", {0xFF}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EncodeText(c.text, c.code), c.codes) << '"' << c.text << '"';
+}
+
+TEST(EncodeText, CharactersWithoutCodeAreNamed) {
+    const struct {
+        TextCode code;
+        const char* text;
+        const char* named;
+    } cases[] = {
+        {TextCode::BaudotUs, "1+1", "'+'"},
+        {TextCode::BaudotUs, "a=b", "'='"},
+        {TextCode::Baudot, "$", "'$'"},
+        {TextCode::Ascii7, "caf\xC3\xA9", "U+00E9"},
+        {TextCode::Ascii7, "A\xFF", "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        try {
+            EncodeText(c.text, c.code);
+            ADD_FAILURE() << "no error for " << c.text;
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(SynthesizeRtty, AsciiFramesHaveTheirLength) {
+    RttySynthSettings s;
+    s.idleSeconds = 0.0;
+    s.code.code = TextCode::Ascii7;
+    s.stopBits = 1.0;
+    // 1 start + 7 data + 1 stop = 9 bits of 960 samples.
+    EXPECT_EQ(SynthesizeRtty("AB", s).size(), 2u * 9u * 960u);
+    s.code = {TextCode::Ascii8, Parity::Even};
+    s.stopBits = 2.0;
+    EXPECT_EQ(SynthesizeRtty("AB", s).size(), 2u * 12u * 960u);
+    // Baudot has no parity bit.
+    s.code = {TextCode::Baudot, Parity::Odd};
+    EXPECT_THROW(SynthesizeRtty("AB", s), std::invalid_argument);
+}

@@ -1,0 +1,68 @@
+#include "decode/RowDecoder.h"
+
+#include "decode/BaudotDecoder.h"
+#include "decode/BaudotUsFigures.h"
+
+namespace morvane {
+
+RowDecoder::RowDecoder(CodeSettings settings) : m_settings(settings) {}
+
+void RowDecoder::Row(std::string_view row, std::int32_t ignore, std::string& out) {
+    if (IsAscii(m_settings.code)) {
+        AsciiRow(row, ignore, out);
+        return;
+    }
+    const std::uint8_t group = BaudotGroupOfRow(row, ignore);
+    if (m_settings.code == TextCode::BaudotUs && m_figures && group < 32 && !kBaudotUsFigures[group].empty()) {
+        out += kBaudotUsFigures[group];
+        return;
+    }
+    char text[2];
+    const char* end = ApplyBaudotGroup(group, m_figures, text);
+    out.append(text, static_cast<std::size_t>(end - text));
+}
+
+void RowDecoder::AsciiRow(std::string_view row, std::int32_t ignore, std::string& out) const {
+    if (row.find('0') == std::string_view::npos) return;  // steady mark: no start bit, no character
+    if (ignore > 0 && row.size() > static_cast<std::size_t>(ignore)) row.remove_prefix(static_cast<std::size_t>(ignore));
+    const bool withParity = m_settings.parity != Parity::None;
+    const std::size_t width = static_cast<std::size_t>(DataBits(m_settings.code)) + (withParity ? 1 : 0);
+    if (row.size() < width) return;
+    unsigned value = 0, ones = 0;
+    bool stray = false;
+    for (std::size_t i = 0; i < width; ++i) {
+        const char c = row[i];
+        stray |= c != '0' && c != '1';
+        const unsigned bit = c == '1' ? 1u : 0u;
+        ones += bit;
+        if (!(withParity && i == 0)) value = (value << 1) | bit;
+    }
+    // Even parity: the data and parity bits hold an even number of ones.
+    const bool parityOk = !withParity || (ones % 2 == 0) == (m_settings.parity == Parity::Even);
+    if (stray || !parityOk) {
+        out += '?';
+        return;
+    }
+    out += AsciiCharacterText(value);
+}
+
+void DecodeText(const std::string& input, std::int32_t ignore, const CodeSettings& settings, std::string& output) {
+    if (settings.code == TextCode::Baudot) {
+        DecodeBaudot(input, ignore, output);
+        return;
+    }
+    // Work on a copy when the caller decodes a text into itself.
+    const std::string copy = &input == &output ? input : std::string();
+    const std::string_view text = &input == &output ? std::string_view(copy) : std::string_view(input);
+    output.clear();
+    RowDecoder decoder(settings);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t stop = text.find('\n', start);
+        if (stop == std::string_view::npos) stop = text.size();
+        if (stop > start) decoder.Row(text.substr(start, stop - start), ignore, output);
+        start = stop + 1;
+    }
+}
+
+}  // namespace morvane

@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "decode/TextCode.h"
+
+namespace morvane {
+
+/// Decodes a bit string row by row as the rows arrive, keeping the
+/// letters/figures shift from one row to the next (it starts in letters).
+/// Rows are as the decoder cuts them: a line without its line feed, a
+/// carriage return before it still part of the row.
+///
+/// Every row is one character frame: the first `ignore` characters of a row
+/// longer than that are skipped (≤ 0 skips nothing), and the next characters
+/// are the code group, the first one most significant. Baudot codes read five
+/// characters and give exactly what DecodeBaudot gives. ASCII reads the
+/// parity bit first when there is one, then 7 or 8 data bits; a group with
+/// any character other than '0' or '1', or a wrong parity bit, gives "?". A
+/// row with no '0' at all is the line at rest (steady mark, no start bit) and
+/// gives nothing in ASCII, as does a row too short for a group.
+class RowDecoder {
+public:
+    explicit RowDecoder(CodeSettings settings = {});
+
+    /// Appends the text of one row to `out`.
+    void Row(std::string_view row, std::int32_t ignore, std::string& out);
+
+    /// Back to letters, as at the start.
+    void Reset() { m_figures = false; }
+
+private:
+    void AsciiRow(std::string_view row, std::int32_t ignore, std::string& out) const;
+
+    CodeSettings m_settings;
+    bool m_figures = false;
+};
+
+/// Decodes a whole bit string (rows cut at line feeds) in the chosen code
+/// into `output`, which it replaces. The Baudot code is DecodeBaudot itself.
+void DecodeText(const std::string& input, std::int32_t ignore, const CodeSettings& settings, std::string& output);
+
+}  // namespace morvane
