@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <immintrin.h>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -124,17 +125,24 @@ std::complex<double> PhaseTurn(double position, double period) {
 
 // Soft windows to and from 32-bit floats, four per window (re1, im1, re2,
 // im2). Both ways round to nearest-even, with F16C instructions where the
-// processor has them and in software otherwise: the same results either way.
+// processor has them and in software otherwise: the same results either way
+// (a test holds the two to that).
 void PackHalvesPlain(const float* in, SoftWindow* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k)
         out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
                   static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
 }
 
-__attribute__((target("f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k)
-        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
-                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+__attribute__((target("avx,f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
+    // Two windows (eight values) per conversion; the layout of a window is
+    // four 16-bit floats in the order of the values.
+    auto* bytes = reinterpret_cast<unsigned char*>(out);
+    std::size_t k = 0;
+    for (; k + 2 <= count; k += 2) {
+        const __m128i halves = _mm256_cvtps_ph(_mm256_loadu_ps(in + 4 * k), _MM_FROUND_TO_NEAREST_INT);
+        std::memcpy(bytes + k * sizeof(SoftWindow), &halves, sizeof halves);
+    }
+    PackHalvesPlain(in + 4 * k, out + k, count - k);
 }
 
 void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
@@ -146,19 +154,21 @@ void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
     }
 }
 
-__attribute__((target("f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k) {
-        out[4 * k] = static_cast<float>(in[k].re1);
-        out[4 * k + 1] = static_cast<float>(in[k].im1);
-        out[4 * k + 2] = static_cast<float>(in[k].re2);
-        out[4 * k + 3] = static_cast<float>(in[k].im2);
+__attribute__((target("avx,f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(in);
+    std::size_t k = 0;
+    for (; k + 2 <= count; k += 2) {
+        __m128i halves;
+        std::memcpy(&halves, bytes + k * sizeof(SoftWindow), sizeof halves);
+        _mm256_storeu_ps(out + 4 * k, _mm256_cvtph_ps(halves));
     }
+    UnpackHalvesPlain(in + k, out + 4 * k, count - k);
 }
 
 bool HasF16c() {
     static const bool has = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("f16c") != 0;
+        return __builtin_cpu_supports("f16c") != 0 && __builtin_cpu_supports("avx") != 0;
     }();
     return has;
 }
@@ -173,22 +183,28 @@ void UnpackHalves(const SoftWindow* in, float* out, std::size_t count) {
     else UnpackHalvesPlain(in, out, count);
 }
 
-// Turns soft windows (as floats, four per window) by `turn` per tone, the
-// first window by turn1 / turn2 and every next one by step1 / step2 more.
-void TurnWindows(float* values, std::size_t count, std::complex<double> turn1, std::complex<double> step1,
-                 std::complex<double> turn2, std::complex<double> step2) {
-    for (std::size_t k = 0; k < count; ++k) {
-        float* v = values + 4 * k;
-        const double a = v[0], b = v[1], c = v[2], d = v[3];
-        v[0] = static_cast<float>(a * turn1.real() - b * turn1.imag());
-        v[1] = static_cast<float>(a * turn1.imag() + b * turn1.real());
-        v[2] = static_cast<float>(c * turn2.real() - d * turn2.imag());
-        v[3] = static_cast<float>(c * turn2.imag() + d * turn2.real());
-        const double r1 = turn1.real() * step1.real() - turn1.imag() * step1.imag();
-        turn1 = {r1, turn1.real() * step1.imag() + turn1.imag() * step1.real()};
-        const double r2 = turn2.real() * step2.real() - turn2.imag() * step2.imag();
-        turn2 = {r2, turn2.real() * step2.imag() + turn2.imag() * step2.real()};
+// The turns of a call's windows relative to its first: window k of a call
+// has moved k × window samples on. Kept per thread for the last geometry, up
+// to kTurnSpan windows; longer calls start a new span every kTurnSpan windows.
+constexpr std::size_t kTurnSpan = 1024;
+
+struct TurnTable {
+    float period = 0.0f;
+    std::int32_t window = -1;
+    std::vector<std::complex<double>> turns;  // turns[k]: the turn after k windows
+};
+
+const std::vector<std::complex<double>>& WindowTurns(float period, std::int32_t window, int which) {
+    thread_local TurnTable tables[2];
+    TurnTable& t = tables[which];
+    if (std::memcmp(&t.period, &period, sizeof period) != 0 || t.window != window) {
+        t.period = period;
+        t.window = window;
+        t.turns.resize(kTurnSpan);
+        for (std::size_t k = 0; k < kTurnSpan; ++k)
+            t.turns[k] = PhaseTurn(static_cast<double>(k) * window, period);
     }
+    return t.turns;
 }
 
 // Appends one level per window once every window of the call is measured:
@@ -208,15 +224,27 @@ void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int3
         out[k] = 128 + static_cast<std::int32_t>((w.e1[k] - w.e2[k]) * 125.0 / w.scale);
     if (soft == nullptr) return;
 
+    // Correlation with e^(−iφ): the cosine sum, minus the sine sum; turned
+    // window by window to the call's first sample.
     std::vector<float> values(4 * count);
-    for (std::size_t k = 0; k < count; ++k) {
-        values[4 * k] = static_cast<float>(w.c1[k]);
-        values[4 * k + 1] = static_cast<float>(-w.s1[k]);
-        values[4 * k + 2] = static_cast<float>(w.c2[k]);
-        values[4 * k + 3] = static_cast<float>(-w.s2[k]);
+    const auto& turns1 = WindowTurns(g.period1, g.window, 0);
+    const auto& turns2 = WindowTurns(g.period2, g.window, 1);
+    for (std::size_t k0 = 0; k0 < count; k0 += kTurnSpan) {
+        const double position = static_cast<double>(g.start) + static_cast<double>(k0) * g.window;
+        const std::complex<double> first1 = PhaseTurn(position, g.period1);
+        const std::complex<double> first2 = PhaseTurn(position, g.period2);
+        const std::size_t end = std::min(count, k0 + kTurnSpan);
+        for (std::size_t k = k0; k < end; ++k) {
+            const std::complex<double> t1 = first1 * turns1[k - k0];
+            const std::complex<double> t2 = first2 * turns2[k - k0];
+            const double a = w.c1[k], b = -w.s1[k], c = w.c2[k], d = -w.s2[k];
+            float* v = values.data() + 4 * k;
+            v[0] = static_cast<float>(a * t1.real() - b * t1.imag());
+            v[1] = static_cast<float>(a * t1.imag() + b * t1.real());
+            v[2] = static_cast<float>(c * t2.real() - d * t2.imag());
+            v[3] = static_cast<float>(c * t2.imag() + d * t2.real());
+        }
     }
-    TurnWindows(values.data(), count, PhaseTurn(g.start, g.period1), PhaseTurn(g.window, g.period1),
-                PhaseTurn(g.start, g.period2), PhaseTurn(g.window, g.period2));
     const std::size_t softFirst = soft->size();
     soft->resize(softFirst + count);
     PackHalves(values.data(), soft->data() + softFirst, count);
@@ -515,9 +543,27 @@ void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const Dem
     const double position = static_cast<double>(samplesBefore);
     std::vector<float> values(4 * count);
     UnpackHalves(soft.data() + from, values.data(), count);
-    TurnWindows(values.data(), count, PhaseTurn(position, kPeriodBase / settings.tone1Hz), {1.0, 0.0},
-                PhaseTurn(position, kPeriodBase / settings.tone2Hz), {1.0, 0.0});
+    const std::complex<double> t1 = PhaseTurn(position, kPeriodBase / settings.tone1Hz);
+    const std::complex<double> t2 = PhaseTurn(position, kPeriodBase / settings.tone2Hz);
+    for (std::size_t k = 0; k < count; ++k) {
+        float* v = values.data() + 4 * k;
+        const double a = v[0], b = v[1], c = v[2], d = v[3];
+        v[0] = static_cast<float>(a * t1.real() - b * t1.imag());
+        v[1] = static_cast<float>(a * t1.imag() + b * t1.real());
+        v[2] = static_cast<float>(c * t2.real() - d * t2.imag());
+        v[3] = static_cast<float>(c * t2.imag() + d * t2.real());
+    }
     PackHalves(values.data(), soft.data() + from, count);
+}
+
+void PackSoftWindows(const float* in, SoftWindow* out, std::size_t count, bool hardware) {
+    if (hardware && HasF16c()) PackHalvesF16c(in, out, count);
+    else PackHalvesPlain(in, out, count);
+}
+
+void UnpackSoftWindows(const SoftWindow* in, float* out, std::size_t count, bool hardware) {
+    if (hardware && HasF16c()) UnpackHalvesF16c(in, out, count);
+    else UnpackHalvesPlain(in, out, count);
 }
 
 }  // namespace morvane

@@ -54,4 +54,10 @@ std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& setti
 void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
                       std::int64_t samplesBefore);
 
+/// Soft windows to and from floats, four per window (re1, im1, re2, im2),
+/// rounding to nearest-even. With `hardware`, F16C instructions are used
+/// where the processor has them; the results are the same either way.
+void PackSoftWindows(const float* in, SoftWindow* out, std::size_t count, bool hardware = true);
+void UnpackSoftWindows(const SoftWindow* in, float* out, std::size_t count, bool hardware = true);
+
 }  // namespace morvane

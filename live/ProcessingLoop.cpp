@@ -104,7 +104,7 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
 
     {
         std::lock_guard lock(g_captureLock);
-        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels, &m_soft);
+        m_capture.Buffers()->DemodulatePending(m_settings, m_capture.Format(), levels, m_keepSoft ? &m_soft : nullptr);
     }
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
