@@ -439,6 +439,7 @@ TEST(Demodulator, SoftPackingIsTheSameWithAndWithoutF16c) {
         std::vector<SoftWindow> plain(windows), fast(windows);
         PackSoftWindows(values.data(), plain.data(), windows, false);
         PackSoftWindows(values.data(), fast.data(), windows, true);
+        if (windows == 0) continue;  // nothing to compare (and no storage to point at)
         ASSERT_EQ(0, std::memcmp(plain.data(), fast.data(), windows * sizeof(SoftWindow))) << windows;
         std::vector<float> back1(4 * windows), back2(4 * windows);
         UnpackSoftWindows(plain.data(), back1.data(), windows, false);
