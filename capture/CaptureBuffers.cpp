@@ -36,11 +36,11 @@ std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, co
                                                std::vector<SoftWindow>* soft) {
     const std::int32_t n = m_fill;
     std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
-    const std::size_t softFrom = soft != nullptr ? soft->size() : 0;
-    const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels, soft);
-    // The correlations of this call share the phase reference of the first
-    // sample demodulated since recording began.
-    if (soft != nullptr) ReferSoftWindows(*soft, softFrom, settings, m_demodulated);
+    // The correlations of every call share the phase reference of the first
+    // sample demodulated by these buffers.
+    const std::int32_t consumed = soft != nullptr
+                                      ? DemodulateInStream(settings, format, m_work.data(), n, levels, *soft, m_demodulated)
+                                      : Demodulate(settings, format, m_work.data(), n, levels);
     m_demodulated += consumed / 2;
     if (consumed > 0) {
         auto* bytes = reinterpret_cast<unsigned char*>(m_pending.data());

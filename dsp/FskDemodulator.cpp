@@ -178,10 +178,6 @@ void PackHalves(const float* in, SoftWindow* out, std::size_t count) {
     else PackHalvesPlain(in, out, count);
 }
 
-void UnpackHalves(const SoftWindow* in, float* out, std::size_t count) {
-    if (HasF16c()) UnpackHalvesF16c(in, out, count);
-    else UnpackHalvesPlain(in, out, count);
-}
 
 // The turns of a call's windows relative to its first: window k of a call
 // has moved k × window samples on. Kept per thread for the last geometry, up
@@ -212,7 +208,7 @@ const std::vector<std::complex<double>>& WindowTurns(float period, std::int32_t 
 // window's correlations go there too, turned to the phase reference of the
 // call's first sample.
 void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int32_t>& levels,
-                  std::vector<SoftWindow>* soft) {
+                  std::vector<SoftWindow>* soft, std::int64_t firstSample = 0) {
     // No exact reserve here: the stream grows by a few hundred levels a call
     // for hours, and an exact reserve would copy all of it on every call.
     // The conversion truncates toward zero; the value lies within ±125.
@@ -230,7 +226,8 @@ void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int3
     const auto& turns1 = WindowTurns(g.period1, g.window, 0);
     const auto& turns2 = WindowTurns(g.period2, g.window, 1);
     for (std::size_t k0 = 0; k0 < count; k0 += kTurnSpan) {
-        const double position = static_cast<double>(g.start) + static_cast<double>(k0) * g.window;
+        const double position = static_cast<double>(firstSample) + static_cast<double>(g.start) +
+                                static_cast<double>(k0) * g.window;
         const std::complex<double> first1 = PhaseTurn(position, g.period1);
         const std::complex<double> first2 = PhaseTurn(position, g.period2);
         const std::size_t end = std::min(count, k0 + kTurnSpan);
@@ -323,11 +320,11 @@ using Short8 = std::int16_t __attribute__((vector_size(16)));
 using Int8 = std::int32_t __attribute__((vector_size(32)));
 using Double8 = double __attribute__((vector_size(64)));
 
+// Every lane set to `value` (by reference: vectors wider than the build's
+// baseline are never passed by value).
 template <typename Vector>
-[[gnu::always_inline]] inline Vector Splat(double value) {
-    Vector v;
+[[gnu::always_inline]] inline void Splat(Vector& v, double value) {
     for (std::size_t lane = 0; lane < sizeof(Vector) / sizeof(double); ++lane) v[lane] = value;
-    return v;
 }
 
 // Eight rows of eight samples turned into eight columns: out[t] holds sample
@@ -369,7 +366,8 @@ template <int Lanes, int Vectors>
     const std::int32_t n = g.window;
     const bool byEights = n % 8 == 0;
     alignas(64) double sideways[kStretch * kGroup];
-    const Double8 scale = Splat<Double8>(kSampleScale);
+    Double8 scale;
+    Splat(scale, kSampleScale);
     for (std::int32_t k = 0; k < g.windowCount; k += kGroup) {
         const std::int32_t inGroup = std::min<std::int32_t>(kGroup, g.windowCount - k);
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
@@ -409,10 +407,11 @@ template <int Lanes, int Vectors>
             }
             for (std::int32_t j = 0; j < stretch; ++j) {
                 const std::int32_t at = j0 + j;
-                const Vector rc1 = Splat<Vector>(r.cos1[at]);
-                const Vector rs1 = Splat<Vector>(r.sin1[at]);
-                const Vector rc2 = Splat<Vector>(r.cos2[at]);
-                const Vector rs2 = Splat<Vector>(r.sin2[at]);
+                Vector rc1, rs1, rc2, rs2;
+                Splat(rc1, r.cos1[at]);
+                Splat(rs1, r.sin1[at]);
+                Splat(rc2, r.cos2[at]);
+                Splat(rs2, r.sin2[at]);
 #pragma GCC unroll 8
                 for (int q = 0; q < Vectors; ++q) {
                     Vector v;
@@ -489,7 +488,7 @@ const References& ReferencesFor(const CallGeometry& g) {
 
 std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
                             const std::int16_t* samples, std::int32_t byteCount, std::vector<std::int32_t>& levels,
-                            std::vector<SoftWindow>* soft) {
+                            std::vector<SoftWindow>* soft, std::int64_t firstSample = 0) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
     const References& r = ReferencesFor(g);
@@ -499,7 +498,7 @@ std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, c
         case DemodKernel::Avx2: MeasureAvx2(g, samples, r, w); break;
         case DemodKernel::Avx512: MeasureAvx512(g, samples, r, w); break;
     }
-    AppendLevels(w, g, levels, soft);
+    AppendLevels(w, g, levels, soft, firstSample);
     return 2 * (g.start + g.windowCount * g.window);
 }
 
@@ -536,24 +535,11 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
     return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, soft);
 }
 
-void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
-                      std::int64_t samplesBefore) {
-    if (samplesBefore == 0 || from >= soft.size()) return;
-    const std::size_t count = soft.size() - from;
-    const double position = static_cast<double>(samplesBefore);
-    std::vector<float> values(4 * count);
-    UnpackHalves(soft.data() + from, values.data(), count);
-    const std::complex<double> t1 = PhaseTurn(position, kPeriodBase / settings.tone1Hz);
-    const std::complex<double> t2 = PhaseTurn(position, kPeriodBase / settings.tone2Hz);
-    for (std::size_t k = 0; k < count; ++k) {
-        float* v = values.data() + 4 * k;
-        const double a = v[0], b = v[1], c = v[2], d = v[3];
-        v[0] = static_cast<float>(a * t1.real() - b * t1.imag());
-        v[1] = static_cast<float>(a * t1.imag() + b * t1.real());
-        v[2] = static_cast<float>(c * t2.real() - d * t2.imag());
-        v[3] = static_cast<float>(c * t2.imag() + d * t2.real());
-    }
-    PackHalves(values.data(), soft.data() + from, count);
+std::int32_t DemodulateInStream(const DemodSettings& settings, const CaptureFormat& format,
+                                const std::int16_t* samples, std::int32_t byteCount,
+                                std::vector<std::int32_t>& levels, std::vector<SoftWindow>& soft,
+                                std::int64_t firstSample) {
+    return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, &soft, firstSample);
 }
 
 void PackSoftWindows(const float* in, SoftWindow* out, std::size_t count, bool hardware) {

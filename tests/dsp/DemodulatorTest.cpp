@@ -445,7 +445,10 @@ TEST(Demodulator, SoftPackingIsTheSameWithAndWithoutF16c) {
         UnpackSoftWindows(plain.data(), back1.data(), windows, false);
         UnpackSoftWindows(plain.data(), back2.data(), windows, true);
         ASSERT_EQ(0, std::memcmp(back1.data(), back2.data(), back1.size() * sizeof(float))) << windows;
-        for (std::size_t i = 0; i < back1.size(); ++i)
-            if (std::fabs(values[i]) < 65504.0f) ASSERT_NEAR(back1[i], values[i], std::fabs(values[i]) / 1024.0f + 6e-8f) << i;
+        for (std::size_t i = 0; i < back1.size(); ++i) {
+            if (std::fabs(values[i]) < 65504.0f) {
+                ASSERT_NEAR(back1[i], values[i], std::fabs(values[i]) / 1024.0f + 6e-8f) << i;
+            }
+        }
     }
 }
