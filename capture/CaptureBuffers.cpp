@@ -39,11 +39,12 @@ std::int32_t CaptureBuffers::DemodulatePending(const DemodSettings& settings, co
     const std::int32_t n = m_fill;
     std::memcpy(m_work.data(), m_pending.data(), static_cast<std::size_t>(n));
     const std::size_t before = levels.size();
-    const std::size_t softFrom = outputs.soft != nullptr ? outputs.soft->size() : 0;
-    const std::int32_t consumed = Demodulate(settings, format, m_work.data(), n, levels, outputs.soft);
-    // The correlations of this call share the phase reference of the first
-    // sample demodulated since recording began.
-    if (outputs.soft != nullptr) ReferSoftWindows(*outputs.soft, softFrom, settings, m_pendingStart);
+    // The correlations of every call share the phase reference of the first
+    // sample demodulated by these buffers.
+    const std::int32_t consumed =
+        outputs.soft != nullptr
+            ? DemodulateInStream(settings, format, m_work.data(), n, levels, *outputs.soft, m_pendingStart)
+            : Demodulate(settings, format, m_work.data(), n, levels);
     if (outputs.timeline != nullptr)
         outputs.timeline->Record(m_pendingStart, static_cast<std::int64_t>(before),
                                  static_cast<std::int32_t>(levels.size() - before), consumed);

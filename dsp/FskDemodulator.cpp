@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <immintrin.h>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -124,17 +125,24 @@ std::complex<double> PhaseTurn(double position, double period) {
 
 // Soft windows to and from 32-bit floats, four per window (re1, im1, re2,
 // im2). Both ways round to nearest-even, with F16C instructions where the
-// processor has them and in software otherwise: the same results either way.
+// processor has them and in software otherwise: the same results either way
+// (a test holds the two to that).
 void PackHalvesPlain(const float* in, SoftWindow* out, std::size_t count) {
     for (std::size_t k = 0; k < count; ++k)
         out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
                   static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
 }
 
-__attribute__((target("f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k)
-        out[k] = {static_cast<_Float16>(in[4 * k]), static_cast<_Float16>(in[4 * k + 1]),
-                  static_cast<_Float16>(in[4 * k + 2]), static_cast<_Float16>(in[4 * k + 3])};
+__attribute__((target("avx,f16c"))) void PackHalvesF16c(const float* in, SoftWindow* out, std::size_t count) {
+    // Two windows (eight values) per conversion; the layout of a window is
+    // four 16-bit floats in the order of the values.
+    auto* bytes = reinterpret_cast<unsigned char*>(out);
+    std::size_t k = 0;
+    for (; k + 2 <= count; k += 2) {
+        const __m128i halves = _mm256_cvtps_ph(_mm256_loadu_ps(in + 4 * k), _MM_FROUND_TO_NEAREST_INT);
+        std::memcpy(bytes + k * sizeof(SoftWindow), &halves, sizeof halves);
+    }
+    PackHalvesPlain(in + 4 * k, out + k, count - k);
 }
 
 void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
@@ -146,19 +154,21 @@ void UnpackHalvesPlain(const SoftWindow* in, float* out, std::size_t count) {
     }
 }
 
-__attribute__((target("f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k) {
-        out[4 * k] = static_cast<float>(in[k].re1);
-        out[4 * k + 1] = static_cast<float>(in[k].im1);
-        out[4 * k + 2] = static_cast<float>(in[k].re2);
-        out[4 * k + 3] = static_cast<float>(in[k].im2);
+__attribute__((target("avx,f16c"))) void UnpackHalvesF16c(const SoftWindow* in, float* out, std::size_t count) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(in);
+    std::size_t k = 0;
+    for (; k + 2 <= count; k += 2) {
+        __m128i halves;
+        std::memcpy(&halves, bytes + k * sizeof(SoftWindow), sizeof halves);
+        _mm256_storeu_ps(out + 4 * k, _mm256_cvtph_ps(halves));
     }
+    UnpackHalvesPlain(in + k, out + 4 * k, count - k);
 }
 
 bool HasF16c() {
     static const bool has = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("f16c") != 0;
+        return __builtin_cpu_supports("f16c") != 0 && __builtin_cpu_supports("avx") != 0;
     }();
     return has;
 }
@@ -168,27 +178,29 @@ void PackHalves(const float* in, SoftWindow* out, std::size_t count) {
     else PackHalvesPlain(in, out, count);
 }
 
-void UnpackHalves(const SoftWindow* in, float* out, std::size_t count) {
-    if (HasF16c()) UnpackHalvesF16c(in, out, count);
-    else UnpackHalvesPlain(in, out, count);
-}
 
-// Turns soft windows (as floats, four per window) by `turn` per tone, the
-// first window by turn1 / turn2 and every next one by step1 / step2 more.
-void TurnWindows(float* values, std::size_t count, std::complex<double> turn1, std::complex<double> step1,
-                 std::complex<double> turn2, std::complex<double> step2) {
-    for (std::size_t k = 0; k < count; ++k) {
-        float* v = values + 4 * k;
-        const double a = v[0], b = v[1], c = v[2], d = v[3];
-        v[0] = static_cast<float>(a * turn1.real() - b * turn1.imag());
-        v[1] = static_cast<float>(a * turn1.imag() + b * turn1.real());
-        v[2] = static_cast<float>(c * turn2.real() - d * turn2.imag());
-        v[3] = static_cast<float>(c * turn2.imag() + d * turn2.real());
-        const double r1 = turn1.real() * step1.real() - turn1.imag() * step1.imag();
-        turn1 = {r1, turn1.real() * step1.imag() + turn1.imag() * step1.real()};
-        const double r2 = turn2.real() * step2.real() - turn2.imag() * step2.imag();
-        turn2 = {r2, turn2.real() * step2.imag() + turn2.imag() * step2.real()};
+// The turns of a call's windows relative to its first: window k of a call
+// has moved k × window samples on. Kept per thread for the last geometry, up
+// to kTurnSpan windows; longer calls start a new span every kTurnSpan windows.
+constexpr std::size_t kTurnSpan = 1024;
+
+struct TurnTable {
+    float period = 0.0f;
+    std::int32_t window = -1;
+    std::vector<std::complex<double>> turns;  // turns[k]: the turn after k windows
+};
+
+const std::vector<std::complex<double>>& WindowTurns(float period, std::int32_t window, int which) {
+    thread_local TurnTable tables[2];
+    TurnTable& t = tables[which];
+    if (std::memcmp(&t.period, &period, sizeof period) != 0 || t.window != window) {
+        t.period = period;
+        t.window = window;
+        t.turns.resize(kTurnSpan);
+        for (std::size_t k = 0; k < kTurnSpan; ++k)
+            t.turns[k] = PhaseTurn(static_cast<double>(k) * window, period);
     }
+    return t.turns;
 }
 
 // Appends one level per window once every window of the call is measured:
@@ -196,7 +208,7 @@ void TurnWindows(float* values, std::size_t count, std::complex<double> turn1, s
 // window's correlations go there too, turned to the phase reference of the
 // call's first sample.
 void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int32_t>& levels,
-                  std::vector<SoftWindow>* soft) {
+                  std::vector<SoftWindow>* soft, std::int64_t firstSample = 0) {
     // No exact reserve here: the stream grows by a few hundred levels a call
     // for hours, and an exact reserve would copy all of it on every call.
     // The conversion truncates toward zero; the value lies within ±125.
@@ -208,15 +220,28 @@ void AppendLevels(const Windows& w, const CallGeometry& g, std::vector<std::int3
         out[k] = 128 + static_cast<std::int32_t>((w.e1[k] - w.e2[k]) * 125.0 / w.scale);
     if (soft == nullptr) return;
 
+    // Correlation with e^(−iφ): the cosine sum, minus the sine sum; turned
+    // window by window to the call's first sample.
     std::vector<float> values(4 * count);
-    for (std::size_t k = 0; k < count; ++k) {
-        values[4 * k] = static_cast<float>(w.c1[k]);
-        values[4 * k + 1] = static_cast<float>(-w.s1[k]);
-        values[4 * k + 2] = static_cast<float>(w.c2[k]);
-        values[4 * k + 3] = static_cast<float>(-w.s2[k]);
+    const auto& turns1 = WindowTurns(g.period1, g.window, 0);
+    const auto& turns2 = WindowTurns(g.period2, g.window, 1);
+    for (std::size_t k0 = 0; k0 < count; k0 += kTurnSpan) {
+        const double position = static_cast<double>(firstSample) + static_cast<double>(g.start) +
+                                static_cast<double>(k0) * g.window;
+        const std::complex<double> first1 = PhaseTurn(position, g.period1);
+        const std::complex<double> first2 = PhaseTurn(position, g.period2);
+        const std::size_t end = std::min(count, k0 + kTurnSpan);
+        for (std::size_t k = k0; k < end; ++k) {
+            const std::complex<double> t1 = first1 * turns1[k - k0];
+            const std::complex<double> t2 = first2 * turns2[k - k0];
+            const double a = w.c1[k], b = -w.s1[k], c = w.c2[k], d = -w.s2[k];
+            float* v = values.data() + 4 * k;
+            v[0] = static_cast<float>(a * t1.real() - b * t1.imag());
+            v[1] = static_cast<float>(a * t1.imag() + b * t1.real());
+            v[2] = static_cast<float>(c * t2.real() - d * t2.imag());
+            v[3] = static_cast<float>(c * t2.imag() + d * t2.real());
+        }
     }
-    TurnWindows(values.data(), count, PhaseTurn(g.start, g.period1), PhaseTurn(g.window, g.period1),
-                PhaseTurn(g.start, g.period2), PhaseTurn(g.window, g.period2));
     const std::size_t softFirst = soft->size();
     soft->resize(softFirst + count);
     PackHalves(values.data(), soft->data() + softFirst, count);
@@ -301,11 +326,11 @@ using Short8 = std::int16_t __attribute__((vector_size(16)));
 using Int8 = std::int32_t __attribute__((vector_size(32)));
 using Double8 = double __attribute__((vector_size(64)));
 
+// Every lane set to `value` (by reference: vectors wider than the build's
+// baseline are never passed by value).
 template <typename Vector>
-[[gnu::always_inline]] inline Vector Splat(double value) {
-    Vector v;
+[[gnu::always_inline]] inline void Splat(Vector& v, double value) {
     for (std::size_t lane = 0; lane < sizeof(Vector) / sizeof(double); ++lane) v[lane] = value;
-    return v;
 }
 
 // Eight rows of eight samples turned into eight columns: out[t] holds sample
@@ -347,7 +372,8 @@ template <int Lanes, int Vectors>
     const std::int32_t n = g.window;
     const bool byEights = n % 8 == 0;
     alignas(64) double sideways[kStretch * kGroup];
-    const Double8 scale = Splat<Double8>(kSampleScale);
+    Double8 scale;
+    Splat(scale, kSampleScale);
     for (std::int32_t k = 0; k < g.windowCount; k += kGroup) {
         const std::int32_t inGroup = std::min<std::int32_t>(kGroup, g.windowCount - k);
         const std::int16_t* x = samples + g.start + static_cast<std::int64_t>(k) * n;
@@ -387,10 +413,11 @@ template <int Lanes, int Vectors>
             }
             for (std::int32_t j = 0; j < stretch; ++j) {
                 const std::int32_t at = j0 + j;
-                const Vector rc1 = Splat<Vector>(r.cos1[at]);
-                const Vector rs1 = Splat<Vector>(r.sin1[at]);
-                const Vector rc2 = Splat<Vector>(r.cos2[at]);
-                const Vector rs2 = Splat<Vector>(r.sin2[at]);
+                Vector rc1, rs1, rc2, rs2;
+                Splat(rc1, r.cos1[at]);
+                Splat(rs1, r.sin1[at]);
+                Splat(rc2, r.cos2[at]);
+                Splat(rs2, r.sin2[at]);
 #pragma GCC unroll 8
                 for (int q = 0; q < Vectors; ++q) {
                     Vector v;
@@ -467,7 +494,7 @@ const References& ReferencesFor(const CallGeometry& g) {
 
 std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, const CaptureFormat& format,
                             const std::int16_t* samples, std::int32_t byteCount, std::vector<std::int32_t>& levels,
-                            std::vector<SoftWindow>* soft) {
+                            std::vector<SoftWindow>* soft, std::int64_t firstSample = 0) {
     const CallGeometry g = Measure(settings, format, samples, byteCount);
     if (g.windowCount <= 0) return 2 * g.start;
     const References& r = ReferencesFor(g);
@@ -477,7 +504,7 @@ std::int32_t DemodulateFast(DemodKernel kernel, const DemodSettings& settings, c
         case DemodKernel::Avx2: MeasureAvx2(g, samples, r, w); break;
         case DemodKernel::Avx512: MeasureAvx512(g, samples, r, w); break;
     }
-    AppendLevels(w, g, levels, soft);
+    AppendLevels(w, g, levels, soft, firstSample);
     return 2 * (g.start + g.windowCount * g.window);
 }
 
@@ -514,16 +541,21 @@ std::int32_t Demodulate(const DemodSettings& settings, const CaptureFormat& form
     return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, soft);
 }
 
-void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
-                      std::int64_t samplesBefore) {
-    if (samplesBefore == 0 || from >= soft.size()) return;
-    const std::size_t count = soft.size() - from;
-    const double position = static_cast<double>(samplesBefore);
-    std::vector<float> values(4 * count);
-    UnpackHalves(soft.data() + from, values.data(), count);
-    TurnWindows(values.data(), count, PhaseTurn(position, kPeriodBase / settings.tone1Hz), {1.0, 0.0},
-                PhaseTurn(position, kPeriodBase / settings.tone2Hz), {1.0, 0.0});
-    PackHalves(values.data(), soft.data() + from, count);
+std::int32_t DemodulateInStream(const DemodSettings& settings, const CaptureFormat& format,
+                                const std::int16_t* samples, std::int32_t byteCount,
+                                std::vector<std::int32_t>& levels, std::vector<SoftWindow>& soft,
+                                std::int64_t firstSample) {
+    return DemodulateFast(BestKernel(), settings, format, samples, byteCount, levels, &soft, firstSample);
+}
+
+void PackSoftWindows(const float* in, SoftWindow* out, std::size_t count, bool hardware) {
+    if (hardware && HasF16c()) PackHalvesF16c(in, out, count);
+    else PackHalvesPlain(in, out, count);
+}
+
+void UnpackSoftWindows(const SoftWindow* in, float* out, std::size_t count, bool hardware) {
+    if (hardware && HasF16c()) UnpackHalvesF16c(in, out, count);
+    else UnpackHalvesPlain(in, out, count);
 }
 
 }  // namespace morvane

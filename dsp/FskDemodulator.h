@@ -52,10 +52,19 @@ std::int32_t DemodulateWithKernel(DemodKernel kernel, const DemodSettings& setti
                                   const std::int16_t* samples, std::int32_t byteCount,
                                   std::vector<std::int32_t>& levels, std::vector<SoftWindow>* soft = nullptr);
 
-/// Moves the phase reference of soft[from …] back by `samplesBefore` samples:
-/// for the entries of a call whose samples[0] lies that far into the stream,
-/// so that the whole stream shares the reference of its first sample.
-void ReferSoftWindows(std::vector<SoftWindow>& soft, std::size_t from, const DemodSettings& settings,
-                      std::int64_t samplesBefore);
+/// Demodulate for a caller that knows where samples[0] lies in its stream:
+/// `firstSample` samples after the stream's first one. The soft entries take
+/// the phase reference of the stream's first sample, so that a whole stream
+/// built call by call shares one reference. The levels are Demodulate's.
+std::int32_t DemodulateInStream(const DemodSettings& settings, const CaptureFormat& format,
+                                const std::int16_t* samples, std::int32_t byteCount,
+                                std::vector<std::int32_t>& levels, std::vector<SoftWindow>& soft,
+                                std::int64_t firstSample);
+
+/// Soft windows to and from floats, four per window (re1, im1, re2, im2),
+/// rounding to nearest-even. With `hardware`, F16C instructions are used
+/// where the processor has them; the results are the same either way.
+void PackSoftWindows(const float* in, SoftWindow* out, std::size_t count, bool hardware = true);
+void UnpackSoftWindows(const SoftWindow* in, float* out, std::size_t count, bool hardware = true);
 
 }  // namespace morvane

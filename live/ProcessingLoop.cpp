@@ -93,7 +93,7 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
     if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest->samples, newest->byteCount);
     if (!newest->recording) return;
 
-    m_capture.DemodulatePending(m_settings, levels, {&m_soft, &m_timeline});
+    m_capture.DemodulatePending(m_settings, levels, {m_keepSoft ? &m_soft : nullptr, &m_timeline});
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 

@@ -106,6 +106,8 @@ public:
     /// capture, one per level, kept beside the owner's level stream for the
     /// soft reading. Emptied together with the levels.
     const std::vector<SoftWindow>& Soft() const { return m_soft; }
+    /// Whether Process keeps the soft stream (on by default).
+    void SetKeepSoft(bool keep) { m_keepSoft = keep; }
 
     /// Whether recording is on (takes the capture lock).
     bool Recording() const;
@@ -127,6 +129,7 @@ private:
     DemodSettings m_settings{};
     std::vector<SoftWindow> m_soft;
     LevelTimeline m_timeline;
+    bool m_keepSoft = true;
     CaptureFormat m_format{};
     std::string m_recordingPath;
     RecordingPace m_recordingPace = RecordingPace::RealTime;

@@ -6,7 +6,7 @@ Synthesises noisy recordings of a known text with `morvane-cli synth --snr --see
 both ways under the best framing alignment found by search, and prints a
 Markdown table of CER against SNR.
 
-    scripts/soft-cer.py [--build build] [--seeds 6] [--trim N] [--snr 10,6,...]
+    scripts/soft-cer.py [--build build] [--seeds 20] [--trim N] [--snr 10,6,...]
 
 Builds morvane-cli and morvane_soft_cer in the build folder first (the folder
 must be configured).
@@ -18,13 +18,13 @@ import sys
 import tempfile
 
 TEXT = "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890 RYRYRY SOFT DECISION TEST"
-DEFAULT_SNR = "10,6,3,0,-2,-3,-4,-6,-8,-9,-10,-11,-12"
+DEFAULT_SNR = "10,6,3,0,-2,-3,-4,-5,-6,-7,-8,-9,-10,-11,-12"
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default="build", help="configured build folder (default: build)")
-    parser.add_argument("--seeds", type=int, default=6, help="recordings per SNR, seeds 1 ... N (default: 6)")
+    parser.add_argument("--seeds", type=int, default=20, help="recordings per SNR, seeds 1 ... N (default: 20)")
     parser.add_argument("--trim", type=int, default=None, help="--soft-trim for the soft reading (default: the program's)")
     parser.add_argument("--snr", default=DEFAULT_SNR, help="comma-separated SNRs in dB (default: %(default)s)")
     parser.add_argument("--no-build", action="store_true", help="use the programs as they are")

@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
             RecordingReader reader(argv[i]);
             std::vector<SoftWindow> soft;
             const std::vector<std::int32_t> levels = RecordingLevels(reader, DemodSettings{}, {.soft = &soft});
-            const std::string specified =
+            const std::string byLevels =
                 noisy::AlignedText([&](const RasterParams& p) { return ExtractBits(levels, p); });
             const std::string softText =
                 noisy::AlignedText([&](const RasterParams& p) { return ExtractSoftBits(soft, p, trim); });
-            std::printf("%s %zu %zu %zu\n", argv[i], noisy::EditDistance(sent, specified),
+            std::printf("%s %zu %zu %zu\n", argv[i], noisy::EditDistance(sent, byLevels),
                         noisy::EditDistance(sent, softText), sent.size());
         }
     } catch (const std::exception& e) {
