@@ -29,6 +29,10 @@ public:
     /// shown (or calls Recompute after changing it). The dialog never changes it.
     std::string m_sourceBits;
 
+    /// Stores the three options where the next dialog reads them (the main
+    /// window's Align sets them so).
+    static void StoreOptions(CSettingsStore& settings, bool reverseBits, bool reverseDirection, std::int32_t ignore);
+
     /// Reads the controls, transforms the source bits and decodes them.
     void Recompute();
     /// The "Check all variations" command.

@@ -14,6 +14,7 @@
 
 namespace morvane {
 class ProcessingLoop;
+class ToneFinder;
 class SoundSystem;
 }  // namespace morvane
 
@@ -80,6 +81,11 @@ public:
     void OnAbout();
     void OnShowGrid();
     void OnContrast();
+    /// "Align" (Ctrl+L, context menu): finds the tones in the spectrum of the
+    /// capture so far and the frames in its levels, and fills Low, High,
+    /// Count, Offset, Slant and Width and the Bits extract options; the status
+    /// line says what it found or why it found nothing.
+    void OnAlign();
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -136,6 +142,7 @@ private:
     Launch m_launch;
     QIcon m_icon;
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
+    std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
     std::int32_t m_minWidth = 0;
     CAnchorLayout m_layout;
 
