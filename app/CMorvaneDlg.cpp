@@ -21,6 +21,7 @@
 #include "raster/BitExtraction.h"
 #include "align/FrameFinder.h"
 #include "align/ToneFinder.h"
+#include "align/TimeTrueRaster.h"
 #include "text/TextNumbers.h"
 #include "live/ProcessingLoop.h"
 #include "app/CBitsExtractDlg.h"
@@ -106,7 +107,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     };
     hooks.redrawResults = [this] {
         RefreshRasterParams();
-        m_results->Draw();
+        DrawResults();
     };
     hooks.inputEnded = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::inputEnded, Qt::QueuedConnection); };
     m_toneFinder = std::make_unique<morvane::ToneFinder>();
@@ -275,6 +276,14 @@ void CMorvaneDlg::Initialise() {
     align->setShortcutContext(Qt::WindowShortcut);
     connect(align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
     addAction(align);
+    auto* timeTrue = new QAction(QStringLiteral("&Time-true raster"), this);
+    timeTrue->setObjectName(QStringLiteral("timeTrue"));
+    timeTrue->setCheckable(true);
+    connect(timeTrue, &QAction::toggled, this, [this](bool on) {
+        m_timeTrue = on;
+        DrawResults();
+    });
+    addAction(timeTrue);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     setWindowIcon(m_icon);
@@ -415,7 +424,7 @@ void CMorvaneDlg::OnShow() {
     if (m_model.levels.empty())
         return;
     RefreshRasterParams();
-    m_results->Draw();
+    DrawResults();
 }
 
 void CMorvaneDlg::OnStartCapture() {
@@ -436,8 +445,21 @@ void CMorvaneDlg::OnExtractBits() {
         return;
     RefreshRasterParams();
     CBitsExtractDlg dialog(m_store, this);
-    dialog.m_sourceBits = morvane::ExtractBits(m_model.levels, m_model.params);
+    const morvane::RasterModel& shown = ShownModel();
+    dialog.m_sourceBits = morvane::ExtractBits(shown.levels, shown.params);
     dialog.exec();
+}
+
+const morvane::RasterModel& CMorvaneDlg::ShownModel() {
+    if (!m_timeTrue) return m_model;
+    m_timeTrueModel.params = m_model.params;
+    m_timeTrueModel.levels = morvane::TimeTrueRows(m_model.levels, m_loop->Timeline(), m_timeTrueModel.params);
+    return m_timeTrueModel;
+}
+
+void CMorvaneDlg::DrawResults() {
+    m_results->SetModel(&ShownModel());
+    m_results->Draw();
 }
 
 namespace {
@@ -475,7 +497,7 @@ void CMorvaneDlg::OnAlign() {
     CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
     RefreshRasterParams();
     UpdateSpeedLabel();
-    m_results->Draw();
+    DrawResults();
     QString found = QStringLiteral("Aligned: %1 baud, %2 stop bits, mark %3, confidence %4")
                         .arg(a.baud, 0, 'f', 2)
                         .arg(a.model.stopBits)
@@ -492,12 +514,12 @@ void CMorvaneDlg::OnAbout() {
 void CMorvaneDlg::OnShowGrid() {
     ReadControls();
     m_model.params.showGrid = m_showGrid;
-    m_results->Draw();
+    DrawResults();
 }
 
 void CMorvaneDlg::OnContrast() {
     m_model.params.contrastMode = (m_model.params.contrastMode + 1) % 3;
-    m_results->Draw();
+    DrawResults();
 }
 
 bool CMorvaneDlg::Recording() const { return m_loop->Recording(); }

@@ -120,6 +120,11 @@ private:
     void RestorePlacement();
     void ApplyMinimumSize();
     void SetStatus(const QString& text);
+    /// The raster the view shows and extraction reads: the model itself, or
+    /// with "Time-true raster" on, its rows placed on the sound's time line.
+    const morvane::RasterModel& ShownModel();
+    /// Draws the shown raster.
+    void DrawResults();
     void ShowStatus();
     void UpdateDfLabel();
     void UpdateSpeedLabel();
@@ -148,6 +153,8 @@ private:
 
     std::array<FieldState, kFieldCount> m_fields;
     morvane::RasterModel m_model;
+    morvane::RasterModel m_timeTrueModel;  // rebuilt from m_model for every drawing while m_timeTrue
+    bool m_timeTrue = false;               // context menu "Time-true raster"; off at every start
     CPanoramicView* m_panoramic = nullptr;
     CResultsView* m_results = nullptr;
     QCheckBox* m_showGridCheck = nullptr;

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "support/DecodeRoundTripSupport.h"
+#include "align/TimeTrueRaster.h"
 #include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
 #include "app/CSettingsStore.h"
@@ -562,6 +563,21 @@ private slots:
         QVERIFY(opened);
         QVERIFY2(decoded.startsWith(QString::fromStdString(text)), qPrintable(decoded));
         QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+
+        // "Time-true raster" in the context menu shows (and extracts) the rows
+        // placed on the sound's time line; off again, the plain raster.
+        QAction* timeTrue = window->findChild<QAction*>(QStringLiteral("timeTrue"));
+        QVERIFY(timeTrue != nullptr && timeTrue->isCheckable() && !timeTrue->isChecked());
+        QVERIFY(window->actions().contains(timeTrue));
+        timeTrue->trigger();
+        morvane::RasterParams params = window->Model().params;
+        const std::vector<std::int32_t> rows =
+            morvane::TimeTrueRows(window->Model().levels, window->Loop().Timeline(), params);
+        QCOMPARE(window->Results()->Model().levels, rows);
+        QCOMPARE(window->Results()->Model().params.offset, 0);
+        QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+        timeTrue->trigger();
+        QCOMPARE(&window->Results()->Model(), &window->Model());
     }
 };
 
