@@ -166,6 +166,11 @@ std::string FrameText(const std::string& frameBits, const FrameAlignment& alignm
 }
 
 FrameAlignment FindFrames(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline) {
+    // A timeline of some other stream is no guide: the levels count as evenly spaced.
+    if (timeline.LevelCount() != static_cast<std::int64_t>(levels.size())) {
+        const LevelTimeline none(timeline.Window());
+        return FindFrames(MakeTimeTrueSignal(levels, none), none);
+    }
     return FindFrames(MakeTimeTrueSignal(levels, timeline), timeline);
 }
 

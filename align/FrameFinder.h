@@ -19,11 +19,13 @@ inline constexpr const char* kNoFrameStructure = "no steady frame structure foun
 /// against the usual rate, and the raster and Bits extract options that read
 /// them. Nothing about the text is assumed. Silence, a steady tone, noise or
 /// voice give found = false with reason kNoFrameStructure (or a plainer
-/// reason for a stream too short or without signal).
+/// reason for a stream too short or without signal). A timeline that does
+/// not describe these levels is ignored (levels evenly spaced).
 FrameAlignment FindFrames(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline);
 
-/// The same on a stream already laid on the time grid; `frames`, when
-/// given, receives the frames followed.
+/// The same on a stream already laid on the time grid by `timeline` (or by
+/// an empty timeline: evenly spaced levels); `frames`, when given, receives
+/// the frames followed.
 FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& timeline,
                           std::vector<TrackedFrame>* frames = nullptr);
 

@@ -74,6 +74,13 @@ CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
     CreateControls();
 }
 
+void CBitsExtractDlg::StoreOptions(CSettingsStore& settings, bool reverseBits, bool reverseDirection,
+                                   std::int32_t ignore) {
+    settings.WriteInt(kSection, QStringLiteral("ReverseBits"), reverseBits ? 1 : 0);
+    settings.WriteInt(kSection, QStringLiteral("ReverseDirection"), reverseDirection ? 1 : 0);
+    settings.WriteText(kSection, QStringLiteral("BitsIgnore"), QString::number(ignore));
+}
+
 CBitsExtractDlg::~CBitsExtractDlg() {
     // The options are kept however the dialog ended: Close, Esc or the close box.
     ReadControls();

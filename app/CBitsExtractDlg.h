@@ -33,6 +33,10 @@ public:
     /// ticked. The caller fills it too.
     std::string m_softSourceBits;
 
+    /// Stores the three options where the next dialog reads them (the main
+    /// window's Align sets them so).
+    static void StoreOptions(CSettingsStore& settings, bool reverseBits, bool reverseDirection, std::int32_t ignore);
+
     /// Reads the controls, transforms the source bits and decodes them.
     void Recompute();
     /// The "Check all variations" command.

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 
@@ -17,6 +19,9 @@
 #include "app/CWindowPlacement.h"
 #include "dsp/SampleFormat.h"
 #include "raster/BitExtraction.h"
+#include "align/FrameFinder.h"
+#include "align/ToneFinder.h"
+#include "align/TimeTrueRaster.h"
 #include "text/TextNumbers.h"
 #include "capture/CaptureFormat.h"
 #include "capture/SoundLoss.h"
@@ -101,12 +106,14 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     hooks.postProcess = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::OnProcess, Qt::QueuedConnection); };
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
         m_panoramic->UpdateSpectrum(block.data(), byteCount);
+        if (m_loop->Recording()) m_toneFinder->Add(block.data(), std::min(block.size(), static_cast<std::size_t>(byteCount / 2)));
     };
     hooks.redrawResults = [this] {
         RefreshRasterParams();
-        m_results->Draw();
+        DrawResults();
     };
     hooks.inputEnded = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::inputEnded, Qt::QueuedConnection); };
+    m_toneFinder = std::make_unique<morvane::ToneFinder>();
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), std::move(hooks));
     if (!m_launch.inputPath.empty()) {
         m_loop->UseRecording(m_launch.inputPath,
@@ -267,6 +274,19 @@ void CMorvaneDlg::Initialise() {
     auto* about = new QAction(QStringLiteral("&About Morvane..."), this);
     connect(about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
     addAction(about);
+    auto* align = new QAction(QStringLiteral("A&lign"), this);
+    align->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    align->setShortcutContext(Qt::WindowShortcut);
+    connect(align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
+    addAction(align);
+    auto* timeTrue = new QAction(QStringLiteral("&Time-true raster"), this);
+    timeTrue->setObjectName(QStringLiteral("timeTrue"));
+    timeTrue->setCheckable(true);
+    connect(timeTrue, &QAction::toggled, this, [this](bool on) {
+        m_timeTrue = on;
+        DrawResults();
+    });
+    addAction(timeTrue);
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     setWindowIcon(m_icon);
@@ -410,11 +430,12 @@ void CMorvaneDlg::OnShow() {
     if (m_model.levels.empty())
         return;
     RefreshRasterParams();
-    m_results->Draw();
+    DrawResults();
 }
 
 void CMorvaneDlg::OnStartCapture() {
     RefreshRasterParams();
+    *m_toneFinder = morvane::ToneFinder();
     m_loop->StartCapture(m_model.levels);
 }
 
@@ -430,11 +451,69 @@ void CMorvaneDlg::OnExtractBits() {
         return;
     RefreshRasterParams();
     CBitsExtractDlg dialog(m_store, this);
-    dialog.m_sourceBits = morvane::ExtractBits(m_model.levels, m_model.params);
-    // The soft reading of the same raster, from the energies kept beside the levels.
-    if (m_loop->Soft().size() == m_model.levels.size())
+    const morvane::RasterModel& shown = ShownModel();
+    dialog.m_sourceBits = morvane::ExtractBits(shown.levels, shown.params);
+    // The soft reading of the same raster, from the energies kept beside the
+    // levels (for the plain raster; the time-true rows have none).
+    if (!m_timeTrue && m_loop->Soft().size() == m_model.levels.size())
         dialog.m_softSourceBits = morvane::ExtractSoftBits(m_loop->Soft(), m_model.params);
     dialog.exec();
+}
+
+const morvane::RasterModel& CMorvaneDlg::ShownModel() {
+    if (!m_timeTrue) return m_model;
+    m_timeTrueModel.params = m_model.params;
+    m_timeTrueModel.levels = morvane::TimeTrueRows(m_model.levels, m_loop->Timeline(), m_timeTrueModel.params);
+    return m_timeTrueModel;
+}
+
+void CMorvaneDlg::DrawResults() {
+    m_results->SetModel(&ShownModel());
+    m_results->Draw();
+}
+
+namespace {
+// A tone found this close (Hz) to the field's tone leaves the field alone.
+constexpr std::int32_t kToneTolerance = 20;
+}  // namespace
+
+void CMorvaneDlg::OnAlign() {
+    ReadControls();
+    // Tones first: levels demodulated against tones far from the sender's
+    // cannot show its frames.
+    QString tonesNote;
+    const morvane::ToneEstimate tones = m_toneFinder->Find();
+    if (tones.found) {
+        const auto low = static_cast<std::int32_t>(std::lround(tones.lowHz));
+        const auto high = static_cast<std::int32_t>(std::lround(tones.highHz));
+        if (std::abs(low - Long(Field::Low)) > kToneTolerance || std::abs(high - Long(Field::High)) > kToneTolerance) {
+            SetText(Field::Low, QString::number(low));
+            SetText(Field::High, QString::number(high));
+            WriteFields();  // the fields' change handlers hand the tones to the demodulator
+            tonesNote = QStringLiteral("Tones set to %1 / %2 Hz").arg(low).arg(high);
+        }
+    }
+    const morvane::FrameAlignment a = morvane::FindFrames(m_model.levels, m_loop->Timeline());
+    if (!a.found) {
+        SetStatus(tonesNote.isEmpty() ? QStringLiteral("Align: %1").arg(QString::fromStdString(a.reason))
+                                      : tonesNote + QStringLiteral(": capture again, then Align"));
+        return;
+    }
+    SetText(Field::Count, QString::number(a.raster.count));
+    SetText(Field::Offset, QString::number(a.raster.offset));
+    SetText(Field::Slant, QString::number(static_cast<double>(a.raster.slant), 'f', 4));
+    SetText(Field::Width, QString::number(a.raster.gridWidth));
+    WriteFields();
+    CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
+    RefreshRasterParams();
+    UpdateSpeedLabel();
+    DrawResults();
+    QString found = QStringLiteral("Aligned: %1 baud, %2 stop bits, mark %3, confidence %4")
+                        .arg(a.baud, 0, 'f', 2)
+                        .arg(a.model.stopBits)
+                        .arg(a.model.polarity > 0 ? QStringLiteral("low") : QStringLiteral("high"))
+                        .arg(a.confidence, 0, 'f', 2);
+    SetStatus(tonesNote.isEmpty() ? found : tonesNote + QStringLiteral("; ") + found);
 }
 
 void CMorvaneDlg::OnAbout() {
@@ -445,12 +524,12 @@ void CMorvaneDlg::OnAbout() {
 void CMorvaneDlg::OnShowGrid() {
     ReadControls();
     m_model.params.showGrid = m_showGrid;
-    m_results->Draw();
+    DrawResults();
 }
 
 void CMorvaneDlg::OnContrast() {
     m_model.params.contrastMode = (m_model.params.contrastMode + 1) % 3;
-    m_results->Draw();
+    DrawResults();
 }
 
 bool CMorvaneDlg::Recording() const { return m_loop->Recording(); }

@@ -14,6 +14,7 @@
 
 namespace morvane {
 class ProcessingLoop;
+class ToneFinder;
 class SoundSystem;
 }  // namespace morvane
 
@@ -80,6 +81,11 @@ public:
     void OnAbout();
     void OnShowGrid();
     void OnContrast();
+    /// "Align" (Ctrl+L, context menu): finds the tones in the spectrum of the
+    /// capture so far and the frames in its levels, and fills Low, High,
+    /// Count, Offset, Slant and Width and the Bits extract options; the status
+    /// line says what it found or why it found nothing.
+    void OnAlign();
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -114,6 +120,11 @@ private:
     void RestorePlacement();
     void ApplyMinimumSize();
     void SetStatus(const QString& text);
+    /// The raster the view shows and extraction reads: the model itself, or
+    /// with "Time-true raster" on, its rows placed on the sound's time line.
+    const morvane::RasterModel& ShownModel();
+    /// Draws the shown raster.
+    void DrawResults();
     void ShowStatus();
     void UpdateDfLabel();
     void UpdateSpeedLabel();
@@ -136,11 +147,14 @@ private:
     Launch m_launch;
     QIcon m_icon;
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
+    std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
     std::int32_t m_minWidth = 0;
     CAnchorLayout m_layout;
 
     std::array<FieldState, kFieldCount> m_fields;
     morvane::RasterModel m_model;
+    morvane::RasterModel m_timeTrueModel;  // rebuilt from m_model for every drawing while m_timeTrue
+    bool m_timeTrue = false;               // context menu "Time-true raster"; off at every start
     CPanoramicView* m_panoramic = nullptr;
     CResultsView* m_results = nullptr;
     QCheckBox* m_showGridCheck = nullptr;

@@ -110,6 +110,25 @@ TEST(FrameFinder, FindsAndDecodesTheTable) {
 TEST(FrameFinder, AnswersNotFoundWithoutFrames) {
     std::vector<std::int16_t> tone(48000 * 20);
     for (std::size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<std::int16_t>(std::lround(12000.0 * std::sin(6.283185307179586 * 1500.0 * i / 48000.0)));
+    // The two tones keyed at random moments, without any frame.
+    std::mt19937 random(4);
+    std::exponential_distribution<double> hold(1.0 / 400.0);
+    std::vector<std::int16_t> keying;
+    for (double phase = 0.0, f = 1500.0; keying.size() < 48000 * 20; f = 3500.0 - f)
+        for (auto n = static_cast<int>(hold(random)) + 40; n > 0; --n) {
+            phase += 6.283185307179586 * f / 48000.0;
+            keying.push_back(static_cast<std::int16_t>(std::lround(12000.0 * std::sin(phase))));
+        }
+    // Something like speech: a wandering pitch with its harmonics, in syllables.
+    std::vector<std::int16_t> voice(48000 * 12);
+    for (std::size_t i = 0; i < voice.size(); ++i) {
+        const double t = static_cast<double>(i) / 48000.0;
+        const double pitch = 2 * 3.141592653589793 * (140.0 * t - 40.0 / (2 * 3.141592653589793 * 0.3) * std::cos(2 * 3.141592653589793 * 0.3 * t));
+        const double gate = std::max(0.0, std::sin(2 * 3.141592653589793 * 4.3 * t + 2.0 * std::sin(2 * 3.141592653589793 * 0.7 * t)));
+        double x = 0.0;
+        for (int k = 1; k <= 8; ++k) x += std::sin(k * pitch) / k;
+        voice[i] = static_cast<std::int16_t>(std::lround(6000.0 * gate * x));
+    }
     const struct {
         const char* name;
         std::vector<std::int16_t> samples;
@@ -117,6 +136,8 @@ TEST(FrameFinder, AnswersNotFoundWithoutFrames) {
         {"noise only", Noise(48000 * 20, 6000.0, 3)},
         {"one steady tone", tone},
         {"silence", std::vector<std::int16_t>(48000 * 20, 0)},
+        {"random keying", keying},
+        {"voice", voice},
     };
     for (const auto& c : cases) {
         const AutoResult r = AutoDecode(c.samples);

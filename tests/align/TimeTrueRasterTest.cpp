@@ -21,6 +21,11 @@ TEST(TimeTrueRaster, SteadyTransmissionStandsStraight) {
     const Captured c = Capture(SynthesizeRtty(text, synth), DemodSettings{});
     const FrameAlignment a = FindFrames(c.levels, c.timeline);
     ASSERT_TRUE(a.found);
+    // Without its timeline (or with another stream's) the stream still aligns,
+    // its levels taken as evenly spaced: the tracker follows the wander.
+    const FrameAlignment untimed = FindFrames(c.levels, LevelTimeline());
+    ASSERT_TRUE(untimed.found);
+    EXPECT_EQ(untimed.frames, a.frames);
     RasterParams params = roundtrip::FrameRaster(a.raster.offset);  // count 90, slant 0, width 24
     const int plainFramed = roundtrip::FramedRows(ExtractBits(c.levels, params));
     std::vector<std::int32_t> rows = TimeTrueRows(c.levels, c.timeline, params);

@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <optional>
 
 #include "support/DecodeRoundTripSupport.h"
+#include "align/TimeTrueRaster.h"
 #include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
 #include "app/CSettingsStore.h"
@@ -536,6 +538,78 @@ private slots:
         QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
         QCOMPARE(window->Model().params.count, 90);
         QCOMPARE(window->Model().params.offset, offset);
+    }
+
+    // Ctrl+L aligns the levels captured so far: Count, Offset, Slant, Width
+    // and the Bits extract options are filled, and the text decodes.
+    void alignFillsTheFieldsFromTheCapture() {
+        const std::string text = "RYRY CQ DE MORVANE THE QUICK BROWN FOX 73";
+        const std::string wav = m_dir.filePath(QStringLiteral("align.wav")).toStdString();
+        morvane::RttySynthSettings synth;
+        synth.baud = 75;
+        synth.stopBits = 1;
+        synth.markHz = 2000;  // mark is the high tone: bits read inverted
+        synth.spaceHz = 1500;
+        synth.idleSeconds = 2.0;  // the recording plays from Start on; capture starts a little later
+        morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, synth));
+
+        auto window = Make({"morvane --input " + wav + " --fast", wav, true});
+        QTRY_VERIFY(window->Loop().IsOpen());
+        // "Align" stands in the window's context menu with Ctrl+L.
+        QAction* align = nullptr;
+        for (QAction* action : window->actions())
+            if (action->text() == QStringLiteral("A&lign")) align = action;
+        QVERIFY(align != nullptr);
+        QCOMPARE(align->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+        QCOMPARE(window->contextMenuPolicy(), Qt::ActionsContextMenu);
+        align->trigger();
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Align: ")), qPrintable(window->StatusText()));
+
+        QSignalSpy ended(window.get(), &CMorvaneDlg::inputEnded);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "startCapture"), Qt::LeftButton);
+        QVERIFY(ended.wait(20000));
+        QTest::qWait(100);  // the last Process commands
+        QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
+        align->trigger();
+        // "Aligned: 75.01 baud, 1 stop bits, mark high, confidence 1.00": four
+        // seconds of keying measure the rate to a few hundredths of a baud.
+        const QString status = window->StatusText();
+        QVERIFY2(status.startsWith(QStringLiteral("Aligned: ")) &&
+                     status.contains(QStringLiteral(" baud, 1 stop bits, mark high")),
+                 qPrintable(status));
+        QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 1, 1).toDouble() - 75.0) < 0.1, qPrintable(status));
+        QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("56"));
+        QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("16"));
+        QCOMPARE(window->Model().params.count, 56);
+        QCOMPARE(window->Model().params.gridWidth, 16);
+        QCOMPARE(m_store->ReadInt("Data", "ReverseBits", 0), 1);
+        QCOMPARE(m_store->ReadInt("Data", "ReverseDirection", 0), 1);
+
+        QString decoded;
+        const bool opened = WithModal<CBitsExtractDlg>(
+            [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton); },
+            [&](CBitsExtractDlg* dialog) {
+                decoded = Child<QPlainTextEdit>(dialog, "decodedEdit")->toPlainText();
+                dialog->reject();
+            });
+        QVERIFY(opened);
+        QVERIFY2(decoded.startsWith(QString::fromStdString(text)), qPrintable(decoded));
+        QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+
+        // "Time-true raster" in the context menu shows (and extracts) the rows
+        // placed on the sound's time line; off again, the plain raster.
+        QAction* timeTrue = window->findChild<QAction*>(QStringLiteral("timeTrue"));
+        QVERIFY(timeTrue != nullptr && timeTrue->isCheckable() && !timeTrue->isChecked());
+        QVERIFY(window->actions().contains(timeTrue));
+        timeTrue->trigger();
+        morvane::RasterParams params = window->Model().params;
+        const std::vector<std::int32_t> rows =
+            morvane::TimeTrueRows(window->Model().levels, window->Loop().Timeline(), params);
+        QCOMPARE(window->Results()->Model().levels, rows);
+        QCOMPARE(window->Results()->Model().params.offset, 0);
+        QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+        timeTrue->trigger();
+        QCOMPARE(&window->Results()->Model(), &window->Model());
     }
 };
 
