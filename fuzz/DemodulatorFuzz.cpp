@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.tone2Hz = in.Take<float>();
     const std::int32_t byteCount = static_cast<std::int32_t>(in.Left() > 1 << 20 ? 1 << 20 : in.Left());
     std::vector<std::int16_t> samples(static_cast<std::size_t>(byteCount) / 2 + 1);
-    std::memcpy(samples.data(), in.Here(), static_cast<std::size_t>(byteCount));
+    if (byteCount > 0) std::memcpy(samples.data(), in.Here(), static_cast<std::size_t>(byteCount));
     const CaptureFormat& format = kCaptureFormat;
     std::vector<std::int32_t> fast, plain;
     std::int32_t fastUsed = -1, plainUsed = -1;

@@ -15,7 +15,7 @@ public:
     T Take() {
         T value{};
         const std::size_t n = m_size - m_pos < sizeof(T) ? m_size - m_pos : sizeof(T);
-        std::memcpy(&value, m_data + m_pos, n);
+        if (n > 0) std::memcpy(&value, m_data + m_pos, n);
         m_pos += n;
         return value;
     }

@@ -14,7 +14,9 @@ namespace {
 int Replay(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    // Never a null pointer, even for an empty input, as libFuzzer passes them.
+    static const std::uint8_t kEmpty = 0;
+    LLVMFuzzerTestOneInput(bytes.empty() ? &kEmpty : reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     return 1;
 }
 }  // namespace

@@ -46,6 +46,32 @@ public:
     }
 };
 
+// A card whose blocks the test hands over itself, on the window's thread,
+// while the window's queued Process commands wait.
+class FeedingDevice : public morvane::SoundDevice {
+public:
+    void Start(std::int32_t, BlockHandler handler) override { m_handler = std::move(handler); }
+    void Stop() override { m_handler = nullptr; }
+    bool Feed(std::vector<std::int16_t> block) {
+        return m_handler && m_handler(block.data(), static_cast<std::int32_t>(block.size() * 2));
+    }
+
+private:
+    BlockHandler m_handler;
+};
+
+class FeedingSystem : public morvane::SoundSystem {
+public:
+    FeedingDevice* device = nullptr;  // owned by the window's capture
+    int InputCount() override { return 1; }
+    std::optional<std::string> InputName(int) override { return "Feeding card"; }
+    std::unique_ptr<morvane::SoundDevice> OpenInput(int, const morvane::CaptureFormat&) override {
+        auto made = std::make_unique<FeedingDevice>();
+        device = made.get();
+        return made;
+    }
+};
+
 const QString kHint = QStringLiteral("Hint: use '/s0' .. '/s5' argument to change sound card");
 
 // Runs `action` (which opens a modal dialog) and hands the dialog to `inspect`
@@ -491,6 +517,23 @@ private slots:
             QCOMPARE(window->frameGeometry().size(), firstSize);
             QCOMPARE(window->pos(), firstPos);
         }
+    }
+
+    void droppedBlocksAreShownWhileCapturing() {
+        // The window falls behind: 20 blocks arrive before it handles any.
+        // The pending buffer takes 11 (8 s of sound); the other 9 are lost,
+        // and the status line says so.
+        auto system = std::make_unique<FeedingSystem>();
+        FeedingSystem* feeding = system.get();
+        CMorvaneDlg window(*m_store, std::move(system), CMorvaneDlg::Launch{"morvane", "", false});
+        QTRY_VERIFY(window.Loop().IsOpen());
+        QTest::mouseClick(Child<QPushButton>(&window, "startCapture"), Qt::LeftButton);
+        QVERIFY(window.Recording());
+        int taken = 0;
+        for (int i = 0; i < 20; ++i) taken += feeding->device->Feed(std::vector<std::int16_t>(32768, 1000));
+        QCOMPARE(taken, 11);
+        QTRY_COMPARE(window.StatusText(), QStringLiteral("9 blocks dropped (6.1 s of sound lost)"));
+        QTRY_VERIFY(window.Results()->levels.size() >= 11u * 409u);
     }
 
     void placementOnScreenIsRestored() {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -391,4 +393,45 @@ TEST_F(CliCommand, KilledRunLeavesNoTemporary) {
         EXPECT_EQ(left, 0) << "signal " << signal;
     }
     fs::remove_all(dir);
+}
+
+// `levels -` into a pipe prints each block's levels as soon as the block has
+// come, while standard input is still open (arecord ... | morvane-cli levels -).
+TEST_F(CliCommand, LevelsReachAPipeBlockByBlock) {
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[1]);
+        close(out[0]);
+        execl(MORVANE_CLI_BINARY, MORVANE_CLI_BINARY, "levels", "-", nullptr);
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    close(in[0]);
+    close(out[1]);
+    // One whole block of 65 536 bytes (0.68 s) gives about 400 levels.
+    const std::vector<char> block(65536, 0);
+    ASSERT_EQ(write(in[1], block.data(), block.size()), static_cast<ssize_t>(block.size()));
+    std::string got;
+    char buffer[4096];
+    while (std::count(got.begin(), got.end(), '\n') < 400) {
+        pollfd ready{out[0], POLLIN, 0};
+        // A deadline far beyond need; without the flush they would never come.
+        ASSERT_EQ(poll(&ready, 1, 60000), 1) << "the levels of the first block did not come while input was open";
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        ASSERT_GT(n, 0) << "the levels of the first block never came";
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(got.substr(0, 4), "128\n");
+    close(in[1]);  // end of input: the rest, and a clean end
+    while (read(out[0], buffer, sizeof buffer) > 0) {
+    }
+    close(out[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
