@@ -43,6 +43,9 @@ public:
     /// Non-empty when the file holds less sound than its header announces
     /// (a cut-off recording): the samples present are read all the same.
     const std::string& Warning() const;
+    /// How many 48 kHz samples the whole recording should give, from its
+    /// header (an estimate when resampling); -1 when unknown (standard input).
+    std::int64_t ExpectedSamples() const;
 
     struct Impl;
 

@@ -62,6 +62,10 @@ public:
     /// Spacing of the 500 Hz labels in pixels: fftSize × 500 / sampleRate truncated.
     std::int32_t LabelSpacing() const;
 
+    /// Repaints labels and markers over the waterfall as it stands, without
+    /// adding a row: after a marker frequency has changed.
+    void RedrawMarkers() { RepaintNow(); }
+
     const QImage& Surface() const { return m_surface; }
     const QFont& LabelFont() const { return m_labelFont; }
 
