@@ -144,13 +144,23 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
             },
             Qt::QueuedConnection);
     };
+    // A recording read as fast as the machine allows delivers blocks far
+    // faster than the eye follows: every block still adds its waterfall row
+    // and its levels, but the screen is painted at most every kFrameMs.
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
-        m_panoramic->UpdateSpectrum(block.data(), byteCount);
+        if (FrameDue()) {
+            m_panoramic->UpdateSpectrum(block.data(), byteCount);
+        } else if (m_panoramic->AddSpectrumRow(block.data(), byteCount)) {
+            m_panoramic->update();
+        }
     };
     hooks.redrawResults = [this] {
         RefreshRasterParams();
         ApplyFollowNewest();
-        m_results->Draw();
+        if (FrameDue()) {
+            m_results->Draw();
+            m_frameClock.start();
+        }
     };
     hooks.inputEnded = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::inputEnded, Qt::QueuedConnection); };
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), std::move(hooks));
@@ -525,6 +535,8 @@ void CMorvaneDlg::OpenRecording(const QString& path, morvane::RecordingPace pace
     findChild<QAction*>(QStringLiteral("replayAction"))->setEnabled(true);
     std::string error;
     const bool reading = m_loop->ReadRecording(path.toStdString(), pace, m_model.levels, error);
+    m_readingPace = pace;
+    m_frameClock.invalidate();
     m_results->Draw();
     if (!reading) {
         SetStatus(QStringLiteral("Cannot open recording \"%1\": %2").arg(m_readingName, QString::fromStdString(error)));
@@ -562,6 +574,11 @@ void CMorvaneDlg::FinishReading(bool stopped) {
 }
 
 bool CMorvaneDlg::Reading() const { return m_loop->Reading(); }
+
+bool CMorvaneDlg::FrameDue() const {
+    return !m_loop->Reading() || m_readingPace != morvane::RecordingPace::AfterProcess || !m_frameClock.isValid() ||
+           m_frameClock.elapsed() >= kFrameMs;
+}
 
 void CMorvaneDlg::UpdateActivity() {
     if (m_loop->Reading()) {

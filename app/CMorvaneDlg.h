@@ -155,6 +155,7 @@ private:
     void UpdateActivity();
     void ApplyFollowNewest();
     QString NextPickText() const;
+    bool FrameDue() const;
     void UpdateDfLabel();
     void UpdateSpeedLabel();
     void OnLowChanged();
@@ -195,6 +196,9 @@ private:
     QString m_lastRecording;
     QString m_readingName;
     QElapsedTimer m_captureClock;
+    QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
+    morvane::RecordingPace m_readingPace = morvane::RecordingPace::RealTime;
+    static constexpr qint64 kFrameMs = 40;
     bool m_followNewest = false;
     int m_templateClientWidth = 0;
     QSize m_restoredSize;  // outer size read from the settings, or invalid

@@ -65,18 +65,22 @@ void CPanoramicView::CreateSurface() {
 }
 
 void CPanoramicView::UpdateSpectrum(const std::int16_t* block, std::int32_t blockBytes) {
-    if (block == nullptr || blockBytes < kMinBlockBytes) return;
+    if (AddSpectrumRow(block, blockBytes)) RepaintNow();
+}
+
+bool CPanoramicView::AddSpectrumRow(const std::int16_t* block, std::int32_t blockBytes) {
+    if (block == nullptr || blockBytes < kMinBlockBytes) return false;
     try {
         // A block shorter than the transform's 4096 samples counts as padded
         // with silence; nothing beyond its end is read.
         morvane::ComputeSpectrum(block, static_cast<std::size_t>(blockBytes / 2), spectrum, fftSize);
         m_spectrumBins = fftSize;
     } catch (const std::exception&) {
-        return;  // an unusable transform size: nothing changes
+        return false;  // an unusable transform size: nothing changes
     }
-    if (m_surface.isNull()) return;
+    if (m_surface.isNull()) return false;
     AdvanceWaterfall();
-    RepaintNow();
+    return true;
 }
 
 void CPanoramicView::AdvanceWaterfall() {
