@@ -1,7 +1,10 @@
 #include "app/CBitsExtractDlg.h"
 
 #include <QCheckBox>
+#include <QResizeEvent>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFontDatabase>
@@ -12,7 +15,9 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QUrl>
+#include <algorithm>
 #include <exception>
+#include <initializer_list>
 
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
@@ -94,6 +99,9 @@ void CBitsExtractDlg::CreateControls() {
     m_encodingCombo->setObjectName(QStringLiteral("encodingCombo"));
     // A closed drop-down list is one edit line high; the template height is the open list's.
     layout.Add(m_encodingCombo, 49, 141, 56, 12);
+    // Filled before the layout is final: the box is made wide enough for its entries.
+    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
+    m_encodingCombo->setCurrentIndex(0);
 
     auto* ignoreLabel = new QLabel(QStringLiteral("Ignore bits:"), this);
     layout.Add(ignoreLabel, 116, 143, 37, 9, true);
@@ -124,16 +132,62 @@ void CBitsExtractDlg::CreateControls() {
     // Enter ends the dialog as Close does (in the two text boxes it breaks the line).
     m_closeButton->setDefault(true);
 
-    setFixedSize(layout.Apply(200, 239));
+    // Between the template's two buttons: puts the decoded text on the clipboard.
+    m_copyButton = new QPushButton(QStringLiteral("Copy text"), this);
+    m_copyButton->setObjectName(QStringLiteral("copyText"));
+    layout.Add(m_copyButton, 97, 219, 31, 13);
+    m_copyButton->setAutoDefault(false);
 
-    // Tab order follows the template.
+    QSize base = layout.Apply(200, 239);
+    // The copy button and the combo box show their texts whole: what they need
+    // beyond the template widens the dialog, the controls right of them move along.
+    const int copyExtra = std::max(0, m_copyButton->sizeHint().width() - m_copyButton->width());
+    m_copyButton->resize(m_copyButton->width() + copyExtra, m_copyButton->height());
+    m_closeButton->move(m_closeButton->x() + copyExtra, m_closeButton->y());
+    const int comboExtra = std::max(0, m_encodingCombo->sizeHint().width() - m_encodingCombo->width());
+    m_encodingCombo->resize(m_encodingCombo->width() + comboExtra, m_encodingCombo->height());
+    for (QWidget* right : std::initializer_list<QWidget*>{ignoreLabel, m_ignoreEdit, m_ignoreSpin})
+        right->move(right->x() + comboExtra, right->y());
+    const int extra = std::max(copyExtra, comboExtra);
+    m_reverseDirectionCheck->move(m_reverseDirectionCheck->x() + extra, m_reverseDirectionCheck->y());
+    if (comboExtra < extra)
+        for (QWidget* right : std::initializer_list<QWidget*>{ignoreLabel, m_ignoreEdit, m_ignoreSpin})
+            right->move(right->x() + extra - comboExtra, right->y());
+    if (copyExtra < extra) m_closeButton->move(m_closeButton->x() + extra - copyExtra, m_closeButton->y());
+    for (QWidget* wide : std::initializer_list<QWidget*>{m_bitsEdit, m_decodedEdit})
+        wide->resize(wide->width() + extra, wide->height());
+    base.setWidth(base.width() + extra);
+
+    // The dialog may grow: the two text boxes take the new space (the bits two
+    // thirds of the height, the decoded text one third), the rest follows.
+    using Shares = CProportionalLayout::Shares;
+    constexpr double kBitsShare = 2.0 / 3.0;
+    m_layout.SetBase(base);
+    m_layout.Add(m_bitsEdit, Shares{0, 0, 1, kBitsShare});
+    m_layout.Add(m_reverseBitsCheck, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_reverseDirectionCheck, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(encodeLabel, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_encodingCombo, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(ignoreLabel, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_ignoreEdit, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_ignoreSpin, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_decodedEdit, Shares{0, kBitsShare, 1, 1 - kBitsShare});
+    m_layout.Add(m_checkAllButton, Shares{0, 1, 0, 0});
+    m_layout.Add(m_copyButton, Shares{0.5, 1, 0, 0});
+    m_layout.Add(m_closeButton, Shares{1, 1, 0, 0});
+    setMinimumSize(base);
+    resize(base);
+    setSizeGripEnabled(true);
+
+    // Tab order follows the template, row by row.
     setTabOrder(m_bitsEdit, m_reverseBitsCheck);
     setTabOrder(m_reverseBitsCheck, m_reverseDirectionCheck);
     setTabOrder(m_reverseDirectionCheck, m_encodingCombo);
     setTabOrder(m_encodingCombo, m_ignoreEdit);
     setTabOrder(m_ignoreEdit, m_decodedEdit);
     setTabOrder(m_decodedEdit, m_checkAllButton);
-    setTabOrder(m_checkAllButton, m_closeButton);
+    setTabOrder(m_checkAllButton, m_copyButton);
+    setTabOrder(m_copyButton, m_closeButton);
 
     // The members go into the controls before any handler is connected.
     ShowMembers();
@@ -144,14 +198,22 @@ void CBitsExtractDlg::CreateControls() {
     // rewrites the text when the count lies outside it.
     m_ignoreSpin->SetPos32(static_cast<std::int16_t>(IgnoreCount() & 0xFFFF));
 
-    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
-    m_encodingCombo->setCurrentIndex(0);
-
     connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_ignoreEdit, &QLineEdit::textChanged, this, &CBitsExtractDlg::Recompute);
     connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_copyButton, &QPushButton::clicked, this, &CBitsExtractDlg::CopyText);
+}
+
+void CBitsExtractDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    m_layout.Apply(size());
+}
+
+void CBitsExtractDlg::CopyText() {
+    // As the box shows it: one line break per line.
+    QGuiApplication::clipboard()->setText(ForDisplay(m_decodedText));
 }
 
 void CBitsExtractDlg::showEvent(QShowEvent* event) {

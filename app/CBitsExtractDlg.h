@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/CProportionalLayout.h"
+
 class CSettingsStore;
 class CUpDown;
 class QCheckBox;
@@ -33,6 +35,8 @@ public:
     void Recompute();
     /// The "Check all variations" command.
     void CheckAllVariations();
+    /// "Copy text": the decoded text onto the clipboard.
+    void CopyText();
 
     /// The working text (what the decoder reads, carriage returns included)
     /// and the decoded text.
@@ -47,6 +51,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateControls();
@@ -71,4 +76,6 @@ private:
     CUpDown* m_ignoreSpin = nullptr;              // 1037
     QPushButton* m_checkAllButton = nullptr;      // 1038
     QPushButton* m_closeButton = nullptr;         // 2
+    QPushButton* m_copyButton = nullptr;          // "Copy text"
+    CProportionalLayout m_layout;
 };

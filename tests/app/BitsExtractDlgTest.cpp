@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -96,6 +99,48 @@ private slots:
         QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), decoded);
         QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "bitsEdit")->toPlainText(),
                  QString(bits).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    // "Copy text" puts the decoded text on the clipboard, one line break a line.
+    void copyTextPutsTheDecodedTextOnTheClipboard() {
+        auto dialog = Open("1000011\r\n1000111\r\n0100011\r\n");
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::mouseClick(Child<QPushButton>(dialog.get(), "copyText"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText());
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromStdString(dialog->DecodedText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY(!dialog->DecodedText().empty());
+    }
+
+    // The dialog may be enlarged: the two text boxes take the new space and
+    // every text stays whole.
+    void resizingGrowsTheTextBoxes() {
+        auto dialog = Open(kFrames);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        auto* bits = Child<QPlainTextEdit>(dialog.get(), "bitsEdit");
+        auto* decoded = Child<QPlainTextEdit>(dialog.get(), "decodedEdit");
+        auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+        auto* close = Child<QPushButton>(dialog.get(), "close");
+        auto* copy = Child<QPushButton>(dialog.get(), "copyText");
+        QCOMPARE(combo->currentText(), QStringLiteral("Baudot 5-bit code"));
+        QVERIFY(combo->width() >= combo->sizeHint().width());
+        QVERIFY(copy->width() >= copy->sizeHint().width());
+        QVERIFY(!copy->geometry().intersects(close->geometry()));
+        QVERIFY(!combo->geometry().intersects(Child<QLineEdit>(dialog.get(), "ignoreEdit")->geometry()));
+        const QSize before = dialog->size();
+        const QRect bitsBefore = bits->geometry();
+        const QRect decodedBefore = decoded->geometry();
+        const QRect closeBefore = close->geometry();
+        dialog->resize(before + QSize(150, 90));
+        QTRY_COMPARE(dialog->size(), before + QSize(150, 90));
+        QCOMPARE(bits->width(), bitsBefore.width() + 150);
+        QCOMPARE(bits->height(), bitsBefore.height() + 60);
+        QCOMPARE(decoded->width(), decodedBefore.width() + 150);
+        QCOMPARE(decoded->height(), decodedBefore.height() + 30);
+        QCOMPARE(decoded->y(), decodedBefore.y() + 60);
+        QCOMPARE(close->geometry(), closeBefore.translated(150, 90));
+        // Not smaller than laid out.
+        QCOMPARE(dialog->minimumSize(), before);
     }
 
     void decoderSeesCarriageReturns() {
