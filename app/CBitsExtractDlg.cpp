@@ -16,6 +16,7 @@
 #include <QRegularExpressionValidator>
 #include <QUrl>
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <initializer_list>
 
@@ -24,6 +25,7 @@
 #include "text/TextNumbers.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
+#include "decode/ReportFolders.h"
 #include "decode/VariationsReport.h"
 #include "widgets/CUpDown.h"
 
@@ -58,6 +60,7 @@ CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
         m_settings.ReadInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection) != 0 ? 1 : 0;
     m_ignoreBitsText = m_settings.ReadText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
     m_reportPath = morvane::ReportPathBeside(QCoreApplication::applicationFilePath().toStdString());
+    m_fallbackReportPath = morvane::ReportPathInCache(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     CreateControls();
 }
 
@@ -252,20 +255,34 @@ void CBitsExtractDlg::Recompute() {
 }
 
 void CBitsExtractDlg::CheckAllVariations() {
-    morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
-    try {
-        outcome = morvane::WriteVariationsReport(m_sourceBits, m_reportPath);
-    } catch (const std::exception&) {
-        // Whatever went wrong on the way to the file, the user learns it was not written.
+    // Beside the program first; an installed program's folder cannot be
+    // written, so then the user's cache folder.
+    QStringList problems;
+    for (const std::filesystem::path& path : {m_reportPath, m_fallbackReportPath}) {
+        if (path.empty()) continue;
+        morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
+        std::error_code ec;
+        if (path != m_reportPath) std::filesystem::create_directories(path.parent_path(), ec);
+        try {
+            outcome = morvane::WriteVariationsReport(m_sourceBits, path);
+        } catch (const std::exception&) {
+            // Whatever went wrong on the way to the file, the user learns it was not written.
+        }
+        switch (outcome) {
+        case morvane::ReportOutcome::NoRows:
+            return;
+        case morvane::ReportOutcome::Written:
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+            return;
+        case morvane::ReportOutcome::CannotCreate:
+            problems << QStringLiteral("%1: %2").arg(
+                            QString::fromStdString(path.string()),
+                            QString::fromStdString(ec ? ec.message() : morvane::ReportWriteProblem(path)));
+            break;
+        }
     }
-    switch (outcome) {
-    case morvane::ReportOutcome::NoRows:
-        break;
-    case morvane::ReportOutcome::Written:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_reportPath.string())));
-        break;
-    case morvane::ReportOutcome::CannotCreate:
-        QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("Cannot create output file"));
-        break;
-    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QStringLiteral("Cannot create output file"),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(problems.join(QLatin1Char('\n')));
+    box.exec();
 }

@@ -18,7 +18,8 @@ class QPushButton;
 /// "Bits extract": shows the extracted bits after the chosen transformations
 /// and their Baudot decoding, re-decoding on every change of "Reverse bits",
 /// "Reverse direction" and "Ignore bits:". "Check all variations" writes the
-/// report of every variant beside the executable and opens it. The three
+/// report of every variant beside the executable (or, when that folder cannot
+/// be written, in the user's cache folder) and opens it. The three
 /// options are read from the store at construction and written back when the
 /// dialog is destroyed, however it was closed.
 class CBitsExtractDlg : public QDialog {
@@ -48,6 +49,10 @@ public:
     /// Where "Check all variations" writes; by default results.html beside the executable.
     void SetReportPath(const std::filesystem::path& path) { m_reportPath = path; }
     const std::filesystem::path& ReportPath() const { return m_reportPath; }
+    /// Where the report goes when ReportPath() cannot be written; by default
+    /// results.html in the user's cache folder (empty: nowhere else).
+    void SetFallbackReportPath(const std::filesystem::path& path) { m_fallbackReportPath = path; }
+    const std::filesystem::path& FallbackReportPath() const { return m_fallbackReportPath; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,6 +70,7 @@ private:
     std::int32_t m_reverseDirection = 0;
     QString m_ignoreBitsText = QStringLiteral("0");
     std::filesystem::path m_reportPath;
+    std::filesystem::path m_fallbackReportPath;
     bool m_initialised = false;
 
     QPlainTextEdit* m_bitsEdit = nullptr;         // 1029

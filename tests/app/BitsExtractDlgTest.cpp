@@ -257,16 +257,42 @@ private slots:
         QVERIFY(m_opened.isEmpty());
     }
 
+    // The folder beside the program cannot be written (an installed
+    // program): the report goes to the cache folder and opens from there.
+    void reportFallsBackToTheCacheFolder() {
+        auto dialog = Open(kFrames);
+        if (qEnvironmentVariableIsSet("HOME"))
+            QVERIFY(dialog->FallbackReportPath().string().ends_with("/morvane/results.html"));
+        dialog->SetReportPath(m_dir.filePath(QStringLiteral("no/such/folder/results.html")).toStdString());
+        const QString cached = m_dir.filePath(QStringLiteral("cache/morvane/results.html"));
+        dialog->SetFallbackReportPath(cached.toStdString());
+        dialog->CheckAllVariations();
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_opened.front(), QUrl::fromLocalFile(cached));
+        QFile file(cached);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(QByteArray("\xFF\xFE<\0", 4)));
+    }
+
     void unwritableReportIsReported() {
         auto dialog = Open(kFrames);
-        dialog->SetReportPath(m_dir.filePath(QStringLiteral("no/such/folder/results.html")).toStdString());
+        const QString beside = m_dir.filePath(QStringLiteral("no/such/folder/results.html"));
+        dialog->SetReportPath(beside.toStdString());
+        // A cache folder that cannot be made: a file stands where it should be.
+        QFile blocker(m_dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString cached = m_dir.filePath(QStringLiteral("blocker/morvane/results.html"));
+        dialog->SetFallbackReportPath(cached.toStdString());
         QString caption;
         QString text;
+        QString details;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 caption = box->windowTitle();
                 text = box->text();
+                details = box->informativeText();
                 box->accept();
             }
         });
@@ -274,6 +300,11 @@ private slots:
         dialog->CheckAllVariations();
         QCOMPARE(caption, QStringLiteral("Warning"));
         QCOMPARE(text, QStringLiteral("Cannot create output file"));
+        const QStringList lines = details.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], beside + QStringLiteral(": the folder does not exist"));
+        QVERIFY2(lines[1].startsWith(cached + QStringLiteral(": ")) && lines[1].size() > cached.size() + 2,
+                 qPrintable(lines[1]));
         QVERIFY(m_opened.isEmpty());
     }
 };
