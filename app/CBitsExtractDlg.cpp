@@ -161,23 +161,6 @@ void CBitsExtractDlg::CreateControls() {
         wide->resize(wide->width() + extra, wide->height());
     base.setWidth(base.width() + extra);
 
-    // The dialog may grow: the two text boxes take the new space (the bits two
-    // thirds of the height, the decoded text one third), the rest follows.
-    using Shares = CProportionalLayout::Shares;
-    constexpr double kBitsShare = 2.0 / 3.0;
-    m_layout.SetBase(base);
-    m_layout.Add(m_bitsEdit, Shares{0, 0, 1, kBitsShare});
-    m_layout.Add(m_reverseBitsCheck, Shares{0, kBitsShare, 0, 0});
-    m_layout.Add(m_reverseDirectionCheck, Shares{1, kBitsShare, 0, 0});
-    m_layout.Add(encodeLabel, Shares{0, kBitsShare, 0, 0});
-    m_layout.Add(m_encodingCombo, Shares{0, kBitsShare, 0, 0});
-    m_layout.Add(ignoreLabel, Shares{1, kBitsShare, 0, 0});
-    m_layout.Add(m_ignoreEdit, Shares{1, kBitsShare, 0, 0});
-    m_layout.Add(m_ignoreSpin, Shares{1, kBitsShare, 0, 0});
-    m_layout.Add(m_decodedEdit, Shares{0, kBitsShare, 1, 1 - kBitsShare});
-    m_layout.Add(m_checkAllButton, Shares{0, 1, 0, 0});
-    m_layout.Add(m_copyButton, Shares{0.5, 1, 0, 0});
-    m_layout.Add(m_closeButton, Shares{1, 1, 0, 0});
     setMinimumSize(base);
     resize(base);
     setSizeGripEnabled(true);
@@ -200,6 +183,24 @@ void CBitsExtractDlg::CreateControls() {
     // The up-down takes the low 16 bits of the count; it keeps its range and
     // rewrites the text when the count lies outside it.
     m_ignoreSpin->SetPos32(static_cast<std::int16_t>(IgnoreCount() & 0xFFFF));
+
+    // The dialog may grow: the two text boxes take the new space (the bits two
+    // thirds of the height, the decoded text one third), the rest follows.
+    // Recorded once the up-down has narrowed its buddy: it follows the edit itself.
+    using Shares = CProportionalLayout::Shares;
+    constexpr double kBitsShare = 2.0 / 3.0;
+    m_layout.SetBase(base);
+    m_layout.Add(m_bitsEdit, Shares{0, 0, 1, kBitsShare});
+    m_layout.Add(m_reverseBitsCheck, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_reverseDirectionCheck, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(encodeLabel, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_encodingCombo, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(ignoreLabel, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_ignoreEdit, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_decodedEdit, Shares{0, kBitsShare, 1, 1 - kBitsShare});
+    m_layout.Add(m_checkAllButton, Shares{0, 1, 0, 0});
+    m_layout.Add(m_copyButton, Shares{0.5, 1, 0, 0});
+    m_layout.Add(m_closeButton, Shares{1, 1, 0, 0});
 
     connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);

@@ -139,6 +139,15 @@ private slots:
         QCOMPARE(decoded->height(), decodedBefore.height() + 30);
         QCOMPARE(decoded->y(), decodedBefore.y() + 60);
         QCOMPARE(close->geometry(), closeBefore.translated(150, 90));
+        // The up-down stays at its edit's right, inside the dialog, at either size.
+        auto* edit = Child<QLineEdit>(dialog.get(), "ignoreEdit");
+        auto* spin = Child<CUpDown>(dialog.get(), "ignoreSpin");
+        QCOMPARE(spin->x(), edit->geometry().right() + 1);
+        QVERIFY(spin->geometry().right() < dialog->width() - 2);
+        dialog->resize(before);
+        QTRY_COMPARE(dialog->size(), before);
+        QCOMPARE(spin->x(), edit->geometry().right() + 1);
+        QVERIFY(spin->geometry().right() < dialog->width() - 2);
         // Not smaller than laid out.
         QCOMPARE(dialog->minimumSize(), before);
     }
