@@ -148,11 +148,11 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     // faster than the eye follows: every block still adds its waterfall row
     // and its levels, but the screen is painted at most every kFrameMs.
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
-        if (FrameDue()) {
+        // (A repaint asked of the window system would add a row of its own.)
+        if (FrameDue())
             m_panoramic->UpdateSpectrum(block.data(), byteCount);
-        } else if (m_panoramic->AddSpectrumRow(block.data(), byteCount)) {
-            m_panoramic->update();
-        }
+        else
+            m_panoramic->AddSpectrumRow(block.data(), byteCount);
     };
     hooks.redrawResults = [this] {
         RefreshRasterParams();
@@ -570,6 +570,7 @@ void CMorvaneDlg::FinishReading(bool stopped) {
                   .arg(m_readingName, Duration(delivered), stopped ? QStringLiteral(" (stopped)") : QString()));
     UpdateActivity();
     OnShow();
+    m_panoramic->RedrawMarkers();  // the rows added since the last frame
     emit readingFinished();
 }
 

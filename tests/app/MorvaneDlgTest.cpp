@@ -764,6 +764,32 @@ private slots:
         QCOMPARE(window->StatusText(), kHint);
     }
 
+    // Read as fast as the machine allows, every block still adds exactly its
+    // own waterfall row, though the screen is painted less often.
+    void fastReadingAddsOneWaterfallRowPerBlock() {
+        const std::string wav = Recording("rows.wav", "RYRY CQ", 1.0);
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(wav));
+        QVERIFY(finished.wait(20000));
+        CPanoramicView expected;
+        expected.resize(window->Panoramic()->size());
+        expected.sampleRate = window->Panoramic()->sampleRate;
+        expected.CreateSurface();
+        std::int64_t blocks = 0;
+        for (std::int64_t k = 0;; ++k) {
+            morvane::RecordingReader reader(wav);
+            const auto block = morvane::RecordingBlock(reader, k);
+            if (!block) break;
+            QVERIFY(expected.AddSpectrumRow(block->data(), 65536));
+            ++blocks;
+        }
+        QVERIFY(blocks >= 4);
+        QCOMPARE(window->Panoramic()->Surface(), expected.Surface());
+    }
+
     // A changed tone moves its marker at once, without a new waterfall row.
     void toneMarkerMovesWithoutANewRow() {
         auto window = Make();
