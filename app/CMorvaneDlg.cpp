@@ -162,7 +162,16 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
             m_frameClock.start();
         }
     };
-    hooks.inputEnded = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::inputEnded, Qt::QueuedConnection); };
+    // The end of a recording replaced since (another one opened) is dropped too.
+    hooks.inputEnded = [this] {
+        const std::uint64_t generation = m_loop->Generation();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_loop->Generation()) emit inputEnded();
+            },
+            Qt::QueuedConnection);
+    };
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), std::move(hooks));
 
     CreateControls();

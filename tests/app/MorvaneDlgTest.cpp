@@ -21,6 +21,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "support/DecodeRoundTripSupport.h"
 #include "app/CMorvaneApp.h"
@@ -762,6 +763,23 @@ private slots:
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(window->Panoramic(), &leave);
         QCOMPARE(window->StatusText(), kHint);
+    }
+
+    // A recording opened while another is read replaces it; the end of the
+    // first, if it is still on its way, does not end the second.
+    void openingAgainReplacesTheReading() {
+        const std::string first = Recording("first.wav", "RYRY");
+        const std::string second = Recording("second.wav", "RYRY CQ CQ CQ DE MORVANE", 2.0);
+        auto window = Make();
+        window->OpenRecording(QString::fromStdString(first));
+        QTRY_VERIFY(window->Loop().Progress()->finished.load());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // its end is posted, not yet handled
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(second));
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(window->Model().levels, CommandLineLevels(second));
+        QVERIFY(window->StatusText().startsWith(QStringLiteral("second.wav: ")));
     }
 
     // Read as fast as the machine allows, every block still adds exactly its
