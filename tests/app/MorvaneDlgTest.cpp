@@ -768,11 +768,15 @@ private slots:
     // A recording opened while another is read replaces it; the end of the
     // first, if it is still on its way, does not end the second.
     void openingAgainReplacesTheReading() {
-        const std::string first = Recording("first.wav", "RYRY");
+        const std::string first = Recording("first.wav", "RY", 0.1);
         const std::string second = Recording("second.wav", "RYRY CQ CQ CQ DE MORVANE", 2.0);
         auto window = Make();
-        window->OpenRecording(QString::fromStdString(first));
-        QTRY_VERIFY(window->Loop().Progress()->finished.load());
+        // At real time the first delivers its blocks and its end without
+        // waiting for the window, which handles none of it meanwhile.
+        window->OpenRecording(QString::fromStdString(first), morvane::RecordingPace::RealTime);
+        for (int i = 0; i < 100 && !window->Loop().Progress()->finished.load(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        QVERIFY(window->Loop().Progress()->finished.load());
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // its end is posted, not yet handled
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         window->OpenRecording(QString::fromStdString(second));
