@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QUrl>
-#include <cmath>
 #include <cstdlib>
 #include <exception>
 
@@ -28,6 +27,7 @@
 #include "app/CWindowPlacement.h"
 #include "dsp/SampleFormat.h"
 #include "raster/BitExtraction.h"
+#include "raster/FollowNewest.h"
 #include "raster/RasterImage.h"
 #include "recording/RecordingFormats.h"
 #include "text/TextNumbers.h"
@@ -625,21 +625,12 @@ void CMorvaneDlg::SetFollowNewest(bool on) {
 
 void CMorvaneDlg::ApplyFollowNewest() {
     if (!m_followNewest) return;
-    const morvane::RasterParams& params = m_model.params;
-    const auto n = static_cast<double>(m_model.levels.size());
-    // Each row takes count levels plus the slant; the view has room for the
-    // rows whose first pixel line lies inside it.
-    const double perRow = static_cast<double>(params.count) + static_cast<double>(params.slant);
-    const int rowsFit = (m_results->ClientSize().height() + 2) / 3;
-    if (params.count <= 0 || perRow < 1.0 || rowsFit <= 0 || n == 0) return;
-    const double rows = std::ceil((n - params.offset) / perRow);
-    // Whole rows are skipped, so the columns keep their alignment.
-    double offset = params.offset + (rows - rowsFit) * perRow;
-    if (offset < 0) offset -= std::floor(offset / perRow) * perRow;
-    const auto newOffset = static_cast<std::int32_t>(offset);
-    if (newOffset == params.offset) return;
-    m_model.params.offset = newOffset;
-    SetText(Field::Offset, QString::number(newOffset));
+    const std::int32_t offset = morvane::FollowNewestOffset(static_cast<std::int64_t>(m_model.levels.size()),
+                                                            m_model.params, m_results->ClientSize().height());
+    if (offset == m_model.params.offset) return;
+    // Offset's field shows the value in use, beyond its arrows' range too.
+    m_model.params.offset = offset;
+    SetText(Field::Offset, QString::number(offset));
     ShowText(Edit(Field::Offset), Text(Field::Offset));
 }
 
