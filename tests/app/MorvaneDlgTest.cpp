@@ -675,6 +675,18 @@ private slots:
         QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QString::number(offset));
     }
 
+    // Offset's arrows stop at 1024, but a larger typed value is used and kept.
+    void offsetBeyondItsArrowsIsKept() {
+        auto window = Make();
+        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("5000"));
+        window->RefreshRasterParams();
+        QCOMPARE(window->Model().params.offset, 5000);
+        Restart(window);
+        window = Make();
+        QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("5000"));
+        QCOMPARE(window->Model().params.offset, 5000);
+    }
+
     // "Save picture..." writes the pixels the command line's raster writes.
     void savePictureEqualsTheRasterImage() {
         const std::string wav = Recording("picture.wav", "RYRY PICTURE");
