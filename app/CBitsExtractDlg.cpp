@@ -1,7 +1,10 @@
 #include "app/CBitsExtractDlg.h"
 
 #include <QCheckBox>
+#include <QResizeEvent>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFontDatabase>
@@ -12,7 +15,10 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QUrl>
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <initializer_list>
 #include <iterator>
 
 #include "app/CSettingsStore.h"
@@ -20,6 +26,7 @@
 #include "text/TextNumbers.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
+#include "decode/ReportFolders.h"
 #include "decode/RowDecoder.h"
 #include "decode/VariationsReport.h"
 #include "widgets/CUpDown.h"
@@ -71,6 +78,7 @@ CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
     m_ignoreBitsText = m_settings.ReadText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
     m_softDecision = m_settings.ReadInt(kSection, QStringLiteral("SoftDecision"), m_softDecision) != 0 ? 1 : 0;
     m_reportPath = morvane::ReportPathBeside(QCoreApplication::applicationFilePath().toStdString());
+    m_fallbackReportPath = morvane::ReportPathInCache(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     CreateControls();
 }
 
@@ -125,6 +133,10 @@ void CBitsExtractDlg::CreateControls() {
     m_encodingCombo->setObjectName(QStringLiteral("encodingCombo"));
     // A closed drop-down list is one edit line high; the template height is the open list's.
     layout.Add(m_encodingCombo, 49, 141, 56, 12);
+    // Filled before the layout is final: the box is made wide enough for its entries.
+    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
+    for (const OtherCode& other : kOtherCodes) m_encodingCombo->addItem(QString::fromLatin1(other.name));
+    m_encodingCombo->setCurrentIndex(0);
 
     auto* ignoreLabel = new QLabel(QStringLiteral("Ignore bits:"), this);
     layout.Add(ignoreLabel, 116, 143, 37, 9, true);
@@ -155,9 +167,37 @@ void CBitsExtractDlg::CreateControls() {
     // Enter ends the dialog as Close does (in the two text boxes it breaks the line).
     m_closeButton->setDefault(true);
 
-    setFixedSize(layout.Apply(200, 239));
+    // Between the template's two buttons: puts the decoded text on the clipboard.
+    m_copyButton = new QPushButton(QStringLiteral("Copy text"), this);
+    m_copyButton->setObjectName(QStringLiteral("copyText"));
+    layout.Add(m_copyButton, 97, 219, 31, 13);
+    m_copyButton->setAutoDefault(false);
 
-    // Tab order follows the template.
+    QSize base = layout.Apply(200, 239);
+    // The copy button and the combo box show their texts whole: what they need
+    // beyond the template widens the dialog, the controls right of them move along.
+    const int copyExtra = std::max(0, m_copyButton->sizeHint().width() - m_copyButton->width());
+    m_copyButton->resize(m_copyButton->width() + copyExtra, m_copyButton->height());
+    m_closeButton->move(m_closeButton->x() + copyExtra, m_closeButton->y());
+    const int comboExtra = std::max(0, m_encodingCombo->sizeHint().width() - m_encodingCombo->width());
+    m_encodingCombo->resize(m_encodingCombo->width() + comboExtra, m_encodingCombo->height());
+    for (QWidget* right : std::initializer_list<QWidget*>{ignoreLabel, m_ignoreEdit, m_ignoreSpin})
+        right->move(right->x() + comboExtra, right->y());
+    const int extra = std::max(copyExtra, comboExtra);
+    m_reverseDirectionCheck->move(m_reverseDirectionCheck->x() + extra, m_reverseDirectionCheck->y());
+    if (comboExtra < extra)
+        for (QWidget* right : std::initializer_list<QWidget*>{ignoreLabel, m_ignoreEdit, m_ignoreSpin})
+            right->move(right->x() + extra - comboExtra, right->y());
+    if (copyExtra < extra) m_closeButton->move(m_closeButton->x() + extra - copyExtra, m_closeButton->y());
+    for (QWidget* wide : std::initializer_list<QWidget*>{m_bitsEdit, m_decodedEdit})
+        wide->resize(wide->width() + extra, wide->height());
+    base.setWidth(base.width() + extra);
+
+    setMinimumSize(base);
+    resize(base);
+    setSizeGripEnabled(true);
+
+    // Tab order follows the template, row by row.
     setTabOrder(m_bitsEdit, m_reverseBitsCheck);
     setTabOrder(m_reverseBitsCheck, m_softDecisionCheck);
     setTabOrder(m_softDecisionCheck, m_reverseDirectionCheck);
@@ -165,7 +205,8 @@ void CBitsExtractDlg::CreateControls() {
     setTabOrder(m_encodingCombo, m_ignoreEdit);
     setTabOrder(m_ignoreEdit, m_decodedEdit);
     setTabOrder(m_decodedEdit, m_checkAllButton);
-    setTabOrder(m_checkAllButton, m_closeButton);
+    setTabOrder(m_checkAllButton, m_copyButton);
+    setTabOrder(m_copyButton, m_closeButton);
 
     // The members go into the controls before any handler is connected.
     ShowMembers();
@@ -176,9 +217,24 @@ void CBitsExtractDlg::CreateControls() {
     // rewrites the text when the count lies outside it.
     m_ignoreSpin->SetPos32(static_cast<std::int16_t>(IgnoreCount() & 0xFFFF));
 
-    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
-    for (const OtherCode& other : kOtherCodes) m_encodingCombo->addItem(QString::fromLatin1(other.name));
-    m_encodingCombo->setCurrentIndex(0);
+    // The dialog may grow: the two text boxes take the new space (the bits two
+    // thirds of the height, the decoded text one third), the rest follows.
+    // Recorded once the up-down has narrowed its buddy: it follows the edit itself.
+    using Shares = CProportionalLayout::Shares;
+    constexpr double kBitsShare = 2.0 / 3.0;
+    m_layout.SetBase(base);
+    m_layout.Add(m_bitsEdit, Shares{0, 0, 1, kBitsShare});
+    m_layout.Add(m_reverseBitsCheck, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_softDecisionCheck, Shares{0.5, kBitsShare, 0, 0});
+    m_layout.Add(m_reverseDirectionCheck, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(encodeLabel, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(m_encodingCombo, Shares{0, kBitsShare, 0, 0});
+    m_layout.Add(ignoreLabel, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_ignoreEdit, Shares{1, kBitsShare, 0, 0});
+    m_layout.Add(m_decodedEdit, Shares{0, kBitsShare, 1, 1 - kBitsShare});
+    m_layout.Add(m_checkAllButton, Shares{0, 1, 0, 0});
+    m_layout.Add(m_copyButton, Shares{0.5, 1, 0, 0});
+    m_layout.Add(m_closeButton, Shares{1, 1, 0, 0});
 
     connect(m_reverseBitsCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_softDecisionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
@@ -187,6 +243,17 @@ void CBitsExtractDlg::CreateControls() {
     connect(m_encodingCombo, &QComboBox::currentIndexChanged, this, &CBitsExtractDlg::Recompute);
     connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_copyButton, &QPushButton::clicked, this, &CBitsExtractDlg::CopyText);
+}
+
+void CBitsExtractDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    m_layout.Apply(size());
+}
+
+void CBitsExtractDlg::CopyText() {
+    // As the box shows it: one line break per line.
+    QGuiApplication::clipboard()->setText(ForDisplay(m_decodedText));
 }
 
 void CBitsExtractDlg::showEvent(QShowEvent* event) {
@@ -232,20 +299,34 @@ void CBitsExtractDlg::Recompute() {
 }
 
 void CBitsExtractDlg::CheckAllVariations() {
-    morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
-    try {
-        outcome = morvane::WriteVariationsReport(ActiveSourceBits(), m_reportPath);
-    } catch (const std::exception&) {
-        // Whatever went wrong on the way to the file, the user learns it was not written.
+    // Beside the program first; an installed program's folder cannot be
+    // written, so then the user's cache folder.
+    QStringList problems;
+    for (const std::filesystem::path& path : {m_reportPath, m_fallbackReportPath}) {
+        if (path.empty()) continue;
+        morvane::ReportOutcome outcome = morvane::ReportOutcome::CannotCreate;
+        std::error_code ec;
+        if (path != m_reportPath) std::filesystem::create_directories(path.parent_path(), ec);
+        try {
+            outcome = morvane::WriteVariationsReport(ActiveSourceBits(), path);
+        } catch (const std::exception&) {
+            // Whatever went wrong on the way to the file, the user learns it was not written.
+        }
+        switch (outcome) {
+        case morvane::ReportOutcome::NoRows:
+            return;
+        case morvane::ReportOutcome::Written:
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+            return;
+        case morvane::ReportOutcome::CannotCreate:
+            problems << QStringLiteral("%1: %2").arg(
+                            QString::fromStdString(path.string()),
+                            QString::fromStdString(ec ? ec.message() : morvane::ReportWriteProblem(path)));
+            break;
+        }
     }
-    switch (outcome) {
-    case morvane::ReportOutcome::NoRows:
-        break;
-    case morvane::ReportOutcome::Written:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_reportPath.string())));
-        break;
-    case morvane::ReportOutcome::CannotCreate:
-        QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("Cannot create output file"));
-        break;
-    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QStringLiteral("Cannot create output file"),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(problems.join(QLatin1Char('\n')));
+    box.exec();
 }

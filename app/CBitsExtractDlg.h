@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "app/CProportionalLayout.h"
+
 class CSettingsStore;
 class CUpDown;
 class QCheckBox;
@@ -16,9 +18,10 @@ class QPushButton;
 /// "Bits extract": shows the extracted bits after the chosen transformations
 /// and their Baudot decoding, re-decoding on every change of "Reverse bits",
 /// "Soft decision", "Reverse direction" and "Ignore bits:". "Check all
-/// variations" writes the report of every variant beside the executable and
-/// opens it. The options are read from the store at construction and written
-/// back when the dialog is destroyed, however it was closed.
+/// variations" writes the report of every variant beside the executable (or,
+/// when that folder cannot be written, in the user's cache folder) and opens
+/// it. The options are read from the store at construction and written back
+/// when the dialog is destroyed, however it was closed.
 class CBitsExtractDlg : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +44,8 @@ public:
     void Recompute();
     /// The "Check all variations" command.
     void CheckAllVariations();
+    /// "Copy text": the decoded text onto the clipboard.
+    void CopyText();
 
     /// The working text (what the decoder reads, carriage returns included)
     /// and the decoded text.
@@ -54,9 +59,14 @@ public:
     /// Where "Check all variations" writes; by default results.html beside the executable.
     void SetReportPath(const std::filesystem::path& path) { m_reportPath = path; }
     const std::filesystem::path& ReportPath() const { return m_reportPath; }
+    /// Where the report goes when ReportPath() cannot be written; by default
+    /// results.html in the user's cache folder (empty: nowhere else).
+    void SetFallbackReportPath(const std::filesystem::path& path) { m_fallbackReportPath = path; }
+    const std::filesystem::path& FallbackReportPath() const { return m_fallbackReportPath; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateControls();
@@ -71,6 +81,7 @@ private:
     std::int32_t m_softDecision = 0;
     QString m_ignoreBitsText = QStringLiteral("0");
     std::filesystem::path m_reportPath;
+    std::filesystem::path m_fallbackReportPath;
     bool m_initialised = false;
 
     QPlainTextEdit* m_bitsEdit = nullptr;         // 1029
@@ -83,4 +94,6 @@ private:
     CUpDown* m_ignoreSpin = nullptr;              // 1037
     QPushButton* m_checkAllButton = nullptr;      // 1038
     QPushButton* m_closeButton = nullptr;         // 2
+    QPushButton* m_copyButton = nullptr;          // "Copy text"
+    CProportionalLayout m_layout;
 };

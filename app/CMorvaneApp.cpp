@@ -1,6 +1,7 @@
 #include "app/CMorvaneApp.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -16,10 +17,21 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: morvane [/s0 ... /s5] [--input FILE [--fast]]\n"
+    "Usage: morvane [/s0 ... /s5] [FILE | --input FILE [--fast]]\n"
     "  /s0 ... /s5    use that sound input (the default input otherwise)\n"
-    "  --input FILE   play the recording FILE in place of the sound card\n"
-    "  --fast         play it as fast as the window keeps up\n";
+    "  FILE           read the recording FILE as fast as the window keeps up,\n"
+    "                 capture on from its first block, then go on with the sound input\n"
+    "  --input FILE   play the recording FILE in place of the sound card, at its own\n"
+    "                 pace, capture on from its first block (no sound input is opened)\n"
+    "  --fast         read it as fast as the window keeps up\n"
+    "In the window: right-click for Open recording (Ctrl+O), Replay at real time,\n"
+    "Save picture (Ctrl+S) and Follow newest rows; a recording dropped on the window\n"
+    "is read too. Esc or Stop capture ends a reading early.\n";
+
+// "/s0" ... "/s5" choose the card; every other plain word names a recording.
+bool IsCardSwitch(std::string_view arg) {
+    return arg.size() == 3 && arg[0] == '/' && arg[1] == 's' && arg[2] >= '0' && arg[2] <= '5';
+}
 
 }  // namespace
 
@@ -54,6 +66,8 @@ std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const
             launch.fast = true;
         } else if (arg == "--help" || arg == "-h") {
             launch.help = true;
+        } else if (!arg.empty() && arg[0] != '-' && !IsCardSwitch(arg)) {
+            launch.openPath = std::string(arg);
         }
     }
     if (inputGiven && launch.inputPath.empty()) {
@@ -74,12 +88,25 @@ std::optional<int> CMorvaneApp::CheckCommandLine(int argc, const char* const* ar
         std::cout << kUsage;
         return 0;
     }
-    if (!parsed->inputPath.empty() && !std::filesystem::is_regular_file(parsed->inputPath)) {
-        std::cerr << "morvane: cannot read '" << parsed->inputPath << "': no such file\n";
-        return 1;
+    for (const std::string& path : {parsed->inputPath, parsed->openPath}) {
+        if (!path.empty() && !std::filesystem::is_regular_file(path)) {
+            std::cerr << "morvane: cannot read '" << path << "': no such file\n";
+            return 1;
+        }
     }
     launch = *parsed;
     return std::nullopt;
+}
+
+std::optional<int> CMorvaneApp::CheckDisplay() {
+    // Qt would abort with its own plugin message; a person needs to know what to use instead.
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return std::nullopt;
+    std::cerr << "morvane: no display; to decode without a window use morvane-cli (see morvane-cli --help)\n";
+    return 1;
 }
 
 int CMorvaneApp::Run(const CMorvaneDlg::Launch& launch) {

@@ -14,10 +14,11 @@ public:
     /// argc and argv must outlive the application (Qt keeps them).
     CMorvaneApp(int& argc, char** argv);
 
-    /// Reads the command line: "--input FILE" (or "--input=FILE") plays a
-    /// recording in place of the sound card, "--fast" plays it as fast as the
-    /// window keeps up; "/s0" … "/s5" anywhere choose the card; other
-    /// arguments are ignored; "--help" asks for the usage. Returns no value
+    /// Reads the command line: "--input FILE" (or "--input=FILE") reads a
+    /// recording in place of the sound card at its own pace, "--fast" as fast
+    /// as the window keeps up; "/s0" … "/s5" anywhere choose the card; a
+    /// plain word (not starting with '-') names a recording read once the
+    /// card is open; other options are ignored; "--help" asks for the usage. Returns no value
     /// and sets `error` when "--input" lacks its file.
     static std::optional<CMorvaneDlg::Launch> ParseCommandLine(int argc, const char* const* argv, std::string& error);
 
@@ -25,6 +26,10 @@ public:
     /// code when the program should end at once (usage printed, a missing
     /// recording reported), otherwise no value and `launch` filled.
     static std::optional<int> CheckCommandLine(int argc, const char* const* argv, CMorvaneDlg::Launch& launch);
+
+    /// Before the application exists: status 1 with a message naming
+    /// morvane-cli when there is no display to show a window on.
+    static std::optional<int> CheckDisplay();
 
     /// Runs the main window until it ends; the process's exit code.
     int Run(const CMorvaneDlg::Launch& launch);

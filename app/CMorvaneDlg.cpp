@@ -2,14 +2,24 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <QRegularExpression>
+#include <QUrl>
 #include <cstdlib>
 #include <exception>
 
@@ -22,6 +32,9 @@
 #include "align/FrameFinder.h"
 #include "align/ToneFinder.h"
 #include "align/TimeTrueRaster.h"
+#include "raster/FollowNewest.h"
+#include "raster/RasterImage.h"
+#include "recording/RecordingFormats.h"
 #include "text/TextNumbers.h"
 #include "capture/CaptureFormat.h"
 #include "capture/SoundLoss.h"
@@ -81,6 +94,31 @@ static_assert(std::size(kFieldSpecs) == CMorvaneDlg::kFieldCount);
 
 const FieldSpec& Spec(Field field) { return kFieldSpecs[static_cast<std::size_t>(field)]; }
 
+// Whether a stored text is one a field's edit can hold: a digits-only field
+// takes digits, with a minus sign in front as its spin writes it.
+bool FieldCanHold(const FieldSpec& spec, const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^-?[0-9]*$"));
+    return !spec.digitsOnly || digits.match(text).hasMatch();
+}
+
+// A duration of `samples` at 48 kHz as "mm:ss", or "h:mm:ss" from an hour on.
+QString Duration(std::int64_t samples) {
+    const std::int64_t seconds = std::max<std::int64_t>(0, samples) / morvane::kSampleRate;
+    const std::int64_t h = seconds / 3600;
+    const std::int64_t m = seconds / 60 % 60;
+    const std::int64_t sec = seconds % 60;
+    if (h > 0) return QString::asprintf("%lld:%02lld:%02lld", static_cast<long long>(h), static_cast<long long>(m),
+                                        static_cast<long long>(sec));
+    return QString::asprintf("%02lld:%02lld", static_cast<long long>(m), static_cast<long long>(sec));
+}
+
+// 25200 as "25 200".
+QString GroupDigits(std::int64_t value) {
+    QString digits = QString::number(value);
+    for (qsizetype i = digits.size() - 3; i > (value < 0 ? 1 : 0); i -= 3) digits.insert(i, QLatin1Char(' '));
+    return digits;
+}
+
 // Sets an edit's text only when it differs, so an unchanged field raises no change.
 void ShowText(QLineEdit* edit, const QString& text) {
     if (edit->text() != text)
@@ -102,23 +140,50 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     ReadSettings();
 
     morvane::ProcessingHooks hooks;
-    // Called on the sound thread: only queue the command, never wait.
-    hooks.postProcess = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::OnProcess, Qt::QueuedConnection); };
+    // Called on the sound thread: only queue the command, never wait. A
+    // command posted by an input closed since (a recording opened in the
+    // meantime) is dropped when it arrives.
+    hooks.postProcess = [this] {
+        const std::uint64_t generation = m_loop->Generation();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_loop->Generation()) OnProcess();
+            },
+            Qt::QueuedConnection);
+    };
+    // A recording read as fast as the machine allows delivers blocks far
+    // faster than the eye follows: every block still adds its waterfall row
+    // and its levels, but the screen is painted at most every kFrameMs.
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
-        m_panoramic->UpdateSpectrum(block.data(), byteCount);
-        if (m_loop->Recording()) m_toneFinder->Add(block.data(), std::min(block.size(), static_cast<std::size_t>(byteCount / 2)));
+        // (A repaint asked of the window system would add a row of its own.)
+        if (FrameDue())
+            m_panoramic->UpdateSpectrum(block.data(), byteCount);
+        else
+            m_panoramic->AddSpectrumRow(block.data(), byteCount);
+        if (m_loop->Recording())
+            m_toneFinder->Add(block.data(), std::min(block.size(), static_cast<std::size_t>(byteCount / 2)));
     };
     hooks.redrawResults = [this] {
         RefreshRasterParams();
-        DrawResults();
+        ApplyFollowNewest();
+        if (FrameDue()) {
+            DrawResults();
+            m_frameClock.start();
+        }
     };
-    hooks.inputEnded = [this] { QMetaObject::invokeMethod(this, &CMorvaneDlg::inputEnded, Qt::QueuedConnection); };
+    // The end of a recording replaced since (another one opened) is dropped too.
+    hooks.inputEnded = [this] {
+        const std::uint64_t generation = m_loop->Generation();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_loop->Generation()) emit inputEnded();
+            },
+            Qt::QueuedConnection);
+    };
     m_toneFinder = std::make_unique<morvane::ToneFinder>();
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), std::move(hooks));
-    if (!m_launch.inputPath.empty()) {
-        m_loop->UseRecording(m_launch.inputPath,
-                             m_launch.fast ? morvane::RecordingPace::AfterProcess : morvane::RecordingPace::RealTime);
-    }
 
     CreateControls();
     WriteFields();
@@ -136,15 +201,20 @@ CMorvaneDlg::~CMorvaneDlg() {
 // ---------------------------------------------------------------- settings
 
 void CMorvaneDlg::ReadSettings() {
-    for (const FieldSpec& spec : kFieldSpecs)
-        SetText(spec.field, m_store.ReadText(kData, QString::fromLatin1(spec.settingsKey), Text(spec.field)));
+    for (const FieldSpec& spec : kFieldSpecs) {
+        const QString text = m_store.ReadText(kData, QString::fromLatin1(spec.settingsKey), Text(spec.field));
+        // A value the field cannot hold reads as the field's default.
+        SetText(spec.field, FieldCanHold(spec, text) ? text : QString::fromLatin1(spec.defaultText));
+    }
     m_showGrid = m_store.ReadInt(kData, QStringLiteral("ShowGrid"), m_showGrid) != 0 ? 1 : 0;
+    m_followNewest = m_store.ReadInt(kData, QStringLiteral("FollowNewest"), 0) != 0;
 }
 
 void CMorvaneDlg::WriteSettings() {
     for (const FieldSpec& spec : kFieldSpecs)
         m_store.WriteText(kData, QString::fromLatin1(spec.settingsKey), Text(spec.field));
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_showGrid);
+    m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_followNewest ? 1 : 0);
     m_store.Flush();
 }
 
@@ -270,24 +340,10 @@ void CMorvaneDlg::Initialise() {
     RestorePlacement();
     setSizeGripEnabled(true);
 
-    // The desktop has no system menu to extend: the window's own context menu carries the About item.
-    auto* about = new QAction(QStringLiteral("&About Morvane..."), this);
-    connect(about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
-    addAction(about);
-    auto* align = new QAction(QStringLiteral("A&lign"), this);
-    align->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    align->setShortcutContext(Qt::WindowShortcut);
-    connect(align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
-    addAction(align);
-    auto* timeTrue = new QAction(QStringLiteral("&Time-true raster"), this);
-    timeTrue->setObjectName(QStringLiteral("timeTrue"));
-    timeTrue->setCheckable(true);
-    connect(timeTrue, &QAction::toggled, this, [this](bool on) {
-        m_timeTrue = on;
-        DrawResults();
-    });
-    addAction(timeTrue);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
+    BuildContextMenu();
+    SetTabOrder();
+    setAcceptDrops(true);
+    m_panoramic->installEventFilter(this);
 
     setWindowIcon(m_icon);
 
@@ -324,6 +380,65 @@ void CMorvaneDlg::Initialise() {
     Post(&CMorvaneDlg::OnStart);
 }
 
+void CMorvaneDlg::BuildContextMenu() {
+    // The desktop has no system menu to extend: the window's own context menu
+    // carries the About item and the additions, each with its shortcut.
+    struct Entry {
+        const char* text;  // null: a separator
+        QKeySequence key;
+        void (CMorvaneDlg::*command)();
+        const char* name;  // object name of the action
+    };
+    const Entry entries[] = {
+        {"&Open recording...", QKeySequence(Qt::CTRL | Qt::Key_O), &CMorvaneDlg::OnOpenRecording, "openRecording"},
+        {"&Replay at real time", QKeySequence(), &CMorvaneDlg::OnReplay, "replay"},
+        {"&Save picture...", QKeySequence(Qt::CTRL | Qt::Key_S), &CMorvaneDlg::OnSavePicture, "savePicture"},
+        {nullptr, QKeySequence(), nullptr, nullptr},
+        {"&Follow newest rows", QKeySequence(), nullptr, "followNewest"},
+        {"A&lign", QKeySequence(Qt::CTRL | Qt::Key_L), &CMorvaneDlg::OnAlign, "align"},
+        {"&Time-true raster", QKeySequence(), nullptr, "timeTrue"},
+        {nullptr, QKeySequence(), nullptr, nullptr},
+        {"&About Morvane...", QKeySequence(), &CMorvaneDlg::OnAbout, "about"},
+    };
+    for (const Entry& entry : entries) {
+        auto* action = new QAction(this);
+        if (!entry.text) {
+            action->setSeparator(true);
+            addAction(action);
+            continue;
+        }
+        action->setText(QString::fromLatin1(entry.text));
+        action->setObjectName(QString::fromLatin1(entry.name) + QStringLiteral("Action"));
+        action->setShortcut(entry.key);
+        if (entry.command) connect(action, &QAction::triggered, this, entry.command);
+        addAction(action);
+    }
+    auto* follow = findChild<QAction*>(QStringLiteral("followNewestAction"));
+    follow->setCheckable(true);
+    follow->setChecked(m_followNewest);
+    connect(follow, &QAction::toggled, this, &CMorvaneDlg::SetFollowNewest);
+    auto* timeTrue = findChild<QAction*>(QStringLiteral("timeTrueAction"));
+    timeTrue->setCheckable(true);
+    connect(timeTrue, &QAction::toggled, this, [this](bool on) {
+        m_timeTrue = on;
+        DrawResults();
+    });
+    auto* replay = findChild<QAction*>(QStringLiteral("replayAction"));
+    replay->setEnabled(false);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CMorvaneDlg::SetTabOrder() {
+    // Row by row, left to right, as the controls stand.
+    QList<QWidget*> order;
+    for (Field field : {Field::Low, Field::High, Field::Count, Field::Offset, Field::Slant, Field::Width, Field::Shift})
+        order << Edit(field) << m_fields[Index(field)].spin;
+    for (const char* name : {"startCapture", "stopCapture", "extractBits", "about", "exit"})
+        order << findChild<QPushButton*>(QString::fromLatin1(name));
+    order << m_contrastButton << m_showGridCheck;
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
 void CMorvaneDlg::ConnectControls() {
     for (const FieldSpec& spec : kFieldSpecs) {
         const FieldState& state = m_fields[Index(spec.field)];
@@ -341,10 +456,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(m_showGridCheck, &QCheckBox::clicked, this, &CMorvaneDlg::OnShowGrid);
     connect(m_contrastButton, &QPushButton::clicked, this, &CMorvaneDlg::OnContrast);
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
-    connect(this, &CMorvaneDlg::inputEnded, this, [this] {
-        const QString name = QFileInfo(QString::fromStdString(m_launch.inputPath)).fileName();
-        SetStatus(QStringLiteral("Played \"%1\" to its end").arg(name));
-    });
+    connect(this, &CMorvaneDlg::inputEnded, this, [this] { FinishReading(false); });
 }
 
 // ---------------------------------------------------------------- labels and tones
@@ -369,6 +481,7 @@ void CMorvaneDlg::OnLowChanged() {
     ReadControls();
     const std::int32_t hz = Long(Field::Low);
     m_panoramic->markerLowHz = hz;
+    m_panoramic->RedrawMarkers();
     // A typed tone is used at once, as a picked one is.
     m_loop->SetTone1(static_cast<float>(hz));
 }
@@ -378,6 +491,7 @@ void CMorvaneDlg::OnHighChanged() {
     ReadControls();
     const std::int32_t hz = Long(Field::High);
     m_panoramic->markerHighHz = hz;
+    m_panoramic->RedrawMarkers();
     m_loop->SetTone2(static_cast<float>(hz));
 }
 
@@ -399,12 +513,29 @@ void CMorvaneDlg::OnTonePicked(int hz) {
         UpdateDfLabel();
         m_nextPickHigh = false;
     }
+    m_panoramic->RedrawMarkers();
+    if (!m_hoverText.isEmpty()) {
+        m_hoverText = NextPickText();
+        ShowStatus();
+    }
+}
+
+QString CMorvaneDlg::NextPickText() const {
+    return m_nextPickHigh ? QStringLiteral("A click sets High:") : QStringLiteral("A click sets Low:");
 }
 
 // ---------------------------------------------------------------- commands
 
 void CMorvaneDlg::OnStart() {
     ReadControls();
+    if (!m_launch.inputPath.empty()) {
+        // A recording in place of the card: read from its first block on.
+        m_loop->SetTone1(static_cast<float>(Long(Field::Low)));
+        m_loop->SetTone2(static_cast<float>(Long(Field::High)));
+        OpenRecording(QString::fromStdString(m_launch.inputPath),
+                      m_launch.fast ? morvane::RecordingPace::AfterProcess : morvane::RecordingPace::RealTime);
+        return;
+    }
     try {
         // The tones are the whole numbers the two texts start with.
         const std::string status = m_loop->Start(m_launch.commandLine, static_cast<float>(Long(Field::Low)),
@@ -413,6 +544,7 @@ void CMorvaneDlg::OnStart() {
     } catch (const std::exception& e) {
         SetStatus(QString::fromStdString(e.what()));
     }
+    if (!m_launch.openPath.empty()) OpenRecording(QString::fromStdString(m_launch.openPath));
 }
 
 void CMorvaneDlg::OnProcess() {
@@ -424,6 +556,138 @@ void CMorvaneDlg::OnProcess() {
     } catch (const std::exception& e) {
         SetStatus(QString::fromStdString(e.what()));
     }
+    UpdateActivity();
+}
+
+void CMorvaneDlg::OpenRecording(const QString& path, morvane::RecordingPace pace) {
+    RefreshRasterParams();
+    m_lastRecording = path;
+    m_readingName = QFileInfo(path).fileName();
+    findChild<QAction*>(QStringLiteral("replayAction"))->setEnabled(true);
+    std::string error;
+    const bool reading = m_loop->ReadRecording(path.toStdString(), pace, m_model.levels, error);
+    m_readingPace = pace;
+    m_frameClock.invalidate();
+    m_results->Draw();
+    if (!reading) {
+        SetStatus(QStringLiteral("Cannot open recording \"%1\": %2").arg(m_readingName, QString::fromStdString(error)));
+        UpdateActivity();
+        return;
+    }
+    m_captureClock.start();
+    UpdateActivity();
+}
+
+void CMorvaneDlg::OnOpenRecording() {
+    QStringList patterns;
+    for (const std::string& extension : morvane::RecordingExtensions())
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+    const QString filter = QStringLiteral("Recordings (%1);;All files (*)").arg(patterns.join(QLatin1Char(' ')));
+    const QString folder = m_lastRecording.isEmpty() ? QString() : QFileInfo(m_lastRecording).absolutePath();
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open recording"), folder, filter);
+    if (!path.isEmpty()) OpenRecording(path);
+}
+
+void CMorvaneDlg::OnReplay() {
+    if (!m_lastRecording.isEmpty()) OpenRecording(m_lastRecording, morvane::RecordingPace::RealTime);
+}
+
+void CMorvaneDlg::FinishReading(bool stopped) {
+    if (!m_loop->Reading()) return;
+    const morvane::RecordingProgress* progress = m_loop->Progress();
+    const std::int64_t delivered = progress ? progress->delivered.load() : 0;
+    m_loop->FinishReading();
+    SetStatus(QStringLiteral("%1: %2 read%3")
+                  .arg(m_readingName, Duration(delivered), stopped ? QStringLiteral(" (stopped)") : QString()));
+    UpdateActivity();
+    OnShow();
+    m_panoramic->RedrawMarkers();  // the rows added since the last frame
+    emit readingFinished();
+}
+
+bool CMorvaneDlg::Reading() const { return m_loop->Reading(); }
+
+bool CMorvaneDlg::FrameDue() const {
+    return !m_loop->Reading() || m_readingPace != morvane::RecordingPace::AfterProcess || !m_frameClock.isValid() ||
+           m_frameClock.elapsed() >= kFrameMs;
+}
+
+void CMorvaneDlg::UpdateActivity() {
+    if (m_loop->Reading()) {
+        const morvane::RecordingProgress* progress = m_loop->Progress();
+        const std::int64_t delivered = progress->delivered.load();
+        const std::int64_t expected = progress->expected.load();
+        if (expected > 0)
+            m_activityText = QStringLiteral("Reading %1: %2 %")
+                                 .arg(m_readingName)
+                                 .arg(std::min<std::int64_t>(100, delivered * 100 / expected));
+        else
+            m_activityText = QStringLiteral("Reading %1: %2").arg(m_readingName, Duration(delivered));
+    } else if (Recording()) {
+        // Lost sound shifts every later character: while it is counted, it is
+        // what the status line says.
+        const QString lost =
+            QString::fromStdString(morvane::SoundLossText(m_loop->Loss(), morvane::kDeviceBlockBytes / 2));
+        const std::int64_t seconds = m_captureClock.isValid() ? m_captureClock.elapsed() / 1000 : 0;
+        m_activityText = !lost.isEmpty() ? lost
+                                         : QStringLiteral("Capturing %1 \u00B7 %2 levels")
+                                               .arg(Duration(seconds * morvane::kSampleRate),
+                                                    GroupDigits(static_cast<std::int64_t>(m_model.levels.size())));
+    } else {
+        m_activityText.clear();
+    }
+    ShowStatus();
+}
+
+void CMorvaneDlg::SetFollowNewest(bool on) {
+    m_followNewest = on;
+    if (auto* action = findChild<QAction*>(QStringLiteral("followNewestAction")); action && action->isChecked() != on)
+        action->setChecked(on);
+    if (on && !m_model.levels.empty()) {
+        RefreshRasterParams();
+        ApplyFollowNewest();
+        m_results->Draw();
+    }
+}
+
+void CMorvaneDlg::ApplyFollowNewest() {
+    if (!m_followNewest) return;
+    const std::int32_t offset = morvane::FollowNewestOffset(static_cast<std::int64_t>(m_model.levels.size()),
+                                                            m_model.params, m_results->ClientSize().height());
+    if (offset == m_model.params.offset) return;
+    // Offset's field shows the value in use, beyond its arrows' range too.
+    m_model.params.offset = offset;
+    SetText(Field::Offset, QString::number(offset));
+    ShowText(Edit(Field::Offset), Text(Field::Offset));
+}
+
+void CMorvaneDlg::OnSavePicture() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save picture"),
+                                                      QStringLiteral("raster.png"), QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!SavePicture(path, error))
+        QMessageBox::warning(this, QStringLiteral("Warning"), QStringLiteral("Cannot save %1: %2").arg(path, error));
+}
+
+bool CMorvaneDlg::SavePicture(const QString& path, QString& error) {
+    if (!m_model.levels.empty()) RefreshRasterParams();
+    const QSize size = m_results->ClientSize();
+    morvane::RgbImage image;
+    try {
+        image = morvane::RenderRaster(m_model.levels, m_model.params, std::max(0, size.width()),
+                                      std::max(0, size.height()));
+    } catch (const std::exception& e) {
+        error = QString::fromStdString(e.what());
+        return false;
+    }
+    const QImage picture(image.rgb.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
+    QImageWriter writer(path, "png");
+    if (!writer.write(picture)) {
+        error = writer.errorString();
+        return false;
+    }
+    return true;
 }
 
 void CMorvaneDlg::OnShow() {
@@ -437,11 +701,19 @@ void CMorvaneDlg::OnStartCapture() {
     RefreshRasterParams();
     *m_toneFinder = morvane::ToneFinder();
     m_loop->StartCapture(m_model.levels);
+    m_captureClock.start();
+    UpdateActivity();
 }
 
 void CMorvaneDlg::OnStopCapture() {
+    // A recording being read stops reading.
+    if (m_loop->Reading()) {
+        FinishReading(true);
+        return;
+    }
     if (m_loop->StopCapture())
         Post(&CMorvaneDlg::OnShow);
+    UpdateActivity();
 }
 
 void CMorvaneDlg::OnPlay() { m_loop->Play(); }
@@ -534,18 +806,42 @@ void CMorvaneDlg::OnContrast() {
 
 bool CMorvaneDlg::Recording() const { return m_loop->Recording(); }
 
-QString CMorvaneDlg::StatusText() const { return m_statusText; }
+QString CMorvaneDlg::StatusText() const {
+    if (!m_hoverText.isEmpty()) return m_hoverText;
+    return m_activityText.isEmpty() ? m_statusText : m_activityText;
+}
 
 void CMorvaneDlg::SetStatus(const QString& text) {
     m_statusText = text;
-    m_statusLabel->setToolTip(text);
     ShowStatus();
 }
 
 void CMorvaneDlg::ShowStatus() {
     // A text too long for the label keeps its beginning; the whole text is the tooltip.
-    m_statusLabel->setText(
-        m_statusLabel->fontMetrics().elidedText(m_statusText, Qt::ElideRight, m_statusLabel->width()));
+    const QString shown = StatusText();
+    m_statusLabel->setToolTip(shown);
+    m_statusLabel->setText(m_statusLabel->fontMetrics().elidedText(shown, Qt::ElideRight, m_statusLabel->width()));
+}
+
+bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
+    // While the mouse is over the strip, the status line tells which tone a click sets.
+    if (watched == m_panoramic && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
+        m_hoverText = event->type() == QEvent::Enter ? NextPickText() : QString();
+        ShowStatus();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMorvaneDlg::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) event->acceptProposedAction();
+}
+
+void CMorvaneDlg::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenRecording(urls.first().toLocalFile());
 }
 
 void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
@@ -553,6 +849,12 @@ void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
     // it never ends the window. Esc still does, as Exit.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
+        return;
+    }
+    // Esc while a recording is read ends the reading, not the window.
+    if (event->key() == Qt::Key_Escape && m_loop->Reading()) {
+        event->accept();
+        FinishReading(true);
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QSize>
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include "app/CAnchorLayout.h"
 #include "raster/RasterModel.h"
+#include "recording/RecordingPace.h"
 
 namespace morvane {
 class ProcessingLoop;
@@ -41,8 +43,9 @@ public:
     /// How the program was started.
     struct Launch {
         std::string commandLine;  // the whole command line; "/s0" … "/s5" choose the card
-        std::string inputPath;    // a recording played in place of the card, or empty
-        bool fast = false;        // play that recording as fast as the window keeps up
+        std::string inputPath;    // a recording read in place of the card (no card opened), or empty
+        bool fast = false;        // read that recording as fast as the window keeps up
+        std::string openPath;     // a recording read once the card is open (a plain argument), or empty
         bool help = false;        // only print the usage
     };
 
@@ -89,6 +92,33 @@ public:
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
+    /// Reads a recording in place of the input in use, from its first sample
+    /// with capture on from its first block (a live capture stops first):
+    /// the same levels as the command line's for the same tones. The status
+    /// line follows the reading; Stop capture or Esc end it early.
+    void OpenRecording(const QString& path, morvane::RecordingPace pace = morvane::RecordingPace::AfterProcess);
+    /// "Open recording...": asks for a file and reads it.
+    void OnOpenRecording();
+    /// "Replay at real time": reads the last recording again at its own pace.
+    void OnReplay();
+    /// Ends the reading of a recording; `stopped`: before its end.
+    void FinishReading(bool stopped);
+    /// Whether a recording is being read.
+    bool Reading() const;
+    /// The last recording opened (empty before any).
+    const QString& LastRecording() const { return m_lastRecording; }
+
+    /// "Save picture...": asks for a file and saves the raster there.
+    void OnSavePicture();
+    /// Writes the raster, as the results view shows it, as a PNG file.
+    /// Returns false with the reason in `error`.
+    bool SavePicture(const QString& path, QString& error);
+
+    /// "Follow newest rows": while on, every redraw during a capture sets
+    /// Offset so the view shows the last rows that fit.
+    void SetFollowNewest(bool on);
+    bool FollowNewest() const { return m_followNewest; }
+
     CResultsView* Results() const { return m_results; }
     /// The level stream and the raster parameters the results view shows.
     morvane::RasterModel& Model() { return m_model; }
@@ -103,13 +133,18 @@ public:
     static constexpr std::int32_t kMinHeight = 400;
 
 signals:
-    /// A recording played in place of the card has delivered its last block.
+    /// A recording read in place of the card has delivered its last block.
     void inputEnded();
+    /// A reading has ended (at the recording's end or stopped) and its levels are shown.
+    void readingFinished();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ReadSettings();
@@ -126,6 +161,12 @@ private:
     /// Draws the shown raster.
     void DrawResults();
     void ShowStatus();
+    void BuildContextMenu();
+    void SetTabOrder();
+    void UpdateActivity();
+    void ApplyFollowNewest();
+    QString NextPickText() const;
+    bool FrameDue() const;
     void UpdateDfLabel();
     void UpdateSpeedLabel();
     void OnLowChanged();
@@ -164,6 +205,15 @@ private:
     QLabel* m_speedLabel = nullptr;
     bool m_shownOnce = false;
     QString m_statusText = QStringLiteral("Ready");
+    QString m_activityText;   // "Reading ..." or "Capturing ...", shown over m_statusText
+    QString m_hoverText;      // which tone a click sets, while the mouse is over the strip
+    QString m_lastRecording;
+    QString m_readingName;
+    QElapsedTimer m_captureClock;
+    QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
+    morvane::RecordingPace m_readingPace = morvane::RecordingPace::RealTime;
+    static constexpr qint64 kFrameMs = 40;
+    bool m_followNewest = false;
     int m_templateClientWidth = 0;
     QSize m_restoredSize;  // outer size read from the settings, or invalid
 };

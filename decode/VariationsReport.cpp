@@ -1,6 +1,7 @@
 #include "decode/VariationsReport.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 #include "decode/BaudotRows.h"
@@ -53,6 +54,11 @@ ReportOutcome WriteVariationsReport(const std::string& sourceBits, const fs::pat
         {&reversedRows, true, " bits ignored, direction reverse, bit reverse</B><BR/>"},
     };
 
+    // The byte-order mark tells a browser the page is UTF-16LE; without it
+    // the page is read as an 8-bit encoding and shows as garbage.
+    constexpr unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
+    if (std::fwrite(kByteOrderMark, 1, sizeof kByteOrderMark, file.File()) != sizeof kByteOrderMark)
+        return ReportOutcome::CannotCreate;
     Utf16Writer page(file.File());
     page.Put("<html><table border=\"1\">");
     std::string decoded;

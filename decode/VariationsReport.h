@@ -14,7 +14,7 @@ enum class ReportOutcome {
 };
 
 /// Writes the page of every decoding variant of `sourceBits` to `path` as
-/// UTF-16LE without byte-order mark: for every ignore count h below L − 5 (L
+/// UTF-16LE after the byte-order mark FF FE: for every ignore count h below L − 5 (L
 /// the length of the first row, rows cut at CR and LF) the bits as given,
 /// inverted, reversed and reversed + inverted, each decoded with ignore h.
 /// The page is streamed to a temporary file beside `path` and renamed over it

@@ -68,10 +68,15 @@ std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, f
     m_playingRecording = false;
     if (m_system->InputCount() == 0) {
         if (m_fallbackPath.empty()) return m_openStatus = "No sound input found";
+        m_input = Input::Sample;
         return OpenRecording(m_fallbackPath, RecordingPace::RealTime, true,
                              "No sound input found: playing the sample recording");
     }
-    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) return m_openStatus = choice.status;
+    if (m_capture.Open(m_format, *m_system, choice.device, m_hooks.postProcess)) {
+        m_input = Input::Card;
+        m_cardDevice = choice.device;
+        return m_openStatus = choice.status;
+    }
     // Reported instead of the card choice: the card is not running.
     if (auto name = m_system->InputName(choice.device))
         return m_openStatus = "Cannot open card \"" + *name + "\": " + m_capture.LastError();
@@ -82,6 +87,56 @@ std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, f
 void ProcessingLoop::Stop() {
     m_capture.Close();
     m_playingRecording = false;
+    m_reading = false;
+}
+
+bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, std::vector<std::int32_t>& levels,
+                                   std::string& error) {
+    // The input in use stops first: a live capture ends with it, and nothing
+    // it still had pending joins the recording's levels.
+    m_capture.Close();
+    ++m_generation;
+    m_capture.SetRecording(false);
+    m_format = kCaptureFormat;
+    levels.clear();
+    m_progress = std::make_shared<RecordingProgress>();
+    m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, false, m_hooks.inputEnded, m_progress);
+    // Capture on before the device opens: its first block is captured.
+    m_capture.SetRecording(true);
+    if (!m_capture.Open(m_format, *m_recordingSystem, 0, m_hooks.postProcess)) {
+        error = m_capture.LastError();
+        m_capture.SetRecording(false);
+        m_reading = false;
+        ReopenInput();
+        return false;
+    }
+    m_playingRecording = true;
+    m_reading = true;
+    return true;
+}
+
+bool ProcessingLoop::FinishReading() {
+    if (!m_reading) return false;
+    m_reading = false;
+    m_capture.SetRecording(false);
+    m_capture.Close();
+    ++m_generation;
+    ReopenInput();
+    return true;
+}
+
+void ProcessingLoop::ReopenInput() {
+    m_playingRecording = false;
+    switch (m_input) {
+    case Input::None:
+        break;
+    case Input::Card:
+        m_capture.Open(m_format, *m_system, m_cardDevice, m_hooks.postProcess);
+        break;
+    case Input::Sample:
+        OpenRecording(m_fallbackPath, RecordingPace::RealTime, true, m_openStatus);
+        break;
+    }
 }
 
 void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "capture/CSoundCapture.h"
 #include "recording/RecordingPace.h"
+#include "recording/RecordingProgress.h"
 #include "live/SoundPlayer.h"
 #include "capture/SoundSystem.h"
 #include "dsp/SoftWindow.h"
@@ -78,6 +80,29 @@ public:
     /// choice again, or the failure / recording note it gave at first.
     std::string Start(std::string_view commandLine, float tone1Hz, float tone2Hz, std::vector<std::int32_t>& levels);
 
+    /// Reads the recording `path` in place of the input in use, from its first
+    /// sample, with capture on from its first block, so the levels equal those
+    /// of RecordingLevels for the same tones: closes the input in use (a
+    /// capture running on it stops), empties `levels`, sets the recording
+    /// flag and opens the recording at `pace`. The owner hears of its end
+    /// through the inputEnded hook and then calls FinishReading. Returns false
+    /// with the reason in `error` when the recording cannot be opened; the
+    /// input in use before is then open again.
+    bool ReadRecording(const std::string& path, RecordingPace pace, std::vector<std::int32_t>& levels,
+                       std::string& error);
+    /// Ends a reading (at its end or early): capture off, the recording closed
+    /// and the input in use before it (a card or the looping sample) opened
+    /// again. Returns false when no recording was being read.
+    bool FinishReading();
+    /// Changes each time the input is replaced by ReadRecording or
+    /// FinishReading. An owner that tags its posted Process commands with it
+    /// can drop those that an input closed since has posted. Any thread.
+    std::uint64_t Generation() const { return m_generation.load(); }
+    /// Whether a recording opened with ReadRecording is being read.
+    bool Reading() const { return m_reading; }
+    /// How far the recording being read (or read last) has come; null before any.
+    const RecordingProgress* Progress() const { return m_progress.get(); }
+
     /// Stop: closes the device. No Process work happens afterwards.
     void Stop();
 
@@ -122,6 +147,11 @@ public:
 
 private:
     std::string OpenRecording(const std::string& path, RecordingPace pace, bool loop, const std::string& okStatus);
+    /// Opens again what was open before a reading; nothing when nothing was.
+    void ReopenInput();
+
+    /// What plays when no recording is read: nothing, a card or the looping sample.
+    enum class Input { None, Card, Sample };
 
     std::unique_ptr<SoundSystem> m_system;
     std::unique_ptr<SoundSystem> m_recordingSystem;
@@ -136,6 +166,11 @@ private:
     std::string m_fallbackPath;
     bool m_playingRecording = false;  // a recording plays in place of the card
     std::string m_openStatus;         // the status given when the input was opened
+    Input m_input = Input::None;      // opened by Start, reopened after a reading
+    int m_cardDevice = 0;
+    bool m_reading = false;
+    std::atomic<std::uint64_t> m_generation{0};
+    std::shared_ptr<RecordingProgress> m_progress;
     SoundPlayer m_player;
     CSoundCapture m_capture;  // last: closed first, while the rest still exists
 };

@@ -5,9 +5,12 @@
 
 namespace morvane {
 
-RecordingDevice::RecordingDevice(std::string path, RecordingPace pace, bool loop, std::function<void()> ended)
-    : m_path(std::move(path)), m_pace(pace), m_loop(loop), m_ended(std::move(ended)),
-      m_reader(std::make_unique<RecordingReader>(m_path)) {}
+RecordingDevice::RecordingDevice(std::string path, RecordingPace pace, bool loop, std::function<void()> ended,
+                                 std::shared_ptr<RecordingProgress> progress)
+    : m_path(std::move(path)), m_pace(pace), m_loop(loop), m_ended(std::move(ended)), m_progress(std::move(progress)),
+      m_reader(std::make_unique<RecordingReader>(m_path)) {
+    if (m_progress) m_progress->expected = m_reader->ExpectedSamples();
+}
 
 RecordingDevice::~RecordingDevice() { Stop(); }
 
@@ -79,6 +82,7 @@ void RecordingDevice::Run() {
             if (m_stop) return;
         }
         deliveredAny = true;
+        if (m_progress) m_progress->delivered += static_cast<std::int64_t>(got);
         const bool announced = m_handler(block.data(), static_cast<std::int32_t>(got * 2));
         if (m_pace == RecordingPace::AfterProcess && announced && !WaitForCredit()) return;
     }
@@ -86,6 +90,7 @@ void RecordingDevice::Run() {
         std::lock_guard lock(m_mutex);
         if (m_stop) return;
     }
+    if (m_progress) m_progress->finished = true;
     if (m_ended) m_ended();
 }
 

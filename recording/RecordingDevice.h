@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "recording/RecordingPace.h"
+#include "recording/RecordingProgress.h"
 #include "recording/RecordingReader.h"
 #include "capture/SoundDevice.h"
 
@@ -23,7 +24,9 @@ public:
     /// when it cannot be read). loop: start again from the beginning at the
     /// end, for ever; otherwise `ended` (may be empty) is called on the
     /// delivery thread after the last block.
-    RecordingDevice(std::string path, RecordingPace pace, bool loop, std::function<void()> ended);
+    /// progress (may be null) follows the samples delivered.
+    RecordingDevice(std::string path, RecordingPace pace, bool loop, std::function<void()> ended,
+                    std::shared_ptr<RecordingProgress> progress = {});
     ~RecordingDevice() override;
 
     void Start(std::int32_t blockBytes, BlockHandler handler) override;
@@ -40,6 +43,7 @@ private:
     RecordingPace m_pace;
     bool m_loop;
     std::function<void()> m_ended;
+    std::shared_ptr<RecordingProgress> m_progress;
     std::unique_ptr<RecordingReader> m_reader;
     BlockHandler m_handler;
     std::int32_t m_blockBytes = 0;

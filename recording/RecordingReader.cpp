@@ -40,6 +40,7 @@ struct RecordingReader::Impl {
     std::int32_t channel = 0;  // 0-based
     std::int32_t channels = 1;
     std::int32_t sourceRate = kRate;
+    std::int64_t sourceFrames = -1;  // as the header announces; -1 unknown
     bool fromStdin = false;
     bool passThrough = false;
     bool inputDone = false;
@@ -89,6 +90,7 @@ struct RecordingReader::Impl {
                  " ... " + std::to_string(kHighestRate) + " Hz");
         channels = info.channels;
         sourceRate = info.samplerate;
+        sourceFrames = info.frames >= 0 && info.frames < SF_COUNT_MAX ? static_cast<std::int64_t>(info.frames) : -1;
         if (wantedChannel < 1 || wantedChannel > channels)
             Fail("channel " + std::to_string(wantedChannel) + " requested, but the recording has " +
                  std::to_string(channels) + (channels == 1 ? " channel" : " channels"));
@@ -314,5 +316,12 @@ std::int32_t RecordingReader::SourceRate() const { return m_impl->sourceRate; }
 std::int32_t RecordingReader::Channels() const { return m_impl->channels; }
 bool RecordingReader::Resampling() const { return m_impl->resampler != nullptr; }
 const std::string& RecordingReader::Warning() const { return m_impl->warning; }
+
+std::int64_t RecordingReader::ExpectedSamples() const {
+    const Impl& d = *m_impl;
+    if (d.sourceFrames < 0 || d.sourceRate <= 0) return -1;
+    if (d.sourceRate == kRate) return d.sourceFrames;
+    return static_cast<std::int64_t>(static_cast<long double>(d.sourceFrames) * kRate / d.sourceRate);
+}
 
 }  // namespace morvane

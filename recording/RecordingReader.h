@@ -45,6 +45,9 @@ public:
     /// from the header at once for WAV, AIFF, AU and W64, and once the end has
     /// been read for every format (fewer frames than announced).
     const std::string& Warning() const;
+    /// How many 48 kHz samples the whole recording should give, from its
+    /// header (an estimate when resampling); -1 when unknown (standard input).
+    std::int64_t ExpectedSamples() const;
 
     struct Impl;
 

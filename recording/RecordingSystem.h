@@ -1,8 +1,10 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "recording/RecordingPace.h"
+#include "recording/RecordingProgress.h"
 #include "capture/SoundSystem.h"
 
 namespace morvane {
@@ -10,7 +12,9 @@ namespace morvane {
 /// A single "sound card" that plays a recording (see RecordingDevice).
 class RecordingSystem : public SoundSystem {
 public:
-    RecordingSystem(std::string path, RecordingPace pace, bool loop, std::function<void()> ended = {});
+    /// progress (may be null) follows the samples the device delivers.
+    RecordingSystem(std::string path, RecordingPace pace, bool loop, std::function<void()> ended = {},
+                    std::shared_ptr<RecordingProgress> progress = {});
 
     int InputCount() override { return 1; }
     /// The recording's file name, for any device number.
@@ -22,6 +26,7 @@ private:
     RecordingPace m_pace;
     bool m_loop;
     std::function<void()> m_ended;
+    std::shared_ptr<RecordingProgress> m_progress;
 };
 
 }  // namespace morvane

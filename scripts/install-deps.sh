@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   portaudio19-dev libsndfile1-dev libsoxr-dev libpng-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick fonts-dejavu-core xdg-utils
+  xvfb xauth imagemagick fonts-dejavu-core xdg-utils chromium
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
 )
 

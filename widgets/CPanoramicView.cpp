@@ -66,7 +66,11 @@ void CPanoramicView::CreateSurface() {
 }
 
 void CPanoramicView::UpdateSpectrum(const std::int16_t* block, std::int32_t blockBytes) {
-    if (block == nullptr || blockBytes < kMinBlockBytes) return;
+    if (AddSpectrumRow(block, blockBytes)) RepaintNow();
+}
+
+bool CPanoramicView::AddSpectrumRow(const std::int16_t* block, std::int32_t blockBytes) {
+    if (block == nullptr || blockBytes < kMinBlockBytes) return false;
     // Qt's own code, run just before, may leave the upper vector state dirty;
     // the transform's plain SSE arithmetic would then run several times slower.
     morvane::ClearUpperVectorState();
@@ -76,11 +80,11 @@ void CPanoramicView::UpdateSpectrum(const std::int16_t* block, std::int32_t bloc
         morvane::ComputeSpectrum(block, static_cast<std::size_t>(blockBytes / 2), spectrum, fftSize);
         m_spectrumBins = fftSize;
     } catch (const std::exception&) {
-        return;  // an unusable transform size: nothing changes
+        return false;  // an unusable transform size: nothing changes
     }
-    if (m_surface.isNull()) return;
+    if (m_surface.isNull()) return false;
     AdvanceWaterfall();
-    RepaintNow();
+    return true;
 }
 
 void CPanoramicView::AdvanceWaterfall() {

@@ -37,6 +37,10 @@ public:
     /// samples, `blockBytes` bytes) and draws it as a new waterfall row. A
     /// null block or fewer than 2048 bytes changes nothing.
     void UpdateSpectrum(const std::int16_t* block, std::int32_t blockBytes);
+    /// As UpdateSpectrum, but leaves the screen as it was until the next
+    /// repaint (RedrawMarkers): for blocks arriving faster than the eye
+    /// follows. Returns whether a row was added.
+    bool AddSpectrumRow(const std::int16_t* block, std::int32_t blockBytes);
 
     /// Makes the waterfall surface, the size of the whole control (frame
     /// included), opaque grey 0xFF808080, and the label font.
@@ -61,6 +65,10 @@ public:
     std::int32_t MarkerX(std::int32_t hz) const;
     /// Spacing of the 500 Hz labels in pixels: fftSize × 500 / sampleRate truncated.
     std::int32_t LabelSpacing() const;
+
+    /// Repaints labels and markers over the waterfall as it stands, without
+    /// adding a row: after a marker frequency has changed.
+    void RedrawMarkers() { RepaintNow(); }
 
     const QImage& Surface() const { return m_surface; }
     const QFont& LabelFont() const { return m_labelFont; }

@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -97,6 +100,57 @@ private slots:
         QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), decoded);
         QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "bitsEdit")->toPlainText(),
                  QString(bits).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    // "Copy text" puts the decoded text on the clipboard, one line break a line.
+    void copyTextPutsTheDecodedTextOnTheClipboard() {
+        auto dialog = Open("1000011\r\n1000111\r\n0100011\r\n");
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::mouseClick(Child<QPushButton>(dialog.get(), "copyText"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText());
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromStdString(dialog->DecodedText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY(!dialog->DecodedText().empty());
+    }
+
+    // The dialog may be enlarged: the two text boxes take the new space and
+    // every text stays whole.
+    void resizingGrowsTheTextBoxes() {
+        auto dialog = Open(kFrames);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        auto* bits = Child<QPlainTextEdit>(dialog.get(), "bitsEdit");
+        auto* decoded = Child<QPlainTextEdit>(dialog.get(), "decodedEdit");
+        auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+        auto* close = Child<QPushButton>(dialog.get(), "close");
+        auto* copy = Child<QPushButton>(dialog.get(), "copyText");
+        QCOMPARE(combo->currentText(), QStringLiteral("Baudot 5-bit code"));
+        QVERIFY(combo->width() >= combo->sizeHint().width());
+        QVERIFY(copy->width() >= copy->sizeHint().width());
+        QVERIFY(!copy->geometry().intersects(close->geometry()));
+        QVERIFY(!combo->geometry().intersects(Child<QLineEdit>(dialog.get(), "ignoreEdit")->geometry()));
+        const QSize before = dialog->size();
+        const QRect bitsBefore = bits->geometry();
+        const QRect decodedBefore = decoded->geometry();
+        const QRect closeBefore = close->geometry();
+        dialog->resize(before + QSize(150, 90));
+        QTRY_COMPARE(dialog->size(), before + QSize(150, 90));
+        QCOMPARE(bits->width(), bitsBefore.width() + 150);
+        QCOMPARE(bits->height(), bitsBefore.height() + 60);
+        QCOMPARE(decoded->width(), decodedBefore.width() + 150);
+        QCOMPARE(decoded->height(), decodedBefore.height() + 30);
+        QCOMPARE(decoded->y(), decodedBefore.y() + 60);
+        QCOMPARE(close->geometry(), closeBefore.translated(150, 90));
+        // The up-down stays at its edit's right, inside the dialog, at either size.
+        auto* edit = Child<QLineEdit>(dialog.get(), "ignoreEdit");
+        auto* spin = Child<CUpDown>(dialog.get(), "ignoreSpin");
+        QCOMPARE(spin->x(), edit->geometry().right() + 1);
+        QVERIFY(spin->geometry().right() < dialog->width() - 2);
+        dialog->resize(before);
+        QTRY_COMPARE(dialog->size(), before);
+        QCOMPARE(spin->x(), edit->geometry().right() + 1);
+        QVERIFY(spin->geometry().right() < dialog->width() - 2);
+        // Not smaller than laid out.
+        QCOMPARE(dialog->minimumSize(), before);
     }
 
     void decoderSeesCarriageReturns() {
@@ -269,16 +323,42 @@ private slots:
         QVERIFY(m_opened.isEmpty());
     }
 
+    // The folder beside the program cannot be written (an installed
+    // program): the report goes to the cache folder and opens from there.
+    void reportFallsBackToTheCacheFolder() {
+        auto dialog = Open(kFrames);
+        if (qEnvironmentVariableIsSet("HOME"))
+            QVERIFY(dialog->FallbackReportPath().string().ends_with("/morvane/results.html"));
+        dialog->SetReportPath(m_dir.filePath(QStringLiteral("no/such/folder/results.html")).toStdString());
+        const QString cached = m_dir.filePath(QStringLiteral("cache/morvane/results.html"));
+        dialog->SetFallbackReportPath(cached.toStdString());
+        dialog->CheckAllVariations();
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_opened.front(), QUrl::fromLocalFile(cached));
+        QFile file(cached);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(QByteArray("\xFF\xFE<\0", 4)));
+    }
+
     void unwritableReportIsReported() {
         auto dialog = Open(kFrames);
-        dialog->SetReportPath(m_dir.filePath(QStringLiteral("no/such/folder/results.html")).toStdString());
+        const QString beside = m_dir.filePath(QStringLiteral("no/such/folder/results.html"));
+        dialog->SetReportPath(beside.toStdString());
+        // A cache folder that cannot be made: a file stands where it should be.
+        QFile blocker(m_dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString cached = m_dir.filePath(QStringLiteral("blocker/morvane/results.html"));
+        dialog->SetFallbackReportPath(cached.toStdString());
         QString caption;
         QString text;
+        QString details;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 caption = box->windowTitle();
                 text = box->text();
+                details = box->informativeText();
                 box->accept();
             }
         });
@@ -286,6 +366,11 @@ private slots:
         dialog->CheckAllVariations();
         QCOMPARE(caption, QStringLiteral("Warning"));
         QCOMPARE(text, QStringLiteral("Cannot create output file"));
+        const QStringList lines = details.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], beside + QStringLiteral(": the folder does not exist"));
+        QVERIFY2(lines[1].startsWith(cached + QStringLiteral(": ")) && lines[1].size() > cached.size() + 2,
+                 qPrintable(lines[1]));
         QVERIFY(m_opened.isEmpty());
     }
 };

@@ -29,12 +29,16 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-/// The page as ASCII; fails the test when a code unit is not ASCII.
-std::string ReadPage(const fs::path& path) {
+const std::string kByteOrderMark = "\xFF\xFE";
+
+/// The page (after its byte-order mark when `marked`) as ASCII; fails the
+/// test when the mark is missing or a code unit is not ASCII.
+std::string ReadPage(const fs::path& path, bool marked = true) {
     const std::string bytes = ReadBytes(path);
+    if (marked) EXPECT_EQ(bytes.substr(0, 2), kByteOrderMark);
     EXPECT_EQ(bytes.size() % 2, 0u);
     std::string page;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    for (std::size_t i = marked ? 2 : 0; i + 1 < bytes.size(); i += 2) {
         EXPECT_EQ(bytes[i + 1], '\0') << "at " << i;
         page += bytes[i];
     }
@@ -95,8 +99,8 @@ TEST_F(VariationsReport, PageTextByteForByte) {
     const std::string expected = kHead + Count(0, "E", "V ", "NI", "WB") + Count(1, "AP", "MD", "OF", "UL") + kTail;
     EXPECT_EQ(ReadPage(m_path), expected);
     const std::string bytes = ReadBytes(m_path);
-    ASSERT_EQ(bytes.size(), 2 * expected.size());
-    EXPECT_EQ(bytes.substr(0, 2), std::string("<\0", 2));  // no byte-order mark
+    ASSERT_EQ(bytes.size(), 2 + 2 * expected.size());
+    EXPECT_EQ(bytes.substr(0, 4), kByteOrderMark + std::string("<\0", 2));  // the mark, then the page
     EXPECT_EQ(Strays(), 0);
 }
 
@@ -137,7 +141,7 @@ TEST_F(VariationsReport, RerunReplacesTheFileWithIdenticalBytes) {
     const std::string bits = "0001011\r\n0101100\r\n 1_0 01\r\n";
     ASSERT_EQ(WriteVariationsReport(bits, m_path), ReportOutcome::Written);
     const std::string first = ReadBytes(m_path);
-    ASSERT_EQ(first.substr(0, 2), std::string("<\0", 2));
+    ASSERT_EQ(first.substr(0, 4), kByteOrderMark + std::string("<\0", 2));
     ASSERT_EQ(WriteVariationsReport(bits, m_path), ReportOutcome::Written);
     EXPECT_EQ(ReadBytes(m_path), first);
     EXPECT_EQ(Strays(), 0);
@@ -189,7 +193,7 @@ TEST_F(VariationsReport, WriterEncodesAcrossItsBufferAndNoticesLostWrites) {
     writer.Flush();
     EXPECT_FALSE(writer.Failed());
     std::fclose(file);
-    EXPECT_EQ(ReadPage(m_path), text);
+    EXPECT_EQ(ReadPage(m_path, false), text);
 
     std::FILE* full = std::fopen("/dev/full", "wb");
     if (!full) GTEST_SKIP() << "no /dev/full";

@@ -15,6 +15,7 @@
 #include "live/LiveRun.h"
 #include "live/ProcessingLoop.h"
 #include "recording/RecordingPipeline.h"
+#include "recording/RecordingReader.h"
 #include "recording/RecordingWriter.h"
 
 namespace morvane {
@@ -149,6 +150,69 @@ TEST(CaptureThreads, RecordingPlayedAsCardGivesTheOfflineLevels) {
     ASSERT_GT(offline.size(), 1000u);
 
     EXPECT_EQ(PlayThroughLoop(wav.path, 1500.0f, 2000.0f), offline);
+}
+
+// A recording read while the card captures: the card's capture stops, the
+// recording's levels are the offline ones, and the card comes back afterwards.
+TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 2 * 32768 + 9000; ++segment) {
+        const auto piece = test::Tone(960 * (1 + segment % 2), segment % 2 ? 2000.0 : 1500.0, 12000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    TempFile wav("read.wav");
+    WriteWav16Mono(wav.path, signal);
+    RecordingReader reader(wav.path);
+    DemodSettings settings;
+    settings.tone1Hz = 1500.0f;
+    settings.tone2Hz = 2000.0f;
+    const std::vector<std::int32_t> offline = RecordingLevels(reader, settings);
+
+    CommandQueue queue;
+    ProcessingHooks hooks;
+    hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
+    hooks.inputEnded = [&queue] { queue.Post(LoopCommand::InputEnded); };
+    auto fake = std::make_unique<test::FakeSystem>();
+    test::FakeSystem* card = fake.get();
+    card->names = {"Mic"};
+    ProcessingLoop loop(std::move(fake), hooks);
+    std::vector<std::int32_t> levels;
+    loop.Start("morvane", 1500.0f, 2000.0f, levels);
+    ASSERT_EQ(card->opens, 1);
+    loop.StartCapture(levels);
+    levels = {1, 2, 3};  // as if the card had captured something
+    const std::uint64_t generation = loop.Generation();
+
+    std::string error;
+    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, levels, error)) << error;
+    EXPECT_TRUE(loop.Reading());
+    EXPECT_TRUE(loop.Recording());
+    EXPECT_NE(loop.Generation(), generation);
+    EXPECT_EQ(loop.Progress()->expected.load(), static_cast<std::int64_t>(signal.size()));
+    for (;;) {
+        const auto command = queue.Next(10s);
+        ASSERT_TRUE(command.has_value()) << "the recording stalled";
+        if (*command == LoopCommand::InputEnded) break;
+        loop.Process(levels);
+    }
+    EXPECT_EQ(levels, offline);
+    EXPECT_EQ(loop.Progress()->delivered.load(), static_cast<std::int64_t>(signal.size()));
+    EXPECT_TRUE(loop.Progress()->finished.load());
+
+    EXPECT_TRUE(loop.FinishReading());
+    EXPECT_FALSE(loop.Reading());
+    EXPECT_FALSE(loop.Recording());
+    EXPECT_TRUE(loop.IsOpen());
+    EXPECT_EQ(card->opens, 2);  // the card again
+    EXPECT_FALSE(loop.FinishReading());
+
+    // A recording that cannot be read says why and leaves the card running.
+    ASSERT_FALSE(loop.ReadRecording("/nonexistent/take.wav", RecordingPace::AfterProcess, levels, error));
+    EXPECT_EQ(error.rfind("cannot read", 0), 0u) << error;
+    EXPECT_FALSE(loop.Reading());
+    EXPECT_FALSE(loop.Recording());
+    EXPECT_TRUE(loop.IsOpen());
+    loop.Stop();
 }
 
 TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
