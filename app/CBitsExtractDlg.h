@@ -84,15 +84,15 @@ private:
     std::filesystem::path m_fallbackReportPath;
     bool m_initialised = false;
 
-    QPlainTextEdit* m_bitsEdit = nullptr;         // 1029
-    QCheckBox* m_reverseBitsCheck = nullptr;      // 1030
-    QPlainTextEdit* m_decodedEdit = nullptr;      // 1031
-    QCheckBox* m_reverseDirectionCheck = nullptr; // 1033
+    QPlainTextEdit* m_bitsEdit = nullptr;
+    QCheckBox* m_reverseBitsCheck = nullptr;
+    QPlainTextEdit* m_decodedEdit = nullptr;
+    QCheckBox* m_reverseDirectionCheck = nullptr;
     QCheckBox* m_softDecisionCheck = nullptr;
-    QComboBox* m_encodingCombo = nullptr;         // 1035
-    QLineEdit* m_ignoreEdit = nullptr;            // 1036
-    CUpDown* m_ignoreSpin = nullptr;              // 1037
-    QPushButton* m_checkAllButton = nullptr;      // 1038
+    QComboBox* m_encodingCombo = nullptr;
+    QLineEdit* m_ignoreEdit = nullptr;
+    CUpDown* m_ignoreSpin = nullptr;
+    QPushButton* m_checkAllButton = nullptr;
     QPushButton* m_closeButton = nullptr;         // 2
     QPushButton* m_copyButton = nullptr;          // "Copy text"
     CProportionalLayout m_layout;

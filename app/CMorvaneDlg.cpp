@@ -92,8 +92,6 @@ constexpr FieldSpec kFieldSpecs[] = {
 };
 static_assert(std::size(kFieldSpecs) == CMorvaneDlg::kFieldCount);
 
-const FieldSpec& Spec(Field field) { return kFieldSpecs[static_cast<std::size_t>(field)]; }
-
 // Whether a stored text is one a field's edit can hold: a digits-only field
 // takes digits, with a minus sign in front as its spin writes it.
 bool FieldCanHold(const FieldSpec& spec, const QString& text) {
