@@ -10,6 +10,7 @@
 #include "align/ToneFinder.h"
 #include "capture/CaptureBuffers.h"
 #include "dsp/FskDemodulator.h"
+#include "support/NoisyReadingSupport.h"
 #include "synth/GaussianNoise.h"
 
 namespace morvane::aligntest {
@@ -67,19 +68,6 @@ inline std::vector<std::int16_t> Noise(std::size_t count, double rms, std::uint6
 }
 
 /// Levenshtein distance, for character error rates.
-inline std::size_t EditDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = up;
-        }
-    }
-    return row[b.size()];
-}
+using noisy::EditDistance;
 
 }  // namespace morvane::aligntest
