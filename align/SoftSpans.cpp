@@ -4,10 +4,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "dsp/FskDemodulator.h"
+
 namespace morvane {
 
 SoftSpans::SoftSpans(const LevelTimeline& timeline, const std::vector<SoftWindow>& soft, std::int32_t window)
-    : m_soft(soft), m_window(window) {
+    : m_values(4 * soft.size()), m_window(window) {
     const auto n = static_cast<std::int64_t>(soft.size());
     const bool timed = timeline.LevelCount() == n && !timeline.Calls().empty();
     if (timed) m_window = timeline.Window();
@@ -20,6 +22,8 @@ SoftSpans::SoftSpans(const LevelTimeline& timeline, const std::vector<SoftWindow
     } else {
         for (std::int64_t k = 0; k < n; ++k) m_start[static_cast<std::size_t>(k)] = k * m_window;
     }
+    // The processor's half-float conversion where it has one; the same values either way.
+    UnpackSoftWindows(soft.data(), m_values.data(), soft.size());
 }
 
 SoftSpans::Sum SoftSpans::Over(double a, double b) const {
@@ -37,8 +41,9 @@ SoftSpans::Sum SoftSpans::Over(double a, double b) const {
         const double inside = std::min(b, s + w) - std::max(a, s);
         if (inside <= 0.0) continue;
         const double weight = inside / w;
-        sum.tone1 += weight * m_soft[k].Tone1();
-        sum.tone2 += weight * m_soft[k].Tone2();
+        const float* v = m_values.data() + 4 * k;
+        sum.tone1 += weight * std::complex<double>(v[0], v[1]);
+        sum.tone2 += weight * std::complex<double>(v[2], v[3]);
     }
     return sum;
 }
