@@ -14,7 +14,8 @@ namespace morvane {
 /// one row of seven cells (start, five code bits as sent, stop) per frame,
 /// CR LF after each row. Every bit is decided from the windows' tone
 /// correlations (`soft`, one per level of the stream `timeline` describes)
-/// summed over the bit's time span on `signal`'s grid, each window weighted
+/// summed over the bit's time span on `signal`'s grid (its middle 90 %, as a
+/// tracked edge may sit a little off), each window weighted
 /// by the part of it that lies inside the span: '1' when tone 1 is the
 /// stronger, '0' otherwise (a silent bit reads '0'), never undecided. A
 /// timeline that does not describe `soft` is taken as evenly spaced windows
