@@ -32,7 +32,8 @@ std::string Short(double value, int decimals) {
 
 }  // namespace
 
-AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command) {
+AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command,
+                                bool soft) {
     AlignedRecording r;
     r.demod = given;
     const bool lowGiven = command.count("--low") > 0;
@@ -65,7 +66,7 @@ AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSet
         if (!lowGiven) r.demod.tone1Hz = static_cast<float>(r.tones.lowHz);
         if (!highGiven) r.demod.tone2Hz = static_cast<float>(r.tones.highHz);
     }
-    r.levels = ObtainLevels(source, r.demod, {.timeline = &r.timeline});
+    r.levels = ObtainLevels(source, r.demod, {.soft = soft ? &r.soft : nullptr, .timeline = &r.timeline});
     r.signal = MakeTimeTrueSignal(r.levels, r.timeline);
     r.alignment = FindFrames(r.signal, r.timeline, &r.frames);
     return r;

@@ -11,6 +11,7 @@
 #include "cli/LevelSource.h"
 #include "dsp/DemodSettings.h"
 #include "dsp/LevelTimeline.h"
+#include "dsp/SoftWindow.h"
 
 namespace morvane::cli {
 
@@ -23,6 +24,7 @@ struct AlignedRecording {
     ToneEstimate tones;        // what the spectrum showed (found = false when not searched or not found)
     bool tonesSearched = false;
     std::vector<std::int32_t> levels;
+    std::vector<SoftWindow> soft;  // the windows' tone correlations (only when asked for)
     LevelTimeline timeline;
     TimeTrueSignal signal;
     FrameAlignment alignment;
@@ -34,8 +36,10 @@ struct AlignedRecording {
 /// finds its frames. Throws CliError (exit kNothingFound) when no tones
 /// stand out, CLI::ValidationError when tones must be searched on standard
 /// input or live sound, the source's errors otherwise. Frames not found are
-/// not an error here: see alignment.found.
-AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command);
+/// not an error here: see alignment.found. With `soft` the windows' tone
+/// correlations are kept as well (same levels either way).
+AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command,
+                                bool soft = false);
 
 /// The option line that reads the recording with the plain raster.
 std::string OptionLine(const AlignedRecording& r);

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "align/FrameSoftBits.h"
+#include "align/SoftTimeTrueSignal.h"
 #include "align/TimeTrueRaster.h"
 #include "cli/AutoAlign.h"
 #include "cli/BitsCommand.h"
@@ -12,6 +14,7 @@
 #include "cli/CodeOptions.h"
 #include "cli/NumberChecks.h"
 #include "raster/BitExtraction.h"
+#include "raster/SoftBitExtraction.h"
 #include "cli/TextOutput.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
@@ -39,28 +42,51 @@ struct DecodeOptions {
 // by the program, with every option given on the command line winning over
 // what was found. Without raster options the frames are read as they were
 // followed on the time line (one row per frame: start, five code bits, stop),
-// so a recording of any length decodes whole.
+// so a recording of any length decodes whole. With --soft every bit (or
+// raster cell) is decided from the tone correlations summed over it.
 std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std::int32_t& ignore) {
-    const AlignedRecording r = AlignRecording(options.source, options.raster.demod, command);
+    const bool soft = options.soft.soft;
+    if (soft && options.raster.timeTrue)
+        throw CLI::ValidationError("--soft", "does not combine with --time-true yet");
+    const auto given = [&](const char* name) { return command.count(name) > 0; };
+    const bool raster = given("--count") || given("--offset") || given("--slant") || given("--grid-width");
+    if (soft && options.soft.trim != 0 && !raster)
+        throw CLI::ValidationError("--soft-trim", "trims the cells of a raster: give --count, --offset, --slant "
+                                                  "or --grid-width with --auto, or leave it out");
+    const AlignedRecording r = AlignRecording(options.source, options.raster.demod, command, soft);
     if (!r.alignment.found) throw CliError(kNothingFound, r.alignment.reason);
     const FrameAlignment& a = r.alignment;
     std::fprintf(stderr, "morvane-cli: aligned: %.3f baud, %g stop bits, confidence %.2f: %s\n", a.baud,
                  a.model.stopBits, a.confidence, OptionLine(r).c_str());
     const bool reverseBits = options.reverseBits || a.reverseBits;
     const bool reverseDirection = command.count("--reverse-direction") > 0 || a.reverseDirection;
-    const auto given = [&](const char* name) { return command.count(name) > 0; };
     std::string source;
-    if (given("--count") || given("--offset") || given("--slant") || given("--grid-width")) {
+    if (raster) {
         RasterParams params = a.raster;
         if (given("--count")) params.count = options.raster.params.count;
         if (given("--offset")) params.offset = options.raster.params.offset;
         if (given("--slant")) params.slant = options.raster.params.slant;
         if (given("--grid-width")) params.gridWidth = options.raster.params.gridWidth;
-        source = options.raster.timeTrue ? ExtractBits(TimeTrueRows(r.levels, r.timeline, params), params)
-                                         : ExtractBits(r.levels, params);
+        const std::int32_t cell = params.gridWidth / 2;
+        if (soft && cell >= 1 && options.soft.trim > (cell - 1) / 2)
+            throw CLI::ValidationError("--soft-trim", std::to_string(options.soft.trim) +
+                                                          " leaves no window of a cell of " + std::to_string(cell) +
+                                                          " (at most " + std::to_string((cell - 1) / 2) + ")");
+        if (soft)
+            source = ExtractSoftBits(r.soft, params, options.soft.trim);
+        else
+            source = options.raster.timeTrue ? ExtractBits(TimeTrueRows(r.levels, r.timeline, params), params)
+                                             : ExtractBits(r.levels, params);
         ignore = given("--ignore") ? options.ignore : a.ignore;
     } else {
-        source = FrameBits(r.signal, a.model, r.frames);
+        if (soft) {
+            // The frames followed again on the soft keying, which noise
+            // flips far more rarely than single levels, then read soft.
+            const TimeTrueSignal keying = MakeSoftTimeTrueSignal(r.signal, r.timeline, r.soft, a.model.bit);
+            source = FrameSoftBits(keying, r.timeline, r.soft, a.model, TrackFrames(keying, a.model));
+        } else {
+            source = FrameBits(r.signal, a.model, r.frames);
+        }
         ignore = given("--ignore") ? options.ignore : 1;
     }
     return PrepareBits(source, reverseBits, reverseDirection, ignore);
@@ -123,7 +149,8 @@ void AddDecodeCommand(CLI::App& app) {
     command->add_flag("--auto", options->autoAlign,
                       "Find the tones (unless given) and the frames, and decode the whole recording, following "
                       "the sender's drift on the sound's time line. Options given as well win over what is found; "
-                      "with --count, --offset, --slant or --grid-width the raster is read instead of the frames");
+                      "with --count, --offset, --slant or --grid-width the raster is read instead of the frames. "
+                      "With --soft the frames are followed and read on the tone correlations summed over each bit");
     command->add_flag("--follow", options->follow,
                       "Print every character as soon as its raster row has arrived (a recording, - for standard "
                       "input, or --live), flushing the output each time: a running teleprinter");
@@ -137,7 +164,6 @@ void AddDecodeCommand(CLI::App& app) {
         std::int32_t ignore = options->ignore;
         std::string bits;
         if (options->autoAlign) {
-            if (options->soft.soft) throw CLI::ValidationError("--soft", "does not combine with --auto yet");
             bits = AutoBits(*options, *command, ignore);
         } else {
             const std::string source = RecordingBits(options->source, options->raster, options->soft);
