@@ -46,6 +46,16 @@ void RowDecoder::AsciiRow(std::string_view row, std::int32_t ignore, std::string
     out += AsciiCharacterText(value);
 }
 
+void RowDecoder::Rows(std::string_view rows, std::int32_t ignore, std::string& out) {
+    std::size_t start = 0;
+    while (start < rows.size()) {
+        std::size_t stop = rows.find('\n', start);
+        if (stop == std::string_view::npos) stop = rows.size();
+        if (stop > start) Row(rows.substr(start, stop - start), ignore, out);
+        start = stop + 1;
+    }
+}
+
 void DecodeText(const std::string& input, std::int32_t ignore, const CodeSettings& settings, std::string& output) {
     if (settings.code == TextCode::Baudot) {
         DecodeBaudot(input, ignore, output);
@@ -55,14 +65,7 @@ void DecodeText(const std::string& input, std::int32_t ignore, const CodeSetting
     const std::string copy = &input == &output ? input : std::string();
     const std::string_view text = &input == &output ? std::string_view(copy) : std::string_view(input);
     output.clear();
-    RowDecoder decoder(settings);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t stop = text.find('\n', start);
-        if (stop == std::string_view::npos) stop = text.size();
-        if (stop > start) decoder.Row(text.substr(start, stop - start), ignore, output);
-        start = stop + 1;
-    }
+    RowDecoder(settings).Rows(text, ignore, output);
 }
 
 }  // namespace morvane

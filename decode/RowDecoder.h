@@ -26,6 +26,9 @@ public:
 
     /// Appends the text of one row to `out`.
     void Row(std::string_view row, std::int32_t ignore, std::string& out);
+    /// Decodes every row of `rows` (rows ended by LF; empty rows skipped)
+    /// in turn, as Row does, onto `out`.
+    void Rows(std::string_view rows, std::int32_t ignore, std::string& out);
 
     /// Back to letters, as at the start.
     void Reset() { m_figures = false; }

@@ -10,14 +10,7 @@ TextFollower::TextFollower(CodeSettings code, bool reverseBits, bool reverseDire
 void TextFollower::Rows(std::string_view rows, std::string& text) {
     // The transformations work row by row, so the rows may come one at a time.
     m_working = PrepareBits(std::string(rows), m_reverseBits, m_reverseDirection, m_ignore);
-    const std::string_view working = m_working;
-    std::size_t start = 0;
-    while (start < working.size()) {
-        std::size_t stop = working.find('\n', start);
-        if (stop == std::string_view::npos) stop = working.size();
-        if (stop > start) m_decoder.Row(working.substr(start, stop - start), m_ignore, text);
-        start = stop + 1;
-    }
+    m_decoder.Rows(m_working, m_ignore, text);
 }
 
 }  // namespace morvane

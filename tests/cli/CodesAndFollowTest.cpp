@@ -22,26 +22,16 @@
 #include "recording/RecordingReader.h"
 #include "synth/RttySynth.h"
 
+#include "support/CliRunSupport.h"
+
 namespace fs = std::filesystem;
 using namespace morvane;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using clitest::Quote;
+using clitest::Result;
+using clitest::Slurp;
 
 class CodesAndFollow : public ::testing::Test {
 protected:

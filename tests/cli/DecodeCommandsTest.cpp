@@ -29,6 +29,8 @@
 #include "decode/VariationsReport.h"
 #include "support/DecodeRoundTripSupport.h"
 
+#include "support/CliRunSupport.h"
+
 namespace fs = std::filesystem;
 using namespace morvane;
 
@@ -36,21 +38,9 @@ namespace {
 
 const std::string kText = "CQ CQ DE MORVANE 599 -/.,:()\nTHE QUICK BROWN FOX\n";
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using clitest::Quote;
+using clitest::Result;
+using clitest::Slurp;
 
 class DecodeCommands : public ::testing::Test {
 protected:
