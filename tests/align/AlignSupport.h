@@ -10,6 +10,7 @@
 #include "align/ToneFinder.h"
 #include "capture/CaptureBuffers.h"
 #include "dsp/FskDemodulator.h"
+#include "support/DecodeRoundTripSupport.h"
 #include "support/NoisyReadingSupport.h"
 #include "synth/GaussianNoise.h"
 
@@ -22,15 +23,8 @@ struct Captured {
 
 /// Levels and timeline as live capture makes them: 65 536-byte blocks.
 inline Captured Capture(std::vector<std::int16_t> samples, const DemodSettings& demod) {
-    CaptureBuffers buffers;
-    buffers.SetRecording(true);
     Captured out;
-    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
-    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
-        const std::size_t n = std::min(kBlock, samples.size() - at);
-        buffers.HandleBlock(samples.data() + at, static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending(demod, kCaptureFormat, out.levels, {.timeline = &out.timeline});
-    }
+    out.levels = roundtrip::LevelsThroughCapture(std::move(samples), demod, {.timeline = &out.timeline});
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "capture/CaptureBuffers.h"
 #include "raster/BitExtraction.h"
 #include "support/CTextSplitter.h"
+#include "dsp/DemodOutputs.h"
 #include "dsp/DemodSettings.h"
 #include "raster/RasterParams.h"
 
@@ -24,8 +25,10 @@ inline RasterParams FrameRaster(std::int32_t offset) {
 }
 
 /// The level stream as live capture makes it: 65 536-byte blocks, recording
-/// on, the pending samples demodulated after every block.
-inline std::vector<std::int32_t> LevelsThroughCapture(std::vector<std::int16_t> samples, const DemodSettings& demod) {
+/// on, the pending samples demodulated after every block, with the outputs
+/// asked for (soft correlations, timeline).
+inline std::vector<std::int32_t> LevelsThroughCapture(std::vector<std::int16_t> samples, const DemodSettings& demod,
+                                                      DemodOutputs outputs = {}) {
     CaptureBuffers buffers;
     buffers.SetRecording(true);
     std::vector<std::int32_t> levels;
@@ -33,7 +36,7 @@ inline std::vector<std::int32_t> LevelsThroughCapture(std::vector<std::int16_t> 
     for (std::size_t at = 0; at < samples.size(); at += kBlock) {
         const std::size_t n = std::min(kBlock, samples.size() - at);
         buffers.HandleBlock(samples.data() + at, static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending(demod, kCaptureFormat, levels);
+        buffers.DemodulatePending(demod, kCaptureFormat, levels, outputs);
     }
     return levels;
 }

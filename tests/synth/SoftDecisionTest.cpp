@@ -25,15 +25,8 @@ struct Streams {
 
 // Both streams as live capture makes them: 65 536-byte blocks, recording on.
 Streams ThroughCapture(std::vector<std::int16_t> samples) {
-    CaptureBuffers buffers;
-    buffers.SetRecording(true);
     Streams s;
-    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
-    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
-        const std::size_t n = std::min(kBlock, samples.size() - at);
-        buffers.HandleBlock(samples.data() + at, static_cast<std::int32_t>(n * 2));
-        buffers.DemodulatePending({}, kCaptureFormat, s.levels, {.soft = &s.soft});
-    }
+    s.levels = roundtrip::LevelsThroughCapture(std::move(samples), {}, {.soft = &s.soft});
     return s;
 }
 
