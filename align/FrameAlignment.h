@@ -3,6 +3,7 @@
 #include <string>
 
 #include "align/FrameModel.h"
+#include "decode/TextCode.h"
 #include "raster/RasterParams.h"
 
 namespace morvane {
@@ -25,6 +26,10 @@ struct FrameAlignment {
     bool reverseBits = false;     // mark is tone 2
     bool reverseDirection = true; // code bits least significant first (the usual order)
     std::int32_t ignore = 0;      // leading cells to skip after the transformations
+
+    // The character code the framing and the text point to, and why.
+    CodeSettings code;            // Baudot unless the frames say otherwise
+    std::string codeReason;       // one line: what decided the code
 };
 
 }  // namespace morvane
