@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString kSection = QString::fromLatin1(CSettingsStore::kSectionMainDlg);
-
 // Marks a value that was never stored.
 constexpr std::int32_t kMissing = -1717171717;
 
@@ -35,7 +33,7 @@ int ClampSide(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>
 
 }  // namespace
 
-void CWindowPlacement::Save(const QWidget& window, CSettingsStore& store) {
+void CWindowPlacement::Save(const QWidget& window, CSettingsStore& store, const QString& section) {
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
     const int frameWidth = frame.width() - client.width();
@@ -47,20 +45,20 @@ void CWindowPlacement::Save(const QWidget& window, CSettingsStore& store) {
         state = window.isMinimized() ? kShowMinimised : kShowMaximised;
         normal = window.normalGeometry();
     }
-    store.WriteInt(kSection, QStringLiteral("X"), normal.x() - clientOffset.x());
-    store.WriteInt(kSection, QStringLiteral("Y"), normal.y() - clientOffset.y());
-    store.WriteInt(kSection, QStringLiteral("Width"), normal.width() + frameWidth);
-    store.WriteInt(kSection, QStringLiteral("Height"), normal.height() + frameHeight);
-    store.WriteInt(kSection, QStringLiteral("State"), state);
+    store.WriteInt(section, QStringLiteral("X"), normal.x() - clientOffset.x());
+    store.WriteInt(section, QStringLiteral("Y"), normal.y() - clientOffset.y());
+    store.WriteInt(section, QStringLiteral("Width"), normal.width() + frameWidth);
+    store.WriteInt(section, QStringLiteral("Height"), normal.height() + frameHeight);
+    store.WriteInt(section, QStringLiteral("State"), state);
 }
 
-CWindowPlacement::Saved CWindowPlacement::Read(CSettingsStore& store) {
-    const std::int32_t x = store.ReadInt(kSection, QStringLiteral("X"), kMissing);
-    const std::int32_t y = store.ReadInt(kSection, QStringLiteral("Y"), kMissing);
-    const std::int32_t w = store.ReadInt(kSection, QStringLiteral("Width"), kMissing);
-    const std::int32_t h = store.ReadInt(kSection, QStringLiteral("Height"), kMissing);
+CWindowPlacement::Saved CWindowPlacement::Read(CSettingsStore& store, const QString& section) {
+    const std::int32_t x = store.ReadInt(section, QStringLiteral("X"), kMissing);
+    const std::int32_t y = store.ReadInt(section, QStringLiteral("Y"), kMissing);
+    const std::int32_t w = store.ReadInt(section, QStringLiteral("Width"), kMissing);
+    const std::int32_t h = store.ReadInt(section, QStringLiteral("Height"), kMissing);
     // "State" (minimised, maximised) is kept but not applied: the window opens normal.
-    (void)store.ReadInt(kSection, QStringLiteral("State"), kMissing);
+    (void)store.ReadInt(section, QStringLiteral("State"), kMissing);
 
     Saved saved;
     // A value beyond any desktop (one of a pair missing, or INT_MAX from a

@@ -1,0 +1,61 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class CSettingsStore;
+class QPlainTextEdit;
+class QPushButton;
+
+/// "Live text": the text decoded while a capture runs, each transmission on a
+/// line of its own under its header line. Non-modal; it keeps its place and
+/// size between runs. The view follows the newest text unless the person has
+/// scrolled back, and comes back to following when they scroll to the end.
+/// Copy puts the selection (or, without one, all the text) on the clipboard;
+/// Save text... writes all of it to a UTF-8 file; Clear empties it. The
+/// window only shows what it is given (the main window feeds it).
+class CLiveTextDlg : public QWidget {
+    Q_OBJECT
+public:
+    explicit CLiveTextDlg(CSettingsStore& store, QWidget* parent = nullptr);
+    ~CLiveTextDlg() override;
+
+    /// A transmission begins: `header` on a line of its own (a new line is
+    /// started when the text so far does not end with one).
+    void BeginTransmission(const QString& header);
+    /// Decoded characters. Carriage returns are dropped (a teleprinter's CR
+    /// moves no paper); line feeds start new lines.
+    void AppendText(const QString& text);
+
+    /// All the text shown.
+    QString Text() const;
+    /// Whether the view follows the newest text (not scrolled back).
+    bool Following() const;
+
+    /// "Copy": the selection, or all the text without one, onto the clipboard.
+    void Copy();
+    /// "Clear": empties the text.
+    void Clear();
+    /// Writes all the text to `path` (UTF-8, replacing the file only once the
+    /// whole text is written). False with the reason in `error` on failure.
+    bool SaveTo(const QString& path, QString& error) const;
+
+    /// Where the place and size are kept.
+    static constexpr const char* kSection = "Windows\\LiveText";
+    /// Lines kept: the oldest go first beyond this.
+    static constexpr int kMaxLines = 100000;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void Insert(const QString& text);
+    void OnSave();
+
+    CSettingsStore& m_store;
+    QPlainTextEdit* m_text = nullptr;
+    QPushButton* m_copyButton = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    bool m_placed = false;
+};

@@ -1,0 +1,112 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/CLiveTextDlg.h"
+#include "app/CSettingsStore.h"
+
+class LiveTextDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<CSettingsStore> m_store;
+    int m_serial = 0;
+
+    static QString Header(int n) { return QStringLiteral("14:02:1%1 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot").arg(n); }
+
+private slots:
+    void init() { m_store = std::make_unique<CSettingsStore>(m_dir.filePath(QStringLiteral("s%1.ini").arg(++m_serial))); }
+
+    // Each transmission starts on a line of its own under its header; CRs
+    // are dropped, LFs break lines, text split anywhere joins up.
+    void transmissionsStandOnTheirOwnLines() {
+        CLiveTextDlg dialog(*m_store);
+        dialog.BeginTransmission(Header(1));
+        dialog.AppendText(QStringLiteral("RYRY THE QU"));
+        dialog.AppendText(QStringLiteral("ICK\r\r\nFOX"));
+        dialog.BeginTransmission(Header(2));
+        dialog.AppendText(QStringLiteral("CQ\r\n"));
+        dialog.BeginTransmission(Header(3));
+        QCOMPARE(dialog.Text(), Header(1) + QStringLiteral("\nRYRY THE QUICK\nFOX\n") + Header(2) +
+                                    QStringLiteral("\nCQ\n") + Header(3) + QStringLiteral("\n"));
+    }
+
+    // The view keeps up with the text unless the person scrolled back, and
+    // follows again once they are back at the end.
+    void scrollsWithTheTextUnlessScrolledBack() {
+        CLiveTextDlg dialog(*m_store);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* bar = dialog.findChild<QPlainTextEdit*>(QStringLiteral("liveTextView"))->verticalScrollBar();
+        for (int i = 0; i < 200; ++i) dialog.AppendText(QStringLiteral("LINE %1\n").arg(i));
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(dialog.Following());
+
+        bar->setValue(10);
+        QVERIFY(!dialog.Following());
+        for (int i = 0; i < 50; ++i) dialog.AppendText(QStringLiteral("MORE %1\n").arg(i));
+        QCOMPARE(bar->value(), 10);
+
+        bar->setValue(bar->maximum());
+        dialog.AppendText(QStringLiteral("LAST\n"));
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    void copySaveAndClear() {
+        CLiveTextDlg dialog(*m_store);
+        dialog.BeginTransmission(Header(1));
+        dialog.AppendText(QStringLiteral("RYRY 73"));
+        const QString expected = Header(1) + QStringLiteral("\nRYRY 73");
+
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("copy")), Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), expected);
+
+        // Saving replaces an earlier file whole, in UTF-8 (the header's dots).
+        const QString path = m_dir.filePath(QStringLiteral("live.txt"));
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(4096, 'x'));
+        }
+        QString error;
+        QVERIFY2(dialog.SaveTo(path, error), qPrintable(error));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), expected.toUtf8());
+        QVERIFY(!dialog.SaveTo(m_dir.filePath(QStringLiteral("no/such/folder/live.txt")), error));
+        QVERIFY(!error.isEmpty());
+
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("clear")), Qt::LeftButton);
+        QCOMPARE(dialog.Text(), QString());
+        dialog.AppendText(QStringLiteral("NEW"));
+        QCOMPARE(dialog.Text(), QStringLiteral("NEW"));
+    }
+
+    // The window comes back as large as it was left.
+    void remembersItsSize() {
+        {
+            CLiveTextDlg dialog(*m_store);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            dialog.resize(701, 409);
+            QTRY_COMPARE(dialog.size(), QSize(701, 409));
+            dialog.hide();
+        }
+        CLiveTextDlg again(*m_store);
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.size(), QSize(701, 409));
+    }
+};
+
+QTEST_MAIN(LiveTextDlgTest)
+#include "LiveTextDlgTest.moc"
