@@ -17,9 +17,10 @@ constexpr std::int64_t kFirstHunt = 720;    // levels of the first hunt window (
 constexpr std::int64_t kShortestHunt = 648;  // the frame finder needs four of the longest frames
 constexpr std::int64_t kHuntStep = 300;     // the hunt window grows (then slides) by this many levels (0.5 s)
 constexpr std::int64_t kHuntLevels = 3000;  // longest hunt window (5 s)
-constexpr double kMinConfidence = 0.5;      // weaker alignments are taken for chance structure in noise
+constexpr double kMinConfidence = 0.3;      // weaker alignments are taken for chance structure in noise
 constexpr double kMinUnusualConfidence = 0.8;  // a rate far from the usual ones needs a clearer structure
 constexpr double kSameFrame = 0.01;         // frame periods this close (relative) are the same structure
+constexpr double kHuntSum = 4.0;            // soft hunting: grid steps summed around every point
 constexpr int kMissesToEnd = 3;             // badly framed frames in a row that end a transmission
 constexpr std::int64_t kMargin = 2;         // grid points kept beyond what a frame reads
 }  // namespace
@@ -105,7 +106,15 @@ bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>*
                           std::vector<LiveTextPiece>& out) {
     const std::int64_t first = std::max(m_huntFrom, end - kHuntLevels);
     const std::int64_t origin = grid.StartOf(first);
-    const TimeTrueSignal signal = grid.Lay(origin, 0, grid.SettledPoints(origin, end), first, end);
+    TimeTrueSignal signal = grid.Lay(origin, 0, grid.SettledPoints(origin, end), first, end);
+    if (soft) {
+        // The keying summed over a few windows: noise that flips single
+        // levels flips far fewer sums, and edges stay in place.
+        LevelTimeline timeline;
+        std::vector<SoftWindow> windows;
+        grid.Cut(*soft, grid.StartOf(first), grid.StartOf(end), timeline, windows);
+        signal = MakeSoftTimeTrueSignal(signal, timeline, windows, kHuntSum);
+    }
     std::vector<TrackedFrame> frames;
     const FrameAlignment found = FindFrames(signal, LevelTimeline(grid.Window()), &frames);
     // A frame structure counts as steady when two hunt windows in a row find it.
