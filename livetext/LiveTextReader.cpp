@@ -19,6 +19,7 @@ constexpr std::int64_t kHuntStep = 300;     // the hunt window grows (then slide
 constexpr std::int64_t kHuntLevels = 3000;  // longest hunt window (5 s)
 constexpr double kMinConfidence = 0.3;      // weaker alignments are taken for chance structure in noise
 constexpr double kMinUnusualConfidence = 0.8;  // a rate far from the usual ones needs a clearer structure
+constexpr double kClearConfidence = 0.95;  // an alignment this clear needs no second window
 constexpr double kSameFrame = 0.01;         // frame periods this close (relative) are the same structure
 constexpr double kHuntSum = 4.0;            // soft hunting: grid steps summed around every point
 constexpr int kMissesToEnd = 3;             // badly framed frames in a row that end a transmission
@@ -117,13 +118,23 @@ bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>*
     }
     std::vector<TrackedFrame> frames;
     const FrameAlignment found = FindFrames(signal, LevelTimeline(grid.Window()), &frames);
-    // A frame structure counts as steady when two hunt windows in a row find it.
+    // A frame structure counts as steady when two hunt windows in a row find
+    // it with their frames in the same places, or one finds a usual rate very clearly.
     const bool steady = found.found && !frames.empty() &&
                         found.confidence >= (found.nominalBaud > 0.0 ? kMinConfidence : kMinUnusualConfidence);
-    const bool agrees = steady && m_lastFound && m_lastFound->stopBits == found.model.stopBits &&
-                        m_lastFound->polarity == found.model.polarity &&
-                        std::fabs(found.model.frame / m_lastFound->frame - 1.0) < kSameFrame;
+    std::vector<double> starts;
+    if (steady)
+        for (const TrackedFrame& f : frames) starts.push_back(signal.SampleOf(f.start));
+    bool agrees = steady && found.nominalBaud > 0.0 && found.confidence >= kClearConfidence;
+    if (steady && m_lastFound && m_lastFound->stopBits == found.model.stopBits &&
+        m_lastFound->polarity == found.model.polarity &&
+        std::fabs(found.model.frame / m_lastFound->frame - 1.0) < kSameFrame) {
+        const double tolerance = 0.5 * found.model.bit * grid.Window();
+        const auto near = std::lower_bound(m_lastStarts.begin(), m_lastStarts.end(), starts.front() - tolerance);
+        agrees = agrees || (near != m_lastStarts.end() && std::fabs(*near - starts.front()) < tolerance);
+    }
     m_lastFound.reset();
+    m_lastStarts = std::move(starts);
     if (steady) m_lastFound = found.model;
     if (!agrees) return false;
 

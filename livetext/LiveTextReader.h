@@ -73,6 +73,7 @@ private:
     std::int64_t m_huntFrom = 0;
     std::int64_t m_huntEnd = 0;
     std::optional<FrameModel> m_lastFound;  // what the previous hunt window found, if anything
+    std::vector<double> m_lastStarts;       // ... and the sample positions of its frames
 
     // Following: positions are grid steps from m_origin.
     bool m_following = false;
