@@ -12,6 +12,7 @@
 #include "decode/RowDecoder.h"
 #include "decode/TextFollower.h"
 #include "live/LiveRun.h"
+#include "livetext/LiveTextReader.h"
 #include "raster/BitExtraction.h"
 #include "raster/BitRowStream.h"
 #include "recording/RecordingWriter.h"
@@ -67,6 +68,53 @@ TEST(LiveFollow, TextGrowsBlockByBlockAndEndsAsTheWholeDecoding) {
     std::string whole;
     DecodeText(PrepareBits(ExtractBits(levels, raster), false, true, 1), 1, synth.code, whole);
     EXPECT_EQ(text, whole);
+}
+
+// The live text fed by the processing loop after every block, with the
+// loop's timeline and tone correlations: the transmission is found while it
+// runs and its text comes frame by frame.
+TEST(LiveFollow, LiveTextFindsAndFollowsTheTransmissionBlockByBlock) {
+    const std::string sent = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789";
+    const std::string wav =
+        (std::filesystem::temp_directory_path() / ("morvane-live-text-" + std::to_string(::getpid()) + ".wav")).string();
+    WriteWav16Mono(wav, SynthesizeRtty(sent, RttySynthSettings{}));
+
+    for (bool soft : {false, true}) {
+        LiveTextOptions textOptions;
+        textOptions.tone1Hz = 1500.0F;
+        textOptions.tone2Hz = 2000.0F;
+        textOptions.soft = soft;
+        LiveTextReader reader(textOptions);
+        std::vector<LiveTextPiece> pieces;
+        std::size_t calls = 0, textPiecesBeforeEnd = 0;
+        LiveRunOptions options;
+        options.recording = wav;
+        options.onStream = [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                               const std::vector<SoftWindow>& windows) {
+            ++calls;
+            reader.Extend(levels, timeline, &windows, pieces);
+            textPiecesBeforeEnd = pieces.size();
+        };
+        std::atomic<bool> interrupted{false};
+        std::vector<SoftWindow> windows;
+        LevelTimeline timeline;
+        const std::vector<std::int32_t> levels = RunLiveCapture(std::make_unique<test::FakeSystem>(), options,
+                                                                interrupted, {}, {&windows, &timeline});
+        reader.Finish(levels, timeline, &windows, pieces);
+
+        EXPECT_GE(calls, 5u);
+        EXPECT_GE(textPiecesBeforeEnd, 3u) << "the text came only at the end";
+        ASSERT_FALSE(pieces.empty());
+        EXPECT_EQ(pieces[0].kind, LiveTextPiece::Kind::Transmission);
+        EXPECT_EQ(pieces[0].transmission.nominalBaud, 50.0);
+        std::string text;
+        for (std::size_t i = 1; i < pieces.size(); ++i) {
+            EXPECT_EQ(pieces[i].kind, LiveTextPiece::Kind::Text);
+            text += pieces[i].text;
+        }
+        EXPECT_EQ(text, sent);
+    }
+    std::filesystem::remove(wav);
 }
 
 }  // namespace
