@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include <cstdio>
 
@@ -20,6 +21,9 @@
 #include "decode/RowDecoder.h"
 #include "decode/TextFollower.h"
 #include "raster/BitRowStream.h"
+#include "raster/SoftRowStream.h"
+#include "cli/FollowSource.h"
+#include "cli/LiveTextFollow.h"
 
 namespace morvane::cli {
 
@@ -92,17 +96,43 @@ std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std:
     return PrepareBits(source, reverseBits, reverseDirection, ignore);
 }
 
+// decode --auto --follow: the program finds and follows the transmissions
+// itself, as the live text does. Options that would set what the frames
+// decide are refused rather than ignored.
+void FollowAuto(const DecodeOptions& o, const CLI::App& command, const CodeSettings& code) {
+    for (const char* name : {"--count", "--offset", "--slant", "--grid-width", "--grid-shift", "--ignore",
+                             "--reverse-bits", "--reverse-direction", "--time-true", "--soft-trim"})
+        if (command.count(name) > 0)
+            throw CLI::ValidationError(name, "does not combine with --auto --follow, which follows the frames it "
+                                             "finds");
+    const bool codeGiven = command.count("--code") > 0 || command.count("--parity") > 0;
+    const ToneSearch search{command.count("--low") == 0, command.count("--high") == 0};
+    FollowLiveText(o.source, o.raster.demod, search, codeGiven ? std::optional<CodeSettings>(code) : std::nullopt,
+                   o.soft.soft, o.output);
+}
+
 // Prints every character as soon as its row has arrived; in the end the
-// output is the same as without --follow.
-void FollowText(const DecodeOptions& o, const CodeSettings& code) {
+// output is the same as without --follow (with --soft: as decode --soft).
+void FollowText(const DecodeOptions& o, const CLI::App& command, const CodeSettings& code) {
     if (o.showBits) throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
-    if (o.autoAlign) throw CLI::ValidationError("--follow", "does not combine with --auto yet");
-    if (o.soft.soft) throw CLI::ValidationError("--follow", "does not combine with --soft yet");
+    if (o.autoAlign) {
+        FollowAuto(o, command, code);
+        return;
+    }
+    if (o.soft.soft && o.raster.timeTrue)
+        throw CLI::ValidationError("--soft", "does not combine with --time-true yet");
+    const std::int32_t cell = o.raster.params.gridWidth / 2;
+    if (o.soft.soft && cell >= 1 && o.soft.trim > (cell - 1) / 2)
+        throw CLI::ValidationError("--soft-trim", std::to_string(o.soft.trim) + " leaves no window of a cell of " +
+                                                      std::to_string(cell) + " (at most " +
+                                                      std::to_string((cell - 1) / 2) + ")");
     if (o.raster.params.gridWidth < 2)
         std::fprintf(stderr, "morvane-cli: grid width %d leaves no bit cell (a cell is width / 2 levels): no bits\n",
                      static_cast<int>(o.raster.params.gridWidth));
     TextOutput out(o.output);
     BitRowStream stream(o.raster.params);
+    std::optional<SoftRowStream> softStream;
+    if (o.soft.soft) softStream.emplace(o.raster.params, o.soft.trim);
     TextFollower follower(code, o.reverseBits, o.reverseDirection, o.ignore);
     std::string rows, text;
     const auto print = [&] {
@@ -113,13 +143,25 @@ void FollowText(const DecodeOptions& o, const CodeSettings& code) {
         out.Flush();
         text.clear();
     };
-    std::vector<std::int32_t> levels;
-    StreamLevels(o.source, o.raster.demod, [&](const std::int32_t* more, std::size_t count) {
-        levels.insert(levels.end(), more, more + count);
-        stream.Extend(levels, rows);
-        print();
-    });
-    stream.Finish(rows);
+    if (softStream) {
+        DemodSettings demod = o.raster.demod;
+        FollowStream(o.source, demod, {}, true,
+                     [&](const std::vector<std::int32_t>&, const LevelTimeline&, const std::vector<SoftWindow>& soft,
+                         bool ended) {
+                         if (ended) return;
+                         softStream->Extend(soft, rows);
+                         print();
+                     });
+        softStream->Finish(rows);
+    } else {
+        std::vector<std::int32_t> levels;
+        StreamLevels(o.source, o.raster.demod, [&](const std::int32_t* more, std::size_t count) {
+            levels.insert(levels.end(), more, more + count);
+            stream.Extend(levels, rows);
+            print();
+        });
+        stream.Finish(rows);
+    }
     print();
     out.Write("\r\n");
     out.Close();
@@ -153,12 +195,16 @@ void AddDecodeCommand(CLI::App& app) {
                       "With --soft the frames are followed and read on the tone correlations summed over each bit");
     command->add_flag("--follow", options->follow,
                       "Print every character as soon as its raster row has arrived (a recording, - for standard "
-                      "input, or --live), flushing the output each time: a running teleprinter");
+                      "input, or --live), flushing the output each time: a running teleprinter. With --soft the "
+                      "cells are decided soft. With --auto the program finds the transmissions itself as they "
+                      "come (the tones from the first seconds unless --low and --high are given), follows their "
+                      "frames and starts each one on a new line; its header (time, rate, tones, code) goes to "
+                      "standard error");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options, command] {
         const CodeSettings code = ChosenCode(options->code);
         if (options->follow) {
-            FollowText(*options, code);
+            FollowText(*options, *command, code);
             return;
         }
         std::int32_t ignore = options->ignore;

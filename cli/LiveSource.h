@@ -89,8 +89,10 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
 /// The level stream of the sound card, captured from the first block until
 /// --seconds have passed or Ctrl-C. The status goes to standard error.
 inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod,
-                                            const LevelHandler& onLevels = {}, DemodOutputs outputs = {}) {
+                                            const LevelHandler& onLevels = {}, DemodOutputs outputs = {},
+                                            const LiveRunOptions::StreamHandler& onStream = {}) {
     LiveRunOptions run;
+    run.onStream = onStream;
     if (onLevels)
         run.onLevels = [&onLevels](const std::int32_t* levels, std::size_t count) { onLevels(levels, count); };
     run.commandLine = ProcessCommandLine();

@@ -38,6 +38,7 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
             options.onLevels(levels.data() + handedOn, levels.size() - handedOn);
             handedOn = levels.size();
         }
+        if (options.onStream) options.onStream(levels, loop.Timeline(), loop.Soft());
     };
     bool ended = false;
     while (!ended && !interrupted && (!timed || steady_clock::now() < end)) {

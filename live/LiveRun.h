@@ -9,6 +9,8 @@
 #include "capture/SoundSystem.h"
 #include "dsp/DemodSettings.h"
 #include "dsp/DemodOutputs.h"
+#include "dsp/LevelTimeline.h"
+#include "dsp/SoftWindow.h"
 
 namespace morvane {
 
@@ -21,6 +23,11 @@ struct LiveRunOptions {
     /// When set: gets the levels each processed block added, as they come
     /// (count may be 0), on the calling thread.
     std::function<void(const std::int32_t* levels, std::size_t count)> onLevels;
+    /// When set: gets the whole stream so far after every processed block,
+    /// with its timeline and the windows' tone correlations, on the calling thread.
+    using StreamHandler = std::function<void(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                                             const std::vector<SoftWindow>& soft)>;
+    StreamHandler onStream;
 };
 
 /// Runs the processing loop on the calling thread with capture on from the

@@ -3,6 +3,7 @@
 // is still arriving, ending with exactly what decode prints without it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -161,21 +162,27 @@ TEST_F(CodesAndFollow, FollowOnStandardInputEqualsTheWholeDecode) {
     EXPECT_EQ(Run({"decode", "-", "--follow"}).out, "\r\n");
 }
 
+// With the raster given, and with --auto (the tones, then the frames found
+// from the first seconds of the input).
 TEST_F(CodesAndFollow, FollowPrintsTextBeforeTheInputEnds) {
     const std::string text = "CQ CQ CQ DE MORVANE MORVANE 0123456789 THE QUICK BROWN FOX";
     const std::vector<std::int16_t> samples = SynthesizeRtty(text, RttySynthSettings{});
     const std::size_t half = samples.size() / 2;
 
     ::signal(SIGPIPE, SIG_IGN);  // should the program end early, writing must fail, not kill the test
+    for (const std::vector<std::string>& how : {FrameArgs(90, 2), std::vector<std::string>{"--auto"}}) {
+    SCOPED_TRACE(how[0]);
     int toChild[2], fromChild[2];
     ASSERT_EQ(::pipe(toChild), 0);
     ASSERT_EQ(::pipe(fromChild), 0);
-    std::vector<std::string> args = Join({"morvane-cli", "decode", "-", "--follow"}, FrameArgs(90, 2));
+    std::vector<std::string> args = Join({"morvane-cli", "decode", "-", "--follow"}, how);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::dup2(toChild[0], 0);
         ::dup2(fromChild[1], 1);
+        const int quiet = ::open("/dev/null", O_WRONLY);  // the headers of --auto
+        ::dup2(quiet, 2);
         ::close(toChild[0]);
         ::close(toChild[1]);
         ::close(fromChild[0]);
@@ -228,4 +235,71 @@ TEST_F(CodesAndFollow, FollowPrintsTextBeforeTheInputEnds) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const std::string all = early + rest;
     EXPECT_EQ(all.substr(0, text.size()), text) << all;
+    }
+}
+
+TEST_F(CodesAndFollow, FollowSoftEqualsSoft) {
+    const std::string wav = (s_dir / "soft.wav").string();
+    ASSERT_EQ(Run({"synth", "--text", "RYRY THE QUICK BROWN FOX 73", "--snr", "-3", "--seed", "4", "-o", wav}).status,
+              0);
+    const fs::path raw = s_dir / "soft.raw";
+    std::ofstream(raw, std::ios::binary) << Slurp(wav).substr(44);
+    for (const std::vector<std::string>& trim : {std::vector<std::string>{}, std::vector<std::string>{"--soft-trim", "2"}}) {
+        for (const std::string& input : {wav, std::string("-")}) {
+            const std::vector<std::string> args = Join(Join({"decode", input, "--soft"}, FrameArgs(90, 2)), trim);
+            const Result whole = Run(args, raw.string());
+            ASSERT_EQ(whole.status, 0) << whole.err;
+            const Result followed = Run(Join(args, {"--follow"}), raw.string());
+            EXPECT_EQ(followed.status, 0) << followed.err;
+            EXPECT_EQ(followed.out, whole.out) << input;
+        }
+    }
+}
+
+TEST_F(CodesAndFollow, AutoFollowStartsEveryTransmissionOnItsOwnLine) {
+    RttySynthSettings fast;
+    fast.baud = 75.0;
+    fast.stopBits = 1.0;
+    const std::string first = "FIRST TRANSMISSION AT FIFTY BAUD RYRYRYRY", second = "NOW SEVENTY FIVE BAUD RYRYRYRY";
+    std::vector<std::int16_t> samples = SynthesizeRtty(first, RttySynthSettings{});
+    samples.resize(samples.size() + 96000, 0);  // two seconds of silence
+    const std::vector<std::int16_t> more = SynthesizeRtty(second, fast);
+    samples.insert(samples.end(), more.begin(), more.end());
+    const fs::path raw = s_dir / "two.raw";
+    std::ofstream(raw, std::ios::binary)
+        .write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+
+    for (bool soft : {false, true}) {
+        std::vector<std::string> args = {"decode", "-", "--auto", "--follow", "--low", "1500", "--high", "2000"};
+        if (soft) args.push_back("--soft");
+        const Result r = Run(args, raw.string());
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, first + "\r\n" + second + "\r\n");
+        EXPECT_NE(r.err.find("morvane-cli: 00:00:00 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\n"), std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(" \u00b7 75 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\n"), std::string::npos) << r.err;
+    }
+    // Tones searched in the first seconds: said on standard error.
+    const Result searched = Run({"decode", "-", "--auto", "--follow"}, raw.string());
+    EXPECT_EQ(searched.status, 0) << searched.err;
+    EXPECT_EQ(searched.out, first + "\r\n" + second + "\r\n");
+    EXPECT_NE(searched.err.find("morvane-cli: tones: low 1500"), std::string::npos) << searched.err;
+
+    const fs::path silence = s_dir / "silence.raw";
+    std::ofstream(silence, std::ios::binary) << std::string(48000 * 2 * 5, '\0');
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* wantInError;
+    } refused[] = {
+        {{"decode", "-", "--auto", "--follow", "--low", "1500", "--high", "2000"}, 3, "no steady frame structure"},
+        {{"decode", "-", "--auto", "--follow"}, 3, "cannot find the tones"},
+        {{"decode", "-", "--auto", "--follow", "--count", "90"}, 2, "--count"},
+        {{"decode", "-", "--auto", "--follow", "--reverse-bits"}, 2, "--reverse-bits"},
+    };
+    for (const auto& c : refused) {
+        const Result r = Run(c.args, silence.string());
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.wantInError), std::string::npos) << r.err;
+    }
 }

@@ -1,0 +1,81 @@
+#include "cli/LiveTextFollow.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "align/FrameFinder.h"
+#include "cli/AutoAlign.h"
+#include "cli/CliError.h"
+#include "cli/TextOutput.h"
+#include "livetext/LiveTextReader.h"
+
+namespace morvane::cli {
+
+namespace {
+
+constexpr double kRate = 48000.0;
+
+// HH:MM:SS of a number of seconds.
+std::string Clock(std::int64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+// The local wall-clock time, HH:MM:SS, of a moment.
+std::string WallClock(std::chrono::system_clock::time_point at) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(at);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace
+
+void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneSearch search,
+                    std::optional<CodeSettings> code, bool soft, const std::string& output) {
+    TextOutput out(output);
+    std::optional<LiveTextReader> reader;
+    std::vector<LiveTextPiece> pieces;
+    std::int64_t transmissions = 0;
+    const auto started = std::chrono::system_clock::now();
+    const auto show = [&] {
+        for (const LiveTextPiece& piece : pieces) {
+            if (piece.kind == LiveTextPiece::Kind::Text) {
+                out.Write(piece.text);
+                continue;
+            }
+            const double seconds = static_cast<double>(piece.transmission.firstSample) / kRate;
+            const std::string clock =
+                source.live ? WallClock(started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                                      std::chrono::duration<double>(seconds)))
+                            : Clock(static_cast<std::int64_t>(seconds));
+            if (transmissions++ > 0) out.Write("\r\n");
+            out.Flush();
+            std::fprintf(stderr, "morvane-cli: %s\n", TransmissionHeader(clock, piece.transmission).c_str());
+            std::fflush(stderr);
+        }
+        pieces.clear();
+        out.Flush();
+    };
+    FollowStream(source, demod, search, soft,
+                 [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                     const std::vector<SoftWindow>& windows, bool ended) {
+                     // The tones are known once the first levels come.
+                     if (!reader) reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
+                     if (ended)
+                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces);
+                     else
+                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces);
+                     show();
+                 });
+    if (transmissions > 0) out.Write("\r\n");
+    out.Close();
+    if (transmissions == 0) throw CliError(kNothingFound, kNoFrameStructure);
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "capture/CaptureBuffers.h"
+#include "capture/CaptureFormat.h"
+#include "dsp/FskDemodulator.h"
+#include "livetext/LiveTextReader.h"
+#include "synth/RttySynth.h"
+
+namespace morvane {
+namespace {
+
+// What the reader made of a stream: consecutive text pieces joined, so that
+// readings that split the text differently compare equal.
+struct Reading {
+    std::vector<TransmissionInfo> transmissions;
+    std::vector<std::string> texts;  // one per transmission
+};
+
+Reading Collect(const std::vector<LiveTextPiece>& pieces) {
+    Reading r;
+    for (const LiveTextPiece& p : pieces) {
+        if (p.kind == LiveTextPiece::Kind::Transmission) {
+            r.transmissions.push_back(p.transmission);
+            r.texts.emplace_back();
+        } else {
+            EXPECT_FALSE(r.texts.empty()) << "text before any transmission";
+            if (!r.texts.empty()) r.texts.back() += p.text;
+        }
+    }
+    return r;
+}
+
+// The sound through the capture path block by block, as the window runs it:
+// after every 65 536-byte block the pending samples are demodulated (about
+// 408 levels) and the reader extended; at the end Finish. With `inOnePiece`
+// the reader sees the whole stream once, at the end.
+Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false) {
+    DemodSettings demod;  // 1500 / 2000 Hz
+    CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    std::vector<std::int32_t> levels;
+    std::vector<SoftWindow> windows;
+    LevelTimeline timeline(DemodWindow(demod, kCaptureFormat));
+    LiveTextOptions options;
+    options.tone1Hz = demod.tone1Hz;
+    options.tone2Hz = demod.tone2Hz;
+    options.soft = soft;
+    LiveTextReader reader(options);
+    std::vector<LiveTextPiece> pieces;
+    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
+    std::vector<std::int16_t> block;
+    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
+        block.assign(samples.begin() + static_cast<std::ptrdiff_t>(at),
+                     samples.begin() + static_cast<std::ptrdiff_t>(std::min(samples.size(), at + kBlock)));
+        buffers.HandleBlock(block.data(), static_cast<std::int32_t>(block.size() * 2));
+        buffers.DemodulatePending(demod, kCaptureFormat, levels, {.soft = &windows, .timeline = &timeline});
+        if (!inOnePiece) reader.Extend(levels, timeline, &windows, pieces);
+    }
+    reader.Finish(levels, timeline, &windows, pieces);
+    return Collect(pieces);
+}
+
+std::vector<std::int16_t> Synth(const std::string& text, double baud, double stopBits, double idle = 0.5,
+                                std::optional<double> snr = std::nullopt, std::uint64_t seed = 1) {
+    RttySynthSettings s;
+    s.baud = baud;
+    s.stopBits = stopBits;
+    s.idleSeconds = idle;
+    s.snrDb = snr;
+    s.seed = seed;
+    return SynthesizeRtty(text, s);
+}
+
+std::vector<std::int16_t> Joined(std::vector<std::int16_t> a, const std::vector<std::int16_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+constexpr const char* kText = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890";
+
+TEST(LiveTextReader, ReadsASynthesisedTransmissionWithItsRateTonesAndCode) {
+    struct Case {
+        double baud, stopBits;
+        bool soft;
+        std::optional<double> snr;
+    };
+    const Case cases[] = {
+        {50.0, 1.5, false, {}}, {50.0, 1.5, true, {}}, {45.45, 1.5, false, {}},
+        {75.0, 1.0, false, {}}, {100.0, 2.0, false, {}}, {50.0, 1.5, true, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.baud << " Bd, " << c.stopBits << " stop bits, soft " << c.soft);
+        const Reading r = ReadLive(Synth(kText, c.baud, c.stopBits, 0.5, c.snr), c.soft);
+        ASSERT_EQ(r.transmissions.size(), 1U);
+        const TransmissionInfo& t = r.transmissions[0];
+        EXPECT_EQ(t.nominalBaud, c.baud);
+        EXPECT_NEAR(t.baud, c.baud, 0.01 * c.baud);
+        EXPECT_EQ(t.stopBits, c.stopBits);
+        EXPECT_EQ(t.tone1Hz, 1500.0F);
+        EXPECT_EQ(t.tone2Hz, 2000.0F);
+        EXPECT_EQ(t.code.code, TextCode::Baudot);
+        // The first start bit follows half a second of idle mark.
+        EXPECT_NEAR(static_cast<double>(t.firstSample), 24000.0, 48000.0 / c.baud);
+        EXPECT_EQ(r.texts[0], kText);
+    }
+}
+
+TEST(LiveTextReader, StartsANewTransmissionAfterAGapOrAChangeOfSpeed) {
+    const std::vector<std::int16_t> silence(48000 * 2, 0);
+    const std::string first = "FIRST TRANSMISSION AT FIFTY BAUD RYRYRYRY";
+    const std::string second = "SECOND ONE AT SEVENTY FIVE BAUD RYRYRYRY";
+    struct Case {
+        const char* name;
+        std::vector<std::int16_t> sound;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"gap", Joined(Joined(Synth(first, 50.0, 1.5), silence), Synth(second, 75.0, 1.0)), true},
+        {"no gap", Joined(Synth(first, 50.0, 1.5, 0.0), Synth(second, 75.0, 1.0, 0.0)), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Reading r = ReadLive(c.sound, false);
+        ASSERT_EQ(r.transmissions.size(), 2U);
+        EXPECT_EQ(r.transmissions[0].nominalBaud, 50.0);
+        EXPECT_EQ(r.transmissions[1].nominalBaud, 75.0);
+        EXPECT_EQ(r.transmissions[1].stopBits, 1.0);
+        EXPECT_LT(r.transmissions[0].firstSample, r.transmissions[1].firstSample);
+        if (c.exact) {
+            EXPECT_EQ(r.texts[0], first);
+            EXPECT_EQ(r.texts[1], second);
+        } else {  // where the speed changes without a pause a few characters are lost
+            EXPECT_NE(r.texts[0].find("TRANSMISSION AT FIFTY BAUD"), std::string::npos) << r.texts[0];
+            EXPECT_NE(r.texts[1].find("AT SEVENTY FIVE BAUD RYRY"), std::string::npos) << r.texts[1];
+        }
+    }
+}
+
+TEST(LiveTextReader, SilenceNoiseAndASteadyToneGiveNothing) {
+    std::mt19937 random(7);
+    std::normal_distribution<double> gauss(0.0, 3000.0);
+    std::vector<std::int16_t> noise(48000 * 60);
+    for (std::int16_t& s : noise) s = static_cast<std::int16_t>(std::clamp(gauss(random), -32768.0, 32767.0));
+    const std::vector<std::int16_t> silence(48000 * 10, 0);
+    const std::vector<std::int16_t> tone = Synth("", 50.0, 1.5, 10.0);
+    for (const std::vector<std::int16_t>* sound : std::vector<const std::vector<std::int16_t>*>{&silence, &noise, &tone})
+        for (bool soft : {false, true}) {
+            const Reading r = ReadLive(*sound, soft);
+            EXPECT_TRUE(r.transmissions.empty());
+            EXPECT_TRUE(r.texts.empty());
+        }
+}
+
+TEST(LiveTextReader, GivesTheSamePiecesInOnePieceAsBlockByBlock) {
+    const std::vector<std::int16_t> sound =
+        Joined(Joined(Synth(kText, 50.0, 1.5, 0.5, 3.0, 5), std::vector<std::int16_t>(48000, 0)),
+               Synth("AND MORE TEXT AT ONE HUNDRED BAUD RYRYRYRY", 100.0, 1.5, 0.5));
+    for (bool soft : {false, true}) {
+        const Reading blocks = ReadLive(sound, soft);
+        const Reading whole = ReadLive(sound, soft, true);
+        ASSERT_EQ(blocks.transmissions.size(), 2U);
+        ASSERT_EQ(whole.transmissions.size(), blocks.transmissions.size());
+        for (std::size_t i = 0; i < whole.transmissions.size(); ++i) {
+            EXPECT_EQ(whole.transmissions[i].firstSample, blocks.transmissions[i].firstSample);
+            EXPECT_EQ(whole.transmissions[i].baud, blocks.transmissions[i].baud);
+            EXPECT_EQ(whole.texts[i], blocks.texts[i]);
+        }
+    }
+}
+
+TEST(LiveTextReader, RefusesSoftDecisionsWithoutCorrelations) {
+    LiveTextOptions options;
+    options.soft = true;
+    LiveTextReader reader(options);
+    std::vector<LiveTextPiece> pieces;
+    const std::vector<std::int32_t> levels(1000, 128);
+    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), nullptr, pieces), std::invalid_argument);
+    const std::vector<SoftWindow> shorter(999);
+    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), &shorter, pieces), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace morvane
