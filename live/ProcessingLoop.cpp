@@ -98,7 +98,10 @@ bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, 
     ++m_generation;
     m_capture.SetRecording(false);
     m_format = kCaptureFormat;
+    // A stream of its own: the timeline and soft stream go with the levels.
     levels.clear();
+    m_soft.clear();
+    m_timeline.Clear();
     m_progress = std::make_shared<RecordingProgress>();
     m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, false, m_hooks.inputEnded, m_progress);
     // Capture on before the device opens: its first block is captured.

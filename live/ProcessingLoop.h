@@ -84,7 +84,8 @@ public:
     /// sample, with capture on from its first block, so the levels equal those
     /// of RecordingLevels for the same tones: closes the input in use (a
     /// capture running on it stops), empties `levels`, sets the recording
-    /// flag and opens the recording at `pace`. The owner hears of its end
+    /// flag and opens the recording at `pace` (the timeline and the soft
+    /// stream start afresh with the levels). The owner hears of its end
     /// through the inputEnded hook and then calls FinishReading. Returns false
     /// with the reason in `error` when the recording cannot be opened; the
     /// input in use before is then open again.

@@ -206,6 +206,20 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     EXPECT_EQ(card->opens, 2);  // the card again
     EXPECT_FALSE(loop.FinishReading());
 
+    // Read again: a stream of its own, with its own timeline and soft stream
+    // (those of the first reading must not carry over).
+    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, levels, error)) << error;
+    for (;;) {
+        const auto command = queue.Next(10s);
+        ASSERT_TRUE(command.has_value()) << "the second reading stalled";
+        if (*command == LoopCommand::InputEnded) break;
+        loop.Process(levels);
+    }
+    EXPECT_EQ(levels, offline);
+    EXPECT_EQ(loop.Timeline().LevelCount(), static_cast<std::int64_t>(levels.size()));
+    EXPECT_EQ(loop.Soft().size(), levels.size());
+    EXPECT_TRUE(loop.FinishReading());
+
     // A recording that cannot be read says why and leaves the card running.
     ASSERT_FALSE(loop.ReadRecording("/nonexistent/take.wav", RecordingPace::AfterProcess, levels, error));
     EXPECT_EQ(error.rfind("cannot read", 0), 0u) << error;
