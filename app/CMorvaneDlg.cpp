@@ -24,6 +24,7 @@
 #include <exception>
 
 #include "app/CDigitsOnlyFilter.h"
+#include "app/CLiveTextFeed.h"
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
 #include "app/CWindowPlacement.h"
@@ -182,6 +183,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     };
     m_toneFinder = std::make_unique<morvane::ToneFinder>();
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), std::move(hooks));
+    m_liveText = std::make_unique<CLiveTextFeed>(m_store, this);
 
     CreateControls();
     WriteFields();
@@ -395,6 +397,7 @@ void CMorvaneDlg::BuildContextMenu() {
         {"&Follow newest rows", QKeySequence(), nullptr, "followNewest"},
         {"A&lign", QKeySequence(Qt::CTRL | Qt::Key_L), &CMorvaneDlg::OnAlign, "align"},
         {"&Time-true raster", QKeySequence(), nullptr, "timeTrue"},
+        {"Live te&xt", QKeySequence(Qt::CTRL | Qt::Key_T), &CMorvaneDlg::OnLiveText, "liveText"},
         {nullptr, QKeySequence(), nullptr, nullptr},
         {"&About Morvane...", QKeySequence(), &CMorvaneDlg::OnAbout, "about"},
     };
@@ -548,6 +551,9 @@ void CMorvaneDlg::OnStart() {
 void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process(m_model.levels);
+        if (m_loop->Recording())
+            m_liveText->Update(*m_loop, m_model.levels,
+                               !m_loop->Reading() || m_readingPace == morvane::RecordingPace::RealTime);
         // Lost sound shifts every later character, so the status line says so.
         const QString lost = QString::fromStdString(morvane::SoundLossText(m_loop->Loss(), morvane::kDeviceBlockBytes / 2));
         if (!lost.isEmpty() && lost != m_statusText) SetStatus(lost);
@@ -595,6 +601,7 @@ void CMorvaneDlg::FinishReading(bool stopped) {
     const morvane::RecordingProgress* progress = m_loop->Progress();
     const std::int64_t delivered = progress ? progress->delivered.load() : 0;
     m_loop->FinishReading();
+    m_liveText->Finish(*m_loop, m_model.levels);
     SetStatus(QStringLiteral("%1: %2 read%3")
                   .arg(m_readingName, Duration(delivered), stopped ? QStringLiteral(" (stopped)") : QString()));
     UpdateActivity();
@@ -709,10 +716,14 @@ void CMorvaneDlg::OnStopCapture() {
         FinishReading(true);
         return;
     }
-    if (m_loop->StopCapture())
+    if (m_loop->StopCapture()) {
+        m_liveText->Finish(*m_loop, m_model.levels);
         Post(&CMorvaneDlg::OnShow);
+    }
     UpdateActivity();
 }
+
+void CMorvaneDlg::OnLiveText() { m_liveText->Show(); }
 
 void CMorvaneDlg::OnPlay() { m_loop->Play(); }
 

@@ -20,6 +20,7 @@ class ToneFinder;
 class SoundSystem;
 }  // namespace morvane
 
+class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
@@ -89,6 +90,11 @@ public:
     /// Count, Offset, Slant and Width and the Bits extract options; the status
     /// line says what it found or why it found nothing.
     void OnAlign();
+    /// "Live text" (Ctrl+T, context menu): shows the window with the text
+    /// read while capture runs.
+    void OnLiveText();
+    /// The live text and its window.
+    CLiveTextFeed& LiveText() const { return *m_liveText; }
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -189,6 +195,7 @@ private:
     QIcon m_icon;
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
     std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
+    std::unique_ptr<CLiveTextFeed> m_liveText;
     std::int32_t m_minWidth = 0;
     CAnchorLayout m_layout;
 

@@ -35,6 +35,8 @@
 #include "recording/RecordingReader.h"
 #include "recording/RecordingWriter.h"
 #include "app/CBitsExtractDlg.h"
+#include "app/CLiveTextDlg.h"
+#include "app/CLiveTextFeed.h"
 #include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
@@ -945,6 +947,46 @@ private slots:
         QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
         QCOMPARE(window->Model().params.count, 90);
         QCOMPARE(window->Model().params.offset, offset);
+    }
+
+    // With the live text window open, a recording played as the card is
+    // read as it comes: the text under a header naming the rate, the tones
+    // and the code; the tones picked anew start a new transmission.
+    void liveTextFollowsTheCapture() {
+        const std::string text = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73";
+        const std::string wav = Recording("live.wav", text, 1.0);
+        auto window = Make();
+        window->show();
+        QTRY_COMPARE(window->StatusText(), kHint);
+        QCOMPARE(Action(window.get(), "liveTextAction")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+        Action(window.get(), "liveTextAction")->trigger();
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(live);
+        QVERIFY(QTest::qWaitForWindowExposed(live));
+
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(wav));
+        QVERIFY(finished.wait(20000));
+        const QString shown = live->Text();
+        // Read faster than real time: the clock is the time into the recording.
+        const QRegularExpression header(QStringLiteral(
+            "^00:00:0[0-9] \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\n"));
+        QVERIFY2(header.match(shown).hasMatch(), qPrintable(shown));
+        QVERIFY2(shown.contains(QString::fromStdString(text)), qPrintable(shown));
+
+        // Read again with the tones the other way round: the stream starts
+        // over, and so does the text, on a new line under a header naming
+        // the new tones (mark is now tone 2: the alignment finds that too).
+        Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("2000"));
+        Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("1500"));
+        QSignalSpy again(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(wav));
+        QVERIFY(again.wait(20000));
+        const QString both = live->Text();
+        const qsizetype second = both.indexOf(QStringLiteral("2000/1500 Hz"));
+        QVERIFY2(second > shown.size() - 1, qPrintable(both));
+        QVERIFY2(both.indexOf(QString::fromStdString(text), second) > second, qPrintable(both));
+        QCOMPARE(both.count(QStringLiteral(" Hz \u00b7 Baudot")), 2);
     }
 
     // Ctrl+L aligns the levels captured so far: Count, Offset, Slant, Width

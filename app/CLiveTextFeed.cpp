@@ -1,0 +1,75 @@
+#include "app/CLiveTextFeed.h"
+
+#include <QString>
+#include <QTime>
+
+#include "app/CLiveTextDlg.h"
+#include "dsp/SampleFormat.h"
+#include "live/ProcessingLoop.h"
+
+CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, QWidget* parent) : m_store(store), m_parent(parent) {}
+
+CLiveTextFeed::~CLiveTextFeed() = default;
+
+void CLiveTextFeed::Show() {
+    if (!m_window) m_window = new CLiveTextDlg(m_store, m_parent);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels,
+                            bool realTime) {
+    m_tone1Hz = loop.Settings().tone1Hz;
+    m_tone2Hz = loop.Settings().tone2Hz;
+    m_reader = std::make_unique<morvane::LiveTextReader>(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, false});
+    m_seen = 0;
+    m_finished = false;
+    m_wallClock = realTime;
+    // The stream's first sample lies as far back as the levels present reach.
+    const auto ms = static_cast<qint64>(static_cast<double>(loop.Timeline().SampleOf(
+                                            static_cast<std::int64_t>(levels.size()))) *
+                                        1000.0 / morvane::kSampleRate);
+    m_streamStart = QDateTime::currentDateTime().addMSecs(-ms);
+}
+
+void CLiveTextFeed::Update(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels,
+                           bool realTime) {
+    if (!m_window || !m_window->isVisible()) {
+        m_reader.reset();
+        return;
+    }
+    const bool tonesChanged = loop.Settings().tone1Hz != m_tone1Hz || loop.Settings().tone2Hz != m_tone2Hz;
+    if (!m_reader || levels.size() < m_seen || tonesChanged || (m_finished && levels.size() != m_seen))
+        Restart(loop, levels, realTime);
+    if (levels.size() == m_seen) return;
+    std::vector<morvane::LiveTextPiece> pieces;
+    m_reader->Extend(levels, loop.Timeline(), nullptr, pieces);
+    m_seen = levels.size();
+    Show(pieces);
+}
+
+void CLiveTextFeed::Finish(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels) {
+    if (!m_reader || m_finished || !m_window || levels.size() < m_seen) return;
+    std::vector<morvane::LiveTextPiece> pieces;
+    m_reader->Finish(levels, loop.Timeline(), nullptr, pieces);
+    m_seen = levels.size();
+    m_finished = true;
+    Show(pieces);
+}
+
+void CLiveTextFeed::Show(const std::vector<morvane::LiveTextPiece>& pieces) {
+    for (const morvane::LiveTextPiece& piece : pieces) {
+        if (piece.kind == morvane::LiveTextPiece::Kind::Text) {
+            m_window->AppendText(QString::fromStdString(piece.text));
+            continue;
+        }
+        const auto ms = static_cast<qint64>(static_cast<double>(piece.transmission.firstSample) * 1000.0 /
+                                            morvane::kSampleRate);
+        const QString clock = m_wallClock ? m_streamStart.addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))
+                                          : QTime(0, 0).addMSecs(static_cast<int>(ms % 86400000)).toString(
+                                                QStringLiteral("HH:mm:ss"));
+        m_window->BeginTransmission(QString::fromStdString(morvane::TransmissionHeader(clock.toStdString(),
+                                                                                         piece.transmission)));
+    }
+}
