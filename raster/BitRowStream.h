@@ -42,7 +42,8 @@ public:
     /// The lowest stream index the walk can still visit from where it stands.
     /// Rows that slant backwards (negative slant) may reach behind the next
     /// index; when the row starts go on falling the walk may reach back to
-    /// any index, and then 0 is given. Gives the stream length seen so far
+    /// any index, and then 0 is given (so too for rows of more than 2²⁴
+    /// levels with a negative slant). Gives the stream length seen so far
     /// when no level will be read any more. Costs up to 2 × count float
     /// additions once per row for a negative slant.
     std::int64_t FirstNeededIndex();
