@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
@@ -17,32 +16,12 @@
 #include <limits>
 #include <unistd.h>
 
+#include "app/CFlushingSettings.h"
 #include "decode/ReplacingFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// QSettings writes its changes on its own a moment after they are made; here
-// that write goes through the store's Flush like every other.
-class FlushingSettings : public QSettings {
-public:
-    template <typename... Args>
-    explicit FlushingSettings(std::function<void()> flush, Args&&... args)
-        : QSettings(std::forward<Args>(args)...), m_flush(std::move(flush)) {}
-
-protected:
-    bool event(QEvent* event) override {
-        if (event->type() == QEvent::UpdateRequest) {
-            m_flush();
-            return true;
-        }
-        return QSettings::event(event);
-    }
-
-private:
-    std::function<void()> m_flush;
-};
 
 // A fresh second name in `folder` of the kind ReplacingFile clears once its
 // process has ended.
@@ -73,12 +52,12 @@ fs::path ToPath(const QString& path) { return fs::path(QFile::encodeName(path).t
 }  // namespace
 
 CSettingsStore::CSettingsStore()
-    : m_settings(std::make_unique<FlushingSettings>([this] { Flush(); }, QSettings::IniFormat, QSettings::UserScope,
+    : m_settings(std::make_unique<CFlushingSettings>([this] { Flush(); }, QSettings::IniFormat, QSettings::UserScope,
                                                     QString::fromLatin1(kOrganisation),
                                                     QCoreApplication::applicationName())) {}
 
 CSettingsStore::CSettingsStore(const QString& filePath)
-    : m_settings(std::make_unique<FlushingSettings>([this] { Flush(); }, filePath, QSettings::IniFormat)) {}
+    : m_settings(std::make_unique<CFlushingSettings>([this] { Flush(); }, filePath, QSettings::IniFormat)) {}
 
 CSettingsStore::~CSettingsStore() { Flush(); }
 

@@ -40,9 +40,12 @@ case $signal in INT) number=2 ;; TERM) number=15 ;; *) fail "signal INT or TERM"
         "$program" --input "$recording" > "$work/out" 2>&1
 ) &
 pid=$!
-# Wait until the program handles the signal (its bit in SigCgt).
+# Wait until the program itself runs (not the shell or env before it) and
+# handles the signal (its bit in SigCgt).
+binary=$(readlink -f "$program")
 tries=0
-until mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null) && [ -n "$mask" ] &&
+until [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$binary" ] &&
+      mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null) && [ -n "$mask" ] &&
       [ $(( (0x$mask >> (number - 1)) & 1 )) -eq 1 ]; do
     tries=$((tries + 1))
     if [ $tries -gt 1200 ] || ! kill -0 "$pid" 2>/dev/null; then
