@@ -37,6 +37,10 @@ constexpr int kIgnoreMin = 0;
 constexpr int kIgnoreMax = 32;
 
 const QString kSection = QString::fromLatin1(CSettingsStore::kSectionData);
+// The "Encode as" entry is kept by its text, so that entries added later
+// leave a stored choice as it was.
+const QString kEncodeAsName = QStringLiteral("EncodeAs");
+const QString kFirstCode = QStringLiteral("Baudot 5-bit code");
 
 // The "Encode as" entries after "Baudot 5-bit code", in list order.
 struct OtherCode {
@@ -77,6 +81,7 @@ CBitsExtractDlg::CBitsExtractDlg(CSettingsStore& settings, QWidget* parent)
         m_settings.ReadInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection) != 0 ? 1 : 0;
     m_ignoreBitsText = m_settings.ReadText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
     m_softDecision = m_settings.ReadInt(kSection, QStringLiteral("SoftDecision"), m_softDecision) != 0 ? 1 : 0;
+    m_encodeAs = m_settings.ReadText(kSection, kEncodeAsName, m_encodeAs);
     m_reportPath = morvane::ReportPathBeside(QCoreApplication::applicationFilePath().toStdString());
     m_fallbackReportPath = morvane::ReportPathInCache(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     CreateControls();
@@ -96,6 +101,7 @@ CBitsExtractDlg::~CBitsExtractDlg() {
     m_settings.WriteInt(kSection, QStringLiteral("ReverseDirection"), m_reverseDirection);
     m_settings.WriteText(kSection, QStringLiteral("BitsIgnore"), m_ignoreBitsText);
     m_settings.WriteInt(kSection, QStringLiteral("SoftDecision"), m_softDecision);
+    m_settings.WriteText(kSection, kEncodeAsName, m_encodeAs);
 }
 
 void CBitsExtractDlg::CreateControls() {
@@ -134,9 +140,11 @@ void CBitsExtractDlg::CreateControls() {
     // A closed drop-down list is one edit line high; the template height is the open list's.
     layout.Add(m_encodingCombo, 49, 141, 56, 12);
     // Filled before the layout is final: the box is made wide enough for its entries.
-    m_encodingCombo->addItem(QStringLiteral("Baudot 5-bit code"));
+    m_encodingCombo->addItem(kFirstCode);
     for (const OtherCode& other : kOtherCodes) m_encodingCombo->addItem(QString::fromLatin1(other.name));
-    m_encodingCombo->setCurrentIndex(0);
+    // A stored entry this program does not offer reads as the first one.
+    m_encodingCombo->setCurrentIndex(std::max(0, m_encodingCombo->findText(m_encodeAs, Qt::MatchExactly)));
+    m_encodeAs = m_encodingCombo->currentText();
 
     auto* ignoreLabel = new QLabel(QStringLiteral("Ignore bits:"), this);
     layout.Add(ignoreLabel, 116, 143, 37, 9, true);
@@ -240,10 +248,16 @@ void CBitsExtractDlg::CreateControls() {
     connect(m_softDecisionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_reverseDirectionCheck, &QCheckBox::clicked, this, &CBitsExtractDlg::Recompute);
     connect(m_ignoreEdit, &QLineEdit::textChanged, this, &CBitsExtractDlg::Recompute);
-    connect(m_encodingCombo, &QComboBox::currentIndexChanged, this, &CBitsExtractDlg::Recompute);
+    connect(m_encodingCombo, &QComboBox::currentIndexChanged, this, &CBitsExtractDlg::EncodingChosen);
     connect(m_checkAllButton, &QPushButton::clicked, this, &CBitsExtractDlg::CheckAllVariations);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_copyButton, &QPushButton::clicked, this, &CBitsExtractDlg::CopyText);
+}
+
+void CBitsExtractDlg::EncodingChosen() {
+    m_encodeAs = m_encodingCombo->currentText();
+    m_settings.WriteText(kSection, kEncodeAsName, m_encodeAs);
+    Recompute();
 }
 
 void CBitsExtractDlg::resizeEvent(QResizeEvent* event) {

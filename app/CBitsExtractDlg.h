@@ -72,6 +72,8 @@ private:
     void CreateControls();
     void ReadControls();
     void ShowMembers();
+    /// A new "Encode as" entry: kept in the store at once, then decoded with.
+    void EncodingChosen();
 
     CSettingsStore& m_settings;
     std::string m_bitsText;
@@ -80,6 +82,7 @@ private:
     std::int32_t m_reverseDirection = 0;
     std::int32_t m_softDecision = 0;
     QString m_ignoreBitsText = QStringLiteral("0");
+    QString m_encodeAs = QStringLiteral("Baudot 5-bit code");  // the "Encode as" entry's text
     std::filesystem::path m_reportPath;
     std::filesystem::path m_fallbackReportPath;
     bool m_initialised = false;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "app/CQuitOnSignal.h"
 #include "app/CSettingsStore.h"
 #include "app/NoSoundInputs.h"
 #include "capture/ChooseDevice.h"
@@ -111,6 +112,9 @@ std::optional<int> CMorvaneApp::CheckDisplay() {
 
 int CMorvaneApp::Run(const CMorvaneDlg::Launch& launch) {
     try {
+        // SIGINT and SIGTERM close the windows as Esc does; the settings are
+        // saved on the way out as on a normal close.
+        CQuitOnSignal quitOnSignal;
         CSettingsStore settings;
         // A recording replaces the card: the sound library stays unstarted.
         std::unique_ptr<morvane::SoundSystem> system;

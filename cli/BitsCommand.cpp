@@ -5,6 +5,7 @@
 
 #include "cli/TextOutput.h"
 #include "raster/BitExtraction.h"
+#include "raster/BitRowStream.h"
 #include "raster/SoftBitExtraction.h"
 
 namespace morvane::cli {
@@ -46,6 +47,15 @@ std::string RecordingBits(const LevelSourceOptions& source, const RasterOptions&
         params = raster.params;
         levelCount = ObtainLevels(source, raster.demod, {.soft = &energies}).size();
         bits = ExtractSoftBits(energies, params, soft.trim);
+    } else if (!raster.timeTrue) {
+        // Each row as its levels arrive; only the levels a later row can
+        // still reach are kept.
+        BitRowStream stream(raster.params);
+        StreamLevels(source, raster.demod, [&](const std::int32_t* levels, std::size_t count) {
+            levelCount += count;
+            stream.Append(levels, count, bits);
+        });
+        stream.Finish(bits);
     } else {
         const std::vector<std::int32_t> levels = RasterLevels(source, raster, params);
         levelCount = levels.size();

@@ -154,10 +154,8 @@ void FollowText(const DecodeOptions& o, const CLI::App& command, const CodeSetti
                      });
         softStream->Finish(rows);
     } else {
-        std::vector<std::int32_t> levels;
         StreamLevels(o.source, o.raster.demod, [&](const std::int32_t* more, std::size_t count) {
-            levels.insert(levels.end(), more, more + count);
-            stream.Extend(levels, rows);
+            stream.Append(more, count, rows);
             print();
         });
         stream.Finish(rows);

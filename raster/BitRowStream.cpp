@@ -1,6 +1,9 @@
 #include "raster/BitRowStream.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <stdexcept>
 
 #include "raster/BitExtraction.h"
 
@@ -8,7 +11,21 @@ namespace morvane {
 
 namespace {
 constexpr float kPositionLimit = 9223372036854775808.0f;  // 2⁶³, as in the raster walk
+// Rows longer than this are not walked ahead in FirstNeededIndex: with a
+// negative slant their levels are all kept.
+constexpr std::int32_t kLongestRowWalkedAhead = 1 << 24;
+constexpr std::int64_t kNothingNeeded = std::numeric_limits<std::int64_t>::max();
+
+// A position the walk can read at; any other ends it.
+bool Usable(float position) { return std::isfinite(position) && position > -1.0f && position < kPositionLimit; }
+
+// Where the walk stands after `levels` more visits and the row's end, as it
+// adds them: 1.0 per level, then the slant.
+float AfterRow(float position, std::int64_t levels, float slant) {
+    for (std::int64_t i = 0; i < levels; ++i) position += 1.0f;
+    return position + slant;
 }
+}  // namespace
 
 BitRowStream::BitRowStream(const RasterParams& params)
     : m_params(params), m_cell(params.gridWidth / 2), m_position(static_cast<float>(params.offset)) {}
@@ -20,25 +37,87 @@ void BitRowStream::CloseCell() {
 }
 
 std::int64_t BitRowStream::NextIndex() const {
-    if (m_ended || !std::isfinite(m_position) || m_position <= -1.0f || m_position >= kPositionLimit) return -1;
+    if (m_ended || !Usable(m_position)) return -1;
     return static_cast<std::int64_t>(m_position);
 }
 
 std::size_t BitRowStream::Extend(const std::vector<std::int32_t>& levels, std::string& rows) {
+    return Walk(levels.data(), 0, static_cast<std::int64_t>(levels.size()), rows);
+}
+
+std::size_t BitRowStream::Append(const std::int32_t* levels, std::size_t count, std::string& rows) {
+    if (m_cell < 1 || m_ended) {
+        // Nothing will be read any more: the levels are only counted.
+        m_heldFirst += static_cast<std::int64_t>(m_held.size() + count);
+        m_held.clear();
+        m_held.shrink_to_fit();
+        return 0;
+    }
+    m_held.insert(m_held.end(), levels, levels + count);
+    const std::size_t given =
+        Walk(m_held.data(), m_heldFirst, m_heldFirst + static_cast<std::int64_t>(m_held.size()), rows);
+    DropUnneeded();
+    return given;
+}
+
+void BitRowStream::DropUnneeded() {
+    const auto seen = m_heldFirst + static_cast<std::int64_t>(m_held.size());
+    const std::int64_t keepFrom = std::min(FirstNeededIndex(), seen);
+    const std::int64_t drop = keepFrom - m_heldFirst;
+    // Dropped once at least half the kept levels can go, so that moving the
+    // rest costs no more than one move per level appended.
+    if (drop <= 0 || 2 * drop < static_cast<std::int64_t>(m_held.size())) return;
+    m_held.erase(m_held.begin(), m_held.begin() + static_cast<std::ptrdiff_t>(drop));
+    m_heldFirst = keepFrom;
+    if (m_held.capacity() > 4 * m_held.size() + 4096) m_held.shrink_to_fit();
+}
+
+std::int64_t BitRowStream::FirstNeededIndex() {
+    const auto seen = m_heldFirst + static_cast<std::int64_t>(m_held.size());
+    if (m_cell < 1 || m_ended || !Usable(m_position)) return seen;
+    const auto next = static_cast<std::int64_t>(m_position);
+    // Without a row end, or with rows that never step back, the position only rises
+    // (a NaN slant ends the walk at the row's end).
+    if (m_params.count <= 0 || !(m_params.slant < 0.0f)) return next;
+    if (m_boundRow != m_rowsDone) {
+        m_boundRow = m_rowsDone;
+        // Each row start follows from the one before by the same rounded
+        // additions, a non-decreasing map: once a row starts at or after the
+        // one before, every later row does too. So the open row and the next
+        // one bound the walk when the row after that starts no earlier.
+        if (m_params.count > kLongestRowWalkedAhead) {
+            m_boundNextRows = -1;
+        } else {
+            const float nextRow = AfterRow(m_position, m_params.count - m_column, m_params.slant);
+            if (!Usable(nextRow)) {
+                m_boundNextRows = kNothingNeeded;  // the walk ends with the open row
+            } else {
+                const float rowAfter = AfterRow(nextRow, m_params.count, m_params.slant);
+                m_boundNextRows =
+                    !Usable(rowAfter) || rowAfter >= nextRow ? static_cast<std::int64_t>(nextRow) : -1;
+            }
+        }
+    }
+    if (m_boundNextRows < 0) return 0;  // the rows walk back: any level may be read again
+    return std::min(next, m_boundNextRows);
+}
+
+std::size_t BitRowStream::Walk(const std::int32_t* data, std::int64_t first, std::int64_t n, std::string& rows) {
     if (m_cell < 1 || m_ended) return 0;
-    const auto n = static_cast<std::int64_t>(levels.size());
     std::size_t given = 0;
     // The steps of WalkRaster over a stream of n levels; a walk that stopped
     // for want of levels goes on from where it stood once more have come.
     while (m_steps < n) {
-        if (!std::isfinite(m_position) || m_position <= -1.0f || m_position >= kPositionLimit) {
+        if (!Usable(m_position)) {
             m_ended = true;
             break;
         }
         const auto index = static_cast<std::int64_t>(m_position);
         if (index >= n) break;
+        if (index < first)
+            throw std::logic_error("bit rows: level " + std::to_string(index) + " was read after it was dropped");
         m_rowOpen = true;
-        if (levels[static_cast<std::size_t>(index)] >= 129) ++m_ones; else ++m_zeros;
+        if (data[index - first] >= 129) ++m_ones; else ++m_zeros;
         if (++m_inCell == m_cell) CloseCell();
         ++m_column;
         m_position += 1.0f;
@@ -50,6 +129,7 @@ std::size_t BitRowStream::Extend(const std::vector<std::int32_t>& levels, std::s
             rows += "\r\n";
             m_row.clear();
             m_rowOpen = false;
+            ++m_rowsDone;
             ++given;
         }
         ++m_steps;

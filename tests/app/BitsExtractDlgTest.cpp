@@ -262,6 +262,40 @@ private slots:
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Bits extract"));
     }
 
+    void encodingChoiceIsKeptBetweenRuns() {
+        {
+            auto dialog = Open("01001000\r\n01101001\r\n");
+            Child<QLineEdit>(dialog.get(), "ignoreEdit")->setText(QStringLiteral("1"));
+            auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+            QTest::keyClick(combo, Qt::Key_Down);
+            QTest::keyClick(combo, Qt::Key_Down);
+            QCOMPARE(combo->currentText(), QStringLiteral("ASCII 7-bit"));
+            QCOMPARE(m_store->ReadText("Data", "EncodeAs", "x"), QStringLiteral("ASCII 7-bit"));
+            QTest::mouseClick(Child<QPushButton>(dialog.get(), "close"), Qt::LeftButton);
+        }
+        auto again = Open("01001000\r\n01101001\r\n");
+        QCOMPARE(Child<QComboBox>(again.get(), "encodingCombo")->currentText(), QStringLiteral("ASCII 7-bit"));
+        QCOMPARE(QString::fromStdString(again->DecodedText()), QStringLiteral("Hi"));
+    }
+
+    void unknownStoredEncodingGivesTheFirstEntry_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("unknown name") << "EBCDIC";
+        QTest::newRow("empty") << "";
+        QTest::newRow("index, not a name") << "2";
+        QTest::newRow("other case") << "ascii 7-bit";
+    }
+    void unknownStoredEncodingGivesTheFirstEntry() {
+        QFETCH(QString, stored);
+        m_store->WriteText("Data", "EncodeAs", stored);
+        {
+            auto dialog = Open(kFrames);
+            QCOMPARE(Child<QComboBox>(dialog.get(), "encodingCombo")->currentIndex(), 0);
+            QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("TZ"));
+        }
+        QCOMPARE(m_store->ReadText("Data", "EncodeAs", "x"), QStringLiteral("Baudot 5-bit code"));
+    }
+
     void chosenCodeDecodesAtOnce_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("ignore");

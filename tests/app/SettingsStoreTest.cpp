@@ -2,7 +2,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QFileInfo>
+#include <csignal>
 #include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/CSettingsStore.h"
 
@@ -118,6 +122,100 @@ private slots:
         }
         CSettingsStore again(path);
         QCOMPARE(again.ReadText("Data", "Freq1", "1500"), QStringLiteral("1700"));
+    }
+
+    void killedWritesLeftoversGoAfterAGoodWrite() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("morvane.ini"));
+        const auto put = [&](const QString& name) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x");
+        };
+        // Qt's temporaries and second names of ended processes go; what is
+        // not a temporary of this file, or belongs to a running process, stays.
+        const QStringList stale = {QStringLiteral("morvane.ini.AbC123"), QStringLiteral("morvane.ini.zzzzzz"),
+                                   QStringLiteral(".morvane-2147483646-0000abcd.tmp")};
+        const QStringList kept = {QStringLiteral("morvane.ini.keep-me"), QStringLiteral("morvane.ini.AbC12"),
+                                  QStringLiteral("morvane.ini.AbC1234"), QStringLiteral("morvane.ini.AbC-23"),
+                                  QStringLiteral("other.ini.AbC123"), QStringLiteral(".morvane-1-0000abcd.tmp"),
+                                  QStringLiteral("notes.txt")};
+        for (const QString& name : stale + kept) put(name);
+        {
+            CSettingsStore store(path);
+            store.WriteText("Data", "Freq1", "1700");
+            QVERIFY(store.Flush());
+        }
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.sort();
+        QStringList expected = kept + QStringList{QStringLiteral("morvane.ini")};
+        expected.sort();
+        QCOMPARE(left, expected);
+    }
+
+    void qtTemporaryNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("temporary");
+        QTest::newRow("six letters") << "morvane.ini.lDCtoV" << true;
+        QTest::newRow("digits") << "morvane.ini.a1B2c3" << true;
+        QTest::newRow("five") << "morvane.ini.lDCto" << false;
+        QTest::newRow("seven") << "morvane.ini.lDCtoVx" << false;
+        QTest::newRow("lock") << "morvane.ini.lock" << false;
+        QTest::newRow("dash") << "morvane.ini.lD-toV" << false;
+        QTest::newRow("other file") << "morvane.iniXlDCtoV" << false;
+        QTest::newRow("the file") << "morvane.ini" << false;
+    }
+    void qtTemporaryNames() {
+        QFETCH(QString, name);
+        QFETCH(bool, temporary);
+        QCOMPARE(CSettingsStore::IsQtTemporaryName(name, QStringLiteral("morvane.ini")), temporary);
+    }
+
+    void writeThatCannotBeMadeWholeLeavesTheEarlierFile_data() {
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("earlier file") << true;
+        QTest::newRow("first write") << false;
+    }
+    void writeThatCannotBeMadeWholeLeavesTheEarlierFile() {
+        // A file size limit cuts the write short as a full disk does; Qt
+        // itself reports success.
+        QFETCH(bool, earlier);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("morvane.ini"));
+        QByteArray before;
+        if (earlier) {
+            {
+                CSettingsStore store(path);
+                store.WriteText("Data", "Freq1", "1700");
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            before = file.readAll();
+            QVERIFY(!before.isEmpty());
+        }
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool flushed = true;
+        {
+            CSettingsStore store(path);
+            store.WriteText("Data", "Note", QString(4000, QLatin1Char('n')));
+            flushed = store.Flush();
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(!flushed);
+        if (earlier) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), before);
+        } else {
+            QVERIFY(!QFileInfo::exists(path));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), earlier ? 1 : 0);
     }
 
     void unusableLocationIsHarmless() {
