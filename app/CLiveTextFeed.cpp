@@ -7,7 +7,11 @@
 #include "dsp/SampleFormat.h"
 #include "live/ProcessingLoop.h"
 
-CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, QWidget* parent) : m_store(store), m_parent(parent) {}
+CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, QWidget* parent)
+    : m_store(store), m_parent(parent), m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
+          // The worker's thread: only post; the pieces are taken on the window's.
+          QMetaObject::invokeMethod(&m_context, [this] { ShowFound(); }, Qt::QueuedConnection);
+      })) {}
 
 CLiveTextFeed::~CLiveTextFeed() = default;
 
@@ -22,8 +26,8 @@ void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vect
                             bool realTime) {
     m_tone1Hz = loop.Settings().tone1Hz;
     m_tone2Hz = loop.Settings().tone2Hz;
-    m_reader = std::make_unique<morvane::LiveTextReader>(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, false});
-    m_seen = 0;
+    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, false});
+    m_running = true;
     m_finished = false;
     m_wallClock = realTime;
     // The stream's first sample lies as far back as the levels present reach.
@@ -36,30 +40,31 @@ void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vect
 void CLiveTextFeed::Update(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels,
                            bool realTime) {
     if (!m_window || !m_window->isVisible()) {
-        m_reader.reset();
+        m_running = false;
         return;
     }
     const bool tonesChanged = loop.Settings().tone1Hz != m_tone1Hz || loop.Settings().tone2Hz != m_tone2Hz;
-    if (!m_reader || levels.size() < m_seen || tonesChanged || (m_finished && levels.size() != m_seen))
+    if (!m_running || levels.size() < m_worker->Fed() || tonesChanged ||
+        (m_finished && levels.size() != m_worker->Fed()))
         Restart(loop, levels, realTime);
-    if (levels.size() == m_seen) return;
-    std::vector<morvane::LiveTextPiece> pieces;
-    m_reader->Extend(levels, loop.Timeline(), nullptr, pieces);
-    m_seen = levels.size();
-    Show(pieces);
+    m_worker->Feed(levels, loop.Timeline(), nullptr);
 }
 
 void CLiveTextFeed::Finish(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels) {
-    if (!m_reader || m_finished || !m_window || levels.size() < m_seen) return;
-    std::vector<morvane::LiveTextPiece> pieces;
-    m_reader->Finish(levels, loop.Timeline(), nullptr, pieces);
-    m_seen = levels.size();
+    if (!m_running || m_finished || levels.size() < m_worker->Fed()) return;
+    m_worker->Feed(levels, loop.Timeline(), nullptr);
+    m_worker->Finish();
     m_finished = true;
-    Show(pieces);
 }
 
-void CLiveTextFeed::Show(const std::vector<morvane::LiveTextPiece>& pieces) {
-    for (const morvane::LiveTextPiece& piece : pieces) {
+void CLiveTextFeed::Settle() {
+    m_worker->Drain();
+    ShowFound();
+}
+
+void CLiveTextFeed::ShowFound() {
+    if (!m_window) return;
+    for (const morvane::LiveTextPiece& piece : m_worker->Take()) {
         if (piece.kind == morvane::LiveTextPiece::Kind::Text) {
             m_window->AppendText(QString::fromStdString(piece.text));
             continue;

@@ -25,6 +25,14 @@ void LevelTimeline::Record(std::int64_t pendingStart, std::int64_t firstLevel, s
     m_calls.push_back({firstLevel, pendingStart + dropped, static_cast<std::int32_t>(dropped), levelCount});
 }
 
+void LevelTimeline::Append(const DemodCall& call) {
+    if (call.levelCount <= 0 || call.firstLevel != LevelCount())
+        throw std::invalid_argument("a copied call out of step with the timeline (level " +
+                                    std::to_string(call.firstLevel) + ", " + std::to_string(LevelCount()) +
+                                    " expected)");
+    m_calls.push_back(call);
+}
+
 std::int64_t LevelTimeline::LevelCount() const {
     return m_calls.empty() ? 0 : m_calls.back().firstLevel + m_calls.back().levelCount;
 }

@@ -37,6 +37,11 @@ public:
     void Record(std::int64_t pendingStart, std::int64_t firstLevel, std::int32_t levelCount,
                 std::int32_t consumedBytes);
 
+    /// Appends a call recorded by another timeline (a copy kept in step
+    /// with it, call by call). Throws std::invalid_argument unless the call
+    /// starts at LevelCount() and appends at least one level.
+    void Append(const DemodCall& call);
+
     /// Samples per level.
     std::int32_t Window() const { return m_window; }
     /// Levels covered (the stream length the timeline describes).

@@ -9,11 +9,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
+#include "dsp/LevelTimeline.h"
 #include "dsp/VectorState.h"
+#include "livetext/LiveTextWorker.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 
@@ -58,6 +61,53 @@ void BM_ProcessAndShowOneBlock(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProcessAndShowOneBlock)->Unit(benchmark::kMicrosecond);
+
+// The same with the live text window open: the block's levels and timeline
+// are handed to the live-text reader's thread, which reads them meanwhile
+// (hunting through noise, its most costly work).
+void BM_ProcessAndShowOneBlockWithLiveText(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CResultsView results;
+    morvane::RasterModel model;
+    results.SetModel(&model);
+    panoramic.resize(852, 58);
+    results.resize(852, 304);
+    panoramic.show();
+    results.show();
+    QApplication::processEvents();
+    model.params.count = 90;
+    model.levels.resize(kHourOfLevels);
+    for (std::size_t i = 0; i < model.levels.size(); ++i) model.levels[i] = (i / 12) % 2 ? 200 : 50;
+    morvane::LevelTimeline timeline;
+    const auto hour = static_cast<std::int32_t>(kHourOfLevels);
+    timeline.Record(0, 0, hour, hour * timeline.Window() * 2);
+    morvane::LiveTextWorker worker;
+    worker.Restart({1500.0F, 2000.0F, {}, false});
+    worker.Feed(model.levels, timeline, nullptr);
+    worker.Drain();
+    morvane::CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    std::vector<std::int16_t> block;
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, 4000.0);  // noise only: the reader hunts all the time
+    for (auto _ : state) {
+        state.PauseTiming();
+        block.resize(morvane::kDeviceBlockBytes / 2);
+        for (std::int16_t& v : block) v = static_cast<std::int16_t>(noise(random));
+        state.ResumeTiming();
+        buffers.HandleBlock(block.data(), morvane::kDeviceBlockBytes);
+        panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
+        buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.timeline = &timeline});
+        worker.Feed(model.levels, timeline, nullptr);
+        results.Draw();
+        state.PauseTiming();
+        QApplication::processEvents();
+        (void)worker.Take();
+        state.ResumeTiming();
+    }
+    worker.Drain();
+}
+BENCHMARK(BM_ProcessAndShowOneBlockWithLiveText)->Unit(benchmark::kMicrosecond);
 
 // Right after Qt has painted the results view, as the spectrum's window used
 // to be computed (two cosines per sample of 4 096): /0 as painted, /1 with

@@ -197,7 +197,7 @@ private slots:
 
     void longStatusKeepsItsBeginning() {
         const std::string missing = m_dir.filePath(QStringLiteral("no-such-recording-with-a-rather-long-name.wav")).toStdString();
-        auto window = Make({"morvane", missing, false});
+        auto window = Make({"morvane", missing, false, {}, false});
         QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Cannot open recording")));
         auto* label = Child<QLabel>(window.get(), "status");
         QCOMPARE(label->toolTip(), window->StatusText());
@@ -206,7 +206,7 @@ private slots:
     }
 
     void cardSwitchChoosesTheCard() {
-        auto window = Make({"morvane /s0", "", false});
+        auto window = Make({"morvane /s0", "", false, {}, false});
         QTRY_COMPARE(window->StatusText(), QStringLiteral("Card \"Quiet card\" selected"));
     }
 
@@ -567,7 +567,7 @@ private slots:
         // and the status line says so.
         auto system = std::make_unique<FeedingSystem>();
         FeedingSystem* feeding = system.get();
-        CMorvaneDlg window(*m_store, std::move(system), CMorvaneDlg::Launch{"morvane", "", false});
+        CMorvaneDlg window(*m_store, std::move(system), CMorvaneDlg::Launch{"morvane", "", false, {}, false});
         QTRY_VERIFY(window.Loop().IsOpen());
         QTest::mouseClick(Child<QPushButton>(&window, "startCapture"), Qt::LeftButton);
         QVERIFY(window.Recording());
@@ -692,7 +692,7 @@ private slots:
 
     void capturingStatusCountsLevels() {
         const std::string wav = Recording("count.wav", "RYRY", 5.0);
-        auto window = Make({"morvane --input " + wav, wav, false});
+        auto window = Make({"morvane --input " + wav, wav, false, {}, false});
         // Real time: after a block or two the status shows the reading, not the capture.
         QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Reading count.wav: ")));
         QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
@@ -919,7 +919,7 @@ private slots:
         morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, morvane::RttySynthSettings{}));
 
         // --input --fast: capture runs from the first block, nothing to press.
-        auto window = Make({"morvane --input " + wav + " --fast", wav, true});
+        auto window = Make({"morvane --input " + wav + " --fast", wav, true, {}, false});
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         QVERIFY(finished.wait(20000));
         QVERIFY(!window->Recording());
@@ -967,6 +967,7 @@ private slots:
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         window->OpenRecording(QString::fromStdString(wav));
         QVERIFY(finished.wait(20000));
+        window->LiveText().Settle();
         const QString shown = live->Text();
         // Read faster than real time: the clock is the time into the recording.
         const QRegularExpression header(QStringLiteral(
@@ -982,6 +983,7 @@ private slots:
         QSignalSpy again(window.get(), &CMorvaneDlg::readingFinished);
         window->OpenRecording(QString::fromStdString(wav));
         QVERIFY(again.wait(20000));
+        window->LiveText().Settle();
         const QString both = live->Text();
         const qsizetype second = both.indexOf(QStringLiteral("2000/1500 Hz"));
         QVERIFY2(second > shown.size() - 1, qPrintable(both));
@@ -1002,7 +1004,7 @@ private slots:
         synth.idleSeconds = 2.0;  // the recording plays from Start on; capture starts a little later
         morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, synth));
 
-        auto window = Make({"morvane --input " + wav + " --fast", wav, true});
+        auto window = Make({"morvane --input " + wav + " --fast", wav, true, {}, false});
         QSignalSpy ended(window.get(), &CMorvaneDlg::inputEnded);
         // "Align" stands in the window's context menu with Ctrl+L.
         QAction* align = nullptr;

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/CaptureBuffers.h"
-#include "capture/CaptureFormat.h"
-#include "dsp/FskDemodulator.h"
+#include "CaptureBlocks.h"
 #include "livetext/LiveTextReader.h"
 #include "synth/RttySynth.h"
 
@@ -36,33 +34,25 @@ Reading Collect(const std::vector<LiveTextPiece>& pieces) {
     return r;
 }
 
-// The sound through the capture path block by block, as the window runs it:
-// after every 65 536-byte block the pending samples are demodulated (about
-// 408 levels) and the reader extended; at the end Finish. With `inOnePiece`
-// the reader sees the whole stream once, at the end.
+// The sound through the capture path block by block, as the window runs it,
+// the reader extended after every block and finished at the end. With
+// `inOnePiece` the reader sees the whole stream once, at the end.
 Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false) {
-    DemodSettings demod;  // 1500 / 2000 Hz
-    CaptureBuffers buffers;
-    buffers.SetRecording(true);
-    std::vector<std::int32_t> levels;
-    std::vector<SoftWindow> windows;
-    LevelTimeline timeline(DemodWindow(demod, kCaptureFormat));
+    const DemodSettings demod;  // 1500 / 2000 Hz
     LiveTextOptions options;
     options.tone1Hz = demod.tone1Hz;
     options.tone2Hz = demod.tone2Hz;
     options.soft = soft;
     LiveTextReader reader(options);
     std::vector<LiveTextPiece> pieces;
-    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
-    std::vector<std::int16_t> block;
-    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
-        block.assign(samples.begin() + static_cast<std::ptrdiff_t>(at),
-                     samples.begin() + static_cast<std::ptrdiff_t>(std::min(samples.size(), at + kBlock)));
-        buffers.HandleBlock(block.data(), static_cast<std::int32_t>(block.size() * 2));
-        buffers.DemodulatePending(demod, kCaptureFormat, levels, {.soft = &windows, .timeline = &timeline});
-        if (!inOnePiece) reader.Extend(levels, timeline, &windows, pieces);
-    }
-    reader.Finish(levels, timeline, &windows, pieces);
+    test::CaptureBlocks(
+        samples,
+        [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+            const std::vector<SoftWindow>& windows) {
+            if (!inOnePiece) reader.Extend(levels, timeline, &windows, pieces);
+        },
+        [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+            const std::vector<SoftWindow>& windows) { reader.Finish(levels, timeline, &windows, pieces); });
     return Collect(pieces);
 }
 

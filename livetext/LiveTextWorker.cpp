@@ -1,0 +1,140 @@
+#include "livetext/LiveTextWorker.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace morvane {
+
+LiveTextWorker::LiveTextWorker(std::function<void()> ready)
+    : m_ready(std::move(ready)), m_thread([this] { Run(); }) {}
+
+LiveTextWorker::~LiveTextWorker() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_jobs.clear();
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void LiveTextWorker::Post(Job job) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (job.kind == Job::Kind::Restart) {
+            // Nothing of the stream before matters any more.
+            m_jobs.clear();
+            m_found.clear();
+            ++m_epoch;
+        }
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void LiveTextWorker::Restart(LiveTextOptions options) {
+    m_soft = options.soft;
+    m_fedLevels = 0;
+    m_fedCalls = 0;
+    Job job;
+    job.kind = Job::Kind::Restart;
+    job.options = options;
+    Post(std::move(job));
+}
+
+void LiveTextWorker::Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                          const std::vector<SoftWindow>* soft) {
+    const std::vector<DemodCall>& calls = timeline.Calls();
+    if (levels.size() < m_fedLevels || calls.size() < m_fedCalls)
+        throw std::invalid_argument("the live text's stream became shorter: start it over");
+    if (timeline.LevelCount() != static_cast<std::int64_t>(levels.size()) ||
+        (m_soft && (!soft || soft->size() != levels.size())))
+        throw std::invalid_argument("the live text's levels, timeline and correlations are out of step");
+    if (levels.size() == m_fedLevels) return;
+    Job job;
+    job.levels.assign(levels.begin() + static_cast<std::ptrdiff_t>(m_fedLevels), levels.end());
+    job.calls.assign(calls.begin() + static_cast<std::ptrdiff_t>(m_fedCalls), calls.end());
+    if (m_soft) job.soft.assign(soft->begin() + static_cast<std::ptrdiff_t>(m_fedLevels), soft->end());
+    m_fedLevels = levels.size();
+    m_fedCalls = calls.size();
+    Post(std::move(job));
+}
+
+void LiveTextWorker::Finish() {
+    Job job;
+    job.kind = Job::Kind::Finish;
+    Post(std::move(job));
+}
+
+std::vector<LiveTextPiece> LiveTextWorker::Take() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_found, {});
+}
+
+void LiveTextWorker::Drain() {
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+std::string LiveTextWorker::Error() const {
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+void LiveTextWorker::Do(Job& job, std::vector<LiveTextPiece>& found) {
+    switch (job.kind) {
+        case Job::Kind::Restart:
+            m_levels.clear();
+            m_timeline.Clear();
+            m_softStream.clear();
+            m_reader.emplace(job.options);
+            return;
+        case Job::Kind::Data:
+            m_levels.insert(m_levels.end(), job.levels.begin(), job.levels.end());
+            for (const DemodCall& call : job.calls) m_timeline.Append(call);
+            m_softStream.insert(m_softStream.end(), job.soft.begin(), job.soft.end());
+            if (m_reader) m_reader->Extend(m_levels, m_timeline, m_softStream.empty() ? nullptr : &m_softStream, found);
+            return;
+        case Job::Kind::Finish:
+            if (m_reader) m_reader->Finish(m_levels, m_timeline, m_softStream.empty() ? nullptr : &m_softStream, found);
+            m_reader.reset();
+            return;
+    }
+}
+
+void LiveTextWorker::Run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+        if (m_stop) return;
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        const std::uint64_t epoch = m_epoch;
+        if (job.kind == Job::Kind::Restart) m_error.clear();
+        m_busy = true;
+        lock.unlock();
+
+        std::vector<LiveTextPiece> found;
+        std::string error;
+        try {
+            Do(job, found);
+        } catch (const std::exception& e) {
+            error = e.what();
+            m_reader.reset();
+        }
+
+        lock.lock();
+        m_busy = false;
+        if (!error.empty()) m_error = error;
+        const bool deliver = !found.empty() && epoch == m_epoch;
+        if (deliver) m_found.insert(m_found.end(), found.begin(), found.end());
+        if (m_jobs.empty()) m_idle.notify_all();
+        if (deliver && m_ready) {
+            lock.unlock();
+            m_ready();
+            lock.lock();
+        }
+    }
+}
+
+}  // namespace morvane

@@ -1,0 +1,93 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dsp/LevelTimeline.h"
+#include "dsp/SoftWindow.h"
+#include "livetext/LiveTextPiece.h"
+#include "livetext/LiveTextReader.h"
+
+namespace morvane {
+
+/// Runs a LiveTextReader on a thread of its own, so that the owner's thread
+/// (the window's, between two blocks) only copies what the stream gained:
+/// hunting for a transmission takes milliseconds a block, too long for the
+/// window's Process step. The pieces found wait for Take, in order.
+class LiveTextWorker {
+public:
+    /// `ready` is called on the worker's thread whenever pieces are waiting;
+    /// it must return at once (post to the owner's thread) and may be empty.
+    explicit LiveTextWorker(std::function<void()> ready = {});
+    /// Stops after the job in hand; jobs not started are dropped.
+    ~LiveTextWorker();
+    LiveTextWorker(const LiveTextWorker&) = delete;
+    LiveTextWorker& operator=(const LiveTextWorker&) = delete;
+
+    /// Starts over on an empty stream, read with `options` (a new capture,
+    /// other tones). Pieces of the stream before still waiting are dropped.
+    void Restart(LiveTextOptions options);
+    /// Hands on what the stream gained since the last Feed or Restart:
+    /// `levels`, `timeline` and (with options.soft) `soft` are the whole
+    /// stream so far, the same stream with more at its end. Returns at once.
+    /// Throws std::invalid_argument when the stream is shorter than what was
+    /// handed on (start over with Restart) or its parts are out of step.
+    void Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+              const std::vector<SoftWindow>* soft);
+    /// The stream has ended: what is left of it is read.
+    void Finish();
+    /// The pieces found since the last Take.
+    std::vector<LiveTextPiece> Take();
+    /// Waits until every job handed on is done (for tests and benchmarks).
+    void Drain();
+    /// Levels handed on since the last Restart.
+    std::size_t Fed() const { return m_fedLevels; }
+    /// Why the reading stopped, when the reader threw (empty otherwise); a
+    /// Restart clears it.
+    std::string Error() const;
+
+private:
+    struct Job {
+        enum class Kind { Restart, Data, Finish } kind = Kind::Data;
+        LiveTextOptions options;
+        std::vector<std::int32_t> levels;
+        std::vector<DemodCall> calls;
+        std::vector<SoftWindow> soft;
+    };
+
+    void Post(Job job);
+    void Run();
+    void Do(Job& job, std::vector<LiveTextPiece>& found);
+
+    std::function<void()> m_ready;
+
+    // Owner's side: how much of the stream was handed on.
+    bool m_soft = false;
+    std::size_t m_fedLevels = 0;
+    std::size_t m_fedCalls = 0;
+
+    // The worker's copy of the stream and its reader (worker's thread only).
+    std::vector<std::int32_t> m_levels;
+    LevelTimeline m_timeline;
+    std::vector<SoftWindow> m_softStream;
+    std::optional<LiveTextReader> m_reader;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Job> m_jobs;
+    std::vector<LiveTextPiece> m_found;
+    std::uint64_t m_epoch = 0;  // counts Restarts: pieces of an earlier stream are dropped
+    bool m_busy = false;
+    bool m_stop = false;
+    std::string m_error;
+    std::thread m_thread;  // last: started once everything else exists
+};
+
+}  // namespace morvane
