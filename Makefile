@@ -44,7 +44,7 @@ test-asan: deps
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DMORVANE_GUI=OFF -DMORVANE_CLI=OFF \
 	  -DMORVANE_BENCH=OFF -DMORVANE_SANITIZE=thread
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests morvane_live_tests
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target morvane_capture_tests morvane_live_tests morvane_livetext_tests
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threads
 
 # The real sound path under ThreadSanitizer: morvane-cli captures through
