@@ -1,5 +1,6 @@
 #include "app/CLiveTextDlg.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -38,10 +39,14 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     m_saveButton->setObjectName(QStringLiteral("saveText"));
     m_clearButton = new QPushButton(QStringLiteral("Clear"), this);
     m_clearButton->setObjectName(QStringLiteral("clear"));
+    m_softCheck = new QCheckBox(QStringLiteral("Soft decision"), this);
+    m_softCheck->setObjectName(QStringLiteral("softDecision"));
+    m_softCheck->setChecked(m_store.ReadInt(kPlacementSection, QStringLiteral("SoftDecision"), 0) != 0);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_copyButton);
     buttons->addWidget(m_saveButton);
+    buttons->addWidget(m_softCheck);
     buttons->addStretch(1);
     buttons->addWidget(m_clearButton);
     auto* layout = new QVBoxLayout(this);
@@ -52,6 +57,9 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     connect(m_copyButton, &QPushButton::clicked, this, &CLiveTextDlg::Copy);
     connect(m_saveButton, &QPushButton::clicked, this, &CLiveTextDlg::OnSave);
     connect(m_clearButton, &QPushButton::clicked, this, &CLiveTextDlg::Clear);
+    connect(m_softCheck, &QCheckBox::toggled, this, [this](bool on) {
+        m_store.WriteInt(kPlacementSection, QStringLiteral("SoftDecision"), on ? 1 : 0);
+    });
 }
 
 CLiveTextDlg::~CLiveTextDlg() {
@@ -72,6 +80,8 @@ void CLiveTextDlg::hideEvent(QHideEvent* event) {
     if (m_placed) CWindowPlacement::Save(*this, m_store, kPlacementSection);
     QWidget::hideEvent(event);
 }
+
+bool CLiveTextDlg::Soft() const { return m_softCheck->isChecked(); }
 
 bool CLiveTextDlg::Following() const {
     const QScrollBar* bar = m_text->verticalScrollBar();

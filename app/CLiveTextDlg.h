@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class CSettingsStore;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -11,8 +12,10 @@ class QPushButton;
 /// size between runs. The view follows the newest text unless the person has
 /// scrolled back, and comes back to following when they scroll to the end.
 /// Copy puts the selection (or, without one, all the text) on the clipboard;
-/// Save text... writes all of it to a UTF-8 file; Clear empties it. The
-/// window only shows what it is given (the main window feeds it).
+/// Save text... writes all of it to a UTF-8 file; Clear empties it. "Soft
+/// decision" asks for bits decided on the tone correlations summed over each
+/// bit (kept between runs). The window only shows what it is given (the main
+/// window feeds it).
 class CLiveTextDlg : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +31,8 @@ public:
 
     /// All the text shown.
     QString Text() const;
+    /// Whether "Soft decision" is ticked.
+    bool Soft() const;
     /// Whether the view follows the newest text (not scrolled back).
     bool Following() const;
 
@@ -57,5 +62,6 @@ private:
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_clearButton = nullptr;
+    QCheckBox* m_softCheck = nullptr;
     bool m_placed = false;
 };

@@ -26,7 +26,8 @@ void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vect
                             bool realTime) {
     m_tone1Hz = loop.Settings().tone1Hz;
     m_tone2Hz = loop.Settings().tone2Hz;
-    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, false});
+    m_soft = m_window->Soft();
+    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, m_soft});
     m_running = true;
     m_finished = false;
     m_wallClock = realTime;
@@ -44,15 +45,15 @@ void CLiveTextFeed::Update(const morvane::ProcessingLoop& loop, const std::vecto
         return;
     }
     const bool tonesChanged = loop.Settings().tone1Hz != m_tone1Hz || loop.Settings().tone2Hz != m_tone2Hz;
-    if (!m_running || levels.size() < m_worker->Fed() || tonesChanged ||
+    if (!m_running || levels.size() < m_worker->Fed() || tonesChanged || m_window->Soft() != m_soft ||
         (m_finished && levels.size() != m_worker->Fed()))
         Restart(loop, levels, realTime);
-    m_worker->Feed(levels, loop.Timeline(), nullptr);
+    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
 }
 
 void CLiveTextFeed::Finish(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels) {
     if (!m_running || m_finished || levels.size() < m_worker->Fed()) return;
-    m_worker->Feed(levels, loop.Timeline(), nullptr);
+    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
     m_worker->Finish();
     m_finished = true;
 }

@@ -21,7 +21,7 @@ class ProcessingLoop;
 /// takes milliseconds, too long for the window's Process step), and shows
 /// what the reader found as soon as it is posted back. It starts over when
 /// the level stream was emptied (a new capture or reading) or the tones
-/// changed, and does no work while the window is closed. The clock in a
+/// or "Soft decision" changed, and does no work while the window is closed. The clock in a
 /// transmission's header is the time of day it began; for a recording read
 /// faster than real time it is the time into the recording.
 class CLiveTextFeed {
@@ -53,6 +53,7 @@ private:
     bool m_running = false;            // the worker reads the current stream
     bool m_finished = false;           // ... which has ended
     float m_tone1Hz = 0.0F, m_tone2Hz = 0.0F;
+    bool m_soft = false;
     bool m_wallClock = true;
     QDateTime m_streamStart;           // the wall-clock time of the stream's first sample
     std::unique_ptr<morvane::LiveTextWorker> m_worker;  // last: stopped first

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -91,10 +92,12 @@ private slots:
         QCOMPARE(dialog.Text(), QStringLiteral("NEW"));
     }
 
-    // The window comes back as large as it was left.
-    void remembersItsSize() {
+    // The window comes back as large as it was left, with "Soft decision" as it was.
+    void remembersItsSizeAndSoftDecision() {
         {
             CLiveTextDlg dialog(*m_store);
+            QVERIFY(!dialog.Soft());
+            dialog.findChild<QCheckBox*>(QStringLiteral("softDecision"))->setChecked(true);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             dialog.resize(701, 409);
@@ -105,6 +108,7 @@ private slots:
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.size(), QSize(701, 409));
+        QVERIFY(again.Soft());
     }
 };
 

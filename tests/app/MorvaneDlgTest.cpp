@@ -975,13 +975,21 @@ private slots:
         QVERIFY2(header.match(shown).hasMatch(), qPrintable(shown));
         QVERIFY2(shown.contains(QString::fromStdString(text)), qPrintable(shown));
 
-        // Read again with the tones the other way round: the stream starts
-        // over, and so does the text, on a new line under a header naming
-        // the new tones (mark is now tone 2: the alignment finds that too).
+        // Read a noisier recording (-6 dB, where hard decisions lose whole
+        // words) with the tones the other way round, deciding soft: the
+        // stream starts over, and so does the text, on a new line under a
+        // header naming the new tones (mark is now tone 2: the alignment
+        // finds that too).
+        const std::string noisy = m_dir.filePath(QStringLiteral("noisy.wav")).toStdString();
+        morvane::RttySynthSettings synth;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = -6.0;
+        morvane::WriteWav16Mono(noisy, morvane::SynthesizeRtty(text, synth));
+        Child<QCheckBox>(live, "softDecision")->setChecked(true);
         Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("2000"));
         Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("1500"));
         QSignalSpy again(window.get(), &CMorvaneDlg::readingFinished);
-        window->OpenRecording(QString::fromStdString(wav));
+        window->OpenRecording(QString::fromStdString(noisy));
         QVERIFY(again.wait(20000));
         window->LiveText().Settle();
         const QString both = live->Text();
