@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
+#include "align/BitComb.h"
 #include "align/FoldProfile.h"
+#include "align/FrameCode.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
+#include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
 #include "raster/BitExtraction.h"
 
@@ -142,17 +146,131 @@ std::size_t CountUnknown(const std::string& bits, bool reverseBits, bool reverse
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
 }
 
+// Frame length in bits (of kFrameBitCounts) whose bit edges explain best
+// where the keying changes within the frames of `period` grid steps, summed
+// over the stretches (each folded on its own: their frames need not line up).
+double FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
+                          const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period) {
+    // The majority of five steps first: noise that flips single levels would
+    // scatter changes over the whole bit. A bit of 5 steps (110 baud) keeps
+    // its edges.
+    std::vector<std::int8_t> smooth(keying.size(), 0);
+    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
+        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
+        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
+    }
+    // Changes count 1 between mark and space, half to or from idle (0).
+    std::vector<double> changes(keying.size(), 0.0);
+    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
+    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
+    std::array<double, kFrameBitCounts.size()> score{};
+    for (const auto& [begin, end] : chunks) {
+        const std::vector<double> fold = FoldProfile(changes, begin, end, period, bins);
+        for (std::size_t k = 0; k < kFrameBitCounts.size(); ++k) score[k] += BitCombScore(fold, kFrameBitCounts[k]);
+    }
+    const auto best = std::max_element(score.begin(), score.end()) - score.begin();
+    return kFrameBitCounts[static_cast<std::size_t>(best)];
+}
+
+// Frames of `model` followed, then followed again with the period their
+// starts give; `model` takes that period.
+std::vector<TrackedFrame> Follow(const TimeTrueSignal& signal, FrameModel& model) {
+    std::vector<TrackedFrame> frames = TrackFrames(signal, model);
+    model.frame = FittedPeriod(frames, model.frame, model.bit);
+    model.bit = model.frame / model.FrameBitCount();
+    return TrackFrames(signal, model);
+}
+
+double FramedShare(const std::vector<TrackedFrame>& frames) {
+    const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
+    return frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
+}
+
+std::string FrameBitsText(double frameBits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%g", frameBits);
+    return text;
+}
+
 FrameAlignment NotFound(std::string reason) {
     FrameAlignment a;
     a.reason = std::move(reason);
     return a;
 }
 
+// 5-bit frames of `period` grid steps: the stop element (1, 1.5 or 2 bits)
+// and the polarity from the folded keying (the start bit is space, the stop
+// element mark), then the frames followed. False when no layout fits.
+bool FindFiveBitFrames(const TimeTrueSignal& signal, const std::vector<double>& xd,
+                       const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period,
+                       FrameModel& model, std::vector<TrackedFrame>& frames) {
+    std::array<std::array<double, 2>, 3> gain{};
+    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
+    for (const auto& [begin, end] : chunks) {
+        std::vector<double> profile = FoldProfile(xd, begin, end, period, bins);
+        std::vector<double> magnitude(profile.size());
+        for (std::size_t b = 0; b < profile.size(); ++b) magnitude[b] = std::fabs(profile[b]);
+        const double amplitude = Quantile(magnitude, 0.95);
+        if (amplitude <= 0.0) continue;
+        for (std::size_t s = 0; s < kStopBits.size(); ++s) {
+            gain[s][0] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+            gain[s][1] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+        }
+    }
+    double bestGain = -1e300;
+    for (std::size_t s = 0; s < kStopBits.size(); ++s)
+        for (int p = 0; p < 2; ++p)
+            if (gain[s][static_cast<std::size_t>(p)] > bestGain) {
+                bestGain = gain[s][static_cast<std::size_t>(p)];
+                model.stopBits = kStopBits[s];
+                model.polarity = p == 0 ? 1 : -1;
+            }
+    if (bestGain <= 0.0) return false;
+    model.frame = period;
+    model.bit = period / model.FrameBitCount();
+
+    // Follow the frames; their starts give the period exactly.
+    frames = Follow(signal, model);
+    return true;
+}
+
+// ASCII frames of `period` grid steps and `frameBits` bits: followed with
+// the layout of the most lead bits, both ways round (in 8-bit frames of text,
+// whose top bit is 0, the inverted keying one bit later frames as well: the
+// way whose bits look like text wins), then the code and its layout decided
+// from the frames' bits and the frames followed with that layout.
+void FindAsciiFrames(const TimeTrueSignal& signal, double period, double frameBits, FrameModel& model,
+                     std::vector<TrackedFrame>& frames, CodeSettings& code, std::string& codeReason) {
+    double bestScore = -1.0;
+    std::string rows;
+    for (int polarity : {1, -1}) {
+        FrameModel m = WidestAsciiLayout(frameBits);
+        m.frame = period;
+        m.bit = period / frameBits;
+        m.polarity = polarity;
+        std::vector<TrackedFrame> followed = Follow(signal, m);
+        std::string bits = FrameBits(signal, m, followed);
+        if (polarity < 0) InvertBits(bits);
+        const double score = FramedShare(followed) + TextLikeShare(bits);
+        if (score > bestScore) bestScore = score, model = m, frames = std::move(followed), rows = std::move(bits);
+    }
+    const FrameCode chosen = ChooseAsciiCode(rows, model);
+    code = chosen.code;
+    codeReason = chosen.reason;
+    const bool fewerLeadBits = chosen.layout.LeadBits() != model.LeadBits();
+    model.dataBits = chosen.layout.dataBits;
+    model.parityBit = chosen.layout.parityBit;
+    model.stopBits = chosen.layout.stopBits;
+    if (fewerLeadBits) frames = TrackFrames(signal, model);
+}
+
 }  // namespace
 
 std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
     RasterParams p;
-    p.count = kFrameCells * kCellLevels;
+    p.count = model.Cells() * kCellLevels;
     p.offset = 0;
     p.slant = 0.0f;
     p.gridWidth = 2 * kCellLevels;
@@ -161,7 +279,7 @@ std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, con
 
 std::string FrameText(const std::string& frameBits, const FrameAlignment& alignment) {
     std::string text;
-    DecodeBaudot(PrepareBits(frameBits, alignment.reverseBits, alignment.reverseDirection, 1), 1, text);
+    DecodeText(PrepareBits(frameBits, alignment.reverseBits, alignment.reverseDirection, 1), 1, alignment.code, text);
     return text;
 }
 
@@ -218,42 +336,22 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         if (s > sharpest) period = f, sharpest = s;
     }
 
-    // 3. Stop element and polarity: the start bit is space, the stop element mark.
-    std::array<std::array<double, 2>, 3> gain{};
-    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
-    for (const auto& [begin, end] : chunks) {
-        std::vector<double> profile = FoldProfile(xd, begin, end, period, bins);
-        std::vector<double> magnitude(profile.size());
-        for (std::size_t b = 0; b < profile.size(); ++b) magnitude[b] = std::fabs(profile[b]);
-        const double amplitude = Quantile(magnitude, 0.95);
-        if (amplitude <= 0.0) continue;
-        for (std::size_t s = 0; s < kStopBits.size(); ++s) {
-            gain[s][0] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
-            for (double& m : profile) m = -m;
-            gain[s][1] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
-            for (double& m : profile) m = -m;
-        }
-    }
+    // 3. The bit length: within a frame the keying changes only at the bit
+    // edges, so the frame's length in bits is the one whose edges gather the
+    // changes. 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12.
+    const double frameBits = FrameBitsOfChanges(keying, chunks, period);
     FrameModel model;
-    double bestGain = -1e300;
-    for (std::size_t s = 0; s < kStopBits.size(); ++s)
-        for (int p = 0; p < 2; ++p)
-            if (gain[s][static_cast<std::size_t>(p)] > bestGain) {
-                bestGain = gain[s][static_cast<std::size_t>(p)];
-                model.stopBits = kStopBits[s];
-                model.polarity = p == 0 ? 1 : -1;
-            }
-    if (bestGain <= 0.0) return NotFound(kNoFrameStructure);
-    model.frame = period;
-    model.bit = period / (6.0 + model.stopBits);
-
-    // 4. Follow the frames; their starts give the period exactly.
-    std::vector<TrackedFrame> frames = TrackFrames(signal, model);
-    model.frame = FittedPeriod(frames, model.frame, model.bit);
-    model.bit = model.frame / (6.0 + model.stopBits);
-    frames = TrackFrames(signal, model);
-    const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
-    const double framedShare = frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
+    std::vector<TrackedFrame> frames;
+    CodeSettings code;
+    std::string codeReason;
+    if (IsFiveBitFrame(frameBits)) {
+        if (!FindFiveBitFrames(signal, xd, chunks, period, model, frames)) return NotFound(kNoFrameStructure);
+        codeReason = FrameBitsText(model.FrameBitCount()) +
+                     "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
+    } else {
+        FindAsciiFrames(signal, period, frameBits, model, frames, code, codeReason);
+    }
+    const double framedShare = FramedShare(frames);
     if (static_cast<std::int64_t>(frames.size()) < kMinFrames || framedShare < kMinFramedShare)
         return NotFound(kNoFrameStructure);
 
@@ -268,6 +366,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
             out.nominalBaud = usual;
     out.drift = out.nominalBaud > 0.0 ? out.baud / out.nominalBaud - 1.0 : 0.0;
     out.firstFrameSample = signal.SampleOf(frames.front().start);
+    out.code = code;
+    out.codeReason = codeReason;
 
     // Contrast of the frames: how clearly start and stop stand apart.
     double contrast = 0.0;
@@ -277,14 +377,18 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
             const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
             return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
         };
-        contrast += std::clamp((at(6.5) - at(0.5)) / 2.0, 0.0, 1.0);
+        contrast += std::clamp((at(model.LeadBits() + 0.5) - at(0.5)) / 2.0, 0.0, 1.0);
     }
     out.confidence = framedShare * contrast / static_cast<double>(frames.size());
 
     // Polarity and reading direction for the decoder.
     out.reverseBits = model.polarity < 0;
-    const std::string bits = FrameBits(signal, model, frames);
-    out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
+    if (IsAscii(code.code)) {
+        out.reverseDirection = true;  // ASCII sends the least significant bit first
+    } else {
+        const std::string bits = FrameBits(signal, model, frames);
+        out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
+    }
 
     // The specified raster: level indices advance a little faster than time
     // because every demodulator call drops samples; measure by how much.
@@ -305,7 +409,7 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     const auto cell = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(model.bit * perStep)));
     out.raster.gridWidth = 2 * cell;
     const std::int32_t cells = (out.raster.count + cell - 1) / cell;
-    out.ignore = out.reverseDirection ? std::max(0, cells - 6) : 1;
+    out.ignore = out.reverseDirection ? std::max(0, cells - model.LeadBits()) : 1;
     if (framesOut) *framesOut = std::move(frames);
     return out;
 }
