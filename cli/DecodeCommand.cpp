@@ -63,10 +63,10 @@ std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std:
     if (!given("--code")) {
         code.code = a.code.code;
         if (!given("--parity")) code.parity = a.code.parity;
-        if (!IsAscii(code.code) && code.parity != Parity::None)
-            throw CLI::ValidationError("--parity", "the frames hold a 5-bit code (" + CodeSettingsName(code) +
-                                                       "), which has no parity bit");
     }
+    if (!IsAscii(code.code) && code.parity != Parity::None)
+        throw CLI::ValidationError("--parity", "only with an ASCII code (" + std::string(TextCodeName(code.code)) +
+                                                   " has no parity bit)");
     const bool reverseBits = options.reverseBits || a.reverseBits;
     const bool reverseDirection = command.count("--reverse-direction") > 0 || a.reverseDirection;
     std::string source;
@@ -165,7 +165,10 @@ void AddDecodeCommand(CLI::App& app) {
                       "input, or --live), flushing the output each time: a running teleprinter");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options, command] {
-        CodeSettings code = ChosenCode(options->code);
+        // With --auto the code found may bring the parity bit: checked there.
+        CodeSettings code = options->autoAlign ? CodeSettings{TextCodeFromName(options->code.code).value_or(TextCode::Baudot),
+                                                              ParityFromName(options->code.parity).value_or(Parity::None)}
+                                               : ChosenCode(options->code);
         if (options->follow) {
             FollowText(*options, code);
             return;
