@@ -30,6 +30,8 @@ constexpr std::int32_t kMaxChunks = 8;
 constexpr double kMinPeriodicity = 0.03;      // weakest frame-periodicity peak taken for a frame
 constexpr double kMinFramedShare = 0.6;
 constexpr std::int64_t kMinFrames = 8;
+constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
+constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
 
@@ -146,10 +148,11 @@ std::size_t CountUnknown(const std::string& bits, bool reverseBits, bool reverse
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
 }
 
-// Frame length in bits (of kFrameBitCounts) whose bit edges explain best
-// where the keying changes within the frames of `period` grid steps, summed
-// over the stretches (each folded on its own: their frames need not line up).
-double FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
+// Frame lengths in bits (of kFrameBitCounts), best first, by how well their
+// bit edges explain where the keying changes within the frames of `period`
+// grid steps, summed over the stretches (each folded on its own: their frames
+// need not line up).
+std::vector<double> FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
                           const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period) {
     // The majority of five steps first: noise that flips single levels would
     // scatter changes over the whole bit. A bit of 5 steps (110 baud) keeps
@@ -164,13 +167,52 @@ double FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
     for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
     const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
     std::array<double, kFrameBitCounts.size()> score{};
-    for (const auto& [begin, end] : chunks) {
-        const std::vector<double> fold = FoldProfile(changes, begin, end, period, bins);
-        for (std::size_t k = 0; k < kFrameBitCounts.size(); ++k) score[k] += BitCombScore(fold, kFrameBitCounts[k]);
-    }
-    const auto best = std::max_element(score.begin(), score.end()) - score.begin();
-    return kFrameBitCounts[static_cast<std::size_t>(best)];
+    // Pieces of a few dozen frames: a period a little off would smear the
+    // edges of a longer fold (in noise the period is known less exactly).
+    const auto piece = static_cast<std::int64_t>(std::ceil(kCombFrames * period));
+    for (const auto& [begin, end] : chunks)
+        for (std::int64_t from = begin; from < end; from += piece) {
+            const std::int64_t to = std::min(end, from + piece);
+            const double weight = static_cast<double>(to - from) / static_cast<double>(piece);
+            const std::vector<double> fold = FoldProfile(changes, from, to, period, bins);
+            for (std::size_t k = 0; k < kFrameBitCounts.size(); ++k)
+                score[k] += weight * BitCombScore(fold, kFrameBitCounts[k]);
+        }
+    std::vector<std::size_t> order(score.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return score[x] > score[y]; });
+    std::vector<double> out;
+    for (std::size_t k : order) out.push_back(kFrameBitCounts[k]);
+    return out;
 }
+
+// How clearly start and stop stand apart in the frames, 0 … 1: the mean over
+// the frames of the level's side in the middle of the start bit and of the
+// first stop bit.
+double Contrast(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
+    if (frames.empty()) return 0.0;
+    const auto n = static_cast<std::int64_t>(signal.levels.size());
+    double contrast = 0.0;
+    for (const TrackedFrame& f : frames) {
+        const auto at = [&](double bits) {
+            const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
+            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
+            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
+        };
+        contrast += std::clamp((at(model.LeadBits() + 0.5) - at(0.5)) / 2.0, 0.0, 1.0);
+    }
+    return contrast / static_cast<double>(frames.size());
+}
+
+// One reading of the frames: a layout, the frames it follows, its code.
+struct Reading {
+    FrameModel model;
+    std::vector<TrackedFrame> frames;
+    CodeSettings code;
+    std::string codeReason;
+    double framedShare = 0.0;
+    double confidence = 0.0;  // framed share × contrast; 0 when too few frames are framed
+};
 
 // Frames of `model` followed, then followed again with the period their
 // starts give; `model` takes that period.
@@ -338,22 +380,37 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
 
     // 3. The bit length: within a frame the keying changes only at the bit
     // edges, so the frame's length in bits is the one whose edges gather the
-    // changes. 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12.
-    const double frameBits = FrameBitsOfChanges(keying, chunks, period);
-    FrameModel model;
-    std::vector<TrackedFrame> frames;
-    CodeSettings code;
-    std::string codeReason;
-    if (IsFiveBitFrame(frameBits)) {
-        if (!FindFiveBitFrames(signal, xd, chunks, period, model, frames)) return NotFound(kNoFrameStructure);
-        codeReason = FrameBitsText(model.FrameBitCount()) +
-                     "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
-    } else {
-        FindAsciiFrames(signal, period, frameBits, model, frames, code, codeReason);
+    // changes. 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12. When
+    // no frames of that length can be followed (in noise the best-placed
+    // edges may belong to a wrong length), the next lengths are tried.
+    const auto read = [&](double frameBits) {
+        Reading r;
+        if (IsFiveBitFrame(frameBits)) {
+            if (!FindFiveBitFrames(signal, xd, chunks, period, r.model, r.frames)) return r;
+            r.codeReason = FrameBitsText(r.model.FrameBitCount()) +
+                           "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
+        } else {
+            FindAsciiFrames(signal, period, frameBits, r.model, r.frames, r.code, r.codeReason);
+        }
+        r.framedShare = FramedShare(r.frames);
+        if (static_cast<std::int64_t>(r.frames.size()) >= kMinFrames && r.framedShare >= kMinFramedShare)
+            r.confidence = r.framedShare * Contrast(signal, r.model, r.frames);
+        return r;
+    };
+    const std::vector<double> lengths = FrameBitsOfChanges(keying, chunks, period);
+    Reading reading = read(lengths[0]);
+    bool fiveBitTried = IsFiveBitFrame(lengths[0]);
+    for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0; ++k) {
+        // The 5-bit layouts are all tried at once.
+        if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
+        fiveBitTried |= IsFiveBitFrame(lengths[k]);
+        ++tried;
+        reading = read(lengths[k]);
     }
-    const double framedShare = FramedShare(frames);
-    if (static_cast<std::int64_t>(frames.size()) < kMinFrames || framedShare < kMinFramedShare)
-        return NotFound(kNoFrameStructure);
+    if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
+    const FrameModel& model = reading.model;
+    const std::vector<TrackedFrame>& frames = reading.frames;
+    const CodeSettings& code = reading.code;
 
     FrameAlignment out;
     out.found = true;
@@ -367,19 +424,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     out.drift = out.nominalBaud > 0.0 ? out.baud / out.nominalBaud - 1.0 : 0.0;
     out.firstFrameSample = signal.SampleOf(frames.front().start);
     out.code = code;
-    out.codeReason = codeReason;
-
-    // Contrast of the frames: how clearly start and stop stand apart.
-    double contrast = 0.0;
-    for (const TrackedFrame& f : frames) {
-        const auto at = [&](double bits) {
-            const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
-            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
-            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
-        };
-        contrast += std::clamp((at(model.LeadBits() + 0.5) - at(0.5)) / 2.0, 0.0, 1.0);
-    }
-    out.confidence = framedShare * contrast / static_cast<double>(frames.size());
+    out.codeReason = reading.codeReason;
+    out.confidence = reading.confidence;
 
     // Polarity and reading direction for the decoder.
     out.reverseBits = model.polarity < 0;
@@ -410,7 +456,7 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     out.raster.gridWidth = 2 * cell;
     const std::int32_t cells = (out.raster.count + cell - 1) / cell;
     out.ignore = out.reverseDirection ? std::max(0, cells - model.LeadBits()) : 1;
-    if (framesOut) *framesOut = std::move(frames);
+    if (framesOut) *framesOut = std::move(reading.frames);
     return out;
 }
 
