@@ -14,6 +14,7 @@ namespace {
 // half of them; noise that flips one bit in twenty leaves a parity bit
 // holding in about 70 % (it checks eight bits).
 constexpr double kNearlyAll = 0.75;
+constexpr double kMoreThanChance = 0.6;
 
 // The decided rows of `rows` that hold at least `cells` cells.
 std::vector<std::string_view> DecidedRows(const std::string& rows, std::size_t cells) {
@@ -116,7 +117,13 @@ FrameCode ChooseAsciiCode(const std::string& rows, const FrameModel& widest) {
     const auto parityCell = static_cast<std::size_t>(dataLead - 1);
     const double even = Share(decided, [&](std::string_view r) { return Ones(r, 1, parityCell + 1) % 2 == 0; });
     const double odd = decided.empty() ? 0.0 : 1.0 - even;
-    const bool withParity = dataLead == 10 || std::max(even, odd) >= kNearlyAll;
+    // The 8th data bit of text is 0: a bit that holds the parity more often
+    // than chance and more often than it is 0 is taken for parity too (in
+    // noise the parity fails in more frames).
+    const double zero = Share(decided, [&](std::string_view r) { return r[parityCell] == '0'; });
+    const double parityShare = std::max(even, odd);
+    const bool withParity =
+        dataLead == 10 || parityShare >= kNearlyAll || (parityShare >= kMoreThanChance && parityShare > zero);
     const Parity parity = !withParity ? Parity::None : (even >= odd ? Parity::Even : Parity::Odd);
     const int dataBits = dataLead - 1 - (withParity ? 1 : 0);
     out.layout = Layout(widest, dataBits, withParity, stopBits);
@@ -126,9 +133,8 @@ FrameCode ChooseAsciiCode(const std::string& rows, const FrameModel& widest) {
         why += (why.empty() ? "" : "; ") + bitName + " is " + (parity == Parity::Even ? "even" : "odd") + " parity in " +
                Percent(std::max(even, odd)) + " of frames";
     } else {
-        const double top = Share(decided, [&](std::string_view r) { return r[parityCell] == '0'; });
         why += (why.empty() ? "" : "; ") + bitName + " is data: parity in only " + Percent(std::max(even, odd)) +
-               " of frames, 0 in " + Percent(top);
+               " of frames, 0 in " + Percent(zero);
     }
     out.reason = head + "; " + why;
     return out;

@@ -16,7 +16,7 @@ std::string FrameSoftBits(const TimeTrueSignal& signal, const LevelTimeline& tim
                           const std::vector<SoftWindow>& soft, const FrameModel& model,
                           const std::vector<TrackedFrame>& frames) {
     std::string bits;
-    if (frames.empty()) return bits;
+    if (frames.empty() || !HasUsableCells(model)) return bits;
     const SoftSpans spans(timeline, soft, signal.window);
     const std::int32_t cells = model.Cells();
     bits.reserve(frames.size() * static_cast<std::size_t>(cells + 2));

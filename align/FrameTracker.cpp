@@ -107,7 +107,7 @@ struct Tracker {
 
 std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameModel& model) {
     std::vector<TrackedFrame> frames;
-    if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty()) return frames;
+    if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty() || !HasUsableCells(model)) return frames;
     const Grid grid(signal, model.polarity >= 0 ? 1 : -1);
     const Tracker tracker{grid, model};
     double from = 0.0;
@@ -141,6 +141,7 @@ std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameM
 std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const FrameModel& model,
                                          const std::vector<TrackedFrame>& frames) {
     std::vector<std::int32_t> rows;
+    if (!HasUsableCells(model)) return rows;
     const std::int32_t cells = model.Cells();
     rows.reserve(frames.size() * static_cast<std::size_t>(cells * kCellLevels));
     // Running integral of the levels' distance from 128; a level holds on [i, i + 1).

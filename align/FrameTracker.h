@@ -26,6 +26,14 @@ std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameM
 
 /// Levels per cell in FrameLevelRows.
 inline constexpr std::int32_t kCellLevels = 12;
+/// The most cells a frame model may have; a model with more (or with fewer
+/// than two) is followed and read as no frames at all.
+inline constexpr std::int32_t kMaxFrameCells = 32;
+
+/// True when the model's cells lie within 2 … kMaxFrameCells.
+inline bool HasUsableCells(const FrameModel& model) {
+    return model.Cells() >= 2 && model.Cells() <= kMaxFrameCells;
+}
 
 /// A level stream with one row of model.Cells() × kCellLevels levels per
 /// frame (cells: start, data bits, parity bit, one stop cell): every cell

@@ -169,3 +169,20 @@ TEST(FrameCode, TheBitsDecideBetweenFramesOfOneLength) {
     // Undecided rows do not count; without any decided row the bits are data.
     EXPECT_EQ(CodeSettingsName(ChooseAsciiCode("0 11111111\r\n", widest).code), "ascii8");
 }
+
+TEST(FrameCode, ModelsWithoutUsableCellsReadNothing) {
+    // A model from elsewhere with impossible bit counts follows and reads
+    // no frames instead of running wild.
+    TimeTrueSignal signal;
+    for (int i = 0; i < 4000; ++i) signal.levels.push_back((i / 12) % 3 == 0 ? 60 : 200);
+    const std::vector<TrackedFrame> one = {{0.0, true}};
+    for (int dataBits : {-20, 1000}) {
+        FrameModel model;
+        model.dataBits = dataBits;
+        EXPECT_TRUE(TrackFrames(signal, model).empty()) << dataBits;
+        EXPECT_TRUE(FrameLevelRows(signal, model, one).empty()) << dataBits;
+        EXPECT_TRUE(FrameBits(signal, model, one).empty()) << dataBits;
+    }
+    FrameModel usable;
+    EXPECT_EQ(FrameLevelRows(signal, usable, one).size(), static_cast<std::size_t>(7 * kCellLevels));
+}
