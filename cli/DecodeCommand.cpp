@@ -156,8 +156,9 @@ void AddDecodeCommand(CLI::App& app) {
     command->add_flag("--show-bits", options->showBits,
                       "First print the working bits after the transformations, then an empty line, then the text");
     command->add_flag("--auto", options->autoAlign,
-                      "Find the tones (unless given) and the frames, and decode the whole recording, following "
-                      "the sender's drift on the sound's time line. Options given as well win over what is found; "
+                      "Find the tones (unless given), the frames and their code, and decode the whole recording, "
+                      "following the sender's drift on the sound's time line. Options given as well win over what "
+                      "is found (--code, and --parity for the ASCII code found); "
                       "with --count, --offset, --slant or --grid-width the raster is read instead of the frames. "
                       "With --soft the frames are followed and read on the tone correlations summed over each bit");
     command->add_flag("--follow", options->follow,

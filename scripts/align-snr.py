@@ -4,8 +4,8 @@
 For every code, synthesises recordings of a known text with `morvane-cli synth
 --snr S --seed N` (1500/2000 Hz, SNR in a 3 kHz bandwidth, seeds 1 ... N) and
 runs `morvane-cli align` on each: a recording counts as recognised when align
-names the code it was sent in (Baudot with US figures counts as Baudot: the
-frames cannot tell them apart). Prints a Markdown table of recognised
+names the code it was sent in and its stop bits (Baudot with US figures counts
+as Baudot: the frames cannot tell them apart). Prints a Markdown table of recognised
 recordings against SNR and, per code, the lowest SNR at which at least 9 in
 10 are recognised (with all higher SNRs of the sweep recognised as well).
 
@@ -53,8 +53,9 @@ def main():
                                     stop, "--baud", args.baud, "--snr", str(snr), "--seed", str(seed), "-o", wav],
                                    check=True)
                     out = subprocess.run([cli, "align", wav], capture_output=True, text=True).stdout
-                    line = next((l for l in out.splitlines() if l.startswith("code: ")), "")
-                    hits += line.startswith("code: " + expected + " (")
+                    lines = out.splitlines()
+                    line = next((l for l in lines if l.startswith("code: ")), "")
+                    hits += line.startswith("code: " + expected + " (") and ("stop bits: " + stop) in lines
                 table[(label, snr)] = hits
                 print(f"{label:20} {snr:+5.1f} dB: {hits}/{args.seeds}", file=sys.stderr)
     print("| SNR (dB) | " + " | ".join(c[0] for c in CODES) + " |")
