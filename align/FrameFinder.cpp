@@ -204,6 +204,32 @@ double Contrast(const TimeTrueSignal& signal, const FrameModel& model, const std
     return contrast / static_cast<double>(frames.size());
 }
 
+// How cleanly the frames' cells hold one tone, 0 … 1: the mean over every
+// cell (start, data, parity, first stop bit) of every frame of how far the
+// keying over the middle of the cell leans to one side. Cells of a bit a
+// little too long or short straddle bit edges towards the frame's end.
+double CellPurity(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
+    const std::size_t n = signal.levels.size();
+    if (frames.empty() || n == 0) return 0.0;
+    std::vector<double> prefix(n + 1, 0.0);
+    for (std::size_t i = 0; i < n; ++i)
+        prefix[i + 1] = prefix[i] + ((signal.levels[i] > 128) - (signal.levels[i] < 128));
+    const auto integral = [&](double x) {
+        if (x <= 0.0) return 0.0;
+        if (x >= static_cast<double>(n)) return prefix[n];
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * (prefix[i + 1] - prefix[i]);
+    };
+    const std::int32_t cells = model.Cells();
+    double sum = 0.0;
+    for (const TrackedFrame& f : frames)
+        for (std::int32_t c = 0; c < cells; ++c) {
+            const double a = f.start + (c + 0.15) * model.bit, b = f.start + (c + 0.85) * model.bit;
+            sum += std::fabs(integral(b) - integral(a)) / (b - a);
+        }
+    return sum / static_cast<double>(frames.size() * static_cast<std::size_t>(cells));
+}
+
 // One reading of the frames: a layout, the frames it follows, its code.
 struct Reading {
     FrameModel model;
@@ -406,6 +432,16 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         fiveBitTried |= IsFiveBitFrame(lengths[k]);
         ++tried;
         reading = read(lengths[k]);
+    }
+    // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in their
+    // edges only towards the frame's end, where text keeps few: of the two,
+    // the one whose cells hold their tone more cleanly wins.
+    if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
+        std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
+        Reading other = read(lengths[1]);
+        if (other.confidence > 0.0 && CellPurity(signal, other.model, other.frames) >
+                                          CellPurity(signal, reading.model, reading.frames))
+            reading = std::move(other);
     }
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
