@@ -94,13 +94,17 @@ FrameCode ChooseAsciiCode(const std::string& rows, const FrameModel& widest) {
                      (widest.stopBits == 1.0 ? " stop bit" : " stop bits");
         return out;
     }
-    // The last lead bit (cell lead − 1) mark in nearly every frame: it is a
-    // stop bit, and the frame has one lead bit fewer.
+    // The last lead bit (cell lead − 1) mark in most frames, and at least as
+    // often as it would be a parity bit: it is a stop bit, and the frame has
+    // one lead bit fewer. (A parity bit is mark in most frames of a short
+    // text now and then; a stop bit after a parity bit is parity as well.)
     const auto last = static_cast<std::size_t>(lead - 1);
     const double mark = Share(decided, [&](std::string_view r) { return r[last] == '1'; });
+    const double lastEven = Share(decided, [&](std::string_view r) { return Ones(r, 1, last + 1) % 2 == 0; });
+    const double lastParity = decided.empty() ? 0.0 : std::max(lastEven, 1.0 - lastEven);
     int dataLead = lead;  // start + data + parity of the chosen layout
     std::string why;
-    if (frameBits - (lead - 1) <= 2.0 && mark >= kNearlyAll) {
+    if (frameBits - (lead - 1) <= 2.0 && mark >= kNearlyAll && mark >= lastParity) {
         dataLead = lead - 1;
         why = "the " + Ordinal(lead - 1) + " bit after the start bit is mark in " + Percent(mark) +
               " of frames: a stop bit";

@@ -134,9 +134,10 @@ TEST(FrameCode, TheBitsDecideBetweenFramesOfOneLength) {
     // 10-bit frames as sent (start, 8 bits, stop; '1' mark), one row a frame:
     // the 8th bit always mark is a second stop bit; one that makes the parity
     // of the seven before it even (or odd) is a parity bit; otherwise data.
-    const auto rows = [](auto eighth) {
+    const auto rows = [](auto eighth, std::vector<unsigned> values = {0x54, 0x68, 0x65, 0x20, 0x71, 0x75, 0x69, 0x63,
+                                                                      0x6B, 0x21}) {
         std::string out;
-        for (unsigned v : {0x54u, 0x68u, 0x65u, 0x20u, 0x71u, 0x75u, 0x69u, 0x63u, 0x6Bu, 0x21u}) {
+        for (unsigned v : values) {
             out += '0';
             int ones = 0;
             for (int b = 0; b < 7; ++b) out += ((v >> b) & 1u) ? '1' : '0', ones += (v >> b) & 1u;
@@ -157,6 +158,10 @@ TEST(FrameCode, TheBitsDecideBetweenFramesOfOneLength) {
         {"even parity", rows([](int ones) { return ones % 2 == 1; }), "ascii7, even parity", 1.0},
         {"odd parity", rows([](int ones) { return ones % 2 == 0; }), "ascii7, odd parity", 1.0},
         {"8 data bits of text", rows([](int) { return false; }), "ascii8", 1.0},
+        // "ThCQ uke k": seven of eight with an odd number of ones, so the
+        // even parity bit is mark in 88 % of frames, and parity in all.
+        {"even parity mostly mark", rows([](int ones) { return ones % 2 == 1; }, {0x54, 0x68, 0x43, 0x51, 0x20, 0x75, 0x6B, 0x65}),
+         "ascii7, even parity", 1.0},
     };
     for (const auto& c : cases) {
         const FrameCode chosen = ChooseAsciiCode(c.rows, widest);
