@@ -9,11 +9,13 @@ namespace morvane {
 
 namespace {
 
-// A bit that holds its value (or the parity) in this share of the frames is
-// taken for a stop bit (or a parity bit). By chance either holds in about
-// half of them; noise that flips one bit in twenty leaves a parity bit
-// holding in about 70 % (it checks eight bits).
+// A bit that is mark in this share of the frames may be a stop bit; by
+// chance a data or parity bit is mark in about half of them.
 constexpr double kNearlyAll = 0.75;
+// A bit that holds the parity in this share of the frames may be a parity
+// bit: by chance the parity holds in about half of them, and noise that flips
+// one bit in twenty leaves a parity bit holding in about 70 % (it checks
+// eight bits).
 constexpr double kMoreThanChance = 0.6;
 
 // The decided rows of `rows` that hold at least `cells` cells.
@@ -121,13 +123,13 @@ FrameCode ChooseAsciiCode(const std::string& rows, const FrameModel& widest) {
     const auto parityCell = static_cast<std::size_t>(dataLead - 1);
     const double even = Share(decided, [&](std::string_view r) { return Ones(r, 1, parityCell + 1) % 2 == 0; });
     const double odd = decided.empty() ? 0.0 : 1.0 - even;
-    // The 8th data bit of text is 0: a bit that holds the parity more often
-    // than chance and more often than it is 0 is taken for parity too (in
-    // noise the parity fails in more frames).
+    // A parity bit holds the parity more often than chance (in noise it fails
+    // in more frames than it would alone); the 8th data bit of text is 0, and
+    // in a short text the parity may hold in most frames by chance: a bit
+    // that is 0 at least as often as it holds the parity is data.
     const double zero = Share(decided, [&](std::string_view r) { return r[parityCell] == '0'; });
     const double parityShare = std::max(even, odd);
-    const bool withParity =
-        dataLead == 10 || parityShare >= kNearlyAll || (parityShare >= kMoreThanChance && parityShare > zero);
+    const bool withParity = dataLead == 10 || (parityShare >= kMoreThanChance && parityShare > zero);
     const Parity parity = !withParity ? Parity::None : (even >= odd ? Parity::Even : Parity::Odd);
     const int dataBits = dataLead - 1 - (withParity ? 1 : 0);
     out.layout = Layout(widest, dataBits, withParity, stopBits);

@@ -32,9 +32,10 @@ struct FrameCode {
 /// frames' bits: `rows` holds one row per frame of widest.Cells() cells as
 /// sent (start, data, parity, stop), '1' for mark, CR LF after each row;
 /// rows with a cell other than '0' or '1' are not counted. A bit after the
-/// data that is mark in most frames (75 % or more) is a stop bit; a bit
-/// after 7 or 8 data bits that makes their parity even (or odd) in most
-/// frames is a parity bit; otherwise the bits are data. `widest` is the
+/// data that is mark in most frames (75 % or more, and at least as often as
+/// it holds the parity) is a stop bit; a bit after 7 or 8 data bits that
+/// makes their parity even (or odd) in more frames than chance gives (60 %)
+/// and than it is 0 is a parity bit; otherwise the bits are data. `widest` is the
 /// model the frames were followed with (its frame and bit are kept).
 FrameCode ChooseAsciiCode(const std::string& rows, const FrameModel& widest);
 
