@@ -31,6 +31,7 @@ constexpr double kMinPeriodicity = 0.03;      // weakest frame-periodicity peak 
 constexpr double kMinFramedShare = 0.6;
 constexpr std::int64_t kMinFrames = 8;
 constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
+constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off has the frame lengths placed again
 constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
@@ -423,25 +424,42 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
             r.confidence = r.framedShare * Contrast(signal, r.model, r.frames);
         return r;
     };
-    const std::vector<double> lengths = FrameBitsOfChanges(keying, chunks, period);
-    Reading reading = read(lengths[0]);
-    bool fiveBitTried = IsFiveBitFrame(lengths[0]);
-    for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0; ++k) {
-        // The 5-bit layouts are all tried at once.
-        if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
-        fiveBitTried |= IsFiveBitFrame(lengths[k]);
-        ++tried;
-        reading = read(lengths[k]);
-    }
-    // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in their
-    // edges only towards the frame's end, where text keeps few: of the two,
-    // the one whose cells hold their tone more cleanly wins.
-    if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
-        std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
-        Reading other = read(lengths[1]);
-        if (other.confidence > 0.0 && CellPurity(signal, other.model, other.frames) >
-                                          CellPurity(signal, reading.model, reading.frames))
-            reading = std::move(other);
+    const auto choose = [&](const std::vector<double>& lengths) {
+        Reading reading = read(lengths[0]);
+        bool fiveBitTried = IsFiveBitFrame(lengths[0]);
+        for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0;
+             ++k) {
+            // The 5-bit layouts are all tried at once.
+            if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
+            fiveBitTried |= IsFiveBitFrame(lengths[k]);
+            ++tried;
+            reading = read(lengths[k]);
+        }
+        // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in
+        // their edges only towards the frame's end, where text keeps few: of
+        // the two, the one whose cells hold their tone more cleanly wins.
+        if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
+            std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
+            Reading other = read(lengths[1]);
+            if (other.confidence > 0.0 &&
+                CellPurity(signal, other.model, other.frames) > CellPurity(signal, reading.model, reading.frames))
+                reading = std::move(other);
+        }
+        return reading;
+    };
+    Reading reading = choose(FrameBitsOfChanges(keying, chunks, period));
+    // The edges need the period more exactly than the folds above give it
+    // from a few frames: when the followed ASCII frames' starts give another
+    // period, the lengths are placed again on that one.
+    if (reading.confidence > 0.0 && IsAscii(reading.code.code) &&
+        std::fabs(reading.model.frame / period - 1.0) > kPeriodRecheck) {
+        const double fitted = reading.model.frame;
+        const std::vector<double> lengths = FrameBitsOfChanges(keying, chunks, fitted);
+        if (lengths[0] != reading.model.FrameBitCount()) {
+            period = fitted;
+            Reading again = choose(lengths);
+            if (again.confidence > 0.0) reading = std::move(again);
+        }
     }
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
