@@ -36,13 +36,13 @@ std::vector<double> FoldProfile(const std::vector<double>& values, std::int64_t 
     return sum;
 }
 
-FramePhase BestFramePhase(const std::vector<double>& profile, double stopBits, double amplitude) {
+FramePhase BestFramePhase(const std::vector<double>& profile, double stopBits, double amplitude, int leadBits) {
     const auto bins = static_cast<std::int32_t>(profile.size());
     FramePhase best;
     best.plateau = -1e300;
     best.gain = -1e300;
     if (bins < 2) return best;
-    const double frameBits = 6.0 + stopBits;
+    const double frameBits = leadBits + stopBits;
     const auto startBins = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(bins / frameBits)));
     const auto stopBins = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(bins * stopBits / frameBits)));
     // Prefix sums over the profile taken twice round, so stretches may wrap.

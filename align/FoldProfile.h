@@ -20,8 +20,9 @@ struct FramePhase {
     double gain = 0.0;      // Σ (2 t m − amplitude) over both stretches, t = −1 / +1, in bins
 };
 
-/// The best frame phase of `profile` for a frame of 6 + stopBits bits;
-/// amplitude is the level the stretches are measured against for `gain`.
-FramePhase BestFramePhase(const std::vector<double>& profile, double stopBits, double amplitude);
+/// The best frame phase of `profile` for a frame of leadBits + stopBits bits
+/// (leadBits: start, data and parity bits; 6 for a 5-bit code); amplitude is
+/// the level the stretches are measured against for `gain`.
+FramePhase BestFramePhase(const std::vector<double>& profile, double stopBits, double amplitude, int leadBits = 6);
 
 }  // namespace morvane

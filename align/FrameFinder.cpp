@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
+#include "align/BitComb.h"
 #include "align/FoldProfile.h"
+#include "align/FrameCode.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
+#include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
 #include "raster/BitExtraction.h"
 
@@ -26,6 +30,9 @@ constexpr std::int32_t kMaxChunks = 8;
 constexpr double kMinPeriodicity = 0.03;      // weakest frame-periodicity peak taken for a frame
 constexpr double kMinFramedShare = 0.6;
 constexpr std::int64_t kMinFrames = 8;
+constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
+constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off has the frame lengths placed again
+constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
 
@@ -142,17 +149,197 @@ std::size_t CountUnknown(const std::string& bits, bool reverseBits, bool reverse
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
 }
 
+// Frame lengths in bits (of kFrameBitCounts), best first, by how well their
+// bit edges explain where the keying changes within the frames of `period`
+// grid steps, summed over the stretches (each folded on its own: their frames
+// need not line up).
+std::vector<double> FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
+                          const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period) {
+    // The majority of five steps first: noise that flips single levels would
+    // scatter changes over the whole bit. A bit of 5 steps (110 baud) keeps
+    // its edges.
+    std::vector<std::int8_t> smooth(keying.size(), 0);
+    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
+        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
+        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
+    }
+    // Changes count 1 between mark and space, half to or from idle (0).
+    std::vector<double> changes(keying.size(), 0.0);
+    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
+    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
+    std::array<double, kFrameBitCounts.size()> score{};
+    // Pieces of a few dozen frames: a period a little off would smear the
+    // edges of a longer fold (in noise the period is known less exactly).
+    const auto piece = static_cast<std::int64_t>(std::ceil(kCombFrames * period));
+    for (const auto& [begin, end] : chunks)
+        for (std::int64_t from = begin; from < end; from += piece) {
+            const std::int64_t to = std::min(end, from + piece);
+            const double weight = static_cast<double>(to - from) / static_cast<double>(piece);
+            const std::vector<double> fold = FoldProfile(changes, from, to, period, bins);
+            for (std::size_t k = 0; k < kFrameBitCounts.size(); ++k)
+                score[k] += weight * BitCombScore(fold, kFrameBitCounts[k]);
+        }
+    std::vector<std::size_t> order(score.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return score[x] > score[y]; });
+    std::vector<double> out;
+    for (std::size_t k : order) out.push_back(kFrameBitCounts[k]);
+    return out;
+}
+
+// How clearly start and stop stand apart in the frames, 0 … 1: the mean over
+// the frames of the level's side in the middle of the start bit and of the
+// first stop bit.
+double Contrast(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
+    if (frames.empty()) return 0.0;
+    const auto n = static_cast<std::int64_t>(signal.levels.size());
+    double contrast = 0.0;
+    for (const TrackedFrame& f : frames) {
+        const auto at = [&](double bits) {
+            const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
+            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
+            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
+        };
+        contrast += std::clamp((at(model.LeadBits() + 0.5) - at(0.5)) / 2.0, 0.0, 1.0);
+    }
+    return contrast / static_cast<double>(frames.size());
+}
+
+// How cleanly the frames' cells hold one tone, 0 … 1: the mean over every
+// cell (start, data, parity, first stop bit) of every frame of how far the
+// keying over the middle of the cell leans to one side. Cells of a bit a
+// little too long or short straddle bit edges towards the frame's end.
+double CellPurity(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
+    const std::size_t n = signal.levels.size();
+    if (frames.empty() || n == 0) return 0.0;
+    std::vector<double> prefix(n + 1, 0.0);
+    for (std::size_t i = 0; i < n; ++i)
+        prefix[i + 1] = prefix[i] + ((signal.levels[i] > 128) - (signal.levels[i] < 128));
+    const auto integral = [&](double x) {
+        if (x <= 0.0) return 0.0;
+        if (x >= static_cast<double>(n)) return prefix[n];
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * (prefix[i + 1] - prefix[i]);
+    };
+    const std::int32_t cells = model.Cells();
+    double sum = 0.0;
+    for (const TrackedFrame& f : frames)
+        for (std::int32_t c = 0; c < cells; ++c) {
+            const double a = f.start + (c + 0.15) * model.bit, b = f.start + (c + 0.85) * model.bit;
+            sum += std::fabs(integral(b) - integral(a)) / (b - a);
+        }
+    return sum / static_cast<double>(frames.size() * static_cast<std::size_t>(cells));
+}
+
+// One reading of the frames: a layout, the frames it follows, its code.
+struct Reading {
+    FrameModel model;
+    std::vector<TrackedFrame> frames;
+    CodeSettings code;
+    std::string codeReason;
+    double framedShare = 0.0;
+    double confidence = 0.0;  // framed share × contrast; 0 when too few frames are framed
+};
+
+// Frames of `model` followed, then followed again with the period their
+// starts give; `model` takes that period.
+std::vector<TrackedFrame> Follow(const TimeTrueSignal& signal, FrameModel& model) {
+    std::vector<TrackedFrame> frames = TrackFrames(signal, model);
+    model.frame = FittedPeriod(frames, model.frame, model.bit);
+    model.bit = model.frame / model.FrameBitCount();
+    return TrackFrames(signal, model);
+}
+
+double FramedShare(const std::vector<TrackedFrame>& frames) {
+    const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
+    return frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
+}
+
+std::string FrameBitsText(double frameBits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%g", frameBits);
+    return text;
+}
+
 FrameAlignment NotFound(std::string reason) {
     FrameAlignment a;
     a.reason = std::move(reason);
     return a;
 }
 
+// 5-bit frames of `period` grid steps: the stop element (1, 1.5 or 2 bits)
+// and the polarity from the folded keying (the start bit is space, the stop
+// element mark), then the frames followed. False when no layout fits.
+bool FindFiveBitFrames(const TimeTrueSignal& signal, const std::vector<double>& xd,
+                       const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period,
+                       FrameModel& model, std::vector<TrackedFrame>& frames) {
+    std::array<std::array<double, 2>, 3> gain{};
+    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
+    for (const auto& [begin, end] : chunks) {
+        std::vector<double> profile = FoldProfile(xd, begin, end, period, bins);
+        std::vector<double> magnitude(profile.size());
+        for (std::size_t b = 0; b < profile.size(); ++b) magnitude[b] = std::fabs(profile[b]);
+        const double amplitude = Quantile(magnitude, 0.95);
+        if (amplitude <= 0.0) continue;
+        for (std::size_t s = 0; s < kStopBits.size(); ++s) {
+            gain[s][0] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+            gain[s][1] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
+            for (double& m : profile) m = -m;
+        }
+    }
+    double bestGain = -1e300;
+    for (std::size_t s = 0; s < kStopBits.size(); ++s)
+        for (int p = 0; p < 2; ++p)
+            if (gain[s][static_cast<std::size_t>(p)] > bestGain) {
+                bestGain = gain[s][static_cast<std::size_t>(p)];
+                model.stopBits = kStopBits[s];
+                model.polarity = p == 0 ? 1 : -1;
+            }
+    if (bestGain <= 0.0) return false;
+    model.frame = period;
+    model.bit = period / model.FrameBitCount();
+
+    // Follow the frames; their starts give the period exactly.
+    frames = Follow(signal, model);
+    return true;
+}
+
+// ASCII frames of `period` grid steps and `frameBits` bits: followed with
+// the layout of the most lead bits, both ways round (in 8-bit frames of text,
+// whose top bit is 0, the inverted keying one bit later frames as well: the
+// way whose bits look like text wins), then the code and its layout decided
+// from the frames' bits and the frames followed with that layout.
+void FindAsciiFrames(const TimeTrueSignal& signal, double period, double frameBits, FrameModel& model,
+                     std::vector<TrackedFrame>& frames, CodeSettings& code, std::string& codeReason) {
+    double bestScore = -1.0;
+    std::string rows;
+    for (int polarity : {1, -1}) {
+        FrameModel m = WidestAsciiLayout(frameBits);
+        m.frame = period;
+        m.bit = period / frameBits;
+        m.polarity = polarity;
+        std::vector<TrackedFrame> followed = Follow(signal, m);
+        std::string bits = FrameBits(signal, m, followed);
+        if (polarity < 0) InvertBits(bits);
+        const double score = FramedShare(followed) + TextLikeShare(bits);
+        if (score > bestScore) bestScore = score, model = m, frames = std::move(followed), rows = std::move(bits);
+    }
+    const FrameCode chosen = ChooseAsciiCode(rows, model);
+    code = chosen.code;
+    codeReason = chosen.reason;
+    const bool fewerLeadBits = chosen.layout.LeadBits() != model.LeadBits();
+    model.dataBits = chosen.layout.dataBits;
+    model.parityBit = chosen.layout.parityBit;
+    model.stopBits = chosen.layout.stopBits;
+    if (fewerLeadBits) frames = TrackFrames(signal, model);
+}
+
 }  // namespace
 
 std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
     RasterParams p;
-    p.count = kFrameCells * kCellLevels;
+    p.count = model.Cells() * kCellLevels;
     p.offset = 0;
     p.slant = 0.0f;
     p.gridWidth = 2 * kCellLevels;
@@ -161,7 +348,7 @@ std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, con
 
 std::string FrameText(const std::string& frameBits, const FrameAlignment& alignment) {
     std::string text;
-    DecodeBaudot(PrepareBits(frameBits, alignment.reverseBits, alignment.reverseDirection, 1), 1, text);
+    DecodeText(PrepareBits(frameBits, alignment.reverseBits, alignment.reverseDirection, 1), 1, alignment.code, text);
     return text;
 }
 
@@ -218,44 +405,66 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         if (s > sharpest) period = f, sharpest = s;
     }
 
-    // 3. Stop element and polarity: the start bit is space, the stop element mark.
-    std::array<std::array<double, 2>, 3> gain{};
-    const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
-    for (const auto& [begin, end] : chunks) {
-        std::vector<double> profile = FoldProfile(xd, begin, end, period, bins);
-        std::vector<double> magnitude(profile.size());
-        for (std::size_t b = 0; b < profile.size(); ++b) magnitude[b] = std::fabs(profile[b]);
-        const double amplitude = Quantile(magnitude, 0.95);
-        if (amplitude <= 0.0) continue;
-        for (std::size_t s = 0; s < kStopBits.size(); ++s) {
-            gain[s][0] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
-            for (double& m : profile) m = -m;
-            gain[s][1] += BestFramePhase(profile, kStopBits[s], amplitude).gain;
-            for (double& m : profile) m = -m;
+    // 3. The bit length: within a frame the keying changes only at the bit
+    // edges, so the frame's length in bits is the one whose edges gather the
+    // changes. 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12. When
+    // no frames of that length can be followed (in noise the best-placed
+    // edges may belong to a wrong length), the next lengths are tried.
+    const auto read = [&](double frameBits) {
+        Reading r;
+        if (IsFiveBitFrame(frameBits)) {
+            if (!FindFiveBitFrames(signal, xd, chunks, period, r.model, r.frames)) return r;
+            r.codeReason = FrameBitsText(r.model.FrameBitCount()) +
+                           "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
+        } else {
+            FindAsciiFrames(signal, period, frameBits, r.model, r.frames, r.code, r.codeReason);
+        }
+        r.framedShare = FramedShare(r.frames);
+        if (static_cast<std::int64_t>(r.frames.size()) >= kMinFrames && r.framedShare >= kMinFramedShare)
+            r.confidence = r.framedShare * Contrast(signal, r.model, r.frames);
+        return r;
+    };
+    const auto choose = [&](const std::vector<double>& lengths) {
+        Reading reading = read(lengths[0]);
+        bool fiveBitTried = IsFiveBitFrame(lengths[0]);
+        for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0;
+             ++k) {
+            // The 5-bit layouts are all tried at once.
+            if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
+            fiveBitTried |= IsFiveBitFrame(lengths[k]);
+            ++tried;
+            reading = read(lengths[k]);
+        }
+        // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in
+        // their edges only towards the frame's end, where text keeps few: of
+        // the two, the one whose cells hold their tone more cleanly wins.
+        if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
+            std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
+            Reading other = read(lengths[1]);
+            if (other.confidence > 0.0 &&
+                CellPurity(signal, other.model, other.frames) > CellPurity(signal, reading.model, reading.frames))
+                reading = std::move(other);
+        }
+        return reading;
+    };
+    Reading reading = choose(FrameBitsOfChanges(keying, chunks, period));
+    // The edges need the period more exactly than the folds above give it
+    // from a few frames: when the followed ASCII frames' starts give another
+    // period, the lengths are placed again on that one.
+    if (reading.confidence > 0.0 && IsAscii(reading.code.code) &&
+        std::fabs(reading.model.frame / period - 1.0) > kPeriodRecheck) {
+        const double fitted = reading.model.frame;
+        const std::vector<double> lengths = FrameBitsOfChanges(keying, chunks, fitted);
+        if (lengths[0] != reading.model.FrameBitCount()) {
+            period = fitted;
+            Reading again = choose(lengths);
+            if (again.confidence > 0.0) reading = std::move(again);
         }
     }
-    FrameModel model;
-    double bestGain = -1e300;
-    for (std::size_t s = 0; s < kStopBits.size(); ++s)
-        for (int p = 0; p < 2; ++p)
-            if (gain[s][static_cast<std::size_t>(p)] > bestGain) {
-                bestGain = gain[s][static_cast<std::size_t>(p)];
-                model.stopBits = kStopBits[s];
-                model.polarity = p == 0 ? 1 : -1;
-            }
-    if (bestGain <= 0.0) return NotFound(kNoFrameStructure);
-    model.frame = period;
-    model.bit = period / (6.0 + model.stopBits);
-
-    // 4. Follow the frames; their starts give the period exactly.
-    std::vector<TrackedFrame> frames = TrackFrames(signal, model);
-    model.frame = FittedPeriod(frames, model.frame, model.bit);
-    model.bit = model.frame / (6.0 + model.stopBits);
-    frames = TrackFrames(signal, model);
-    const auto framed = std::count_if(frames.begin(), frames.end(), [](const TrackedFrame& f) { return f.framed; });
-    const double framedShare = frames.empty() ? 0.0 : static_cast<double>(framed) / static_cast<double>(frames.size());
-    if (static_cast<std::int64_t>(frames.size()) < kMinFrames || framedShare < kMinFramedShare)
-        return NotFound(kNoFrameStructure);
+    if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
+    const FrameModel& model = reading.model;
+    const std::vector<TrackedFrame>& frames = reading.frames;
+    const CodeSettings& code = reading.code;
 
     FrameAlignment out;
     out.found = true;
@@ -268,23 +477,18 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
             out.nominalBaud = usual;
     out.drift = out.nominalBaud > 0.0 ? out.baud / out.nominalBaud - 1.0 : 0.0;
     out.firstFrameSample = signal.SampleOf(frames.front().start);
-
-    // Contrast of the frames: how clearly start and stop stand apart.
-    double contrast = 0.0;
-    for (const TrackedFrame& f : frames) {
-        const auto at = [&](double bits) {
-            const auto i = std::clamp<std::int64_t>(static_cast<std::int64_t>(f.start + bits * model.bit), 0, n - 1);
-            const std::int32_t l = signal.levels[static_cast<std::size_t>(i)];
-            return static_cast<double>(model.polarity * ((l > 128) - (l < 128)));
-        };
-        contrast += std::clamp((at(6.5) - at(0.5)) / 2.0, 0.0, 1.0);
-    }
-    out.confidence = framedShare * contrast / static_cast<double>(frames.size());
+    out.code = code;
+    out.codeReason = reading.codeReason;
+    out.confidence = reading.confidence;
 
     // Polarity and reading direction for the decoder.
     out.reverseBits = model.polarity < 0;
-    const std::string bits = FrameBits(signal, model, frames);
-    out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
+    if (IsAscii(code.code)) {
+        out.reverseDirection = true;  // ASCII sends the least significant bit first
+    } else {
+        const std::string bits = FrameBits(signal, model, frames);
+        out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
+    }
 
     // The specified raster: level indices advance a little faster than time
     // because every demodulator call drops samples; measure by how much.
@@ -305,8 +509,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     const auto cell = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(model.bit * perStep)));
     out.raster.gridWidth = 2 * cell;
     const std::int32_t cells = (out.raster.count + cell - 1) / cell;
-    out.ignore = out.reverseDirection ? std::max(0, cells - 6) : 1;
-    if (framesOut) *framesOut = std::move(frames);
+    out.ignore = out.reverseDirection ? std::max(0, cells - model.LeadBits()) : 1;
+    if (framesOut) *framesOut = std::move(reading.frames);
     return out;
 }
 

@@ -16,11 +16,12 @@ std::string FrameSoftBits(const TimeTrueSignal& signal, const LevelTimeline& tim
                           const std::vector<SoftWindow>& soft, const FrameModel& model,
                           const std::vector<TrackedFrame>& frames) {
     std::string bits;
-    if (frames.empty()) return bits;
+    if (frames.empty() || !HasUsableCells(model)) return bits;
     const SoftSpans spans(timeline, soft, signal.window);
-    bits.reserve(frames.size() * (kFrameCells + 2));
+    const std::int32_t cells = model.Cells();
+    bits.reserve(frames.size() * static_cast<std::size_t>(cells + 2));
     for (const TrackedFrame& frame : frames) {
-        for (std::int32_t cell = 0; cell < kFrameCells; ++cell) {
+        for (std::int32_t cell = 0; cell < cells; ++cell) {
             const double a = signal.SampleOf(frame.start + (cell + kSumFrom) * model.bit);
             const double b = signal.SampleOf(frame.start + (cell + kSumTo) * model.bit);
             bits.push_back(SoftCellDecision(spans.Over(a, b).Evidence()));

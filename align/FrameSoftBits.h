@@ -11,7 +11,8 @@
 namespace morvane {
 
 /// The followed frames read with soft decisions, in the layout of FrameBits:
-/// one row of seven cells (start, five code bits as sent, stop) per frame,
+/// one row of model.Cells() cells (start, data and parity bits as sent, one
+/// stop cell) per frame,
 /// CR LF after each row. Every bit is decided from the windows' tone
 /// correlations (`soft`, one per level of the stream `timeline` describes)
 /// summed over the bit's time span on `signal`'s grid (its middle 90 %, as a

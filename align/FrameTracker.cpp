@@ -53,10 +53,11 @@ struct Tracker {
 
     bool Framed(double t) const {
         const double b = m.bit;
+        const double stop = m.LeadBits();
         return grid.Mean(t + kCellFrom * b, t + kCellTo * b) <= -kFramedMargin &&
-               grid.Mean(t + (6.0 + kCellFrom) * b, t + (6.0 + kCellTo) * b) >= kFramedMargin;
+               grid.Mean(t + (stop + kCellFrom) * b, t + (stop + kCellTo) * b) >= kFramedMargin;
     }
-    bool Fits(double t) const { return t >= 0.0 && t + (6.0 + kCellTo) * m.bit <= grid.Size(); }
+    bool Fits(double t) const { return t >= 0.0 && t + (m.LeadBits() + kCellTo) * m.bit <= grid.Size(); }
 
     // The start bit's edge near t: the place where mark before turns into
     // space after most sharply, within 0.4 bit; t itself when none is clear.
@@ -80,7 +81,7 @@ struct Tracker {
             const double end = std::min(grid.Size(), from + kHuntFrames * f);
             const auto begin = static_cast<std::int64_t>(std::ceil(from));
             const std::vector<double> profile = FoldProfile(grid.values, begin, static_cast<std::int64_t>(end), f, bins);
-            const FramePhase phase = BestFramePhase(profile, m.stopBits, 0.0);
+            const FramePhase phase = BestFramePhase(profile, m.stopBits, 0.0, m.LeadBits());
             if (phase.plateau >= kHuntPlateau) {
                 for (double t = static_cast<double>(begin) + phase.bin * f / bins; t + f <= end + f; t += f) {
                     if (!Fits(t)) continue;
@@ -106,7 +107,7 @@ struct Tracker {
 
 std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameModel& model) {
     std::vector<TrackedFrame> frames;
-    if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty()) return frames;
+    if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty() || !HasUsableCells(model)) return frames;
     const Grid grid(signal, model.polarity >= 0 ? 1 : -1);
     const Tracker tracker{grid, model};
     double from = 0.0;
@@ -140,7 +141,9 @@ std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameM
 std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const FrameModel& model,
                                          const std::vector<TrackedFrame>& frames) {
     std::vector<std::int32_t> rows;
-    rows.reserve(frames.size() * kFrameCells * kCellLevels);
+    if (!HasUsableCells(model)) return rows;
+    const std::int32_t cells = model.Cells();
+    rows.reserve(frames.size() * static_cast<std::size_t>(cells * kCellLevels));
     // Running integral of the levels' distance from 128; a level holds on [i, i + 1).
     const std::size_t n = signal.levels.size();
     std::vector<double> prefix(n + 1, 0.0);
@@ -152,7 +155,7 @@ std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const Fra
         return prefix[i] + (x - static_cast<double>(i)) * (signal.levels[i] - 128);
     };
     for (const TrackedFrame& frame : frames) {
-        for (std::int32_t cell = 0; cell < kFrameCells; ++cell) {
+        for (std::int32_t cell = 0; cell < cells; ++cell) {
             const double a = frame.start + (cell + kMeanFrom) * model.bit;
             const double b = frame.start + (cell + kMeanTo) * model.bit;
             const double mean = (integral(b) - integral(a)) / (b - a);

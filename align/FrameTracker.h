@@ -24,17 +24,23 @@ struct TrackedFrame {
 /// steady tone and noise give no frames.
 std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameModel& model);
 
-/// Cells per frame in FrameBitRows: start, five code bits, stop.
-inline constexpr std::int32_t kFrameCells = 7;
-/// Levels per cell in FrameBitRows.
+/// Levels per cell in FrameLevelRows.
 inline constexpr std::int32_t kCellLevels = 12;
+/// The most cells a frame model may have; a model with more (or with fewer
+/// than two) is followed and read as no frames at all.
+inline constexpr std::int32_t kMaxFrameCells = 32;
 
-/// A level stream with one row of kFrameCells × kCellLevels levels per frame:
-/// every cell holds kCellLevels copies of the mean level over the middle 80 %
-/// of its bit (averaging the levels before deciding weighs strong windows
-/// more than weak ones), so that bit extraction with count kFrameCells ×
-/// kCellLevels, offset 0, slant 0 and grid width 2 × kCellLevels reads one
-/// cell per bit.
+/// True when the model's cells lie within 2 … kMaxFrameCells.
+inline bool HasUsableCells(const FrameModel& model) {
+    return model.Cells() >= 2 && model.Cells() <= kMaxFrameCells;
+}
+
+/// A level stream with one row of model.Cells() × kCellLevels levels per
+/// frame (cells: start, data bits, parity bit, one stop cell): every cell
+/// holds kCellLevels copies of the mean level over the middle 80 % of its bit
+/// (averaging the levels before deciding weighs strong windows more than weak
+/// ones), so that bit extraction with count model.Cells() × kCellLevels,
+/// offset 0, slant 0 and grid width 2 × kCellLevels reads one cell per bit.
 std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const FrameModel& model,
                                          const std::vector<TrackedFrame>& frames);
 

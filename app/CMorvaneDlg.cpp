@@ -789,11 +789,12 @@ void CMorvaneDlg::OnAlign() {
     RefreshRasterParams();
     UpdateSpeedLabel();
     DrawResults();
-    QString found = QStringLiteral("Aligned: %1 baud, %2 stop bits, mark %3, confidence %4")
+    QString found = QStringLiteral("Aligned: %1 baud, %2 stop bits, mark %3, confidence %4, code %5")
                         .arg(a.baud, 0, 'f', 2)
                         .arg(a.model.stopBits)
                         .arg(a.model.polarity > 0 ? QStringLiteral("low") : QStringLiteral("high"))
-                        .arg(a.confidence, 0, 'f', 2);
+                        .arg(a.confidence, 0, 'f', 2)
+                        .arg(QString::fromStdString(morvane::CodeSettingsName(a.code)));
     SetStatus(tonesNote.isEmpty() ? found : tonesNote + QStringLiteral("; ") + found);
 }
 

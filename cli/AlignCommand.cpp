@@ -20,9 +20,10 @@ struct AlignOptions {
 void AddAlignCommand(CLI::App& app) {
     auto options = std::make_shared<AlignOptions>();
     CLI::App* command = app.add_subcommand(
-        "align", "Find the tones (unless given), the bit rate, stop bits, frame period, polarity, reading "
-                 "direction and bits to ignore of a recording; print them, a confidence from 0 to 1, and the "
-                 "options that read it with raster, bits, decode and report. Exit status 3 when nothing is found");
+        "align", "Find the tones (unless given), the bit rate, stop bits, character code (Baudot or ASCII with "
+                 "7 or 8 data bits and its parity bit, and why), frame period, polarity, reading direction and "
+                 "bits to ignore of a recording; print them, a confidence from 0 to 1, and the options that read "
+                 "it with raster, bits, decode and report. Exit status 3 when nothing is found");
     AddLevelSourceOptions(command, options->source);
     AddToneOptions(command, options->demod);
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");

@@ -80,6 +80,8 @@ std::string OptionLine(const AlignedRecording& r) {
     if (a.reverseBits) line += " --reverse-bits";
     if (a.reverseDirection) line += " --reverse-direction";
     line += " --ignore " + std::to_string(a.ignore);
+    if (a.code.code != TextCode::Baudot)
+        line += " --code " + std::string(TextCodeName(a.code.code)) + " --parity " + std::string(ParityName(a.code.parity));
     return line;
 }
 
@@ -99,6 +101,7 @@ std::string AlignmentReport(const AlignedRecording& r) {
     out += "\n";
     out += "bit: " + Format("%.2f", a.model.bit) + " levels (" + Format("%.1f", a.model.bit * window) + " samples)\n";
     out += "stop bits: " + Short(a.model.stopBits, 1) + "\n";
+    out += "code: " + CodeSettingsName(a.code) + " (" + a.codeReason + ")\n";
     out += "frame: " + Format("%.2f", a.model.frame) + " levels of time, " +
            Format("%.2f", a.raster.count + static_cast<double>(a.raster.slant)) + " levels of the stream\n";
     out += std::string("polarity: mark is the ") + (a.model.polarity > 0 ? "low tone (tone 1)" : "high tone (tone 2)") + "\n";

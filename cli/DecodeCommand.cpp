@@ -45,10 +45,12 @@ struct DecodeOptions {
 // The working bits and ignore count of decode --auto: the recording aligned
 // by the program, with every option given on the command line winning over
 // what was found. Without raster options the frames are read as they were
-// followed on the time line (one row per frame: start, five code bits, stop),
-// so a recording of any length decodes whole. With --soft every bit (or
-// raster cell) is decided from the tone correlations summed over it.
-std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std::int32_t& ignore) {
+// followed on the time line (one row per frame: start, data and parity bits,
+// stop), so a recording of any length decodes whole. With --soft every bit
+// (or raster cell) is decided from the tone correlations summed over it.
+// `code` (as given) becomes the code found unless --code names one; the
+// parity bit found goes with it unless --code or --parity is given.
+std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std::int32_t& ignore, CodeSettings& code) {
     const bool soft = options.soft.soft;
     if (soft && options.raster.timeTrue)
         throw CLI::ValidationError("--soft", "does not combine with --time-true yet");
@@ -60,8 +62,15 @@ std::string AutoBits(const DecodeOptions& options, const CLI::App& command, std:
     const AlignedRecording r = AlignRecording(options.source, options.raster.demod, command, soft);
     if (!r.alignment.found) throw CliError(kNothingFound, r.alignment.reason);
     const FrameAlignment& a = r.alignment;
-    std::fprintf(stderr, "morvane-cli: aligned: %.3f baud, %g stop bits, confidence %.2f: %s\n", a.baud,
-                 a.model.stopBits, a.confidence, OptionLine(r).c_str());
+    std::fprintf(stderr, "morvane-cli: aligned: %.3f baud, %g stop bits, %s, confidence %.2f: %s\n", a.baud,
+                 a.model.stopBits, CodeSettingsName(a.code).c_str(), a.confidence, OptionLine(r).c_str());
+    if (!given("--code")) {
+        code.code = a.code.code;
+        if (!given("--parity")) code.parity = a.code.parity;
+    }
+    if (!IsAscii(code.code) && code.parity != Parity::None)
+        throw CLI::ValidationError("--parity", "only with an ASCII code (" + std::string(TextCodeName(code.code)) +
+                                                   " has no parity bit)");
     const bool reverseBits = options.reverseBits || a.reverseBits;
     const bool reverseDirection = command.count("--reverse-direction") > 0 || a.reverseDirection;
     std::string source;
@@ -187,8 +196,9 @@ void AddDecodeCommand(CLI::App& app) {
     command->add_flag("--show-bits", options->showBits,
                       "First print the working bits after the transformations, then an empty line, then the text");
     command->add_flag("--auto", options->autoAlign,
-                      "Find the tones (unless given) and the frames, and decode the whole recording, following "
-                      "the sender's drift on the sound's time line. Options given as well win over what is found; "
+                      "Find the tones (unless given), the frames and their code, and decode the whole recording, "
+                      "following the sender's drift on the sound's time line. Options given as well win over what "
+                      "is found (--code, and --parity for the ASCII code found); "
                       "with --count, --offset, --slant or --grid-width the raster is read instead of the frames. "
                       "With --soft the frames are followed and read on the tone correlations summed over each bit");
     command->add_flag("--follow", options->follow,
@@ -200,7 +210,10 @@ void AddDecodeCommand(CLI::App& app) {
                       "standard error");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
     command->callback([options, command] {
-        const CodeSettings code = ChosenCode(options->code);
+        // With --auto the code found may bring the parity bit: checked there.
+        CodeSettings code = options->autoAlign ? CodeSettings{TextCodeFromName(options->code.code).value_or(TextCode::Baudot),
+                                                              ParityFromName(options->code.parity).value_or(Parity::None)}
+                                               : ChosenCode(options->code);
         if (options->follow) {
             FollowText(*options, *command, code);
             return;
@@ -208,7 +221,7 @@ void AddDecodeCommand(CLI::App& app) {
         std::int32_t ignore = options->ignore;
         std::string bits;
         if (options->autoAlign) {
-            bits = AutoBits(*options, *command, ignore);
+            bits = AutoBits(*options, *command, ignore, code);
         } else {
             const std::string source = RecordingBits(options->source, options->raster, options->soft);
             bits = PrepareBits(source, options->reverseBits, options->reverseDirection, options->ignore);

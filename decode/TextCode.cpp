@@ -5,6 +5,32 @@
 
 namespace morvane {
 
+std::string_view TextCodeName(TextCode code) {
+    switch (code) {
+        case TextCode::BaudotUs: return "baudot-us";
+        case TextCode::Ascii7: return "ascii7";
+        case TextCode::Ascii8: return "ascii8";
+        case TextCode::Baudot: break;
+    }
+    return "baudot";
+}
+
+std::string_view ParityName(Parity parity) {
+    switch (parity) {
+        case Parity::Even: return "even";
+        case Parity::Odd: return "odd";
+        case Parity::None: break;
+    }
+    return "none";
+}
+
+std::string CodeSettingsName(const CodeSettings& settings) {
+    std::string name(TextCodeName(settings.code));
+    if (IsAscii(settings.code) && settings.parity != Parity::None)
+        name += ", " + std::string(ParityName(settings.parity)) + " parity";
+    return name;
+}
+
 std::optional<TextCode> TextCodeFromName(std::string_view name) {
     if (name == "baudot") return TextCode::Baudot;
     if (name == "baudot-us") return TextCode::BaudotUs;

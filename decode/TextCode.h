@@ -22,6 +22,14 @@ struct CodeSettings {
     Parity parity = Parity::None;
 };
 
+/// "baudot", "baudot-us", "ascii7", "ascii8": the name TextCodeFromName takes.
+std::string_view TextCodeName(TextCode code);
+/// "none", "even", "odd": the name ParityFromName takes.
+std::string_view ParityName(Parity parity);
+/// The code's name with its parity bit, if any: "baudot", "ascii7, even
+/// parity", "ascii8, odd parity".
+std::string CodeSettingsName(const CodeSettings& settings);
+
 /// "baudot", "baudot-us", "ascii7", "ascii8"; nothing for any other name.
 std::optional<TextCode> TextCodeFromName(std::string_view name);
 /// "none", "even", "odd"; nothing for any other name.

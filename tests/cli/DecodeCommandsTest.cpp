@@ -265,6 +265,54 @@ TEST_F(DecodeCommands, AlignFindsTheFramesAndPrintsTheOptionsThatReadThem) {
     EXPECT_NE(ignored.out, CrLf(kText) + "\r\n");
 }
 
+TEST_F(DecodeCommands, AlignNamesTheCodeAndDecodeAutoUsesIt) {
+    // Baudot: the code is named, and the option line needs no --code.
+    const Recording baudot = Synth("align-baudot.wav");
+    const Result b = Run({"align", baudot.path});
+    ASSERT_EQ(b.status, 0) << b.err;
+    EXPECT_NE(b.out.find("\ncode: baudot (7.5-bit frames: 5 data bits; Baudot"), std::string::npos) << b.out;
+    EXPECT_EQ(b.out.find("--code"), std::string::npos) << b.out;
+
+    // ASCII 7 bits with even parity at 110 baud: named with the reason, on
+    // the option line, and decode --auto reads the text with it (frame path
+    // and soft path); LF stays LF in ASCII.
+    const Recording ascii = Synth("align-ascii.wav", {"--code", "ascii7", "--parity", "even", "--baud", "110",
+                                                      "--stop-bits", "1"});
+    const Result a = Run({"align", ascii.path});
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_NE(a.out.find("\ncode: ascii7, even parity (10-bit frames; the 8th bit after the start bit is even "
+                         "parity in 100 % of frames)\n"),
+              std::string::npos)
+        << a.out;
+    EXPECT_NE(a.out.find(" --code ascii7 --parity even\n"), std::string::npos) << a.out;
+    for (const char* soft : {"", "--soft"}) {
+        std::vector<std::string> args = {"decode", ascii.path, "--auto"};
+        if (*soft) args.push_back(soft);
+        const Result d = Run(args);
+        ASSERT_EQ(d.status, 0) << d.err;
+        EXPECT_EQ(d.out, kText + "\r\n") << soft;
+        EXPECT_NE(d.err.find("ascii7, even parity"), std::string::npos) << d.err;
+    }
+    // A code given wins; a parity bit given alone goes with the code found,
+    // and a parity bit cannot go with Baudot frames.
+    const Result asBaudot = Run({"decode", ascii.path, "--auto", "--code", "baudot"});
+    EXPECT_EQ(asBaudot.status, 0) << asBaudot.err;
+    EXPECT_NE(asBaudot.out, kText + "\r\n");
+    const Result oddParity = Run({"decode", ascii.path, "--auto", "--parity", "odd"});
+    EXPECT_EQ(oddParity.status, 0) << oddParity.err;
+    EXPECT_EQ(oddParity.out.find_first_not_of("?\r\n"), std::string::npos) << oddParity.out;
+    EXPECT_EQ(Run({"decode", baudot.path, "--auto", "--parity", "even"}).status, 2);
+
+    // The raster path: 7 data bits, 1 stop bit at 50 baud are 108 levels a
+    // row; the option line's raster with the code found reads the text (the
+    // last, cut-off row may add a character of idle mark behind it).
+    const Recording raster = Synth("align-ascii50.wav", {"--code", "ascii7", "--stop-bits", "1"});
+    const Result r = Run({"decode", raster.path, "--auto", "--grid-width", "24"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(kText, 0), 0u) << r.out;
+    EXPECT_NE(r.err.find("--count 108 "), std::string::npos) << r.err;
+}
+
 TEST_F(DecodeCommands, AlignSaysWhenThereIsNothingToFind) {
     const fs::path silence = s_dir / "silence.wav";
     WriteWav16Mono(silence.string(), std::vector<std::int16_t>(48000 * 5, 0));
