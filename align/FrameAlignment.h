@@ -21,7 +21,7 @@ struct FrameAlignment {
     std::int64_t frames = 0;      // frames followed
     double confidence = 0.0;      // 0 … 1: share of the followed frames that are well framed, times the frame contrast
 
-    // How the specified raster and the Bits extract options read the frames.
+    // How the plain raster and the Bits extract options read the frames.
     RasterParams raster;          // count, offset, slant and gridWidth of one frame per row
     bool reverseBits = false;     // mark is tone 2
     bool reverseDirection = true; // code bits least significant first (the usual order)

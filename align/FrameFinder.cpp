@@ -490,7 +490,7 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
     }
 
-    // The specified raster: level indices advance a little faster than time
+    // The plain raster (rows of the level stream): level indices advance a little faster than time
     // because every demodulator call drops samples; measure by how much.
     const bool timed = timeline.LevelCount() > 0 && !timeline.Calls().empty();
     const auto indexOf = [&](double grid) {

@@ -57,13 +57,15 @@ Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOne
 }
 
 std::vector<std::int16_t> Synth(const std::string& text, double baud, double stopBits, double idle = 0.5,
-                                std::optional<double> snr = std::nullopt, std::uint64_t seed = 1) {
+                                std::optional<double> snr = std::nullopt, std::uint64_t seed = 1,
+                                CodeSettings code = {}) {
     RttySynthSettings s;
     s.baud = baud;
     s.stopBits = stopBits;
     s.idleSeconds = idle;
     s.snrDb = snr;
     s.seed = seed;
+    s.code = code;
     return SynthesizeRtty(text, s);
 }
 
@@ -79,14 +81,22 @@ TEST(LiveTextReader, ReadsASynthesisedTransmissionWithItsRateTonesAndCode) {
         double baud, stopBits;
         bool soft;
         std::optional<double> snr;
+        CodeSettings code;
+        const char* text;
     };
+    constexpr CodeSettings kBaudot{};
+    constexpr const char* kAsciiText = "CQ CQ de Morvane: the quick brown fox jumps over the lazy dog, 73!";
     const Case cases[] = {
-        {50.0, 1.5, false, {}}, {50.0, 1.5, true, {}}, {45.45, 1.5, false, {}},
-        {75.0, 1.0, false, {}}, {100.0, 2.0, false, {}}, {50.0, 1.5, true, 0.0},
+        {50.0, 1.5, false, {}, kBaudot, kText}, {50.0, 1.5, true, {}, kBaudot, kText},
+        {45.45, 1.5, false, {}, kBaudot, kText}, {75.0, 1.0, false, {}, kBaudot, kText},
+        {100.0, 2.0, false, {}, kBaudot, kText}, {50.0, 1.5, true, 0.0, kBaudot, kText},
+        {110.0, 1.0, false, {}, {TextCode::Ascii7, Parity::Even}, kAsciiText},
+        {75.0, 2.0, true, 3.0, {TextCode::Ascii8, Parity::None}, kAsciiText},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.baud << " Bd, " << c.stopBits << " stop bits, soft " << c.soft);
-        const Reading r = ReadLive(Synth(kText, c.baud, c.stopBits, 0.5, c.snr), c.soft);
+        SCOPED_TRACE(testing::Message() << c.baud << " Bd, " << c.stopBits << " stop bits, soft " << c.soft << ", "
+                                        << CodeName(c.code));
+        const Reading r = ReadLive(Synth(c.text, c.baud, c.stopBits, 0.5, c.snr, 1, c.code), c.soft);
         ASSERT_EQ(r.transmissions.size(), 1U);
         const TransmissionInfo& t = r.transmissions[0];
         EXPECT_EQ(t.nominalBaud, c.baud);
@@ -94,10 +104,11 @@ TEST(LiveTextReader, ReadsASynthesisedTransmissionWithItsRateTonesAndCode) {
         EXPECT_EQ(t.stopBits, c.stopBits);
         EXPECT_EQ(t.tone1Hz, 1500.0F);
         EXPECT_EQ(t.tone2Hz, 2000.0F);
-        EXPECT_EQ(t.code.code, TextCode::Baudot);
+        EXPECT_EQ(t.code.code, c.code.code);
+        EXPECT_EQ(t.code.parity, c.code.parity);
         // The first start bit follows half a second of idle mark.
         EXPECT_NEAR(static_cast<double>(t.firstSample), 24000.0, 48000.0 / c.baud);
-        EXPECT_EQ(r.texts[0], kText);
+        EXPECT_EQ(r.texts[0], c.text);
     }
 }
 
