@@ -94,6 +94,19 @@ void CBitsExtractDlg::StoreOptions(CSettingsStore& settings, bool reverseBits, b
     settings.WriteText(kSection, QStringLiteral("BitsIgnore"), QString::number(ignore));
 }
 
+void CBitsExtractDlg::StoreCode(CSettingsStore& settings, const morvane::CodeSettings& found) {
+    // Five-bit frames do not tell the US figures from the others: a Baudot
+    // entry chosen before stays.
+    if (!morvane::IsAscii(found.code)) {
+        const QString stored = settings.ReadText(kSection, kEncodeAsName, kFirstCode);
+        if (!stored.startsWith(QStringLiteral("Baudot"))) settings.WriteText(kSection, kEncodeAsName, kFirstCode);
+        return;
+    }
+    for (const OtherCode& entry : kOtherCodes)
+        if (entry.code.code == found.code && entry.code.parity == found.parity)
+            settings.WriteText(kSection, kEncodeAsName, QString::fromLatin1(entry.name));
+}
+
 CBitsExtractDlg::~CBitsExtractDlg() {
     // The options are kept however the dialog ended: Close, Esc or the close box.
     ReadControls();

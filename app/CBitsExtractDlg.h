@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/CProportionalLayout.h"
+#include "decode/TextCode.h"
 
 class CSettingsStore;
 class CUpDown;
@@ -39,6 +40,10 @@ public:
     /// Stores the three options where the next dialog reads them (the main
     /// window's Align sets them so).
     static void StoreOptions(CSettingsStore& settings, bool reverseBits, bool reverseDirection, std::int32_t ignore);
+    /// Stores the "Encode as" entry of a code the frames showed, where the
+    /// next dialog reads it: the ASCII entry of that layout; for Baudot frames
+    /// "Baudot 5-bit code" unless a Baudot entry is chosen already.
+    static void StoreCode(CSettingsStore& settings, const morvane::CodeSettings& found);
 
     /// Reads the controls, transforms the source bits and decodes them.
     void Recompute();

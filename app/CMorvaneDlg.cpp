@@ -786,6 +786,7 @@ void CMorvaneDlg::OnAlign() {
     SetText(Field::Width, QString::number(a.raster.gridWidth));
     WriteFields();
     CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
+    CBitsExtractDlg::StoreCode(m_store, a.code);
     RefreshRasterParams();
     UpdateSpeedLabel();
     DrawResults();

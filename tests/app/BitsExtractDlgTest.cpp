@@ -296,6 +296,33 @@ private slots:
         QCOMPARE(m_store->ReadText("Data", "EncodeAs", "x"), QStringLiteral("Baudot 5-bit code"));
     }
 
+    // The code Align found is the next dialog's "Encode as"; Baudot frames
+    // keep a Baudot entry chosen before (they cannot tell the US figures).
+    void alignedCodeIsTheNextChoice_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("parity");
+        QTest::addColumn<QString>("after");
+        const int baudot = int(morvane::TextCode::Baudot), ascii7 = int(morvane::TextCode::Ascii7),
+                  ascii8 = int(morvane::TextCode::Ascii8), none = int(morvane::Parity::None),
+                  even = int(morvane::Parity::Even), odd = int(morvane::Parity::Odd);
+        QTest::newRow("ascii7 even") << "Baudot 5-bit code" << ascii7 << even << "ASCII 7-bit, even parity";
+        QTest::newRow("ascii8 odd") << "Baudot, US figures" << ascii8 << odd << "ASCII 8-bit, odd parity";
+        QTest::newRow("ascii7 none") << "" << ascii7 << none << "ASCII 7-bit";
+        QTest::newRow("baudot after ascii") << "ASCII 8-bit" << baudot << none << "Baudot 5-bit code";
+        QTest::newRow("baudot keeps US") << "Baudot, US figures" << baudot << none << "Baudot, US figures";
+    }
+    void alignedCodeIsTheNextChoice() {
+        QFETCH(QString, before);
+        QFETCH(int, code);
+        QFETCH(int, parity);
+        QFETCH(QString, after);
+        if (!before.isEmpty()) m_store->WriteText("Data", "EncodeAs", before);
+        CBitsExtractDlg::StoreCode(*m_store, {morvane::TextCode(code), morvane::Parity(parity)});
+        auto dialog = Open(kFrames);
+        QCOMPARE(Child<QComboBox>(dialog.get(), "encodingCombo")->currentText(), after);
+    }
+
     void chosenCodeDecodesAtOnce_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("ignore");
