@@ -33,6 +33,48 @@ std::string Hz(double value) {
     return s;
 }
 
+// The tones of the first seconds of sound: taken from 1 s on when they
+// stand out clearly, from 3 s on whatever was found, at most 10 s searched.
+// Live sound is searched until a transmission comes: every 10 s without
+// tones the search starts afresh on the newest sound.
+class EarlyTones {
+public:
+    explicit EarlyTones(bool untilFound = false) : m_untilFound(untilFound) {}
+
+    /// Adds samples; true once the search is over (see Apply).
+    bool Add(const std::int16_t* samples, std::size_t count) {
+        m_finder.Add(samples, count);
+        m_samples += static_cast<std::int64_t>(count);
+        if (m_samples < kEarliestSearch * kRate) return false;
+        m_tones = m_finder.Find();
+        if (m_tones.found && (m_tones.contrast >= kClearTones || m_samples >= kToneSeconds * kRate)) return true;
+        if (m_samples < kLongestSearch * kRate) return false;
+        if (!m_untilFound) return true;
+        m_finder = ToneFinder();
+        m_samples = 0;
+        return false;
+    }
+    /// The sound has ended before the search was over.
+    void End() { m_tones = m_finder.Find(); }
+    /// Sets the tones searched for in `demod` and says so on standard error;
+    /// throws CliError (status 3) when none were found.
+    void Apply(ToneSearch search, DemodSettings& demod) const {
+        if (!m_tones.found)
+            throw CliError(kNothingFound, "cannot find the tones in the first " + std::to_string(kLongestSearch) +
+                                              " s: " + m_tones.reason + "; give --low and --high");
+        if (search.low) demod.tone1Hz = static_cast<float>(m_tones.lowHz);
+        if (search.high) demod.tone2Hz = static_cast<float>(m_tones.highHz);
+        std::fprintf(stderr, "morvane-cli: tones: low %s Hz (tone 1), high %s Hz (tone 2), found in the first %.1f s\n",
+                     Hz(demod.tone1Hz).c_str(), Hz(demod.tone2Hz).c_str(), static_cast<double>(m_samples) / kRate);
+    }
+
+private:
+    bool m_untilFound;
+    ToneFinder m_finder;
+    ToneEstimate m_tones;
+    std::int64_t m_samples = 0;
+};
+
 }  // namespace
 
 void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneSearch search, bool soft,
@@ -40,16 +82,30 @@ void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneS
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
     if (options.live) {
+        // The tones of live sound are searched on the first seconds, and
+        // capture starts with them from the block after.
+        EarlyTones early(true);
+        bool tonesKnown = false;
+        LiveRunOptions::ToneSearch findTones;
         if (search.Any())
-            throw CLI::ValidationError("--low/--high", "the tones cannot be searched in live sound yet; give --low "
-                                                       "and --high");
+            findTones = [&](const std::vector<std::int16_t>& block, DemodSettings& tones) {
+                if (!early.Add(block.data(), block.size())) return false;
+                early.Apply(search, tones);
+                demod = tones;
+                return tonesKnown = true;
+            };
         std::vector<SoftWindow> windows;
         LevelTimeline timeline;
         const std::vector<std::int32_t> levels =
             LiveLevels(options, demod, {}, {.soft = soft ? &windows : nullptr, .timeline = &timeline},
                        [&](const std::vector<std::int32_t>& l, const LevelTimeline& t, const std::vector<SoftWindow>& w) {
                            onStream(l, t, w, false);
-                       });
+                       },
+                       findTones);
+        if (search.Any() && !tonesKnown) {  // the capture ended while the search went on
+            early.End();
+            early.Apply(search, demod);
+        }
         onStream(levels, timeline, windows, true);
         return;
     }
@@ -69,30 +125,18 @@ void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneS
         return n > 0;
     };
     if (search.Any()) {
-        ToneFinder finder;
-        std::int64_t samples = 0;
-        ToneEstimate tones;
+        EarlyTones early;
         for (;;) {
             std::vector<std::int16_t> block;
             if (!readBlock(block)) {
-                tones = finder.Find();
+                early.End();
                 break;
             }
-            finder.Add(block.data(), block.size());
-            samples += static_cast<std::int64_t>(block.size());
+            const bool over = early.Add(block.data(), block.size());
             held.push_back(std::move(block));
-            if (samples < kEarliestSearch * kRate) continue;
-            tones = finder.Find();
-            if (tones.found && (tones.contrast >= kClearTones || samples >= kToneSeconds * kRate)) break;
-            if (samples >= kLongestSearch * kRate) break;
+            if (over) break;
         }
-        if (!tones.found)
-            throw CliError(kNothingFound, "cannot find the tones in the first " + std::to_string(kLongestSearch) +
-                                              " s: " + tones.reason + "; give --low and --high");
-        if (search.low) demod.tone1Hz = static_cast<float>(tones.lowHz);
-        if (search.high) demod.tone2Hz = static_cast<float>(tones.highHz);
-        std::fprintf(stderr, "morvane-cli: tones: low %s Hz (tone 1), high %s Hz (tone 2), found in the first %.1f s\n",
-                     Hz(demod.tone1Hz).c_str(), Hz(demod.tone2Hz).c_str(), static_cast<double>(samples) / kRate);
+        early.Apply(search, demod);
     }
 
     CaptureBuffers buffers;

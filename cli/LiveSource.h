@@ -86,13 +86,16 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
                                                  options.recording + "')");
 }
 
-/// The level stream of the sound card, captured from the first block until
+/// The level stream of the sound card, captured from the first block (or,
+/// with `findTones`, from the block after the tones were found) until
 /// --seconds have passed or Ctrl-C. The status goes to standard error.
 inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, const DemodSettings& demod,
                                             const LevelHandler& onLevels = {}, DemodOutputs outputs = {},
-                                            const LiveRunOptions::StreamHandler& onStream = {}) {
+                                            const LiveRunOptions::StreamHandler& onStream = {},
+                                            const LiveRunOptions::ToneSearch& findTones = {}) {
     LiveRunOptions run;
     run.onStream = onStream;
+    run.findTones = findTones;
     if (onLevels)
         run.onLevels = [&onLevels](const std::int32_t* levels, std::size_t count) { onLevels(levels, count); };
     run.commandLine = ProcessCommandLine();

@@ -42,7 +42,7 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
     std::optional<LiveTextReader> reader;
     std::vector<LiveTextPiece> pieces;
     std::int64_t transmissions = 0;
-    const auto started = std::chrono::system_clock::now();
+    auto started = std::chrono::system_clock::now();  // of the stream's first sample
     const auto show = [&] {
         for (const LiveTextPiece& piece : pieces) {
             if (piece.kind == LiveTextPiece::Kind::Text) {
@@ -66,7 +66,15 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                  [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                      const std::vector<SoftWindow>& windows, bool ended) {
                      // The tones are known once the first levels come.
-                     if (!reader) reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
+                     if (!reader) {
+                         reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
+                         // Live sound is read from when the tones were known.
+                         const double seconds = static_cast<double>(timeline.SampleOf(
+                                                    static_cast<std::int64_t>(levels.size()))) / kRate;
+                         started = std::chrono::system_clock::now() -
+                                   std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                       std::chrono::duration<double>(seconds));
+                     }
                      if (ended)
                          reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces);
                      else

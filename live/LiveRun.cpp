@@ -19,19 +19,38 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     ProcessingHooks hooks;
     hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
     hooks.inputEnded = [&queue] { queue.Post(LoopCommand::InputEnded); };
+    // Until the tones are known every block goes to the search, not to
+    // capture. Capture starts while the block that told them is still being
+    // handled, so the device's next block is the first one captured.
+    bool searching = static_cast<bool>(options.findTones);
+    ProcessingLoop* started = nullptr;
+    std::vector<std::int32_t> levels;
+    std::size_t handedOn = 0;
+    if (searching)
+        hooks.updateSpectrum = [&](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
+            if (!searching || started == nullptr) return;
+            const auto count = std::min(block.size(), static_cast<std::size_t>(std::max(0, byteCount / 2)));
+            const std::vector<std::int16_t> samples(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(count));
+            DemodSettings demod = options.demod;
+            if (!options.findTones(samples, demod)) return;
+            searching = false;
+            started->SetTone1(demod.tone1Hz);
+            started->SetTone2(demod.tone2Hz);
+            started->StartCapture(levels);
+            handedOn = 0;
+        };
     ProcessingLoop loop(std::move(system), hooks);
     loop.SetFallbackRecording("");  // without a window a sample must not pass for the card
     if (!options.recording.empty()) loop.UseRecording(options.recording, RecordingPace::AfterProcess);
 
-    std::vector<std::int32_t> levels;
-    loop.StartCapture(levels);  // recording from the very first block
+    if (!searching) loop.StartCapture(levels);  // recording from the very first block
     const std::string status = loop.Start(options.commandLine, options.demod.tone1Hz, options.demod.tone2Hz, levels);
     if (!loop.IsOpen()) throw std::runtime_error(status);
     if (onStatus) onStatus(status);
+    started = &loop;
 
     const bool timed = options.seconds > 0.0;
     const auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(timed ? options.seconds : 0.0));
-    std::size_t handedOn = 0;
     const auto process = [&] {
         loop.Process(levels);
         if (options.onLevels) {

@@ -23,6 +23,14 @@ struct LiveRunOptions {
     /// When set: gets the levels each processed block added, as they come
     /// (count may be 0), on the calling thread.
     std::function<void(const std::int32_t* levels, std::size_t count)> onLevels;
+    /// When set, the tones are still to be found: capture waits, and this
+    /// gets the newest block (samples) at every processed block, on the
+    /// calling thread, until it returns true, having set the tones of the
+    /// DemodSettings it is given. Capture starts from the next block with
+    /// those tones (the sound before is not read); `demod` gives the tones
+    /// it is handed first. It may throw to end the run.
+    using ToneSearch = std::function<bool(const std::vector<std::int16_t>& block, DemodSettings& demod)>;
+    ToneSearch findTones;
     /// When set: gets the whole stream so far after every processed block,
     /// with its timeline and the windows' tone correlations, on the calling thread.
     using StreamHandler = std::function<void(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,

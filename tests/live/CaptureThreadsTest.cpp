@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "support/FakeSound.h"
+#include "capture/CaptureFormat.h"
 #include "capture/CommandQueue.h"
 #include "capture/SoundLoss.h"
 #include "live/LiveRun.h"
@@ -249,6 +250,45 @@ TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
                              [&status](const std::string& s) { status = s; }),
               offline);
     EXPECT_EQ(status, "Playing \"" + std::filesystem::path(wav.path).filename().string() + "\"");
+}
+
+// With the tones still to be found, every block goes to the search until it
+// names them; capture starts with them from the next block, so the levels
+// are those of the recording's rest read offline.
+TEST(CaptureThreads, LiveRunFindsTheTonesFirst) {
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 200000; ++segment) {
+        const auto piece = test::Tone(720, segment % 3 ? 1275.0 : 1725.0, 12000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
+    TempFile wav("search.wav");
+    WriteWav16Mono(wav.path, signal);
+    TempFile rest("rest.wav");
+    WriteWav16Mono(rest.path, std::vector<std::int16_t>(signal.begin() + 2 * kBlock, signal.end()));
+    DemodSettings right;
+    right.tone1Hz = 1275.5f;
+    right.tone2Hz = 1725.0f;
+    RecordingReader reader(rest.path);
+    const auto offline = RecordingLevels(reader, right);
+    ASSERT_GT(offline.size(), 500u);
+
+    LiveRunOptions options;
+    options.recording = wav.path;
+    options.demod.tone1Hz = 1000.0f;  // not the sender's
+    options.demod.tone2Hz = 1100.0f;
+    std::vector<std::size_t> seen;
+    options.findTones = [&](const std::vector<std::int16_t>& block, DemodSettings& demod) {
+        seen.push_back(block.size());
+        EXPECT_EQ(demod.tone1Hz, 1000.0f);
+        if (seen.size() < 2) return false;
+        demod.tone1Hz = right.tone1Hz;
+        demod.tone2Hz = right.tone2Hz;
+        return true;
+    };
+    std::atomic<bool> interrupted{false};
+    EXPECT_EQ(RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted), offline);
+    EXPECT_EQ(seen, (std::vector<std::size_t>{kBlock, kBlock}));
 }
 
 TEST(CaptureThreads, LiveRunStopsOnTimeAndOnInterrupt) {
