@@ -10,14 +10,10 @@
 namespace morvane {
 
 namespace {
-constexpr float kPositionLimit = 9223372036854775808.0f;  // 2⁶³, as in the raster walk
 // Rows longer than this are not walked ahead in FirstNeededIndex: with a
 // negative slant their levels are all kept.
 constexpr std::int32_t kLongestRowWalkedAhead = 1 << 24;
 constexpr std::int64_t kNothingNeeded = std::numeric_limits<std::int64_t>::max();
-
-// A position the walk can read at; any other ends it.
-bool Usable(float position) { return std::isfinite(position) && position > -1.0f && position < kPositionLimit; }
 
 // Where the walk stands after `levels` more visits and the row's end, as it
 // adds them: 1.0 per level, then the slant.
@@ -28,7 +24,7 @@ float AfterRow(float position, std::int64_t levels, float slant) {
 }  // namespace
 
 BitRowStream::BitRowStream(const RasterParams& params)
-    : m_params(params), m_cell(params.gridWidth / 2), m_position(static_cast<float>(params.offset)) {}
+    : m_params(params), m_cell(params.gridWidth / 2), m_walk(params) {}
 
 void BitRowStream::CloseCell() {
     if (m_inCell == 0) return;
@@ -37,8 +33,8 @@ void BitRowStream::CloseCell() {
 }
 
 std::int64_t BitRowStream::NextIndex() const {
-    if (m_ended || !Usable(m_position)) return -1;
-    return static_cast<std::int64_t>(m_position);
+    if (m_walk.Ended() || !WalkCanRead(m_walk.Position())) return -1;
+    return static_cast<std::int64_t>(m_walk.Position());
 }
 
 std::size_t BitRowStream::Extend(const std::vector<std::int32_t>& levels, std::string& rows) {
@@ -46,7 +42,7 @@ std::size_t BitRowStream::Extend(const std::vector<std::int32_t>& levels, std::s
 }
 
 std::size_t BitRowStream::Append(const std::int32_t* levels, std::size_t count, std::string& rows) {
-    if (m_cell < 1 || m_ended) {
+    if (m_cell < 1 || m_walk.Ended()) {
         // Nothing will be read any more: the levels are only counted.
         m_heldFirst += static_cast<std::int64_t>(m_held.size() + count);
         m_held.clear();
@@ -74,13 +70,14 @@ void BitRowStream::DropUnneeded() {
 
 std::int64_t BitRowStream::FirstNeededIndex() {
     const auto seen = m_heldFirst + static_cast<std::int64_t>(m_held.size());
-    if (m_cell < 1 || m_ended || !Usable(m_position)) return seen;
-    const auto next = static_cast<std::int64_t>(m_position);
+    const float position = m_walk.Position();
+    if (m_cell < 1 || m_walk.Ended() || !WalkCanRead(position)) return seen;
+    const auto next = static_cast<std::int64_t>(position);
     // Without a row end, or with rows that never step back, the position only rises
     // (a NaN slant ends the walk at the row's end).
     if (m_params.count <= 0 || !(m_params.slant < 0.0f)) return next;
-    if (m_boundRow != m_rowsDone) {
-        m_boundRow = m_rowsDone;
+    if (m_boundRow != m_walk.Rows()) {
+        m_boundRow = m_walk.Rows();
         // Each row start follows from the one before by the same rounded
         // additions, a non-decreasing map: once a row starts at or after the
         // one before, every later row does too. So the open row and the next
@@ -88,13 +85,13 @@ std::int64_t BitRowStream::FirstNeededIndex() {
         if (m_params.count > kLongestRowWalkedAhead) {
             m_boundNextRows = -1;
         } else {
-            const float nextRow = AfterRow(m_position, m_params.count - m_column, m_params.slant);
-            if (!Usable(nextRow)) {
+            const float nextRow = AfterRow(position, m_params.count - m_walk.Column(), m_params.slant);
+            if (!WalkCanRead(nextRow)) {
                 m_boundNextRows = kNothingNeeded;  // the walk ends with the open row
             } else {
                 const float rowAfter = AfterRow(nextRow, m_params.count, m_params.slant);
                 m_boundNextRows =
-                    !Usable(rowAfter) || rowAfter >= nextRow ? static_cast<std::int64_t>(nextRow) : -1;
+                    !WalkCanRead(rowAfter) || rowAfter >= nextRow ? static_cast<std::int64_t>(nextRow) : -1;
             }
         }
     }
@@ -103,36 +100,24 @@ std::int64_t BitRowStream::FirstNeededIndex() {
 }
 
 std::size_t BitRowStream::Walk(const std::int32_t* data, std::int64_t first, std::int64_t n, std::string& rows) {
-    if (m_cell < 1 || m_ended) return 0;
+    if (m_cell < 1) return 0;
     std::size_t given = 0;
-    // The steps of WalkRaster over a stream of n levels; a walk that stopped
-    // for want of levels goes on from where it stood once more have come.
-    while (m_steps < n) {
-        if (!Usable(m_position)) {
-            m_ended = true;
-            break;
-        }
-        const auto index = static_cast<std::int64_t>(m_position);
-        if (index >= n) break;
+    // A walk that stopped for want of levels goes on from where it stood
+    // once more have come.
+    for (std::int64_t index; (index = m_walk.Next(n)) >= 0;) {
         if (index < first)
             throw std::logic_error("bit rows: level " + std::to_string(index) + " was read after it was dropped");
         m_rowOpen = true;
         if (data[index - first] >= 129) ++m_ones; else ++m_zeros;
         if (++m_inCell == m_cell) CloseCell();
-        ++m_column;
-        m_position += 1.0f;
-        if (m_column == m_params.count) {
-            m_column = 0;
-            m_position += m_params.slant;
+        if (m_walk.Step()) {
             CloseCell();
             rows += m_row;
             rows += "\r\n";
             m_row.clear();
             m_rowOpen = false;
-            ++m_rowsDone;
             ++given;
         }
-        ++m_steps;
     }
     return given;
 }
@@ -144,7 +129,7 @@ std::size_t BitRowStream::Finish(std::string& rows) {
     rows += "\r\n";
     m_row.clear();
     m_rowOpen = false;
-    m_ended = true;
+    m_walk.End();
     return 1;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "raster/RasterParams.h"
+#include "raster/ResumableRasterWalk.h"
 
 namespace morvane {
 
@@ -59,10 +60,7 @@ private:
 
     RasterParams m_params;
     std::int64_t m_cell;    // levels per cell (gridWidth / 2); below 1: no bits at all
-    float m_position;       // the walk's position, as RasterWalk keeps it
-    std::int32_t m_column = 0;
-    std::int64_t m_steps = 0;
-    bool m_ended = false;   // the walk left the stream for good (position not usable)
+    ResumableRasterWalk m_walk;
     std::string m_row;      // the cells of the open row
     std::int64_t m_inCell = 0, m_ones = 0, m_zeros = 0;
     bool m_rowOpen = false;
@@ -71,7 +69,6 @@ private:
     std::vector<std::int32_t> m_held;
     std::int64_t m_heldFirst = 0;
     // FirstNeededIndex's finding for the row it was last asked in.
-    std::int64_t m_rowsDone = 0;
     std::int64_t m_boundRow = -1;
     std::int64_t m_boundNextRows = 0;  // lowest index of the rows after the open one (-1: any)
 };

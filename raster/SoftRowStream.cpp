@@ -9,12 +9,8 @@
 
 namespace morvane {
 
-namespace {
-constexpr float kPositionLimit = 9223372036854775808.0f;  // 2⁶³, as in the raster walk
-}
-
 SoftRowStream::SoftRowStream(const RasterParams& params, std::int32_t trim)
-    : m_params(params), m_cell(params.gridWidth / 2), m_trim(trim), m_position(static_cast<float>(params.offset)) {
+    : m_params(params), m_cell(params.gridWidth / 2), m_trim(trim), m_walk(params) {
     if (trim < 0 || (m_cell >= 1 && trim > (m_cell - 1) / 2))
         throw std::invalid_argument("soft trim " + std::to_string(trim) + " leaves no window of a cell of " +
                                     std::to_string(m_cell));
@@ -36,26 +32,15 @@ void SoftRowStream::CloseCell() {
 }
 
 std::size_t SoftRowStream::Extend(const std::vector<SoftWindow>& soft, std::string& rows) {
-    if (m_cell < 1 || m_ended) return 0;
-    const auto n = static_cast<std::int64_t>(soft.size());
+    if (m_cell < 1) return 0;
     std::size_t given = 0;
-    // The steps of WalkRaster over a stream of n windows, resumed where the
-    // walk stood when it ran out of windows.
-    while (m_steps < n) {
-        if (!std::isfinite(m_position) || m_position <= -1.0f || m_position >= kPositionLimit) {
-            m_ended = true;
-            break;
-        }
-        const auto index = static_cast<std::int64_t>(m_position);
-        if (index >= n) break;
+    // A walk that stopped for want of windows goes on from where it stood
+    // once more have come.
+    for (std::int64_t index; (index = m_walk.Next(static_cast<std::int64_t>(soft.size()))) >= 0;) {
         m_rowOpen = true;
         m_inCell.push_back(soft[static_cast<std::size_t>(index)]);
         if (static_cast<std::int64_t>(m_inCell.size()) == m_cell) CloseCell();
-        ++m_column;
-        m_position += 1.0f;
-        if (m_column == m_params.count) {
-            m_column = 0;
-            m_position += m_params.slant;
+        if (m_walk.Step()) {
             CloseCell();
             rows += m_row;
             rows += "\r\n";
@@ -63,7 +48,6 @@ std::size_t SoftRowStream::Extend(const std::vector<SoftWindow>& soft, std::stri
             m_rowOpen = false;
             ++given;
         }
-        ++m_steps;
     }
     return given;
 }
@@ -75,7 +59,7 @@ std::size_t SoftRowStream::Finish(std::string& rows) {
     rows += "\r\n";
     m_row.clear();
     m_rowOpen = false;
-    m_ended = true;
+    m_walk.End();
     return 1;
 }
 

@@ -5,6 +5,7 @@
 
 #include "dsp/SoftWindow.h"
 #include "raster/RasterParams.h"
+#include "raster/ResumableRasterWalk.h"
 
 namespace morvane {
 
@@ -31,10 +32,7 @@ private:
     RasterParams m_params;
     std::int64_t m_cell;   // windows per cell (gridWidth / 2); below 1: no bits at all
     std::int64_t m_trim;
-    float m_position;      // the walk's position, as RasterWalk keeps it
-    std::int32_t m_column = 0;
-    std::int64_t m_steps = 0;
-    bool m_ended = false;
+    ResumableRasterWalk m_walk;
     std::string m_row;
     std::vector<SoftWindow> m_inCell;  // the windows of the open cell
     bool m_rowOpen = false;
