@@ -7,6 +7,7 @@
 #include "cli/CliError.h"
 #include "recording/RecordingPipeline.h"
 #include "recording/RecordingReader.h"
+#include "text/TextNumbers.h"
 
 namespace morvane::cli {
 
@@ -18,17 +19,6 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
-// Trailing zeros (and a trailing point) dropped: 1500.20 → 1500.2, 50.00 → 50.
-std::string Short(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string s = text;
-    if (s.find('.') != std::string::npos) {
-        while (s.back() == '0') s.pop_back();
-        if (s.back() == '.') s.pop_back();
-    }
-    return s;
-}
 
 }  // namespace
 
@@ -74,9 +64,9 @@ AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSet
 
 std::string OptionLine(const AlignedRecording& r) {
     const FrameAlignment& a = r.alignment;
-    std::string line = "--low " + Short(r.demod.tone1Hz, 1) + " --high " + Short(r.demod.tone2Hz, 1) +
+    std::string line = "--low " + ShortDecimal(r.demod.tone1Hz, 1) + " --high " + ShortDecimal(r.demod.tone2Hz, 1) +
                        " --count " + std::to_string(a.raster.count) + " --offset " + std::to_string(a.raster.offset) +
-                       " --slant " + Short(a.raster.slant, 4) + " --grid-width " + std::to_string(a.raster.gridWidth);
+                       " --slant " + ShortDecimal(a.raster.slant, 4) + " --grid-width " + std::to_string(a.raster.gridWidth);
     if (a.reverseBits) line += " --reverse-bits";
     if (a.reverseDirection) line += " --reverse-direction";
     line += " --ignore " + std::to_string(a.ignore);
@@ -88,7 +78,7 @@ std::string OptionLine(const AlignedRecording& r) {
 std::string AlignmentReport(const AlignedRecording& r) {
     const FrameAlignment& a = r.alignment;
     std::string out;
-    out += "tones: low " + Short(r.demod.tone1Hz, 1) + " Hz (tone 1), high " + Short(r.demod.tone2Hz, 1) + " Hz (tone 2)" +
+    out += "tones: low " + ShortDecimal(r.demod.tone1Hz, 1) + " Hz (tone 1), high " + ShortDecimal(r.demod.tone2Hz, 1) + " Hz (tone 2)" +
            (r.tonesSearched ? ", found in the spectrum\n" : ", as given\n");
     if (!a.found) {
         out += "frames: " + a.reason + "\n";
@@ -97,10 +87,10 @@ std::string AlignmentReport(const AlignedRecording& r) {
     const double window = r.signal.window;
     out += "baud: " + Format("%.3f", a.baud);
     if (a.nominalBaud > 0.0)
-        out += " (usual rate " + Short(a.nominalBaud, 2) + ", drift " + Format("%+.0f", a.drift * 1e6) + " ppm)";
+        out += " (usual rate " + ShortDecimal(a.nominalBaud, 2) + ", drift " + Format("%+.0f", a.drift * 1e6) + " ppm)";
     out += "\n";
     out += "bit: " + Format("%.2f", a.model.bit) + " levels (" + Format("%.1f", a.model.bit * window) + " samples)\n";
-    out += "stop bits: " + Short(a.model.stopBits, 1) + "\n";
+    out += "stop bits: " + ShortDecimal(a.model.stopBits, 1) + "\n";
     out += "code: " + CodeSettingsName(a.code) + " (" + a.codeReason + ")\n";
     out += "frame: " + Format("%.2f", a.model.frame) + " levels of time, " +
            Format("%.2f", a.raster.count + static_cast<double>(a.raster.slant)) + " levels of the stream\n";

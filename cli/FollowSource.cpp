@@ -10,6 +10,7 @@
 #include "cli/CliError.h"
 #include "dsp/FskDemodulator.h"
 #include "recording/RecordingReader.h"
+#include "text/TextNumbers.h"
 #ifdef MORVANE_HAVE_LIVE
 #include "cli/LiveSource.h"
 #endif
@@ -25,13 +26,6 @@ constexpr std::int64_t kToneSeconds = 3;     // ... before any tones found are t
 constexpr std::int64_t kLongestSearch = 10;  // ... and the most searched
 constexpr double kClearTones = 100.0;        // the weaker tone this far above the band's median stands out
 
-std::string Hz(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    std::string s = text;
-    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
-    return s;
-}
 
 // The tones of the first seconds of sound: taken from 1 s on when they
 // stand out clearly, from 3 s on whatever was found, at most 10 s searched.
@@ -65,7 +59,7 @@ public:
         if (search.low) demod.tone1Hz = static_cast<float>(m_tones.lowHz);
         if (search.high) demod.tone2Hz = static_cast<float>(m_tones.highHz);
         std::fprintf(stderr, "morvane-cli: tones: low %s Hz (tone 1), high %s Hz (tone 2), found in the first %.1f s\n",
-                     Hz(demod.tone1Hz).c_str(), Hz(demod.tone2Hz).c_str(), static_cast<double>(m_samples) / kRate);
+                     ShortDecimal(demod.tone1Hz, 1).c_str(), ShortDecimal(demod.tone2Hz, 1).c_str(), static_cast<double>(m_samples) / kRate);
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "text/TextNumbers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <limits>
@@ -37,6 +39,18 @@ std::int32_t TextToLong(std::string_view text) {
 double TextToDouble(std::string_view text) {
     const std::string copy(text);  // strtod needs a terminated string
     return strtod_l(copy.c_str(), nullptr, CLocale());
+}
+
+std::string ShortDecimal(double value, int decimals) {
+    char text[400];  // the longest double in fixed notation with 17 decimals fits
+    const auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, std::clamp(decimals, 0, 17));
+    std::string s(text, error == std::errc() ? end : text);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
 }
 
 }  // namespace morvane

@@ -2,6 +2,8 @@
 
 #include <clocale>
 #include <cmath>
+#include <limits>
+#include <string>
 
 #include "text/TextNumbers.h"
 
@@ -43,6 +45,28 @@ TEST(TextToDouble, ReadsWithAPointWhateverTheLocale) {
     // A desktop locale with a decimal comma must not change how text is read.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
         EXPECT_EQ(TextToDouble("0.05"), 0.05);
+        std::setlocale(LC_NUMERIC, "C");
+    }
+}
+
+TEST(ShortDecimal, RoundsAndDropsTrailingZerosWithAPointWhateverTheLocale) {
+    const struct {
+        double value;
+        int decimals;
+        std::string text;
+    } cases[] = {
+        {1500.2, 1, "1500.2"}, {2000.0, 1, "2000"},   {45.45, 2, "45.45"},     {50.0, 2, "50"},
+        {-0.46384, 4, "-0.4638"}, {109.996, 2, "110"}, {0.05, 0, "0"},          {1.5, 1, "1.5"},
+        {0.1, 17, "0.10000000000000001"}, {1e22, 1, "1" + std::string(22, '0')},
+        {2.25, 99, "2.25"} /* decimals beyond 17 are 17 */, {7.0, -3, "7"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(morvane::ShortDecimal(c.value, c.decimals), c.text) << c.value << " " << c.decimals;
+    EXPECT_EQ(morvane::ShortDecimal(std::numeric_limits<double>::max(), 17).size(), 309u);  // all its digits
+    EXPECT_EQ(morvane::ShortDecimal(std::nan(""), 1), "nan");
+    EXPECT_EQ(morvane::ShortDecimal(-HUGE_VAL, 1), "-inf");
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+        EXPECT_EQ(morvane::ShortDecimal(45.45, 2), "45.45");
         std::setlocale(LC_NUMERIC, "C");
     }
 }
