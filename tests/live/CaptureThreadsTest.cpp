@@ -106,6 +106,15 @@ public:
     std::string path;
 };
 
+// The levels of a recording read offline with tones `low` and `high` (Hz).
+std::vector<std::int32_t> OfflineLevels(const std::string& path, float low, float high) {
+    RecordingReader reader(path);
+    DemodSettings settings;
+    settings.tone1Hz = low;
+    settings.tone2Hz = high;
+    return RecordingLevels(reader, settings);
+}
+
 /// Plays a recording through the controller as the command-line tool does and
 /// returns the level stream.
 std::vector<std::int32_t> PlayThroughLoop(const std::string& path, float low, float high) {
@@ -143,11 +152,7 @@ TEST(CaptureThreads, RecordingPlayedAsCardGivesTheOfflineLevels) {
     TempFile wav("played.wav");
     WriteWav16Mono(wav.path, signal);
 
-    RecordingReader reader(wav.path);
-    DemodSettings settings;
-    settings.tone1Hz = 1500.0f;
-    settings.tone2Hz = 2000.0f;
-    const std::vector<std::int32_t> offline = RecordingLevels(reader, settings);
+    const std::vector<std::int32_t> offline = OfflineLevels(wav.path, 1500.0f, 2000.0f);
     ASSERT_GT(offline.size(), 1000u);
 
     EXPECT_EQ(PlayThroughLoop(wav.path, 1500.0f, 2000.0f), offline);
@@ -163,11 +168,7 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     }
     TempFile wav("read.wav");
     WriteWav16Mono(wav.path, signal);
-    RecordingReader reader(wav.path);
-    DemodSettings settings;
-    settings.tone1Hz = 1500.0f;
-    settings.tone2Hz = 2000.0f;
-    const std::vector<std::int32_t> offline = RecordingLevels(reader, settings);
+    const std::vector<std::int32_t> offline = OfflineLevels(wav.path, 1500.0f, 2000.0f);
 
     CommandQueue queue;
     ProcessingHooks hooks;
@@ -190,12 +191,16 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     EXPECT_TRUE(loop.Recording());
     EXPECT_NE(loop.Generation(), generation);
     EXPECT_EQ(loop.Progress()->expected.load(), static_cast<std::int64_t>(signal.size()));
-    for (;;) {
-        const auto command = queue.Next(10s);
-        ASSERT_TRUE(command.has_value()) << "the recording stalled";
-        if (*command == LoopCommand::InputEnded) break;
-        loop.Process(levels);
-    }
+    // Every block of the reading processed, up to its announced end.
+    const auto readToTheEnd = [&] {
+        for (;;) {
+            const auto command = queue.Next(10s);
+            ASSERT_TRUE(command.has_value()) << "the reading stalled";
+            if (*command == LoopCommand::InputEnded) return;
+            loop.Process(levels);
+        }
+    };
+    ASSERT_NO_FATAL_FAILURE(readToTheEnd());
     EXPECT_EQ(levels, offline);
     EXPECT_EQ(loop.Progress()->delivered.load(), static_cast<std::int64_t>(signal.size()));
     EXPECT_TRUE(loop.Progress()->finished.load());
@@ -210,12 +215,7 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     // Read again: a stream of its own, with its own timeline and soft stream
     // (those of the first reading must not carry over).
     ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, levels, error)) << error;
-    for (;;) {
-        const auto command = queue.Next(10s);
-        ASSERT_TRUE(command.has_value()) << "the second reading stalled";
-        if (*command == LoopCommand::InputEnded) break;
-        loop.Process(levels);
-    }
+    ASSERT_NO_FATAL_FAILURE(readToTheEnd());
     EXPECT_EQ(levels, offline);
     EXPECT_EQ(loop.Timeline().LevelCount(), static_cast<std::int64_t>(levels.size()));
     EXPECT_EQ(loop.Soft().size(), levels.size());
@@ -242,8 +242,7 @@ TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
     options.recording = wav.path;
     options.demod.tone1Hz = 1275.5f;  // fractions are kept
     options.demod.tone2Hz = 1725.0f;
-    RecordingReader reader(wav.path);
-    const auto offline = RecordingLevels(reader, options.demod);
+    const auto offline = OfflineLevels(wav.path, options.demod.tone1Hz, options.demod.tone2Hz);
     std::atomic<bool> interrupted{false};
     std::string status;
     EXPECT_EQ(RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted,
@@ -269,8 +268,7 @@ TEST(CaptureThreads, LiveRunFindsTheTonesFirst) {
     DemodSettings right;
     right.tone1Hz = 1275.5f;
     right.tone2Hz = 1725.0f;
-    RecordingReader reader(rest.path);
-    const auto offline = RecordingLevels(reader, right);
+    const auto offline = OfflineLevels(rest.path, right.tone1Hz, right.tone2Hz);
     ASSERT_GT(offline.size(), 500u);
 
     LiveRunOptions options;
