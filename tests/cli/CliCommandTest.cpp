@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "support/CliRunSupport.h"
 #include "recording/RecordingPipeline.h"
 #include "recording/RecordingReader.h"
 #include "raster/RasterImage.h"
@@ -27,43 +28,18 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string kData = MORVANE_TEST_DATA;
+using morvane::clitest::Result;
+using morvane::clitest::Slurp;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+const std::string kData = MORVANE_TEST_DATA;
 
 std::string Temp(const std::string& name) {
     return (std::filesystem::temp_directory_path() / ("morvane-cli-" + std::to_string(::getpid()) + "-" + name)).string();
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs morvane-cli with shell-quoted args; stdinPath "" gives an empty input.
+// Runs morvane-cli with shell-quoted args.
 Result RunCli(const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
-    std::string command = "'"s + MORVANE_CLI_BINARY + "'";
-    for (const std::string& a : args) {
-        std::string quoted;
-        for (char c : a) quoted += c == '\'' ? "'\\''"s : std::string(1, c);
-        command += " '" + quoted + "'";
-    }
-    const std::string out = Temp("stdout"), err = Temp("stderr");
-    command += " < '" + stdinPath + "' > '" + out + "' 2> '" + err + "'";
-    const int raw = std::system(command.c_str());
-    Result r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    std::filesystem::remove(out);
-    std::filesystem::remove(err);
-    return r;
+    return morvane::clitest::Run(MORVANE_CLI_BINARY, args, std::filesystem::temp_directory_path(), stdinPath);
 }
 
 std::vector<std::int64_t> Numbers(const std::string& text) {

@@ -46,16 +46,7 @@ protected:
     }
 
     static Result Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
-        std::string command = Quote(MORVANE_CLI_BINARY);
-        for (const std::string& a : args) command += " " + Quote(a);
-        const fs::path out = s_dir / "stdout", err = s_dir / "stderr";
-        command += " < " + Quote(input) + " > " + Quote(out.string()) + " 2> " + Quote(err.string());
-        const int raw = std::system(command.c_str());
-        Result r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+        return clitest::Run(MORVANE_CLI_BINARY, args, s_dir, input);
     }
 
     static fs::path s_dir;

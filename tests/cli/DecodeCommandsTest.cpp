@@ -54,16 +54,7 @@ protected:
     }
 
     static Result Run(const std::vector<std::string>& args, const std::string& env = "") {
-        std::string command = env + " " + Quote(MORVANE_CLI_BINARY);
-        for (const std::string& a : args) command += " " + Quote(a);
-        const fs::path out = s_dir / "stdout", err = s_dir / "stderr";
-        command += " < /dev/null > " + Quote(out) + " 2> " + Quote(err);
-        const int raw = std::system(command.c_str());
-        Result r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+        return clitest::Run(MORVANE_CLI_BINARY, args, s_dir, "/dev/null", env);
     }
 
     /// A synthesised recording, its levels as the program computes them, and
