@@ -151,6 +151,19 @@ private:
         morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, settings));
         return wav;
     }
+    // "Extract bits" pressed in the window: the decoded text its dialog
+    // shows, or nothing when the dialog did not open.
+    static std::optional<QString> ExtractedText(CMorvaneDlg* window) {
+        QString decoded;
+        const bool opened = WithModal<CBitsExtractDlg>(
+            [&] { QTest::mouseClick(Child<QPushButton>(window, "extractBits"), Qt::LeftButton); },
+            [&](CBitsExtractDlg* dialog) {
+                decoded = Child<QPlainTextEdit>(dialog, "decodedEdit")->toPlainText();
+                dialog->reject();
+            });
+        if (!opened) return std::nullopt;
+        return decoded;
+    }
     static QAction* Action(QWidget* window, const char* name) {
         auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
         if (!action)
@@ -936,14 +949,9 @@ private slots:
         // Read backwards, the stop bits come first: two cells to ignore.
         m_store->WriteInt("Data", "ReverseDirection", 1);
         m_store->WriteText("Data", "BitsIgnore", "2");
-        QString decoded;
-        const bool opened = WithModal<CBitsExtractDlg>(
-            [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton); },
-            [&](CBitsExtractDlg* dialog) {
-                decoded = Child<QPlainTextEdit>(dialog, "decodedEdit")->toPlainText();
-                dialog->reject();
-            });
-        QVERIFY(opened);
+        const std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        const QString& decoded = *extracted;
         QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
         QCOMPARE(window->Model().params.count, 90);
         QCOMPARE(window->Model().params.offset, offset);
@@ -1041,14 +1049,9 @@ private slots:
         QCOMPARE(m_store->ReadInt("Data", "ReverseBits", 0), 1);
         QCOMPARE(m_store->ReadInt("Data", "ReverseDirection", 0), 1);
 
-        QString decoded;
-        const bool opened = WithModal<CBitsExtractDlg>(
-            [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton); },
-            [&](CBitsExtractDlg* dialog) {
-                decoded = Child<QPlainTextEdit>(dialog, "decodedEdit")->toPlainText();
-                dialog->reject();
-            });
-        QVERIFY(opened);
+        const std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        const QString& decoded = *extracted;
         QVERIFY2(decoded.startsWith(QString::fromStdString(text)), qPrintable(decoded));
         QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
 
