@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameLevels.h"
 #include "decode/BaudotDecoder.h"
 #include "raster/BitExtraction.h"
 #include "decode/VariationsReport.h"
@@ -17,25 +18,9 @@ using namespace morvane;
 
 constexpr std::int64_t kHourOfLevels = 2160000;  // 600 levels per second
 
-/// An hour of 50-baud frames as levels: 12 levels per bit, 7.5 bits per
-/// frame, random data bits, a little noise on every level.
+/// An hour of 50-baud frames as levels.
 const std::vector<std::int32_t>& HourOfLevels() {
-    static const std::vector<std::int32_t> levels = [] {
-        std::mt19937 random(5);
-        std::vector<std::int32_t> v;
-        v.reserve(kHourOfLevels);
-        while (static_cast<std::int64_t>(v.size()) < kHourOfLevels) {
-            const unsigned code = random() % 32;
-            const auto bit = [&](bool mark, int n) {
-                for (int i = 0; i < n; ++i) v.push_back((mark ? 200 : 56) + static_cast<int>(random() % 41) - 20);
-            };
-            bit(false, 12);
-            for (int b = 0; b < 5; ++b) bit((code >> b) & 1u, 12);
-            bit(true, 18);
-        }
-        v.resize(kHourOfLevels);
-        return v;
-    }();
+    static const std::vector<std::int32_t> levels = bench::FrameLevels(kHourOfLevels, 5);
     return levels;
 }
 
