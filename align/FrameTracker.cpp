@@ -4,92 +4,43 @@
 #include <cmath>
 
 #include "align/FoldProfile.h"
+#include "align/FrameEdges.h"
 
 namespace morvane {
 
 namespace {
 
-constexpr double kFramedMargin = 0.2;     // start cell at most −this, stop cell at least this
 constexpr double kHuntFrames = 12.0;      // frames folded to find the phase
 constexpr double kHuntStepFrames = 4.0;   // the hunt moves on this many frames when it finds nothing
 constexpr double kHuntPlateau = 0.35;     // weakest start/stop contrast the hunt accepts
 constexpr int kMissesToUnlock = 3;
-constexpr double kEdgeGain = 0.35;        // share of the edge error corrected per frame
-constexpr double kClearEdge = 0.6;        // an edge this sharp (of 2) is followed
-constexpr double kCellFrom = 0.15;        // the middle of a bit that is read
-constexpr double kCellTo = 0.85;
 constexpr double kMeanFrom = 0.1;         // the part of a bit whose levels are averaged
 constexpr double kMeanTo = 0.9;
 
-// The keying of the grid, +1 for mark and −1 for space (0 for silence), and
-// its running integral: the value of point i holds on [i, i + 1). Signs, not
-// levels: how far the levels swing depends on the tones' distance.
-class Grid {
-public:
-    Grid(const TimeTrueSignal& signal, int polarity) {
-        values.resize(signal.levels.size());
-        prefix.assign(signal.levels.size() + 1, 0.0);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            values[i] = polarity * ((signal.levels[i] > 128) - (signal.levels[i] < 128));
-            prefix[i + 1] = prefix[i] + values[i];
-        }
-    }
-    double Size() const { return static_cast<double>(values.size()); }
-    double Integral(double x) const {
-        if (x <= 0.0) return 0.0;
-        if (x >= Size()) return prefix.back();
-        const auto i = static_cast<std::size_t>(x);
-        return prefix[i] + (x - static_cast<double>(i)) * values[i];
-    }
-    double Mean(double a, double b) const { return b > a ? (Integral(b) - Integral(a)) / (b - a) : 0.0; }
-
-    std::vector<double> values;
-    std::vector<double> prefix;
-};
-
 struct Tracker {
-    const Grid& grid;
+    const FrameEdges& edges;
     const FrameModel& m;
-
-    bool Framed(double t) const {
-        const double b = m.bit;
-        const double stop = m.LeadBits();
-        return grid.Mean(t + kCellFrom * b, t + kCellTo * b) <= -kFramedMargin &&
-               grid.Mean(t + (stop + kCellFrom) * b, t + (stop + kCellTo) * b) >= kFramedMargin;
-    }
-    bool Fits(double t) const { return t >= 0.0 && t + (m.LeadBits() + kCellTo) * m.bit <= grid.Size(); }
-
-    // The start bit's edge near t: the place where mark before turns into
-    // space after most sharply, within 0.4 bit; t itself when none is clear.
-    double Edge(double t) const {
-        const double half = 0.5 * m.bit;
-        double best = t, bestStep = kClearEdge;
-        for (double e = t - 0.4 * m.bit; e <= t + 0.4 * m.bit; e += 0.25) {
-            const double step = grid.Mean(e - half, e) - grid.Mean(e, e + half);
-            if (step > bestStep) best = e, bestStep = step;
-        }
-        return best;
-    }
-    double Follow(double t) const { return t + kEdgeGain * (Edge(t) - t); }
 
     // First well-framed frame start at or after `from` (and the frames
     // before it that are also well framed, back to `floor`), or none.
     bool Hunt(double& from, double floor, std::vector<TrackedFrame>& out) const {
         const double f = m.frame;
         const auto bins = std::max<std::int32_t>(8, static_cast<std::int32_t>(std::lround(4.0 * f)));
-        while (from + 3.0 * f <= grid.Size()) {
-            const double end = std::min(grid.Size(), from + kHuntFrames * f);
+        while (from + 3.0 * f <= edges.Size()) {
+            const double end = std::min(edges.Size(), from + kHuntFrames * f);
             const auto begin = static_cast<std::int64_t>(std::ceil(from));
-            const std::vector<double> profile = FoldProfile(grid.values, begin, static_cast<std::int64_t>(end), f, bins);
+            const std::vector<double> profile =
+                FoldProfile(edges.Keying(), begin, static_cast<std::int64_t>(end), f, bins);
             const FramePhase phase = BestFramePhase(profile, m.stopBits, 0.0, m.LeadBits());
             if (phase.plateau >= kHuntPlateau) {
                 for (double t = static_cast<double>(begin) + phase.bin * f / bins; t + f <= end + f; t += f) {
-                    if (!Fits(t)) continue;
-                    const double at = Edge(t);
-                    if (!Fits(at) || !Framed(at)) continue;
+                    if (!edges.Fits(t)) continue;
+                    const double at = edges.Edge(t);
+                    if (!edges.Fits(at) || !edges.Framed(at)) continue;
                     // Reach back over well-framed frames before this one.
                     std::vector<TrackedFrame> back;
-                    for (double b = Follow(at - f); b >= floor && Fits(b) && Framed(b); b = Follow(b - f))
+                    for (double b = edges.Follow(at - f); b >= floor && edges.Fits(b) && edges.Framed(b);
+                         b = edges.Follow(b - f))
                         back.push_back({b, true});
                     out.insert(out.end(), back.rbegin(), back.rend());
                     out.push_back({at, true});
@@ -108,8 +59,8 @@ struct Tracker {
 std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameModel& model) {
     std::vector<TrackedFrame> frames;
     if (!(model.frame >= 4.0) || !(model.bit >= 1.0) || signal.levels.empty() || !HasUsableCells(model)) return frames;
-    const Grid grid(signal, model.polarity >= 0 ? 1 : -1);
-    const Tracker tracker{grid, model};
+    const FrameEdges edges(signal, model);
+    const Tracker tracker{edges, model};
     double from = 0.0;
     double floor = 0.0;  // frames reached back to must start here or later
     while (tracker.Hunt(from, floor, frames)) {
@@ -117,12 +68,12 @@ std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameM
         std::vector<TrackedFrame> doubtful;
         for (;;) {
             const double next = t + model.frame;
-            if (!tracker.Fits(next)) break;
-            const bool framed = tracker.Framed(tracker.Edge(next));
+            if (!edges.Fits(next)) break;
+            const bool framed = edges.Framed(edges.Edge(next));
             if (framed) {
                 frames.insert(frames.end(), doubtful.begin(), doubtful.end());
                 doubtful.clear();
-                t = tracker.Follow(next);
+                t = edges.Follow(next);
                 frames.push_back({t, true});
             } else {
                 t = next;
@@ -133,7 +84,7 @@ std::vector<TrackedFrame> TrackFrames(const TimeTrueSignal& signal, const FrameM
         // Hunt again from the first frame that was not kept.
         from = doubtful.empty() ? t + model.frame : doubtful.front().start;
         floor = frames.empty() ? 0.0 : frames.back().start + model.frame - 0.5 * model.bit;
-        if (!tracker.Fits(from)) break;
+        if (!edges.Fits(from)) break;
     }
     return frames;
 }

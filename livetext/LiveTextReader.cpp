@@ -7,7 +7,7 @@
 #include "align/FrameFinder.h"
 #include "align/FrameSoftBits.h"
 #include "align/SoftTimeTrueSignal.h"
-#include "livetext/FrameEdges.h"
+#include "align/FrameEdges.h"
 #include "livetext/StreamGrid.h"
 
 namespace morvane {

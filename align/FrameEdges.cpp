@@ -1,9 +1,8 @@
-#include "livetext/FrameEdges.h"
+#include "align/FrameEdges.h"
 
 namespace morvane {
 
 namespace {
-// The frame tracker's figures, so that frames followed here land where it puts them.
 constexpr double kFramedMargin = 0.2;  // start cell at most −this, stop cell at least this
 constexpr double kEdgeGain = 0.35;     // share of the edge error corrected per frame
 constexpr double kClearEdge = 0.6;     // an edge this sharp (of 2) is followed
@@ -52,5 +51,7 @@ double FrameEdges::Edge(double t) const {
 }
 
 double FrameEdges::Follow(double t) const { return t + kEdgeGain * (Edge(t) - t); }
+
+bool FrameEdges::Fits(double t) const { return t >= 0.0 && t + (m_model.LeadBits() + kCellTo) * m_model.bit <= Size(); }
 
 }  // namespace morvane
