@@ -26,4 +26,14 @@ std::string ExtractSoftBits(const std::vector<SoftWindow>& soft, const RasterPar
 /// The decision for one cell whose tone-1 minus tone-2 energy is `evidence`.
 char SoftCellDecision(double evidence);
 
+/// Throws std::invalid_argument when `trim` leaves no window of a full cell
+/// of `cellSize` windows, or is negative (a cellSize below 1 takes any trim ≥ 0).
+void CheckSoftTrim(std::int64_t trim, std::int64_t cellSize);
+
+/// One closed cell decided soft: the tone correlations of `cell` (its
+/// windows in walk order) summed over its middle, `trim` windows left out at
+/// each end of a cell of `cellSize` windows, and decided by SoftCellDecision.
+/// A cell too short to keep a window after trimming is summed whole.
+char SoftCellOf(const std::vector<SoftWindow>& cell, std::int64_t cellSize, std::int64_t trim);
+
 }  // namespace morvane

@@ -1,33 +1,17 @@
 #include "raster/SoftRowStream.h"
 
-#include <algorithm>
-#include <cmath>
-#include <complex>
-#include <stdexcept>
-
 #include "raster/SoftBitExtraction.h"
 
 namespace morvane {
 
 SoftRowStream::SoftRowStream(const RasterParams& params, std::int32_t trim)
     : m_params(params), m_cell(params.gridWidth / 2), m_trim(trim), m_walk(params) {
-    if (trim < 0 || (m_cell >= 1 && trim > (m_cell - 1) / 2))
-        throw std::invalid_argument("soft trim " + std::to_string(trim) + " leaves no window of a cell of " +
-                                    std::to_string(m_cell));
+    CheckSoftTrim(trim, m_cell);
 }
 
 void SoftRowStream::CloseCell() {
     if (m_inCell.empty()) return;
-    const auto n = static_cast<std::int64_t>(m_inCell.size());
-    std::int64_t first = m_trim;
-    std::int64_t end = std::min(n, m_cell - m_trim);
-    if (first >= end) first = 0, end = n;
-    std::complex<double> tone1, tone2;
-    for (std::int64_t i = first; i < end; ++i) {
-        tone1 += m_inCell[static_cast<std::size_t>(i)].Tone1();
-        tone2 += m_inCell[static_cast<std::size_t>(i)].Tone2();
-    }
-    m_row.push_back(SoftCellDecision(std::norm(tone1) - std::norm(tone2)));
+    m_row.push_back(SoftCellOf(m_inCell, m_cell, m_trim));
     m_inCell.clear();
 }
 
