@@ -8,11 +8,12 @@
 #include "align/BitComb.h"
 #include "align/FoldProfile.h"
 #include "align/FrameCode.h"
+#include "align/FrameReader.h"
+#include "align/LevelMeans.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
-#include "raster/BitExtraction.h"
 
 namespace morvane {
 
@@ -338,12 +339,7 @@ void FindAsciiFrames(const TimeTrueSignal& signal, double period, double frameBi
 }  // namespace
 
 std::string FrameBits(const TimeTrueSignal& signal, const FrameModel& model, const std::vector<TrackedFrame>& frames) {
-    RasterParams p;
-    p.count = model.Cells() * kCellLevels;
-    p.offset = 0;
-    p.slant = 0.0f;
-    p.gridWidth = 2 * kCellLevels;
-    return ExtractBits(FrameLevelRows(signal, model, frames), p);
+    return ReadFrameBits(model, frames, LevelMeans(signal));
 }
 
 std::string FrameText(const std::string& frameBits, const FrameAlignment& alignment) {

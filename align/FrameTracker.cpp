@@ -5,6 +5,7 @@
 
 #include "align/FoldProfile.h"
 #include "align/FrameEdges.h"
+#include "align/LevelMeans.h"
 
 namespace morvane {
 
@@ -14,8 +15,6 @@ constexpr double kHuntFrames = 12.0;      // frames folded to find the phase
 constexpr double kHuntStepFrames = 4.0;   // the hunt moves on this many frames when it finds nothing
 constexpr double kHuntPlateau = 0.35;     // weakest start/stop contrast the hunt accepts
 constexpr int kMissesToUnlock = 3;
-constexpr double kMeanFrom = 0.1;         // the part of a bit whose levels are averaged
-constexpr double kMeanTo = 0.9;
 
 struct Tracker {
     const FrameEdges& edges;
@@ -95,25 +94,10 @@ std::vector<std::int32_t> FrameLevelRows(const TimeTrueSignal& signal, const Fra
     if (!HasUsableCells(model)) return rows;
     const std::int32_t cells = model.Cells();
     rows.reserve(frames.size() * static_cast<std::size_t>(cells * kCellLevels));
-    // Running integral of the levels' distance from 128; a level holds on [i, i + 1).
-    const std::size_t n = signal.levels.size();
-    std::vector<double> prefix(n + 1, 0.0);
-    for (std::size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + (signal.levels[i] - 128);
-    const auto integral = [&](double x) {
-        if (x <= 0.0 || n == 0) return 0.0;
-        if (x >= static_cast<double>(n)) return prefix[n];
-        const auto i = static_cast<std::size_t>(x);
-        return prefix[i] + (x - static_cast<double>(i)) * (signal.levels[i] - 128);
-    };
-    for (const TrackedFrame& frame : frames) {
-        for (std::int32_t cell = 0; cell < cells; ++cell) {
-            const double a = frame.start + (cell + kMeanFrom) * model.bit;
-            const double b = frame.start + (cell + kMeanTo) * model.bit;
-            const double mean = (integral(b) - integral(a)) / (b - a);
-            const std::int32_t level = 128 + static_cast<std::int32_t>(std::clamp(std::trunc(mean), -125.0, 125.0));
-            rows.insert(rows.end(), kCellLevels, level);
-        }
-    }
+    const LevelMeans means(signal);
+    for (const TrackedFrame& frame : frames)
+        for (std::int32_t cell = 0; cell < cells; ++cell)
+            rows.insert(rows.end(), kCellLevels, means.BitLevel({frame.start, cell, model.bit}));
     return rows;
 }
 

@@ -27,7 +27,7 @@ void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vect
     m_tone1Hz = loop.Settings().tone1Hz;
     m_tone2Hz = loop.Settings().tone2Hz;
     m_soft = m_window->Soft();
-    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, m_soft});
+    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, morvane::LiveTextDeciderFor(m_soft)});
     m_running = true;
     m_finished = false;
     m_wallClock = realTime;
@@ -48,12 +48,12 @@ void CLiveTextFeed::Update(const morvane::ProcessingLoop& loop, const std::vecto
     if (!m_running || levels.size() < m_worker->Fed() || tonesChanged || m_window->Soft() != m_soft ||
         (m_finished && levels.size() != m_worker->Fed()))
         Restart(loop, levels, realTime);
-    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
+    m_worker->Feed(levels, loop.Timeline(), loop.Soft());
 }
 
 void CLiveTextFeed::Finish(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels) {
     if (!m_running || m_finished || levels.size() < m_worker->Fed()) return;
-    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
+    m_worker->Feed(levels, loop.Timeline(), loop.Soft());
     m_worker->Finish();
     m_finished = true;
 }

@@ -90,10 +90,10 @@ void BM_LiveTextBlock(benchmark::State& state) {
     now.levels.assign(hour.levels.begin(), hour.levels.begin() + before);
     now.soft.assign(hour.soft.begin(), hour.soft.begin() + before);
     LiveTextOptions options;
-    options.soft = soft;
+    options.decider = LiveTextDeciderFor(soft);
     LiveTextReader start(options);
     std::vector<LiveTextPiece> pieces;
-    start.Extend(now.levels, now.timeline, &now.soft, pieces);
+    start.Extend(now.levels, now.timeline, now.soft, pieces);
     const Stream snapshot = now;
 
     LiveTextReader reader = start;
@@ -115,7 +115,7 @@ void BM_LiveTextBlock(benchmark::State& state) {
         now.timeline.Record(call.firstSample - call.dropped, call.firstLevel, call.levelCount,
                             2 * (call.dropped + call.levelCount * now.timeline.Window()));
         pieces.clear();
-        reader.Extend(now.levels, now.timeline, &now.soft, pieces);
+        reader.Extend(now.levels, now.timeline, now.soft, pieces);
         found += static_cast<std::int64_t>(pieces.size());
         benchmark::DoNotOptimize(pieces.data());
     }

@@ -141,7 +141,7 @@ void FollowText(const DecodeOptions& o, const CLI::App& command, const CodeSetti
     TextOutput out(o.output);
     BitRowStream stream(o.raster.params);
     std::optional<SoftRowStream> softStream;
-    if (o.soft.soft) softStream.emplace(o.raster.params, o.soft.trim);
+    if (o.soft.soft) softStream.emplace(o.raster.params, SoftSums(CellSize(o.raster.params), o.soft.trim));
     TextFollower follower(code, o.reverseBits, o.reverseDirection, o.ignore);
     std::string rows, text;
     const auto print = [&] {

@@ -67,7 +67,7 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                      const std::vector<SoftWindow>& windows, bool ended) {
                      // The tones are known once the first levels come.
                      if (!reader) {
-                         reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
+                         reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, LiveTextDeciderFor(soft)});
                          // Live sound is read from when the tones were known.
                          const double seconds = static_cast<double>(timeline.SampleOf(
                                                     static_cast<std::int64_t>(levels.size()))) / kRate;
@@ -76,9 +76,9 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                                        std::chrono::duration<double>(seconds));
                      }
                      if (ended)
-                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Finish(levels, timeline, windows, pieces);
                      else
-                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Extend(levels, timeline, windows, pieces);
                      show();
                  });
     if (transmissions > 0) out.Write("\r\n");

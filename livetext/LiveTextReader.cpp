@@ -4,10 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "align/FrameFinder.h"
-#include "align/FrameSoftBits.h"
-#include "align/SoftTimeTrueSignal.h"
 #include "align/FrameEdges.h"
+#include "align/FrameFinder.h"
 #include "livetext/StreamGrid.h"
 
 namespace morvane {
@@ -27,15 +25,11 @@ constexpr std::int64_t kMargin = 2;         // grid points kept beyond what a fr
 }  // namespace
 
 /// The grid around one frame: g0 is the grid position of the stretch's point
-/// 0; with soft decisions, the keying made from the correlations and the
-/// correlations themselves.
+/// 0; the evidence as the decider reads it.
 struct LiveTextReader::Stretch {
     std::int64_t g0 = 0;
     std::int64_t g1 = 0;
-    TimeTrueSignal levels;
-    TimeTrueSignal keying;  // soft: the bit-summed correlations on the same points
-    LevelTimeline timeline;
-    std::vector<SoftWindow> soft;
+    std::unique_ptr<LiveTextDecider::Stretch> evidence;
 };
 
 LiveTextReader::LiveTextReader(LiveTextOptions options) { Reset(options); }
@@ -58,26 +52,27 @@ void LiveTextReader::HuntFrom(std::int64_t level) {
 }
 
 void LiveTextReader::Extend(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out) {
-    if (m_options.soft && (soft == nullptr || soft->size() != levels.size()))
+                            const std::vector<SoftWindow>& soft, std::vector<LiveTextPiece>& out) {
+    if (!m_options.decider) throw std::invalid_argument("live text: no decider");
+    if (m_options.decider->ReadsCorrelations() && soft.size() != levels.size())
         throw std::invalid_argument("live text: soft decisions need one tone correlation per level (" +
-                                    std::to_string(soft ? soft->size() : 0) + " for " +
-                                    std::to_string(levels.size()) + " levels)");
+                                    std::to_string(soft.size()) + " for " + std::to_string(levels.size()) +
+                                    " levels)");
     if (static_cast<std::int64_t>(levels.size()) < m_seen) Reset(m_options);
     m_seen = static_cast<std::int64_t>(levels.size());
     const StreamGrid grid(levels, timeline);
-    Run(grid, m_options.soft ? soft : nullptr, false, out);
+    Run(grid, soft, false, out);
 }
 
 void LiveTextReader::Finish(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out) {
+                            const std::vector<SoftWindow>& soft, std::vector<LiveTextPiece>& out) {
     Extend(levels, timeline, soft, out);
     const StreamGrid grid(levels, timeline);
-    Run(grid, m_options.soft ? soft : nullptr, true, out);
+    Run(grid, soft, true, out);
     Reset(m_options);
 }
 
-void LiveTextReader::Run(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended,
+void LiveTextReader::Run(const StreamGrid& grid, const std::vector<SoftWindow>& soft, bool ended,
                          std::vector<LiveTextPiece>& out) {
     const std::int64_t n = grid.Levels();
     for (;;) {
@@ -103,19 +98,16 @@ void LiveTextReader::Run(const StreamGrid& grid, const std::vector<SoftWindow>* 
     Flush(out);
 }
 
-bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>* soft, std::int64_t end,
+bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>& soft, std::int64_t end,
                           std::vector<LiveTextPiece>& out) {
     const std::int64_t first = std::max(m_huntFrom, end - kHuntLevels);
     const std::int64_t origin = grid.StartOf(first);
-    TimeTrueSignal signal = grid.Lay(origin, 0, grid.SettledPoints(origin, end), first, end);
-    if (soft) {
-        // The keying summed over a few windows: noise that flips single
-        // levels flips far fewer sums, and edges stay in place.
-        LevelTimeline timeline;
-        std::vector<SoftWindow> windows;
-        grid.Cut(*soft, grid.StartOf(first), grid.StartOf(end), timeline, windows);
-        signal = MakeSoftTimeTrueSignal(signal, timeline, windows, kHuntSum);
-    }
+    // The keying as the decider reads it (soft: summed over a few windows).
+    const TimeTrueSignal signal =
+        m_options.decider
+            ->Lay(grid.Lay(origin, 0, grid.SettledPoints(origin, end), first, end), grid, soft, grid.StartOf(first),
+                  grid.StartOf(end), kHuntSum)
+            ->Keying();
     std::vector<TrackedFrame> frames;
     const FrameAlignment found = FindFrames(signal, LevelTimeline(grid.Window()), &frames);
     // A frame structure counts as steady when two hunt windows in a row find
@@ -140,7 +132,8 @@ bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>*
 
     // The first run of frames, as far as the window holds all that they read.
     const FrameModel& m = found.model;
-    const double reach = (m.Cells() + 0.5) * m.bit + static_cast<double>(kMargin) + (soft ? m.bit + 2.0 : 0.0);
+    const double reach =
+        (m.Cells() + 0.5) * m.bit + static_cast<double>(kMargin) + m_options.decider->ReachFor(m.bit).hunt;
     std::size_t count = 0;
     while (count < frames.size() && frames[count].start + reach <= static_cast<double>(signal.levels.size()) &&
            (count == 0 || std::fabs(frames[count].start - frames[count - 1].start - m.frame) < 0.5 * m.bit))
@@ -177,31 +170,25 @@ bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>*
     return true;
 }
 
-LiveTextReader::Stretch LiveTextReader::Around(const StreamGrid& grid, const std::vector<SoftWindow>* soft,
+LiveTextReader::Stretch LiveTextReader::Around(const StreamGrid& grid, const std::vector<SoftWindow>& soft,
                                                double at) const {
     const FrameModel& m = m_alignment.model;
-    const auto pad = soft ? static_cast<std::int64_t>(std::ceil(0.5 * m.bit)) + 1 : 0;
+    const std::int64_t pad = m_options.decider->ReachFor(m.bit).pad;
     Stretch s;
     s.g0 = static_cast<std::int64_t>(std::floor(at - m.bit)) - kMargin - pad;
     s.g1 = static_cast<std::int64_t>(std::ceil(at + (m.Cells() + 0.5) * m.bit)) + kMargin + pad;
     const std::int64_t w = grid.Window();
     const std::int64_t from = std::max<std::int64_t>(0, grid.FirstAtOrAfter(m_origin + s.g0 * w) - 1);
-    s.levels = grid.Lay(m_origin, s.g0, s.g1, from, grid.Levels());
-    if (soft) {
-        grid.Cut(*soft, m_origin + (s.g0 - pad) * w, m_origin + (s.g1 + pad) * w, s.timeline, s.soft);
-        s.keying = MakeSoftTimeTrueSignal(s.levels, s.timeline, s.soft, m.bit);
-    }
+    s.evidence = m_options.decider->Lay(grid.Lay(m_origin, s.g0, s.g1, from, grid.Levels()), grid, soft,
+                                        m_origin + (s.g0 - pad) * w, m_origin + (s.g1 + pad) * w, m.bit);
     return s;
 }
 
 std::string LiveTextReader::Row(const Stretch& stretch, double start, bool framed) const {
-    const std::vector<TrackedFrame> frame{{start - static_cast<double>(stretch.g0), framed}};
-    if (!stretch.keying.levels.empty())
-        return FrameSoftBits(stretch.keying, stretch.timeline, stretch.soft, m_alignment.model, frame);
-    return FrameBits(stretch.levels, m_alignment.model, frame);
+    return stretch.evidence->Row(m_alignment.model, {start - static_cast<double>(stretch.g0), framed});
 }
 
-bool LiveTextReader::Step(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended) {
+bool LiveTextReader::Step(const StreamGrid& grid, const std::vector<SoftWindow>& soft, bool ended) {
     const FrameModel& m = m_alignment.model;
     const double next = m_last + m.frame;
     const std::int64_t settled = grid.SettledPoints(m_origin, grid.Levels());
@@ -209,14 +196,15 @@ bool LiveTextReader::Step(const StreamGrid& grid, const std::vector<SoftWindow>*
     if (stretch.g1 > settled) {
         if (!ended) return false;
         // The stream has ended: a frame it does not hold whole ends the transmission.
-        if (next + (m.LeadBits() + 0.85) * m.bit + (soft ? 0.5 * m.bit : 0.0) > static_cast<double>(settled)) {
+        if (next + (m.LeadBits() + 0.85) * m.bit + m_options.decider->ReachFor(m.bit).end >
+            static_cast<double>(settled)) {
             m_following = false;
             m_doubtful.clear();
             HuntFrom(grid.Levels());
             return false;
         }
     }
-    const FrameEdges edges(soft ? stretch.keying : stretch.levels, m);
+    const FrameEdges edges(stretch.evidence->Keying(), m);
     const double x = next - static_cast<double>(stretch.g0);
     if (edges.Framed(edges.Edge(x))) {
         const double start = edges.Follow(x) + static_cast<double>(stretch.g0);

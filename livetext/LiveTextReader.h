@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "decode/TextFollower.h"
 #include "dsp/LevelTimeline.h"
 #include "dsp/SoftWindow.h"
+#include "livetext/LevelReading.h"
+#include "livetext/LiveTextDecider.h"
 #include "livetext/LiveTextPiece.h"
 
 namespace morvane {
@@ -19,7 +22,9 @@ struct TimeTrueSignal;
 struct LiveTextOptions {
     float tone1Hz = 0.0F, tone2Hz = 0.0F;  // the tones the levels were demodulated with (for the header)
     std::optional<CodeSettings> code;      // nothing: the code the alignment finds; set: always this code
-    bool soft = false;                     // decide bits on the soft correlations (needs `soft` in Extend)
+    // What the frames are followed on and their bits decided by (SoftReading
+    // needs the correlations in Extend); never null.
+    std::shared_ptr<const LiveTextDecider> decider = std::make_shared<const LevelReading>();
 };
 
 /// Reads text from a level stream while it grows, by itself: hunts for a
@@ -36,18 +41,18 @@ public:
     explicit LiveTextReader(LiveTextOptions options);
 
     /// levels, timeline, soft: the whole stream so far, the same stream as at
-    /// the previous call with more at its end (soft may be null unless
-    /// options.soft; then it holds one entry per level). Appends what became
+    /// the previous call with more at its end (soft may be empty unless the
+    /// decider reads correlations; then it holds one entry per level). Appends what became
     /// known to `out`: a Transmission piece when a transmission is found
     /// (aligned), then Text pieces as frames arrive. A stream shorter than
     /// at the previous call starts the reading over. Throws
-    /// std::invalid_argument when options.soft is set and `soft` does not
-    /// hold one entry per level.
+    /// std::invalid_argument when the decider reads correlations and `soft`
+    /// does not hold one entry per level, or the decider is null.
     void Extend(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out);
+                const std::vector<SoftWindow>& soft, std::vector<LiveTextPiece>& out);
     /// The stream has ended: decodes what is left. Later calls start over.
     void Finish(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out);
+                const std::vector<SoftWindow>& soft, std::vector<LiveTextPiece>& out);
     /// The stream was emptied (capture restarted) or the tones changed: starts over with `options`.
     void Reset(LiveTextOptions options);
 
@@ -57,11 +62,11 @@ public:
 private:
     struct Stretch;
 
-    void Run(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended, std::vector<LiveTextPiece>& out);
-    bool Hunt(const StreamGrid& grid, const std::vector<SoftWindow>* soft, std::int64_t end,
+    void Run(const StreamGrid& grid, const std::vector<SoftWindow>& soft, bool ended, std::vector<LiveTextPiece>& out);
+    bool Hunt(const StreamGrid& grid, const std::vector<SoftWindow>& soft, std::int64_t end,
               std::vector<LiveTextPiece>& out);
-    bool Step(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended);
-    Stretch Around(const StreamGrid& grid, const std::vector<SoftWindow>* soft, double at) const;
+    bool Step(const StreamGrid& grid, const std::vector<SoftWindow>& soft, bool ended);
+    Stretch Around(const StreamGrid& grid, const std::vector<SoftWindow>& soft, double at) const;
     std::string Row(const Stretch& stretch, double start, bool framed) const;
     void HuntFrom(std::int64_t level);
     void Flush(std::vector<LiveTextPiece>& out);

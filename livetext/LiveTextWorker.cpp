@@ -33,7 +33,7 @@ void LiveTextWorker::Post(Job job) {
 }
 
 void LiveTextWorker::Restart(LiveTextOptions options) {
-    m_soft = options.soft;
+    m_soft = options.decider && options.decider->ReadsCorrelations();
     m_fedLevels = 0;
     m_fedCalls = 0;
     Job job;
@@ -43,18 +43,18 @@ void LiveTextWorker::Restart(LiveTextOptions options) {
 }
 
 void LiveTextWorker::Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                          const std::vector<SoftWindow>* soft) {
+                          const std::vector<SoftWindow>& soft) {
     const std::vector<DemodCall>& calls = timeline.Calls();
     if (levels.size() < m_fedLevels || calls.size() < m_fedCalls)
         throw std::invalid_argument("the live text's stream became shorter: start it over");
     if (timeline.LevelCount() != static_cast<std::int64_t>(levels.size()) ||
-        (m_soft && (!soft || soft->size() != levels.size())))
+        (m_soft && soft.size() != levels.size()))
         throw std::invalid_argument("the live text's levels, timeline and correlations are out of step");
     if (levels.size() == m_fedLevels) return;
     Job job;
     job.levels.assign(levels.begin() + static_cast<std::ptrdiff_t>(m_fedLevels), levels.end());
     job.calls.assign(calls.begin() + static_cast<std::ptrdiff_t>(m_fedCalls), calls.end());
-    if (m_soft) job.soft.assign(soft->begin() + static_cast<std::ptrdiff_t>(m_fedLevels), soft->end());
+    if (m_soft) job.soft.assign(soft.begin() + static_cast<std::ptrdiff_t>(m_fedLevels), soft.end());
     m_fedLevels = levels.size();
     m_fedCalls = calls.size();
     Post(std::move(job));
@@ -93,10 +93,10 @@ void LiveTextWorker::Do(Job& job, std::vector<LiveTextPiece>& found) {
             m_levels.insert(m_levels.end(), job.levels.begin(), job.levels.end());
             for (const DemodCall& call : job.calls) m_timeline.Append(call);
             m_softStream.insert(m_softStream.end(), job.soft.begin(), job.soft.end());
-            if (m_reader) m_reader->Extend(m_levels, m_timeline, m_softStream.empty() ? nullptr : &m_softStream, found);
+            if (m_reader) m_reader->Extend(m_levels, m_timeline, m_softStream, found);
             return;
         case Job::Kind::Finish:
-            if (m_reader) m_reader->Finish(m_levels, m_timeline, m_softStream.empty() ? nullptr : &m_softStream, found);
+            if (m_reader) m_reader->Finish(m_levels, m_timeline, m_softStream, found);
             m_reader.reset();
             return;
     }

@@ -34,12 +34,13 @@ public:
     /// other tones). Pieces of the stream before still waiting are dropped.
     void Restart(LiveTextOptions options);
     /// Hands on what the stream gained since the last Feed or Restart:
-    /// `levels`, `timeline` and (with options.soft) `soft` are the whole
-    /// stream so far, the same stream with more at its end. Returns at once.
+    /// `levels`, `timeline` and (when the decider reads correlations) `soft`
+    /// are the whole stream so far, the same stream with more at its end
+    /// (`soft` is not read otherwise and may be empty). Returns at once.
     /// Throws std::invalid_argument when the stream is shorter than what was
     /// handed on (start over with Restart) or its parts are out of step.
     void Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-              const std::vector<SoftWindow>* soft);
+              const std::vector<SoftWindow>& soft);
     /// The stream has ended: what is left of it is read.
     void Finish();
     /// The pieces found since the last Take.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "raster/LevelCounts.h"
 #include "raster/RasterParams.h"
 
 namespace morvane {
@@ -15,8 +16,5 @@ namespace morvane {
 /// Gives the empty text for an empty stream, a start outside it, or a
 /// gridWidth below 2 (no cell of at least one level).
 std::string ExtractBits(const std::vector<std::int32_t>& levels, const RasterParams& params);
-
-/// The decision for one cell of `ones` '1' levels and `zeros` '0' levels.
-char CellDecision(std::int64_t ones, std::int64_t zeros);
 
 }  // namespace morvane

@@ -5,6 +5,7 @@
 
 #include "dsp/SoftWindow.h"
 #include "raster/RasterParams.h"
+#include "raster/SoftSums.h"
 
 namespace morvane {
 
@@ -18,22 +19,9 @@ namespace morvane {
 /// `trim` (0 … (cell − 1) / 2, so that a full cell keeps a window) leaves that
 /// many windows out at each end of a cell, where a bit edge falls when the
 /// grid is slightly off; a cell at the stream's end too short to keep anything
-/// after trimming is read whole.
+/// after trimming is read whole (see SoftSums).
 /// Gives the empty text for an empty stream, a start outside it, or a
 /// gridWidth below 2. Throws std::invalid_argument for a trim outside its range.
 std::string ExtractSoftBits(const std::vector<SoftWindow>& soft, const RasterParams& params, std::int32_t trim = 0);
-
-/// The decision for one cell whose tone-1 minus tone-2 energy is `evidence`.
-char SoftCellDecision(double evidence);
-
-/// Throws std::invalid_argument when `trim` leaves no window of a full cell
-/// of `cellSize` windows, or is negative (a cellSize below 1 takes any trim ≥ 0).
-void CheckSoftTrim(std::int64_t trim, std::int64_t cellSize);
-
-/// One closed cell decided soft: the tone correlations of `cell` (its
-/// windows in walk order) summed over its middle, `trim` windows left out at
-/// each end of a cell of `cellSize` windows, and decided by SoftCellDecision.
-/// A cell too short to keep a window after trimming is summed whole.
-char SoftCellOf(const std::vector<SoftWindow>& cell, std::int64_t cellSize, std::int64_t trim);
 
 }  // namespace morvane

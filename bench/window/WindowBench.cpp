@@ -83,7 +83,7 @@ void BM_ProcessAndShowOneBlockWithLiveText(benchmark::State& state) {
     timeline.Record(0, 0, hour, hour * timeline.Window() * 2);
     morvane::LiveTextWorker worker;
     worker.Restart({1500.0F, 2000.0F, {}, false});
-    worker.Feed(model.levels, timeline, nullptr);
+    worker.Feed(model.levels, timeline, {});
     worker.Drain();
     morvane::CaptureBuffers buffers;
     buffers.SetRecording(true);
@@ -98,7 +98,7 @@ void BM_ProcessAndShowOneBlockWithLiveText(benchmark::State& state) {
         buffers.HandleBlock(block.data(), morvane::kDeviceBlockBytes);
         panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
         buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.timeline = &timeline});
-        worker.Feed(model.levels, timeline, nullptr);
+        worker.Feed(model.levels, timeline, {});
         results.Draw();
         state.PauseTiming();
         QApplication::processEvents();

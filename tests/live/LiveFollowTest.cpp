@@ -83,7 +83,7 @@ TEST(LiveFollow, LiveTextFindsAndFollowsTheTransmissionBlockByBlock) {
         LiveTextOptions textOptions;
         textOptions.tone1Hz = 1500.0F;
         textOptions.tone2Hz = 2000.0F;
-        textOptions.soft = soft;
+        textOptions.decider = LiveTextDeciderFor(soft);
         LiveTextReader reader(textOptions);
         std::vector<LiveTextPiece> pieces;
         std::size_t calls = 0, textPiecesBeforeEnd = 0;
@@ -92,7 +92,7 @@ TEST(LiveFollow, LiveTextFindsAndFollowsTheTransmissionBlockByBlock) {
         options.onStream = [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                                const std::vector<SoftWindow>& windows) {
             ++calls;
-            reader.Extend(levels, timeline, &windows, pieces);
+            reader.Extend(levels, timeline, windows, pieces);
             textPiecesBeforeEnd = pieces.size();
         };
         std::atomic<bool> interrupted{false};
@@ -100,7 +100,7 @@ TEST(LiveFollow, LiveTextFindsAndFollowsTheTransmissionBlockByBlock) {
         LevelTimeline timeline;
         const std::vector<std::int32_t> levels = RunLiveCapture(std::make_unique<test::FakeSystem>(), options,
                                                                 interrupted, {}, {&windows, &timeline});
-        reader.Finish(levels, timeline, &windows, pieces);
+        reader.Finish(levels, timeline, windows, pieces);
 
         EXPECT_GE(calls, 5u);
         EXPECT_GE(textPiecesBeforeEnd, 3u) << "the text came only at the end";

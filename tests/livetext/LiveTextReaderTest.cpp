@@ -42,17 +42,17 @@ Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOne
     LiveTextOptions options;
     options.tone1Hz = demod.tone1Hz;
     options.tone2Hz = demod.tone2Hz;
-    options.soft = soft;
+    options.decider = LiveTextDeciderFor(soft);
     LiveTextReader reader(options);
     std::vector<LiveTextPiece> pieces;
     test::CaptureBlocks(
         samples,
         [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
             const std::vector<SoftWindow>& windows) {
-            if (!inOnePiece) reader.Extend(levels, timeline, &windows, pieces);
+            if (!inOnePiece) reader.Extend(levels, timeline, windows, pieces);
         },
         [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-            const std::vector<SoftWindow>& windows) { reader.Finish(levels, timeline, &windows, pieces); });
+            const std::vector<SoftWindow>& windows) { reader.Finish(levels, timeline, windows, pieces); });
     return Collect(pieces);
 }
 
@@ -177,13 +177,13 @@ TEST(LiveTextReader, GivesTheSamePiecesInOnePieceAsBlockByBlock) {
 
 TEST(LiveTextReader, RefusesSoftDecisionsWithoutCorrelations) {
     LiveTextOptions options;
-    options.soft = true;
+    options.decider = LiveTextDeciderFor(true);
     LiveTextReader reader(options);
     std::vector<LiveTextPiece> pieces;
     const std::vector<std::int32_t> levels(1000, 128);
-    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), nullptr, pieces), std::invalid_argument);
+    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), {}, pieces), std::invalid_argument);
     const std::vector<SoftWindow> shorter(999);
-    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), &shorter, pieces), std::invalid_argument);
+    EXPECT_THROW(reader.Extend(levels, LevelTimeline(), shorter, pieces), std::invalid_argument);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ LiveTextOptions Options(bool soft) {
     LiveTextOptions options;
     options.tone1Hz = 1500.0F;
     options.tone2Hz = 2000.0F;
-    options.soft = soft;
+    options.decider = LiveTextDeciderFor(soft);
     return options;
 }
 
@@ -50,15 +50,15 @@ TEST(LiveTextWorker, FindsWhatTheReaderFinds) {
         std::vector<LiveTextPiece> viaWorker;
         const auto feed = [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                               const std::vector<SoftWindow>& windows) {
-            reader.Extend(levels, timeline, &windows, direct);
-            worker.Feed(levels, timeline, &windows);
+            reader.Extend(levels, timeline, windows, direct);
+            worker.Feed(levels, timeline, windows);
             // Taken while the worker may still be busy: nothing is lost or doubled.
             for (LiveTextPiece& p : worker.Take()) viaWorker.push_back(std::move(p));
         };
         test::CaptureBlocks(samples, feed,
                             [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                                 const std::vector<SoftWindow>& windows) {
-                                reader.Finish(levels, timeline, &windows, direct);
+                                reader.Finish(levels, timeline, windows, direct);
                                 worker.Finish();
                             });
         worker.Drain();
@@ -80,7 +80,7 @@ TEST(LiveTextWorker, RestartStartsOverAndShrinkingIsRefused) {
     test::CaptureBlocks(
         first,
         [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline, const std::vector<SoftWindow>&) {
-            worker.Feed(levels, timeline, nullptr);
+            worker.Feed(levels, timeline, {});
         },
         {});
     worker.Restart(Options(false));
@@ -89,14 +89,14 @@ TEST(LiveTextWorker, RestartStartsOverAndShrinkingIsRefused) {
     test::CaptureBlocks(
         second,
         [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline, const std::vector<SoftWindow>&) {
-            worker.Feed(levels, timeline, nullptr);
+            worker.Feed(levels, timeline, {});
             ++blocks;
         },
         [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline, const std::vector<SoftWindow>&) {
             EXPECT_EQ(worker.Fed(), levels.size());
             // The same stream cut short: refused, nothing handed on.
             std::vector<std::int32_t> shorter(levels.begin(), levels.end() - 1);
-            EXPECT_THROW(worker.Feed(shorter, timeline, nullptr), std::invalid_argument);
+            EXPECT_THROW(worker.Feed(shorter, timeline, {}), std::invalid_argument);
             worker.Finish();
         });
     worker.Drain();

@@ -35,7 +35,7 @@ TEST(SoftRowStream, GivesExactlyTheBatchExtraction) {
         p.offset = c.offset;
         p.slant = c.slant;
         p.gridWidth = c.gridWidth;
-        SoftRowStream stream(p, c.trim);
+        SoftRowStream stream(p, SoftSums(CellSize(p), c.trim));
         std::vector<SoftWindow> soft;
         std::string rows;
         while (soft.size() < all.size()) {
@@ -51,6 +51,6 @@ TEST(SoftRowStream, GivesExactlyTheBatchExtraction) {
             << "count " << c.count << " offset " << c.offset << " slant " << c.slant << " width " << c.gridWidth;
     }
     RasterParams p;
-    EXPECT_THROW(SoftRowStream(p, 6), std::invalid_argument);
-    EXPECT_THROW(SoftRowStream(p, -1), std::invalid_argument);
+    EXPECT_THROW(SoftRowStream(p, SoftSums(CellSize(p), 6)), std::invalid_argument);
+    EXPECT_THROW(SoftRowStream(p, SoftSums(CellSize(p), -1)), std::invalid_argument);
 }

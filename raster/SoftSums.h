@@ -1,0 +1,52 @@
+#pragma once
+#include <complex>
+#include <cstdint>
+
+#include "dsp/SoftWindow.h"
+
+namespace morvane {
+
+/// The decision for one cell whose tone-1 minus tone-2 energy is `evidence`:
+/// '1' above 0, '0' otherwise (a silent cell reads '0').
+char SoftCellDecision(double evidence);
+
+/// Throws std::invalid_argument when `trim` leaves no window of a full cell
+/// of `cellSize` windows, or is negative (a cellSize below 1 takes any trim ≥ 0).
+void CheckSoftTrim(std::int64_t trim, std::int64_t cellSize);
+
+/// The cell decider of the soft reading (a CellDecider over the windows'
+/// tone correlations): the correlations of a cell's windows are summed in
+/// phase (they share one phase reference, so a steady tone adds up over the
+/// cell while noise does not), `trim` windows left out at each end of a cell
+/// of `cellSize` windows, and decided by SoftCellDecision: never undecided.
+/// A cell too short to keep a window after trimming (at the stream's end) is
+/// summed whole.
+class SoftSums {
+public:
+    using Value = SoftWindow;
+
+    /// Throws std::invalid_argument for a trim CheckSoftTrim refuses.
+    SoftSums(std::int64_t cellSize, std::int64_t trim);
+
+    void Add(const SoftWindow& window, std::int64_t at) {
+        // The windows before the trimmed middle are summed as well, for a
+        // cell that ends before the middle begins.
+        if (at < m_trim) {
+            m_head1 += window.Tone1();
+            m_head2 += window.Tone2();
+        } else if (at < m_middleEnd) {
+            m_middle1 += window.Tone1();
+            m_middle2 += window.Tone2();
+        }
+        m_windows = at + 1;
+    }
+    char Decide();
+
+private:
+    std::int64_t m_trim;
+    std::int64_t m_middleEnd;  // cellSize − trim
+    std::int64_t m_windows = 0;
+    std::complex<double> m_head1, m_head2, m_middle1, m_middle2;
+};
+
+}  // namespace morvane
