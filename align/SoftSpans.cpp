@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "align/TimeTrueSignal.h"
 #include "dsp/FskDemodulator.h"
 
 namespace morvane {
@@ -14,14 +15,7 @@ SoftSpans::SoftSpans(const LevelTimeline& timeline, const std::vector<SoftWindow
     const bool timed = timeline.LevelCount() == n && !timeline.Calls().empty();
     if (timed) m_window = timeline.Window();
     if (m_window < 1) throw std::invalid_argument("soft spans need windows of at least one sample");
-    m_start.resize(static_cast<std::size_t>(n));
-    if (timed) {
-        for (const DemodCall& call : timeline.Calls())
-            for (std::int32_t j = 0; j < call.levelCount; ++j)
-                m_start[static_cast<std::size_t>(call.firstLevel + j)] = call.firstSample + j * m_window;
-    } else {
-        for (std::int64_t k = 0; k < n; ++k) m_start[static_cast<std::size_t>(k)] = k * m_window;
-    }
+    m_start = WindowStarts(timeline, n, m_window);
     // The processor's half-float conversion where it has one; the same values either way.
     UnpackSoftWindows(soft.data(), m_values.data(), soft.size());
 }

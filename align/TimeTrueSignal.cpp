@@ -1,8 +1,22 @@
 #include "align/TimeTrueSignal.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace morvane {
+
+std::vector<std::int64_t> WindowStarts(const LevelTimeline& timeline, std::int64_t n, std::int64_t window) {
+    std::vector<std::int64_t> start(static_cast<std::size_t>(std::max<std::int64_t>(0, n)));
+    if (timeline.LevelCount() == n && !timeline.Calls().empty()) {
+        const std::int64_t w = timeline.Window();
+        for (const DemodCall& call : timeline.Calls())
+            for (std::int32_t j = 0; j < call.levelCount; ++j)
+                start[static_cast<std::size_t>(call.firstLevel + j)] = call.firstSample + j * w;
+    } else {
+        for (std::int64_t k = 0; k < n; ++k) start[static_cast<std::size_t>(k)] = k * window;
+    }
+    return start;
+}
 
 TimeTrueSignal MakeTimeTrueSignal(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline) {
     TimeTrueSignal out;
@@ -15,11 +29,7 @@ TimeTrueSignal MakeTimeTrueSignal(const std::vector<std::int32_t>& levels, const
     }
     out.window = timeline.Window();
     const std::int64_t w = out.window;
-    // Window start of every level, call by call.
-    std::vector<std::int64_t> start(static_cast<std::size_t>(n));
-    for (const DemodCall& call : timeline.Calls())
-        for (std::int32_t j = 0; j < call.levelCount; ++j)
-            start[static_cast<std::size_t>(call.firstLevel + j)] = call.firstSample + j * w;
+    const std::vector<std::int64_t> start = WindowStarts(timeline, n, w);
     out.originSample = start[0];
     const std::int64_t gridCount = (start[static_cast<std::size_t>(n - 1)] - out.originSample) / w + 1;
     out.levels.resize(static_cast<std::size_t>(gridCount));

@@ -23,6 +23,11 @@ struct TimeTrueSignal {
     double SampleOf(double grid) const { return static_cast<double>(originSample) + grid * window; }
 };
 
+/// The first sample of every level's window, n levels: as `timeline` records
+/// them when it describes n levels (and holds calls), else evenly spaced
+/// windows of `window` samples from sample 0.
+std::vector<std::int64_t> WindowStarts(const LevelTimeline& timeline, std::int64_t n, std::int64_t window);
+
 /// Lays `levels` on the time grid of `timeline`. A timeline that does not
 /// describe exactly these levels (e.g. an empty one) is taken as evenly
 /// spaced levels of 80 samples each.

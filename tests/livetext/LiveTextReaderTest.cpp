@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "CaptureBlocks.h"
+#include "livetext/LevelReading.h"
 #include "livetext/LiveTextReader.h"
 #include "synth/RttySynth.h"
 
@@ -37,12 +39,13 @@ Reading Collect(const std::vector<LiveTextPiece>& pieces) {
 // The sound through the capture path block by block, as the window runs it,
 // the reader extended after every block and finished at the end. With
 // `inOnePiece` the reader sees the whole stream once, at the end.
-Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false) {
+Reading ReadLiveWith(const std::vector<std::int16_t>& samples, std::shared_ptr<const LiveTextDecider> decider,
+                     bool inOnePiece = false) {
     const DemodSettings demod;  // 1500 / 2000 Hz
     LiveTextOptions options;
     options.tone1Hz = demod.tone1Hz;
     options.tone2Hz = demod.tone2Hz;
-    options.decider = LiveTextDeciderFor(soft);
+    options.decider = std::move(decider);
     LiveTextReader reader(options);
     std::vector<LiveTextPiece> pieces;
     test::CaptureBlocks(
@@ -55,6 +58,43 @@ Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOne
             const std::vector<SoftWindow>& windows) { reader.Finish(levels, timeline, windows, pieces); });
     return Collect(pieces);
 }
+
+Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false) {
+    return ReadLiveWith(samples, LiveTextDeciderFor(soft), inOnePiece);
+}
+
+// A decision rule of its own, as a new receiver would bring one: the level
+// reading with every bit row read back to front, and the rows it was asked for counted.
+class BackwardRows : public LiveTextDecider {
+public:
+    class Stretch : public LiveTextDecider::Stretch {
+    public:
+        Stretch(std::unique_ptr<LiveTextDecider::Stretch> plain, int& rows) : m_plain(std::move(plain)), m_rows(rows) {}
+        const TimeTrueSignal& Keying() const override { return m_plain->Keying(); }
+        std::string Row(const FrameModel& model, const TrackedFrame& frame) const override {
+            ++m_rows;
+            std::string row = m_plain->Row(model, frame);
+            std::reverse(row.begin(), row.end() - 2);
+            return row;
+        }
+
+    private:
+        std::unique_ptr<LiveTextDecider::Stretch> m_plain;
+        int& m_rows;
+    };
+
+    bool ReadsCorrelations() const override { return false; }
+    Reach ReachFor(double bit) const override { return m_plain.ReachFor(bit); }
+    std::unique_ptr<LiveTextDecider::Stretch> Lay(TimeTrueSignal levels, const StreamGrid& grid,
+                                                  const std::vector<SoftWindow>& soft, std::int64_t a, std::int64_t b,
+                                                  double bit) const override {
+        return std::make_unique<Stretch>(m_plain.Lay(std::move(levels), grid, soft, a, b, bit), rows);
+    }
+    mutable int rows = 0;
+
+private:
+    LevelReading m_plain;
+};
 
 std::vector<std::int16_t> Synth(const std::string& text, double baud, double stopBits, double idle = 0.5,
                                 std::optional<double> snr = std::nullopt, std::uint64_t seed = 1,
@@ -173,6 +213,31 @@ TEST(LiveTextReader, GivesTheSamePiecesInOnePieceAsBlockByBlock) {
             EXPECT_EQ(whole.texts[i], blocks.texts[i]);
         }
     }
+}
+
+TEST(LiveTextReader, ReadsWithTheDeciderItIsGiven) {
+    const std::vector<std::int16_t> sound = Synth(kText, 50.0, 1.5, 0.5);
+    const Reading plain = ReadLive(sound, false);
+    auto backward = std::make_shared<BackwardRows>();
+    const Reading r = ReadLiveWith(sound, backward);
+    ASSERT_EQ(plain.transmissions.size(), 1U);
+    ASSERT_EQ(r.transmissions.size(), 1U);
+    EXPECT_EQ(r.transmissions[0].firstSample, plain.transmissions[0].firstSample);
+    // Every character came through the decider's rows, read back to front:
+    // the start bit last, so the text is not the one sent.
+    EXPECT_GE(backward->rows, static_cast<int>(std::string(kText).size()));
+    ASSERT_EQ(r.texts.size(), 1U);
+    EXPECT_NE(r.texts[0], plain.texts[0]);
+    EXPECT_NE(plain.texts[0].find("THE QUICK BROWN FOX"), std::string::npos);
+}
+
+TEST(LiveTextReader, RefusesANullDecider) {
+    LiveTextOptions options;
+    options.decider = nullptr;
+    LiveTextReader reader(options);
+    std::vector<LiveTextPiece> pieces;
+    EXPECT_THROW(reader.Extend(std::vector<std::int32_t>(1000, 128), LevelTimeline(), {}, pieces),
+                 std::invalid_argument);
 }
 
 TEST(LiveTextReader, RefusesSoftDecisionsWithoutCorrelations) {
