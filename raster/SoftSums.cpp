@@ -1,5 +1,6 @@
 #include "raster/SoftSums.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -15,13 +16,18 @@ void CheckSoftTrim(std::int64_t trim, std::int64_t cellSize) {
 
 SoftSums::SoftSums(std::int64_t cellSize, std::int64_t trim) : m_trim(trim), m_middleEnd(cellSize - trim) {
     CheckSoftTrim(trim, cellSize);
+    m_head.reserve(static_cast<std::size_t>(std::min<std::int64_t>(trim, 4096)));
 }
 
 char SoftSums::Decide() {
-    const bool middle = m_windows > m_trim;
-    const std::complex<double> tone1 = middle ? m_middle1 : m_head1;
-    const std::complex<double> tone2 = middle ? m_middle2 : m_head2;
-    m_head1 = m_head2 = m_middle1 = m_middle2 = {};
+    std::complex<double> tone1 = m_tone1, tone2 = m_tone2;
+    if (m_windows <= m_trim) {
+        // Too short to keep a window after trimming: summed whole.
+        tone1 = tone2 = {};
+        for (const SoftWindow& w : m_head) tone1 += w.Tone1(), tone2 += w.Tone2();
+    }
+    m_tone1 = m_tone2 = {};
+    m_head.clear();
     m_windows = 0;
     return SoftCellDecision(std::norm(tone1) - std::norm(tone2));
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <complex>
 #include <cstdint>
+#include <vector>
 
 #include "dsp/SoftWindow.h"
 
@@ -29,14 +30,12 @@ public:
     SoftSums(std::int64_t cellSize, std::int64_t trim);
 
     void Add(const SoftWindow& window, std::int64_t at) {
-        // The windows before the trimmed middle are summed as well, for a
-        // cell that ends before the middle begins.
         if (at < m_trim) {
-            m_head1 += window.Tone1();
-            m_head2 += window.Tone2();
+            // Kept, for a cell that ends before its middle begins.
+            m_head.push_back(window);
         } else if (at < m_middleEnd) {
-            m_middle1 += window.Tone1();
-            m_middle2 += window.Tone2();
+            m_tone1 += window.Tone1();
+            m_tone2 += window.Tone2();
         }
         m_windows = at + 1;
     }
@@ -46,7 +45,8 @@ private:
     std::int64_t m_trim;
     std::int64_t m_middleEnd;  // cellSize − trim
     std::int64_t m_windows = 0;
-    std::complex<double> m_head1, m_head2, m_middle1, m_middle2;
+    std::complex<double> m_tone1, m_tone2;  // summed over the middle
+    std::vector<SoftWindow> m_head;         // the windows before the middle
 };
 
 }  // namespace morvane
