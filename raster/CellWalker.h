@@ -36,24 +36,18 @@ public:
     /// reaches back before `first` (a value dropped too early).
     std::size_t Walk(const Value* data, std::int64_t first, std::int64_t n, std::string& rows) {
         if (m_cell < 1) return 0;
-        // The walk's state in locals while it runs, where the compiler can
-        // keep it in registers; stored back when the values run out.
-        Open open{m_walk, std::move(m_decider), m_inCell, m_rowOpen};
         std::size_t given = 0;
-        for (std::int64_t index; (index = open.walk.Next(n)) >= 0;) {
-            if (index < first) {
-                Store(open);
+        for (std::int64_t index; (index = m_walk.Next(n)) >= 0;) {
+            if (index < first)
                 throw std::logic_error("bit rows: value " + std::to_string(index) + " was read after it was dropped");
-            }
-            open.rowOpen = true;
-            open.decider.Add(data[index - first], open.inCell);
-            if (++open.inCell == m_cell) CloseCell(open);
-            if (open.walk.Step()) {
-                CloseRow(open, rows);
+            m_rowOpen = true;
+            m_decider.Add(data[index - first], m_inCell);
+            if (++m_inCell == m_cell) CloseCell();
+            if (m_walk.Step()) {
+                CloseRow(rows);
                 ++given;
             }
         }
-        Store(open);
         return given;
     }
 
@@ -62,9 +56,7 @@ public:
     std::size_t Finish(std::string& rows) {
         m_walk.End();
         if (!m_rowOpen) return 0;
-        Open open{m_walk, std::move(m_decider), m_inCell, m_rowOpen};
-        CloseRow(open, rows);
-        Store(open);
+        CloseRow(rows);
         return 1;
     }
 
@@ -74,31 +66,17 @@ public:
     const ResumableRasterWalk& Walker() const { return m_walk; }
 
 private:
-    // What changes while the walk runs.
-    struct Open {
-        ResumableRasterWalk walk;
-        Decider decider;
-        std::int64_t inCell;
-        bool rowOpen;
-    };
-
-    void Store(Open& open) {
-        m_walk = open.walk;
-        m_decider = std::move(open.decider);
-        m_inCell = open.inCell;
-        m_rowOpen = open.rowOpen;
+    void CloseCell() {
+        if (m_inCell == 0) return;
+        m_row.push_back(m_decider.Decide());
+        m_inCell = 0;
     }
-    void CloseCell(Open& open) {
-        if (open.inCell == 0) return;
-        m_row.push_back(open.decider.Decide());
-        open.inCell = 0;
-    }
-    void CloseRow(Open& open, std::string& rows) {
-        CloseCell(open);
+    void CloseRow(std::string& rows) {
+        CloseCell();
         rows += m_row;
         rows += "\r\n";
         m_row.clear();
-        open.rowOpen = false;
+        m_rowOpen = false;
     }
 
     std::int64_t m_cell;
