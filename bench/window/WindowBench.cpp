@@ -82,7 +82,7 @@ void BM_ProcessAndShowOneBlockWithLiveText(benchmark::State& state) {
     const auto hour = static_cast<std::int32_t>(kHourOfLevels);
     timeline.Record(0, 0, hour, hour * timeline.Window() * 2);
     morvane::LiveTextWorker worker;
-    worker.Restart({1500.0F, 2000.0F, {}, false});
+    worker.Restart({1500.0F, 2000.0F, {}, morvane::LiveTextDeciderFor(false)});
     worker.Feed(model.levels, timeline, {});
     worker.Drain();
     morvane::CaptureBuffers buffers;
