@@ -4,30 +4,27 @@
 #include <QIcon>
 #include <QSize>
 #include <QString>
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/CAnchorLayout.h"
+#include "app/CParameterPanel.h"
+#include "live/ProcessingLoop.h"
 #include "raster/RasterModel.h"
 #include "recording/RecordingPace.h"
 
 namespace morvane {
-class ProcessingLoop;
 class ToneFinder;
-class SoundSystem;
 }  // namespace morvane
 
 class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
-class CUpDown;
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -54,24 +51,14 @@ public:
                 QWidget* parent = nullptr);
     ~CMorvaneDlg() override;
 
-    /// The seven parameter fields, each an edit with a spin beside it.
-    enum class Field { Low, High, Count, Offset, Slant, Width, Shift };
-    static constexpr int kFieldCount = 7;
+    using Field = CParameterPanel::Field;
+    /// The parameter fields, and a field's text as its edit holds it.
+    CParameterPanel& Parameters() const { return *m_panel; }
+    QString Text(Field field) const { return m_panel->Text(field); }
+    /// Whether the next click in the waterfall sets High (else Low).
+    bool NextPickHigh() const { return m_nextPickHigh; }
 
-    /// A field's text, exactly as its edit held it when last read.
-    const QString& Text(Field field) const { return m_fields[Index(field)].text; }
-    /// Sets a field's text; WriteFields() puts it into the edit.
-    void SetText(Field field, const QString& text) { m_fields[Index(field)].text = text; }
-
-    std::int32_t m_showGrid = 1;
-    bool m_nextPickHigh = false;
-
-    /// Moves every control's value into its field.
-    void ReadControls();
-    /// Moves every field into its control (a control already showing its
-    /// field's text is left alone and raises no change).
-    void WriteFields();
-    /// Reads the controls and converts the five raster texts into the raster model.
+    /// Takes the raster fields into the raster parameters in use.
     void RefreshRasterParams();
 
     // Commands.
@@ -112,7 +99,7 @@ public:
     /// Whether a recording is being read.
     bool Reading() const;
     /// The last recording opened (empty before any).
-    const QString& LastRecording() const { return m_lastRecording; }
+    QString LastRecording() const;
 
     /// "Save picture...": asks for a file and saves the raster there.
     void OnSavePicture();
@@ -126,9 +113,11 @@ public:
     bool FollowNewest() const { return m_followNewest; }
 
     CResultsView* Results() const { return m_results; }
-    /// The level stream and the raster parameters the results view shows.
-    morvane::RasterModel& Model() { return m_model; }
-    const morvane::RasterModel& Model() const { return m_model; }
+    /// The level stream (the processing loop's) and the raster parameters in use.
+    const morvane::LevelStream& Stream() const;
+    const morvane::RasterParams& Params() const { return m_params; }
+    /// Shows `levels` in place of the stream, as if captured (levels made elsewhere).
+    void ShowLevels(std::vector<std::int32_t> levels);
     CPanoramicView* Panoramic() const { return m_panoramic; }
     const morvane::ProcessingLoop& Loop() const { return *m_loop; }
     bool Recording() const;
@@ -155,16 +144,15 @@ protected:
 private:
     void ReadSettings();
     void WriteSettings();
+    morvane::ProcessingHooks MakeHooks();
     void CreateControls();
     void ConnectControls();
     void Initialise();
     void RestorePlacement();
     void ApplyMinimumSize();
     void SetStatus(const QString& text);
-    /// The raster the view shows and extraction reads: the model itself, or
-    /// with "Time-true raster" on, its rows placed on the sound's time line.
-    const morvane::RasterModel& ShownModel();
-    /// Draws the shown raster.
+    /// Draws the raster the view shows: the stream itself, or with
+    /// "Time-true raster" on, its rows placed on the sound's time line.
     void DrawResults();
     void ShowStatus();
     void BuildContextMenu();
@@ -173,22 +161,10 @@ private:
     void ApplyFollowNewest();
     QString NextPickText() const;
     bool FrameDue() const;
-    void UpdateDfLabel();
-    void UpdateSpeedLabel();
-    void OnLowChanged();
-    void OnHighChanged();
+    void OnTonesEdited();
+    void ShowTones();
     template <typename Method>
     void Post(Method method);
-
-    /// A field's text and its controls.
-    struct FieldState {
-        QString text;
-        QLineEdit* edit = nullptr;
-        CUpDown* spin = nullptr;
-    };
-    static constexpr std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
-    QLineEdit* Edit(Field field) const { return m_fields[Index(field)].edit; }
-    std::int32_t Long(Field field) const;
 
     CSettingsStore& m_store;
     Launch m_launch;
@@ -196,29 +172,24 @@ private:
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
     std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
     std::unique_ptr<CLiveTextFeed> m_liveText;
+    CParameterPanel* m_panel = nullptr;  // a child object
     std::int32_t m_minWidth = 0;
     CAnchorLayout m_layout;
 
-    std::array<FieldState, kFieldCount> m_fields;
-    morvane::RasterModel m_model;
-    morvane::RasterModel m_timeTrueModel;  // rebuilt from m_model for every drawing while m_timeTrue
+    bool m_nextPickHigh = false;
+    morvane::RasterParams m_params;        // the raster parameters in use
+    morvane::RasterModel m_timeTrueModel;  // rebuilt for every drawing while m_timeTrue
     bool m_timeTrue = false;               // context menu "Time-true raster"; off at every start
     CPanoramicView* m_panoramic = nullptr;
     CResultsView* m_results = nullptr;
     QCheckBox* m_showGridCheck = nullptr;
     QPushButton* m_contrastButton = nullptr;
     QLabel* m_statusLabel = nullptr;
-    QLabel* m_dfLabel = nullptr;
-    QLabel* m_speedLabel = nullptr;
     bool m_shownOnce = false;
     QString m_statusText = QStringLiteral("Ready");
     QString m_activityText;   // "Reading ..." or "Capturing ...", shown over m_statusText
     QString m_hoverText;      // which tone a click sets, while the mouse is over the strip
-    QString m_lastRecording;
-    QString m_readingName;
-    QElapsedTimer m_captureClock;
     QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
-    morvane::RecordingPace m_readingPace = morvane::RecordingPace::RealTime;
     static constexpr qint64 kFrameMs = 40;
     bool m_followNewest = false;
     int m_templateClientWidth = 0;
