@@ -1,31 +1,24 @@
 #pragma once
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QIcon>
-#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/CAnchorLayout.h"
+#include "app/CMainControls.h"
 #include "app/CParameterPanel.h"
+#include "app/CRasterDisplay.h"
 #include "live/ProcessingLoop.h"
-#include "raster/RasterModel.h"
 #include "recording/RecordingPace.h"
-
-namespace morvane {
-class ToneFinder;
-}  // namespace morvane
 
 class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
-class QCheckBox;
-class QLabel;
-class QPushButton;
+class CStatusLine;
+struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
 /// fields with their spins, the capture buttons, the results raster, and the
@@ -59,7 +52,7 @@ public:
     bool NextPickHigh() const { return m_nextPickHigh; }
 
     /// Takes the raster fields into the raster parameters in use.
-    void RefreshRasterParams();
+    void RefreshRasterParams() { m_raster->TakeFields(); }
 
     // Commands.
     void OnStart();
@@ -110,12 +103,12 @@ public:
     /// "Follow newest rows": while on, every redraw during a capture sets
     /// Offset so the view shows the last rows that fit.
     void SetFollowNewest(bool on);
-    bool FollowNewest() const { return m_followNewest; }
+    bool FollowNewest() const { return m_raster->FollowNewest(); }
 
     CResultsView* Results() const { return m_results; }
     /// The level stream (the processing loop's) and the raster parameters in use.
     const morvane::LevelStream& Stream() const;
-    const morvane::RasterParams& Params() const { return m_params; }
+    const morvane::RasterParams& Params() const { return m_raster->Params(); }
     /// Shows `levels` in place of the stream, as if captured (levels made elsewhere).
     void ShowLevels(std::vector<std::int32_t> levels);
     CPanoramicView* Panoramic() const { return m_panoramic; }
@@ -123,9 +116,9 @@ public:
     bool Recording() const;
     QString StatusText() const;
     /// The window's outer width when it was laid out: the narrowest it can be dragged.
-    std::int32_t MinWidth() const { return m_minWidth; }
+    std::int32_t MinWidth() const;
 
-    static constexpr std::int32_t kMinHeight = 400;
+    static constexpr std::int32_t kMinHeight = CMainControls::kMinHeight;
 
 signals:
     /// A recording read in place of the card has delivered its last block.
@@ -145,20 +138,14 @@ private:
     void ReadSettings();
     void WriteSettings();
     morvane::ProcessingHooks MakeHooks();
-    void CreateControls();
+    /// Queues `command` on the window's thread; dropped when it arrives after
+    /// the input was replaced (a recording opened in the meantime).
+    void PostForThisInput(void (CMorvaneDlg::*command)());
     void ConnectControls();
     void Initialise();
-    void RestorePlacement();
-    void ApplyMinimumSize();
     void SetStatus(const QString& text);
-    /// Draws the raster the view shows: the stream itself, or with
-    /// "Time-true raster" on, its rows placed on the sound's time line.
-    void DrawResults();
-    void ShowStatus();
-    void BuildContextMenu();
-    void SetTabOrder();
+    void RedrawDuringCapture();
     void UpdateActivity();
-    void ApplyFollowNewest();
     QString NextPickText() const;
     bool FrameDue() const;
     void OnTonesEdited();
@@ -168,30 +155,17 @@ private:
 
     CSettingsStore& m_store;
     Launch m_launch;
-    QIcon m_icon;
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
-    std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
     std::unique_ptr<CLiveTextFeed> m_liveText;
     CParameterPanel* m_panel = nullptr;  // a child object
-    std::int32_t m_minWidth = 0;
-    CAnchorLayout m_layout;
+    std::unique_ptr<CMainControls> m_controls;
+    std::unique_ptr<CWindowMenu> m_menu;
+    std::unique_ptr<CStatusLine> m_status;
+    std::unique_ptr<CRasterDisplay> m_raster;
+    CPanoramicView* m_panoramic = nullptr;  // m_controls' views
+    CResultsView* m_results = nullptr;
 
     bool m_nextPickHigh = false;
-    morvane::RasterParams m_params;        // the raster parameters in use
-    morvane::RasterModel m_timeTrueModel;  // rebuilt for every drawing while m_timeTrue
-    bool m_timeTrue = false;               // context menu "Time-true raster"; off at every start
-    CPanoramicView* m_panoramic = nullptr;
-    CResultsView* m_results = nullptr;
-    QCheckBox* m_showGridCheck = nullptr;
-    QPushButton* m_contrastButton = nullptr;
-    QLabel* m_statusLabel = nullptr;
-    bool m_shownOnce = false;
-    QString m_statusText = QStringLiteral("Ready");
-    QString m_activityText;   // "Reading ..." or "Capturing ...", shown over m_statusText
-    QString m_hoverText;      // which tone a click sets, while the mouse is over the strip
     QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
     static constexpr qint64 kFrameMs = 40;
-    bool m_followNewest = false;
-    int m_templateClientWidth = 0;
-    QSize m_restoredSize;  // outer size read from the settings, or invalid
 };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "align/AlignPolicy.h"
 #include "app/CDigitsOnlyFilter.h"
 #include "app/CSettingsStore.h"
 #include "app/CTemplateLayout.h"
@@ -174,6 +175,18 @@ void CParameterPanel::ApplyRaster(morvane::RasterParams& params) const {
     params.slant = m_raster.slant;
     params.gridWidth = m_raster.gridWidth;
     params.gridShift = m_raster.gridShift;
+}
+
+void CParameterPanel::Fill(const morvane::AlignOutcome& found) {
+    if (found.lowHz && found.highHz) {
+        SetText(Field::Low, QString::number(*found.lowHz));
+        SetText(Field::High, QString::number(*found.highHz));
+    }
+    if (!found.fields) return;
+    SetText(Field::Count, QString::fromStdString(found.fields->count));
+    SetText(Field::Offset, QString::fromStdString(found.fields->offset));
+    SetText(Field::Slant, QString::fromStdString(found.fields->slant));
+    SetText(Field::Width, QString::fromStdString(found.fields->width));
 }
 
 QList<QWidget*> CParameterPanel::TabOrder() const {

@@ -8,6 +8,10 @@
 
 #include "raster/RasterParams.h"
 
+namespace morvane {
+struct AlignOutcome;
+}
+
 class CSettingsStore;
 class CTemplateLayout;
 class CUpDown;
@@ -53,6 +57,9 @@ public:
     std::int32_t HighHz() const { return m_highHz; }
     /// Sets count, offset, slant, gridWidth and gridShift from the fields.
     void ApplyRaster(morvane::RasterParams& params) const;
+    /// Puts in what Align found: the tones, when it changes them, and Count,
+    /// Offset, Slant and Width, when it found frames.
+    void Fill(const morvane::AlignOutcome& found);
     /// The edits and spins, row by row, left to right.
     QList<QWidget*> TabOrder() const;
 

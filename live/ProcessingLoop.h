@@ -13,6 +13,7 @@
 #include "recording/RecordingProgress.h"
 #include "live/SoundPlayer.h"
 #include "capture/SoundSystem.h"
+#include "align/ToneFinder.h"
 #include "dsp/LevelStream.h"
 
 namespace morvane {
@@ -158,6 +159,9 @@ public:
     /// its levels, their tone energies (kept for the soft reading), where they
     /// lie in time, and the tones the demodulator uses.
     const LevelStream& Stream() const { return m_stream; }
+    /// The tones the spectrum of the capture so far shows (everything captured
+    /// since the last Start capture or ReadRecording).
+    ToneEstimate FindTones() const { return m_toneFinder.Find(); }
     /// Whether Process keeps the tone energies (on by default).
     void SetKeepSoft(bool keep) { m_keepSoft = keep; }
 
@@ -181,6 +185,7 @@ private:
     std::unique_ptr<SoundSystem> m_recordingSystem;
     ProcessingHooks m_hooks;
     LevelStream m_stream;
+    ToneFinder m_toneFinder;  // fed with every block captured
     bool m_keepSoft = true;
     CaptureFormat m_format{};
     std::string m_recordingPath;
