@@ -15,7 +15,6 @@
 #include "app/CBitsExtractDlg.h"
 #include "app/CLiveTextFeed.h"
 #include "app/CSettingsStore.h"
-#include "app/CStatusLine.h"
 #include "app/CWindowMenu.h"
 #include "app/CWindowPlacement.h"
 #include "app/FileDialogs.h"
@@ -235,8 +234,6 @@ void CMorvaneDlg::OnReplay() {
     if (!m_loop->LastRecording().empty()) OpenRecording(LastRecording(), morvane::RecordingPace::RealTime);
 }
 
-QString CMorvaneDlg::LastRecording() const { return FromStd(m_loop->LastRecording()); }
-
 void CMorvaneDlg::FinishReading(bool stopped) {
     if (!m_loop->FinishReading()) return;
     m_liveText->Finish();
@@ -247,8 +244,6 @@ void CMorvaneDlg::FinishReading(bool stopped) {
     emit readingFinished();
 }
 
-bool CMorvaneDlg::Reading() const { return m_loop->Reading(); }
-
 bool CMorvaneDlg::FrameDue() const {
     return !m_loop->ReadingFast() || !m_frameClock.isValid() || m_frameClock.elapsed() >= kFrameMs;
 }
@@ -256,10 +251,6 @@ bool CMorvaneDlg::FrameDue() const {
 void CMorvaneDlg::UpdateActivity() {
     m_status->SetActivity(FromStd(m_loop->ActivityText()));
 }
-
-const morvane::LevelStream& CMorvaneDlg::Stream() const { return m_loop->Stream(); }
-
-void CMorvaneDlg::ShowLevels(std::vector<std::int32_t> levels) { m_loop->AdoptLevels(std::move(levels)); }
 
 void CMorvaneDlg::SetFollowNewest(bool on) {
     if (m_menu->followNewest->isChecked() != on) m_menu->followNewest->setChecked(on);
@@ -271,10 +262,6 @@ void CMorvaneDlg::OnSavePicture() {
     QString error;
     if (!path.isEmpty() && !SavePicture(path, error)) WarnCannotSave(this, path, error);
 }
-
-bool CMorvaneDlg::SavePicture(const QString& path, QString& error) { return m_raster->SavePicture(path, error); }
-
-void CMorvaneDlg::OnShow() { m_raster->Show(); }
 
 void CMorvaneDlg::OnStartCapture() {
     m_raster->TakeFields();
@@ -296,8 +283,6 @@ void CMorvaneDlg::OnStopCapture() {
 }
 
 void CMorvaneDlg::OnLiveText() { m_liveText->Show(); }
-
-void CMorvaneDlg::OnPlay() { m_loop->Play(); }
 
 void CMorvaneDlg::OnExtractBits() {
     if (Recording()) return;
@@ -333,14 +318,6 @@ void CMorvaneDlg::OnAbout() {
 void CMorvaneDlg::OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
 
 void CMorvaneDlg::OnContrast() { m_raster->NextContrast(); }
-
-bool CMorvaneDlg::Recording() const { return m_loop->Recording(); }
-
-QString CMorvaneDlg::StatusText() const { return m_status->Text(); }
-
-std::int32_t CMorvaneDlg::MinWidth() const { return m_controls->MinWidth(); }
-
-void CMorvaneDlg::SetStatus(const QString& text) { m_status->SetStatus(text); }
 
 bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
     // While the mouse is over the strip, the status line tells which tone a click sets.

@@ -10,6 +10,7 @@
 #include "app/CMainControls.h"
 #include "app/CParameterPanel.h"
 #include "app/CRasterDisplay.h"
+#include "app/CStatusLine.h"
 #include "live/ProcessingLoop.h"
 #include "recording/RecordingPace.h"
 
@@ -17,7 +18,6 @@ class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
-class CStatusLine;
 struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -57,10 +57,10 @@ public:
     // Commands.
     void OnStart();
     void OnProcess();
-    void OnShow();
+    void OnShow() { m_raster->Show(); }
     void OnStartCapture();
     void OnStopCapture();
-    void OnPlay();
+    void OnPlay() { m_loop->Play(); }
     void OnExtractBits();
     void OnAbout();
     void OnShowGrid();
@@ -90,15 +90,15 @@ public:
     /// Ends the reading of a recording; `stopped`: before its end.
     void FinishReading(bool stopped);
     /// Whether a recording is being read.
-    bool Reading() const;
+    bool Reading() const { return m_loop->Reading(); }
     /// The last recording opened (empty before any).
-    QString LastRecording() const;
+    QString LastRecording() const { return QString::fromStdString(m_loop->LastRecording()); }
 
     /// "Save picture...": asks for a file and saves the raster there.
     void OnSavePicture();
     /// Writes the raster, as the results view shows it, as a PNG file.
     /// Returns false with the reason in `error`.
-    bool SavePicture(const QString& path, QString& error);
+    bool SavePicture(const QString& path, QString& error) { return m_raster->SavePicture(path, error); }
 
     /// "Follow newest rows": while on, every redraw during a capture sets
     /// Offset so the view shows the last rows that fit.
@@ -107,16 +107,16 @@ public:
 
     CResultsView* Results() const { return m_results; }
     /// The level stream (the processing loop's) and the raster parameters in use.
-    const morvane::LevelStream& Stream() const;
+    const morvane::LevelStream& Stream() const { return m_loop->Stream(); }
     const morvane::RasterParams& Params() const { return m_raster->Params(); }
     /// Shows `levels` in place of the stream, as if captured (levels made elsewhere).
-    void ShowLevels(std::vector<std::int32_t> levels);
+    void ShowLevels(std::vector<std::int32_t> levels) { m_loop->AdoptLevels(std::move(levels)); }
     CPanoramicView* Panoramic() const { return m_panoramic; }
     const morvane::ProcessingLoop& Loop() const { return *m_loop; }
-    bool Recording() const;
-    QString StatusText() const;
+    bool Recording() const { return m_loop->Recording(); }
+    QString StatusText() const { return m_status->Text(); }
     /// The window's outer width when it was laid out: the narrowest it can be dragged.
-    std::int32_t MinWidth() const;
+    std::int32_t MinWidth() const { return m_controls->MinWidth(); }
 
     static constexpr std::int32_t kMinHeight = CMainControls::kMinHeight;
 
@@ -143,7 +143,7 @@ private:
     void PostForThisInput(void (CMorvaneDlg::*command)());
     void ConnectControls();
     void Initialise();
-    void SetStatus(const QString& text);
+    void SetStatus(const QString& text) { m_status->SetStatus(text); }
     void RedrawDuringCapture();
     void UpdateActivity();
     QString NextPickText() const;

@@ -258,6 +258,26 @@ TEST(SoundPlayer, MissingFileStartsNothingAndPlayingNeverCrashes) {
 }
 
 
+// The loop keeps the spectrum of what it captured for Align: the two tones of
+// the blocks since Start capture, nothing once a new capture starts.
+TEST_F(LoopFixture, SpectrumOfTheCaptureShowsItsTones) {
+    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->StartCapture();
+    for (int i = 0; i < 4; ++i) {
+        std::vector<std::int16_t> block = test::Tone(16384, 1000.0, 8000.0);
+        const std::vector<std::int16_t> high = test::Tone(16384, 1400.0, 8000.0, 16384);
+        block.insert(block.end(), high.begin(), high.end());
+        ASSERT_TRUE(system->device->Feed(block));
+        loop->Process();
+    }
+    const ToneEstimate tones = loop->FindTones();
+    ASSERT_TRUE(tones.found) << tones.reason;
+    EXPECT_NEAR(tones.lowHz, 1000.0, 12.0);
+    EXPECT_NEAR(tones.highHz, 1400.0, 12.0);
+    loop->StartCapture();
+    EXPECT_FALSE(loop->FindTones().found);
+}
+
 // The tones live in the loop's stream; a change (by SetTones or Start) is
 // announced once, an unchanged pair not at all.
 TEST(LoopTones, ChangesAreAnnounced) {
