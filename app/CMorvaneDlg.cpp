@@ -539,7 +539,7 @@ void CMorvaneDlg::OnStart() {
     }
     try {
         // The tones are the whole numbers the two texts start with.
-        const std::string status = m_loop->Start(m_launch.commandLine, static_cast<float>(Long(Field::Low)),
+        const std::string status = m_loop->Start(m_launch.arguments, static_cast<float>(Long(Field::Low)),
                                                  static_cast<float>(Long(Field::High)), m_model.levels);
         SetStatus(QString::fromStdString(status));
     } catch (const std::exception& e) {

@@ -4,58 +4,22 @@
 #include <CLI/CLI.hpp>
 
 #include <atomic>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "capture/ChooseDevice.h"
 #include "live/LiveRun.h"
 #include "live/PortAudioSystem.h"
-#include "live/ProgramFiles.h"
 #include "cli/CliError.h"
+#include "cli/CliSignals.h"
 #include "cli/LevelSource.h"
 #include "cli/NumberChecks.h"
 #include "dsp/DemodSettings.h"
 
 namespace morvane::cli {
-
-namespace live_detail {
-
-inline std::atomic<bool> interrupted{false};
-
-inline void OnInterrupt(int) { interrupted = true; }
-
-/// Ctrl-C ends the capture cleanly while this lives; a second Ctrl-C ends the
-/// program as usual.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        interrupted = false;
-        struct sigaction action {};
-        action.sa_handler = &OnInterrupt;
-        action.sa_flags = SA_RESETHAND | SA_RESTART;  // the flag is polled; nothing need fail with EINTR
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &m_previous);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &m_previous, nullptr); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction m_previous {};
-};
-
-/// "/s" followed by digits: a card switch word ("/s0" ... "/s5", "/s10" ...).
-inline bool IsCardSwitch(std::string_view word) {
-    if (word.size() < 3 || word.substr(0, 2) != "/s") return false;
-    for (char c : word.substr(2))
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-}  // namespace live_detail
 
 /// Adds --live and --seconds S; the card switches are plain words, so the
 /// command accepts extra words, which CheckLiveWords then vets.
@@ -74,14 +38,14 @@ inline void CheckLiveWords(const LevelSourceOptions& options) {
     std::vector<std::string> stray;
     if (options.command != nullptr)
         for (const std::string& word : options.command->remaining())
-            if (!options.live || !live_detail::IsCardSwitch(word)) stray.push_back(word);
+            if (!options.live || !IsCardSwitch(word)) stray.push_back(word);
     if (!stray.empty()) throw CLI::ExtrasError(stray);
     if (!options.live) {
         if (options.command != nullptr && options.command->count("--seconds") > 0)
             throw CLI::ValidationError("--seconds", "only with --live");
         return;
     }
-    if (!options.recording.empty() && !live_detail::IsCardSwitch(options.recording))
+    if (!options.recording.empty() && !IsCardSwitch(options.recording))
         throw CLI::ValidationError("--live", "captures from the sound card; it takes no recording ('" +
                                                  options.recording + "')");
 }
@@ -98,17 +62,26 @@ inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, c
     run.findTones = findTones;
     if (onLevels)
         run.onLevels = [&onLevels](const std::int32_t* levels, std::size_t count) { onLevels(levels, count); };
-    run.commandLine = ProcessCommandLine();
-    if (run.commandLine.empty()) run.commandLine = options.recording;  // a card switch, if any
+    // The card switch is a word of its own: REC's place, or an extra word.
+    if (!options.recording.empty()) run.arguments.push_back(options.recording);
+    if (options.command != nullptr)
+        for (const std::string& word : options.command->remaining()) run.arguments.push_back(word);
     run.demod = demod;
     run.seconds = options.seconds;
-    live_detail::InterruptGuard guard;
+    // Ctrl-C ends the capture cleanly; a second Ctrl-C ends the program.
+    const std::atomic<bool>& interrupted = CliSignals::ListenForInterrupt();
     try {
-        return RunLiveCapture(MakeSoundSystem(), run, live_detail::interrupted, [](const std::string& status) {
+        std::vector<std::int32_t> levels = RunLiveCapture(MakeSoundSystem(), run, interrupted, [](const std::string& status) {
             std::fprintf(stderr, "morvane-cli: %s\n", status.c_str());
         }, outputs);
+        CliSignals::StopListening();
+        return levels;
     } catch (const std::runtime_error& e) {
+        CliSignals::StopListening();
         throw CliError(1, e.what());
+    } catch (...) {
+        CliSignals::StopListening();
+        throw;
     }
 }
 

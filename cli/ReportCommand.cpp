@@ -10,7 +10,7 @@
 
 #include "cli/BitsCommand.h"
 #include "cli/CliError.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 
 extern char** environ;
 

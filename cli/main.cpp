@@ -7,6 +7,7 @@
 #include <new>
 
 #include "cli/CliError.h"
+#include "cli/CliSignals.h"
 #include "cli/AlignCommand.h"
 #include "cli/BitsCommand.h"
 #include "cli/LevelsCommand.h"
@@ -18,6 +19,8 @@
 
 int main(int argc, char** argv) {
     using namespace morvane::cli;
+    // Ctrl-C and SIGTERM: handled here for the whole run (see CliSignals).
+    const CliSignals signals;
     CLI::App app{"Looks at and decodes two-tone FSK (radioteletype) recordings.", "morvane-cli"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "morvane-cli 1.3");

@@ -1,7 +1,7 @@
-#include "decode/ReplacingFile.h"
+#include "report/ReplacingFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
+#include <signal.h>  // kill(pid, 0): whether a temporary's process still runs
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +22,9 @@ namespace morvane {
 
 namespace {
 
-// The temporaries that exist right now, for the signal handler. A slot's path
-// is written before it is marked used and read only while it is.
+// The temporaries that exist right now, for RemoveTemporaries (which a signal
+// handler calls). A slot's path is written before it is marked used and read
+// only while it is.
 constexpr int kSlots = 64;
 constexpr std::size_t kPathBytes = 4096;
 struct Slot {
@@ -31,33 +32,6 @@ struct Slot {
     char path[kPathBytes];
 };
 Slot g_slots[kSlots];
-struct sigaction g_previousInt {};
-struct sigaction g_previousTerm {};
-std::atomic<bool> g_handlersInstalled{false};
-
-// SIGINT / SIGTERM: remove the temporaries (unlink is safe in a signal
-// handler), then let the signal do what it did before.
-void OnEndingSignal(int signal) {
-    const int savedErrno = errno;
-    for (Slot& slot : g_slots)
-        if (slot.used.load(std::memory_order_acquire)) ::unlink(slot.path);
-    sigaction(signal, signal == SIGINT ? &g_previousInt : &g_previousTerm, nullptr);
-    errno = savedErrno;
-    raise(signal);
-}
-
-void InstallHandlers() {
-    if (g_handlersInstalled.exchange(true)) return;
-    struct sigaction action {};
-    action.sa_handler = &OnEndingSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (auto [signal, previous] : {std::pair{SIGINT, &g_previousInt}, std::pair{SIGTERM, &g_previousTerm}}) {
-        sigaction(signal, &action, previous);
-        // A signal the process was told to ignore stays ignored.
-        if (previous->sa_handler == SIG_IGN) sigaction(signal, previous, nullptr);
-    }
-}
 
 std::mutex g_slotMutex;  // taken by normal code only, never by the handler
 
@@ -116,6 +90,13 @@ void ClearStale(const fs::path& folder) {
 
 }  // namespace
 
+void ReplacingFile::RemoveTemporaries() {
+    const int savedErrno = errno;
+    for (Slot& slot : g_slots)
+        if (slot.used.load(std::memory_order_acquire)) ::unlink(slot.path);
+    errno = savedErrno;
+}
+
 bool ReplacingFile::IsTemporaryName(const std::string& name) {
     // ".morvane-" PID "-" 8 hex digits ".tmp"
     constexpr std::string_view kPrefix = ".morvane-", kSuffix = ".tmp";
@@ -139,7 +120,6 @@ ReplacingFile::ReplacingFile(fs::path target) : m_target(std::move(target)) {
         if (errno == 0) errno = EACCES;
         return;
     }
-    InstallHandlers();
     std::random_device random;
     int lastError = 0;
     for (int attempt = 0; attempt < 16 && m_file == nullptr; ++attempt) {

@@ -7,9 +7,10 @@ namespace morvane {
 /// A file written under a fresh hidden name (".morvane-PID-XXXXXXXX.tmp") in
 /// the target's folder and renamed over the target only when complete, so
 /// that a failure, a full disk or a killed run leaves an earlier file exactly
-/// as it was. The temporary is removed again unless committed, also when the
-/// process ends on SIGINT or SIGTERM; temporaries that processes which have
-/// ended left behind in the folder are cleared after the next commit there.
+/// as it was. The temporary is removed again unless committed; a program's
+/// signal handler removes the open ones with RemoveTemporaries before the
+/// signal ends it. Temporaries that processes which have ended left behind in
+/// the folder are cleared after the next commit there.
 class ReplacingFile {
 public:
     /// Opens the temporary file, unless the target may not be replaced: it
@@ -29,6 +30,11 @@ public:
     /// target (keeping an earlier target's permissions); false when any step
     /// fails, with errno set. Then clears stale temporaries in the folder.
     bool Commit();
+
+    /// Removes the temporaries of every ReplacingFile open now (their Commit
+    /// then fails); safe to call from a signal handler. No handler is
+    /// installed here: each program installs its own, once.
+    static void RemoveTemporaries();
 
     /// Whether `name` is a temporary of this class ("the stale-file pattern").
     static bool IsTemporaryName(const std::string& name);

@@ -1,4 +1,4 @@
-#include "decode/ReportFolders.h"
+#include "report/ReportFolders.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "decode/Utf16Writer.h"
+#include "report/Utf16Writer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,8 +6,8 @@
 
 #include "decode/BaudotRows.h"
 #include "decode/BitTransforms.h"
-#include "decode/ReplacingFile.h"
-#include "decode/Utf16Writer.h"
+#include "report/ReplacingFile.h"
+#include "report/Utf16Writer.h"
 
 namespace fs = std::filesystem;
 

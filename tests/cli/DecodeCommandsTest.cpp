@@ -26,7 +26,7 @@
 #include "raster/BitExtraction.h"
 #include "raster/SoftBitExtraction.h"
 #include "decode/BitTransforms.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 #include "support/DecodeRoundTripSupport.h"
 
 #include "support/CliRunSupport.h"

@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
-    EXPECT_EQ(loop->Start("morvane /s1", 1275.0f, 2125.0f, levels), "Card \"Line\" selected");
+    EXPECT_EQ(loop->Start({"/s1"}, 1275.0f, 2125.0f, levels), "Card \"Line\" selected");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 1275.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, 2125.0f);
@@ -53,9 +53,9 @@ TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
 }
 
 TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
-    loop->Start("morvane /s0", 1500.0f, 2000.0f, levels);
+    loop->Start({"/s0"}, 1500.0f, 2000.0f, levels);
     levels = {1, 2, 3};
-    EXPECT_EQ(loop->Start("morvane", 0.0f, -800.0f, levels), kHint);
+    EXPECT_EQ(loop->Start({}, 0.0f, -800.0f, levels), kHint);
     EXPECT_EQ(system->opens, 1);
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 0.0f);
@@ -64,7 +64,7 @@ TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
 
 struct FailedOpenCase {
     const char* name;
-    const char* commandLine;
+    std::vector<std::string> arguments;
     bool defaultHasName;
     const char* error;
     const char* status;  // what Start says, the first time and every time after
@@ -76,10 +76,10 @@ TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
     const FailedOpenCase& c = GetParam();
     system->openError = c.error;
     if (!c.defaultHasName) system->defaultName.reset();
-    EXPECT_EQ(loop->Start(c.commandLine, 1500.0f, 2000.0f, levels), c.status);
+    EXPECT_EQ(loop->Start(c.arguments, 1500.0f, 2000.0f, levels), c.status);
     EXPECT_FALSE(loop->IsOpen());
     // Not retried, and still not reported as selected.
-    EXPECT_EQ(loop->Start("morvane /s1", 1500.0f, 2000.0f, levels), c.status);
+    EXPECT_EQ(loop->Start({"/s1"}, 1500.0f, 2000.0f, levels), c.status);
     EXPECT_EQ(system->opens, 1);
     loop->Process(levels);  // no device: nothing happens
     EXPECT_TRUE(spectrumBlocks.empty());
@@ -87,14 +87,14 @@ TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, FailedOpen,
-    ::testing::Values(FailedOpenCase{"NamedCard", "morvane /s0", true, "Device unavailable",
+    ::testing::Values(FailedOpenCase{"NamedCard", {"/s0"}, true, "Device unavailable",
                                      "Cannot open card \"Mic\": Device unavailable"},
-                      FailedOpenCase{"UnnamedDefault", "morvane", false, "Invalid device",
+                      FailedOpenCase{"UnnamedDefault", {}, false, "Invalid device",
                                      "Cannot open sound card '-1': Invalid device"}),
     [](const ::testing::TestParamInfo<FailedOpenCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     auto block = test::Tone(32768, 1500.0, 300.0);
     ASSERT_TRUE(system->device->Feed(block));
     EXPECT_EQ(posts, 1);
@@ -108,7 +108,7 @@ TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
 }
 
 TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     loop->StartCapture(levels);
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -125,7 +125,7 @@ TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
 }
 
 TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     const auto a = test::Tone(32768, 1500.0, 20000.0);
     const auto b = test::Tone(32768, 2000.0, 9000.0);
     const auto c = test::Tone(30000, 2000.0, 20000.0, 7);
@@ -160,7 +160,7 @@ TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
 }
 
 TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
     EXPECT_FALSE(loop->Recording());
     loop->StartCapture(levels);
@@ -171,7 +171,7 @@ TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
 }
 
 TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     loop->StartCapture(levels);
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -182,7 +182,7 @@ TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(redraws, 0);
     // Stop closes for good: a later Start opens the device again.
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start({}, 1500.0f, 2000.0f, levels);
     EXPECT_EQ(system->opens, 2);
     EXPECT_TRUE(loop->Recording()) << "recording outlives the device";
 }
@@ -198,7 +198,7 @@ public:
 
 TEST_F(LoopFixture, NoSoundInputAndNoSampleSaysSo) {
     system->names.clear();
-    EXPECT_EQ(loop->Start("morvane", 1500.0f, 2000.0f, levels), "No sound input found");
+    EXPECT_EQ(loop->Start({}, 1500.0f, 2000.0f, levels), "No sound input found");
     EXPECT_FALSE(loop->IsOpen());
 }
 
@@ -219,7 +219,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     loop.SetFallbackRecording(sample);
     std::vector<std::int32_t> levels;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(loop.Start("morvane /s0", 1500.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start({"/s0"}, 1500.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
     EXPECT_TRUE(loop.IsOpen());
     std::unique_lock lock(mutex);
     // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
@@ -228,7 +228,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     lock.unlock();
     levels = {1};
-    EXPECT_EQ(loop.Start("morvane /s1", 1400.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start({"/s1"}, 1400.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
 }
@@ -237,7 +237,7 @@ TEST(LoopFallback, UnreadableRecordingIsReported) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     loop.UseRecording("/nonexistent/dir/take.wav", RecordingPace::AfterProcess);
     std::vector<std::int32_t> levels;
-    const std::string status = loop.Start("morvane", 1500.0f, 2000.0f, levels);
+    const std::string status = loop.Start({}, 1500.0f, 2000.0f, levels);
     EXPECT_EQ(status.rfind("Cannot open recording \"take.wav\": cannot read", 0), 0u) << status;
     EXPECT_FALSE(loop.IsOpen());
 }

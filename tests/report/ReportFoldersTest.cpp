@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "decode/ReportFolders.h"
+#include "report/ReportFolders.h"
 
 namespace fs = std::filesystem;
 using namespace morvane;

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 
 namespace fs = std::filesystem;
 using namespace morvane;
