@@ -8,6 +8,7 @@
 #include "recording/RecordingPipeline.h"
 #include "recording/RecordingReader.h"
 #include "text/TextNumbers.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
@@ -98,7 +99,7 @@ std::string AlignmentReport(const AlignedRecording& r) {
     out += std::string("direction: ") +
            (a.reverseDirection ? "least significant bit first (reverse direction)" : "most significant bit first") + "\n";
     out += "first frame: level " + std::to_string(a.raster.offset) + ", sample " + Format("%.0f", a.firstFrameSample) +
-           " (" + Format("%.3f", a.firstFrameSample / 48000.0) + " s)\n";
+           " (" + Format("%.3f", a.firstFrameSample / kSampleRate) + " s)\n";
     out += "ignore: " + std::to_string(a.ignore) + "\n";
     out += "frames: " + std::to_string(a.frames) + "\n";
     out += "confidence: " + Format("%.2f", a.confidence) + "\n";

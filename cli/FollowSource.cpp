@@ -13,6 +13,7 @@
 #include "text/TextNumbers.h"
 #ifdef MORVANE_HAVE_LIVE
 #include "cli/LiveSource.h"
+#include "dsp/SampleFormat.h"
 #endif
 
 namespace morvane::cli {
@@ -20,7 +21,7 @@ namespace morvane::cli {
 namespace {
 
 constexpr std::size_t kBlockSamples = kDeviceBlockBytes / 2;
-constexpr std::int64_t kRate = 48000;
+constexpr std::int64_t kRate = kSampleRate;
 constexpr std::int64_t kEarliestSearch = 1;  // seconds of sound before tones that stand out are taken
 constexpr std::int64_t kToneSeconds = 3;     // ... before any tones found are taken
 constexpr std::int64_t kLongestSearch = 10;  // ... and the most searched

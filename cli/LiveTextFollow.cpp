@@ -9,12 +9,13 @@
 #include "cli/CliError.h"
 #include "cli/TextOutput.h"
 #include "livetext/LiveTextReader.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
 namespace {
 
-constexpr double kRate = 48000.0;
+constexpr double kRate = kSampleRate;
 
 // HH:MM:SS of a number of seconds.
 std::string Clock(std::int64_t seconds) {

@@ -10,6 +10,7 @@
 #include "cli/NumberChecks.h"
 #include "cli/OutputFile.h"
 #include "synth/RttySynth.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
@@ -38,7 +39,7 @@ void AddSynthCommand(CLI::App& app) {
         ->check(ToneFrequency())
         ->capture_default_str();
     command->add_option("--space", s.spaceHz, "Space tone in Hz (bit 0)")->check(ToneFrequency())->capture_default_str();
-    command->add_option("--baud", s.baud, "Bits per second")->check(FiniteRange(1.0, 48000.0))->capture_default_str();
+    command->add_option("--baud", s.baud, "Bits per second")->check(FiniteRange(1.0, static_cast<double>(kSampleRate)))->capture_default_str();
     command->add_option("--stop-bits", options->stopBits, "Length of the stop element in bits")
         ->check(CLI::IsMember({"1", "1.5", "2"}))
         ->capture_default_str();

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "dsp/SampleFormat.h"
+
 namespace morvane {
 
 /// Reads a recording as signed 16-bit mono samples at 48 000 per second, a
@@ -23,7 +25,7 @@ namespace morvane {
 /// "cannot read 'PATH': REASON".
 class RecordingReader {
 public:
-    static constexpr std::int32_t kRate = 48000;
+    static constexpr std::int32_t kRate = kSampleRate;
 
     /// path: a sound file, or "-" for standard input. channel: 1 is the first.
     explicit RecordingReader(const std::string& path, std::int32_t channel = 1);
