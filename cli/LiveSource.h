@@ -77,11 +77,7 @@ inline std::vector<std::int32_t> LiveLevels(const LevelSourceOptions& options, c
         CliSignals::StopListening();
         return levels;
     } catch (const std::runtime_error& e) {
-        CliSignals::StopListening();
-        throw CliError(1, e.what());
-    } catch (...) {
-        CliSignals::StopListening();
-        throw;
+        throw CliError(1, e.what());  // the program ends: whether Ctrl-C is heard no longer matters
     }
 }
 

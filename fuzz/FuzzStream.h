@@ -34,7 +34,7 @@ struct FuzzStream {
 };
 
 constexpr std::int32_t kCallLevels = 407;
-constexpr std::size_t kMostLevels = 12000;  // 20 s of levels
+constexpr std::size_t kMostLevels = 4000;  // 6.7 s of levels: two hunt windows and a few seconds of text
 
 /// Takes a byte for the dropped samples, then the levels (the rest, at most kMostLevels).
 inline FuzzStream TakeStream(FuzzInput& in) {
