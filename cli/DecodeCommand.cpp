@@ -24,21 +24,20 @@ void DecodeRaster(const DecodeOptions& o) {
     WriteDecoded(o, PrepareBits(source, o.reverseBits, o.reverseDirection, o.Ignore()), o.Ignore(), code);
 }
 
-// One way of decoding, chosen by the first row whose words were given.
+// One way of decoding: the first row that fits the words given runs.
 struct Runner {
     bool autoAlign;
     bool follow;
-    bool soft;
+    bool needsSoft;
     void (*run)(const DecodeOptions&);
 };
 
-constexpr bool kAny = false;  // a row with soft = kAny takes both readings
 constexpr Runner kRunners[] = {
-    {true, true, kAny, &FollowAuto},    // --auto --follow: the live text
-    {false, true, true, &FollowSoft},   // --follow --soft
-    {false, true, kAny, &FollowRaster}, // --follow
-    {true, false, kAny, &DecodeAuto},   // --auto (with --soft inside)
-    {false, false, kAny, &DecodeRaster},
+    {true, true, false, &FollowAuto},    // --auto --follow: the live text (--soft inside)
+    {false, true, true, &FollowSoft},    // --follow --soft
+    {false, true, false, &FollowRaster}, // --follow
+    {true, false, false, &DecodeAuto},   // --auto (--soft inside)
+    {false, false, false, &DecodeRaster},
 };
 
 void RunDecode(const DecodeOptions& o) {
@@ -48,7 +47,7 @@ void RunDecode(const DecodeOptions& o) {
     if (o.follow && o.showBits)
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
     for (const Runner& runner : kRunners)
-        if (runner.autoAlign == o.autoAlign && runner.follow == o.follow && (!runner.soft || o.soft.soft)) {
+        if (runner.autoAlign == o.autoAlign && runner.follow == o.follow && (!runner.needsSoft || o.soft.soft)) {
             runner.run(o);
             return;
         }
