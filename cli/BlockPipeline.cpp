@@ -6,10 +6,11 @@
 namespace morvane::cli {
 
 BlockPipeline::BlockPipeline(const DemodSettings& demod, bool keep, bool soft)
-    : m_demod(demod), m_keep(keep || soft), m_soft(soft) {
+    : m_keep(keep || soft), m_soft(soft) {
     m_buffers.SetRecording(true);
     const std::int32_t window = DemodWindow(demod, kCaptureFormat);
     m_stream.timeline = LevelTimeline(window > 0 ? window : 1);
+    m_stream.tones = demod;
 }
 
 std::span<const std::int32_t> BlockPipeline::Play(std::int16_t* samples, std::size_t count) {
@@ -20,10 +21,10 @@ std::span<const std::int32_t> BlockPipeline::Play(std::int16_t* samples, std::si
     if (!m_keep) levels.clear();
     const std::size_t before = levels.size();
     if (m_keep)
-        m_buffers.DemodulatePending(m_demod, kCaptureFormat, levels,
+        m_buffers.DemodulatePending(m_stream.tones, kCaptureFormat, levels,
                                     {m_soft ? &m_stream.soft : nullptr, &m_stream.timeline});
     else
-        m_buffers.DemodulatePending(m_demod, kCaptureFormat, levels);
+        m_buffers.DemodulatePending(m_stream.tones, kCaptureFormat, levels);
     return {levels.data() + before, levels.size() - before};
 }
 

@@ -5,18 +5,11 @@
 
 #include "capture/CaptureBuffers.h"
 #include "dsp/DemodSettings.h"
+#include "dsp/LevelStream.h"
 #include "dsp/LevelTimeline.h"
 #include "dsp/SoftWindow.h"
 
 namespace morvane::cli {
-
-/// A level stream with where its levels lie in time and (when asked for) the
-/// windows' tone correlations, one per level.
-struct LevelStream {
-    std::vector<std::int32_t> levels;
-    LevelTimeline timeline;
-    std::vector<SoftWindow> soft;
-};
 
 /// Sound turned into levels block by block exactly as live capture with
 /// capture on turns it: every device block peak-normalised on its own and
@@ -35,7 +28,6 @@ public:
     LevelStream& Stream() { return m_stream; }
 
 private:
-    DemodSettings m_demod;
     bool m_keep;
     bool m_soft;
     CaptureBuffers m_buffers;

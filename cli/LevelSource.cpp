@@ -160,6 +160,7 @@ LevelStream LevelSource::RunLive(const SourceRun& run) {
         live.onStream = [&run](const std::vector<std::int32_t>& l, const LevelTimeline& t,
                                const std::vector<SoftWindow>& w) { run.onStream(l, t, w, false); };
     LevelStream stream;
+    stream.tones = m_demod;
     stream.levels = LiveSource(m_options).Capture(m_demod, std::move(live),
                                                   {.soft = run.soft ? &stream.soft : nullptr, .timeline = &stream.timeline});
     if (m_search.Any() && !tonesKnown) {  // the capture ended while the search went on
