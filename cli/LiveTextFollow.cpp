@@ -7,6 +7,7 @@
 #include "align/FrameFinder.h"
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
+#include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 #include "livetext/LiveTextReader.h"
 #include "dsp/SampleFormat.h"
@@ -37,8 +38,10 @@ std::string WallClock(std::chrono::system_clock::time_point at) {
 
 }  // namespace
 
-void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneSearch search,
-                    std::optional<CodeSettings> code, bool soft, const std::string& output) {
+void FollowLiveText(const LevelSourceOptions& source, const ToneOptions& tones, const CodeOptions& codeOptions,
+                    bool soft, const std::string& output) {
+    const std::optional<CodeSettings> code =
+        codeOptions.code ? std::optional<CodeSettings>(ChosenCode(codeOptions)) : std::nullopt;
     TextOutput out(output);
     std::optional<LiveTextReader> reader;
     std::vector<LiveTextPiece> pieces;
@@ -50,6 +53,7 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                 out.Write(piece.text);
                 continue;
             }
+            if (!code) CheckParity({piece.transmission.code.code, codeOptions.Named().parity}, true);
             const double seconds = static_cast<double>(piece.transmission.firstSample) / kRate;
             const std::string clock =
                 source.live ? WallClock(started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
@@ -63,9 +67,11 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
         pieces.clear();
         out.Flush();
     };
-    FollowStream(source, demod, search, soft,
-                 [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                     const std::vector<SoftWindow>& windows, bool ended) {
+    LevelSource stream(source, tones.Demod());
+    stream.SearchTones(tones.Missing(), false);
+    const DemodSettings& demod = stream.Demod();
+    stream.Run(SourceRun::Growing(soft, [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                                const std::vector<SoftWindow>& windows, bool ended) {
                      // The tones are known once the first levels come.
                      if (!reader) {
                          reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
@@ -81,7 +87,7 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                      else
                          reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces);
                      show();
-                 });
+                 }));
     if (transmissions > 0) out.Write("\r\n");
     out.Close();
     if (transmissions == 0) throw CliError(kNothingFound, kNoFrameStructure);
