@@ -67,7 +67,7 @@ LETTERS = {1: "E", 2: "\n", 3: "A", 4: " ", 5: "S", 6: "I", 7: "U", 8: "\n", 9: 
 FIGURES = {1: "3", 2: "\n", 3: "-", 4: " ", 5: "'", 6: "8", 7: "7", 8: "\n", 9: "$", 10: "4", 11: "'", 12: ",",
            13: "!", 14: ":", 15: "(", 16: "5", 17: "+", 18: ")", 19: "2", 20: "#", 21: "6", 22: "0", 23: "1",
            24: "9", 25: "?", 26: "&", 28: ".", 29: "/", 30: "="}
-FIGS, LTRS = 27, 31
+FIGS, LTRS, SPACE = 27, 31, 4
 
 
 def normalise(text):
@@ -159,6 +159,8 @@ def genie_text(received, starts, pad, mark, space, baud, offset_hz, drift_hz_per
             figures = False
         else:
             text.append((FIGURES if figures else LETTERS).get(value, ""))
+            if value == SPACE:
+                figures = False  # minimodem's sender counts on this (unshift on space)
     return "".join(text)
 
 
@@ -274,7 +276,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=2, help="recordings made and decoded at once (default 2)")
     parser.add_argument("--fldigi", choices=("first", "all", "none"), default="first",
                         help="fldigi on the first seed of each condition (default), on all, or not at all")
-    parser.add_argument("--fldigi-jobs", type=int, default=4, help="fldigi sessions at once (they wait on real time)")
+    parser.add_argument("--fldigi-jobs", type=int, default=8, help="fldigi sessions at once (they wait on real time)")
     parser.add_argument("--rows", default="", help="only the conditions whose label matches this regular expression")
     parser.add_argument("--keep", action="store_true", help="keep the recordings and print their folder")
     args = parser.parse_args()
