@@ -21,7 +21,8 @@ characters sent, summed over seeds and senders), one row per condition.
 
     scripts/cer-table.py [--cli /work/ref/morvane-cli] [--sim build/cli/morvane-cli]
                          [--extra "build/cli/morvane-cli decode REC --auto --soft"]
-                         [--seeds 2] [--jobs 2] [--fldigi first|all|none] [--rows REGEX]
+                         [--seeds 2] [--jobs 2] [--fldigi first|all|none] [--fldigi-jobs 8]
+                         [--rows REGEX] [--by-sender] [--keep]
 
 --sim makes the recordings and runs the channel (it needs `channel`); --cli
 is the Morvane under test. Texts are compared upper case, with runs of white
@@ -278,6 +279,7 @@ def main():
                         help="fldigi on the first seed of each condition (default), on all, or not at all")
     parser.add_argument("--fldigi-jobs", type=int, default=8, help="fldigi sessions at once (they wait on real time)")
     parser.add_argument("--rows", default="", help="only the conditions whose label matches this regular expression")
+    parser.add_argument("--by-sender", action="store_true", help="a row per condition and sender")
     parser.add_argument("--keep", action="store_true", help="keep the recordings and print their folder")
     args = parser.parse_args()
     for program in (args.cli, args.sim):
@@ -294,10 +296,13 @@ def main():
     totals = {}  # (row, column) -> [errors, characters]
     lock = threading.Lock()
 
-    def add(row, column, sent, got):
+    def label(row, sender):
+        return f"{row.label}, sent by {sender}" if args.by_sender else row.label
+
+    def add(row, sender, column, sent, got):
         e, n = score(sent, got)
         with lock:
-            t = totals.setdefault((row.label, column), [0, 0])
+            t = totals.setdefault((label(row, sender), column), [0, 0])
             t[0] += e
             t[1] += n
 
@@ -306,11 +311,11 @@ def main():
 
     def one(row, sender, seed):
         rec, sent, genie = harness.record(row, sender, seed)
-        add(row, "genie", sent, genie)
+        add(row, sender, "genie", sent, genie)
         for column, got in harness.decode(row, rec).items():
-            add(row, column, sent, got)
-        if use_fldigi and (args.fldigi == "all" or (seed == 1 and sender == senders[0])):
-            fldigi_futures.append(fldigi_pool.submit(lambda: add(row, "fldigi", sent, harness.fldigi(row, rec))))
+            add(row, sender, column, sent, got)
+        if use_fldigi and (args.fldigi == "all" or (seed == 1 and (sender == senders[0] or args.by_sender))):
+            fldigi_futures.append(fldigi_pool.submit(lambda: add(row, sender, "fldigi", sent, harness.fldigi(row, rec))))
 
     try:
         with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
@@ -331,20 +336,21 @@ def main():
         columns.append(("extra", args.extra_name))
     columns.append(("minimodem", "minimodem --rx"))
     if use_fldigi:
-        columns.append(("fldigi", "fldigi" if args.fldigi == "all" else f"fldigi (seed 1, {senders[0]} only)"))
+        only = "seed 1" if args.by_sender else f"seed 1, {senders[0]} only"
+        columns.append(("fldigi", "fldigi" if args.fldigi == "all" else f"fldigi ({only})"))
     columns.append(("genie", "genie"))
     print(f"CER: edit distance / characters sent, {args.seeds} seed(s) x senders {', '.join(senders)}; "
           f"texts of {min(len(t) for t in TEXTS)} ... {max(len(t) for t in TEXTS)} characters")
     print()
     print("| condition | characters | " + " | ".join(title for _, title in columns) + " |")
     print("|---|---:|" + "---:|" * len(columns))
-    for row in rows:
-        chars = totals.get((row.label, "genie"), [0, 0])[1]
+    for name in [label(r, s) for r in rows for s in (senders if args.by_sender else senders[:1])]:
+        chars = totals.get((name, "genie"), [0, 0])[1]
         cells = []
         for key, _ in columns:
-            e, n = totals.get((row.label, key), [0, 0])
+            e, n = totals.get((name, key), [0, 0])
             cells.append(f"{100.0 * e / n:.1f} %" if n else "-")
-        print(f"| {row.label} | {chars} | " + " | ".join(cells) + " |")
+        print(f"| {name} | {chars} | " + " | ".join(cells) + " |")
 
 
 if __name__ == "__main__":
