@@ -5,9 +5,9 @@
 namespace morvane {
 
 /// The analytic signal of a real signal at 48 kHz, one sample at a time: two
-/// chains of second-order allpass sections whose outputs stay 90 degrees apart
-/// from 20 Hz to 23.9 kHz (the negative frequencies are at least 42 dB down
-/// from 100 Hz to 20 kHz). Both parts carry the same allpass phase, so the
+/// chains of second-order allpass sections whose outputs stay close to 90
+/// degrees apart (the negative frequencies are at least 40 dB down from
+/// 100 Hz to 20 kHz, 27 dB at 20 Hz). Both parts carry the same allpass phase, so the
 /// real part is the input with its phase turned (its magnitude untouched),
 /// not the input itself.
 class AnalyticSignal {

@@ -65,7 +65,7 @@ std::complex<double> Rotation(double hz, double hzPerSecond, std::int64_t n) {
 // signal, turned by the offset and the drift.
 class WantedPath {
 public:
-    WantedPath(const ChannelSettings& s)
+    explicit WantedPath(const ChannelSettings& s)
         : m_offset(s.offsetHz), m_drift(s.driftHzPerMinute / 60.0),
           m_delay(static_cast<std::size_t>(std::llround(s.profile.delayMs * kRate / 1000.0))),
           m_history(m_delay * static_cast<std::size_t>(s.profile.paths - 1) + 1),
