@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/CliRunSupport.h"
+#include "synth/RttySynth.h"
 
 namespace {
 
@@ -51,6 +53,19 @@ TEST(ChannelCommand, SynthThroughTheChannelEqualsTheChannelOnTheCleanRecording) 
     EXPECT_EQ(Samples(direct), Samples(clean) + 48000);  // half a second of silence each side
     EXPECT_NE(Slurp(direct), Slurp(clean));
     for (const std::string& f : {clean, direct, after}) std::filesystem::remove(f);
+}
+
+TEST(ChannelCommand, SynthWithoutChannelOptionsKeepsItsOwnNoise) {
+    const std::string path = Temp("own-noise.wav");
+    ASSERT_EQ(RunCli({"synth", "--text", "RY 42", "--snr", "3", "--seed", "5", "-o", path}).status, 0);
+    morvane::RttySynthSettings settings;
+    settings.snrDb = 3.0;
+    settings.seed = 5;
+    const std::vector<std::int16_t> expected = morvane::SynthesizeRtty("RY 42", settings);
+    const std::string bytes = Slurp(path);
+    ASSERT_EQ(bytes.size(), 44 + 2 * expected.size());
+    EXPECT_EQ(bytes.substr(44), std::string(reinterpret_cast<const char*>(expected.data()), 2 * expected.size()));
+    std::filesystem::remove(path);
 }
 
 TEST(ChannelCommand, MinimodemTransmissionThroughFadingIsStillRead) {
