@@ -14,6 +14,7 @@
 #include "cli/RasterCommand.h"
 #include "cli/SpectrumCommand.h"
 #include "cli/SynthCommand.h"
+#include "cli/ChannelCommand.h"
 #include "cli/DecodeCommand.h"
 #include "cli/ReportCommand.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     AddSpectrumCommand(app);
     AddRasterCommand(app);
     AddSynthCommand(app);
+    AddChannelCommand(app);
     AddBitsCommand(app);
     AddDecodeCommand(app);
     AddReportCommand(app);
