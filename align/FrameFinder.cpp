@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "align/BitComb.h"
 #include "align/FoldProfile.h"
@@ -32,6 +33,8 @@ constexpr std::int64_t kMinFrames = 8;
 constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
 constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off has the frame lengths placed again
 constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
+constexpr double kRepeats = 0.8;              // keying this alike a few levels on repeats itself …
+constexpr double kSwung = 0.0;                 // … when it was unlike itself in between
 constexpr double kTie = 0.02;                  // readings whose confidences differ by less are as good
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
@@ -143,23 +146,72 @@ double FittedPeriod(const std::vector<TrackedFrame>& frames, double period, doub
     return std::fabs(fitted / period - 1.0) < 0.02 ? fitted : period;
 }
 
+// True when the keying repeats itself almost exactly after a few levels,
+// having swung to the other side in between: what one steady tone between
+// the two makes of the demodulator's windows (their phases against the tone
+// come round every few windows), and keying far faster than a bit of a
+// few levels (reversals at hundreds of baud). Frames of text never repeat
+// within a frame.
+bool RepeatsWithinABit(const std::vector<double>& a) {
+    double lowest = 1.0;
+    for (std::int32_t lag = 1; lag < static_cast<std::int32_t>(kMinFrame); ++lag) {
+        const double v = a[static_cast<std::size_t>(lag)];
+        if (lowest <= kSwung && v >= kRepeats) return true;
+        lowest = std::min(lowest, v);
+    }
+    return false;
+}
+
+// Where the keying changes, 0 … 1 per grid step. The majority of five steps
+// first: noise that flips single levels would scatter changes over the
+// whole bit. A bit of 5 steps (110 baud) keeps its edges. Changes count 1
+// between mark and space, half to or from idle (0).
+std::vector<double> KeyingChanges(const std::vector<std::int8_t>& keying) {
+    std::vector<std::int8_t> smooth(keying.size(), 0);
+    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
+        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
+        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
+    }
+    std::vector<double> changes(keying.size(), 0.0);
+    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
+    return changes;
+}
+
+// How much the followed frames' keying changes half-way between their bit
+// edges, against at the edges (changes a third of a bit wide around each):
+// near 0 when the bits are the signal's, near 1 or more when the signal's
+// bits are shorter than the frames' (a frame of two or three of its
+// frames, or keying at a rate beyond the ones read). Noise adds as much to
+// both.
+double MidBitChanges(const std::vector<double>& changes, const FrameModel& model,
+                     const std::vector<TrackedFrame>& frames) {
+    std::vector<double> prefix(changes.size() + 1, 0.0);
+    for (std::size_t i = 0; i < changes.size(); ++i) prefix[i + 1] = prefix[i] + changes[i];
+    const auto integral = [&](double x) {
+        const double n = static_cast<double>(changes.size());
+        if (x <= 0.0) return 0.0;
+        if (x >= n) return prefix.back();
+        const auto i = static_cast<std::size_t>(x);
+        return prefix[i] + (x - static_cast<double>(i)) * changes[i];
+    };
+    const double half = model.bit / 6.0;
+    const auto around = [&](double x) { return integral(x + half) - integral(x - half); };
+    double edges = 0.0, middles = 0.0;
+    for (const TrackedFrame& f : frames)
+        for (std::int32_t c = 0; c < model.LeadBits(); ++c) {
+            edges += around(f.start + (c + 1) * model.bit);
+            middles += around(f.start + (c + 0.5) * model.bit);
+        }
+    return edges > 0.0 ? middles / edges : (middles > 0.0 ? 1.0 : 0.0);
+}
+
 // Frame lengths in bits (of kFrameBitCounts), best first, by how well their
 // bit edges explain where the keying changes within the frames of `period`
 // grid steps, summed over the stretches (each folded on its own: their frames
 // need not line up).
 std::vector<double> FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
                           const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period) {
-    // The majority of five steps first: noise that flips single levels would
-    // scatter changes over the whole bit. A bit of 5 steps (110 baud) keeps
-    // its edges.
-    std::vector<std::int8_t> smooth(keying.size(), 0);
-    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
-        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
-        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
-    }
-    // Changes count 1 between mark and space, half to or from idle (0).
-    std::vector<double> changes(keying.size(), 0.0);
-    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
+    const std::vector<double> changes = KeyingChanges(keying);
     const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
     std::array<double, kFrameBitCounts.size()> score{};
     // Pieces of a few dozen frames: a period a little off would smear the
@@ -411,7 +463,18 @@ struct Search {
     const std::vector<std::int8_t>& keying;
     const std::vector<double>& xd;
     const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks;
+    const std::vector<double>& changes;  // KeyingChanges(keying)
 };
+
+// 1 while the keying changes half-way between the bit edges at most half
+// as often as at them, falling to 0 where it changes as often: frames whose
+// bits are not the signal's.
+double BitFit(const Search& s, const Reading& r) {
+    const double mid = MidBitChanges(s.changes, r.model, r.frames);
+    if (std::getenv("MORVANE_DEBUG_FIT"))
+        std::fprintf(stderr, "fit: frame %.2f bits %.1f mid %.3f\n", r.model.frame, r.model.FrameBitCount(), mid);
+    return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
+}
 
 // The frames of one layout of `frameBits` bits at `period`; confidence 0
 // when too few of them are well framed.
@@ -521,13 +584,17 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     if (a[0] <= 0.0) return NotFound(kNoFrameStructure);
     const double energy = a[0];
     for (double& v : a) v /= energy;
+    if (RepeatsWithinABit(a)) return NotFound(kNoFrameStructure);
     const double baseline = Quantile(std::vector<double>(a.begin() + 28, a.end()), 0.5);
     for (double& v : a) v -= baseline;
     const std::vector<double> periods = CandidatePeriods(a);
     if (periods.empty()) return NotFound(kNoFrameStructure);
     const std::vector<double> xd(keying.begin(), keying.end());
-    Reading reading = BestReading(Search{signal, keying, xd, chunks}, periods);
+    const std::vector<double> changes = KeyingChanges(keying);
+    Reading reading = BestReading(Search{signal, keying, xd, chunks, changes}, periods);
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
+    // Frames whose bits are not the signal's are not sure, however well framed.
+    reading.confidence *= BitFit(Search{signal, keying, xd, chunks, changes}, reading);
     const FrameModel& model = reading.model;
     const std::vector<TrackedFrame>& frames = reading.frames;
     const CodeSettings& code = reading.code;
