@@ -4,11 +4,11 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "align/BitComb.h"
 #include "align/FoldProfile.h"
 #include "align/FrameCode.h"
+#include "align/FrameEdges.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
@@ -36,6 +36,8 @@ constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (t
 constexpr double kRepeats = 0.8;              // keying this alike a few levels on repeats itself …
 constexpr double kSwung = 0.0;                 // … when it was unlike itself in between
 constexpr double kTie = 0.02;                  // readings whose confidences differ by less are as good
+constexpr double kAmbiguous = 0.97;            // frames a whole number of bits on framed nearly as well …
+constexpr double kAmbiguousShare = 0.25;       // … leave this share of the confidence
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
 
@@ -471,9 +473,29 @@ struct Search {
 // bits are not the signal's.
 double BitFit(const Search& s, const Reading& r) {
     const double mid = MidBitChanges(s.changes, r.model, r.frames);
-    if (std::getenv("MORVANE_DEBUG_FIT"))
-        std::fprintf(stderr, "fit: frame %.2f bits %.1f mid %.3f\n", r.model.frame, r.model.FrameBitCount(), mid);
     return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
+}
+
+// The largest share of the followed frames that would be well framed as
+// well if every frame began a whole number of bits earlier or later
+// (within the frame): near the share of the frames themselves when the keying cannot
+// tell where its frames begin (two characters in turn, such as RYRY in
+// 8-bit ASCII, frame as well six bits on).
+double OtherPhaseFrames(const TimeTrueSignal& signal, const Reading& r) {
+    const FrameEdges edges(signal, r.model);
+    double most = 0.0;
+    for (std::int32_t k = 1 - r.model.Cells(); k < r.model.Cells(); ++k) {
+        if (k == 0) continue;
+        std::size_t framed = 0, fit = 0;
+        for (const TrackedFrame& f : r.frames) {
+            const double t = f.start + k * r.model.bit;
+            if (!edges.Fits(t)) continue;
+            ++fit;
+            framed += edges.Framed(t) ? 1 : 0;
+        }
+        if (fit > 0) most = std::max(most, static_cast<double>(framed) / static_cast<double>(fit));
+    }
+    return most;
 }
 
 // The frames of one layout of `frameBits` bits at `period`; confidence 0
@@ -595,6 +617,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     // Frames whose bits are not the signal's are not sure, however well framed.
     reading.confidence *= BitFit(Search{signal, keying, xd, chunks, changes}, reading);
+    if (OtherPhaseFrames(signal, reading) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
+    if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
     const std::vector<TrackedFrame>& frames = reading.frames;
     const CodeSettings& code = reading.code;
