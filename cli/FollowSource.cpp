@@ -1,5 +1,6 @@
 #include "cli/FollowSource.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -73,6 +74,15 @@ private:
 
 void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneSearch search, bool soft,
                   const StreamHandler& onStream) {
+    FollowStreamEnd(
+        options, demod, search, soft,
+        [&](const std::vector<std::int32_t>& levels, std::int64_t, const LevelTimeline& timeline,
+            const std::vector<SoftWindow>& windows, bool ended) { onStream(levels, timeline, windows, ended); },
+        [] { return std::int64_t{0}; });
+}
+
+void FollowStreamEnd(const LevelSourceOptions& options, DemodSettings& demod, ToneSearch search, bool soft,
+                     const StreamEndHandler& onStream, const StreamReach& reach) {
 #ifdef MORVANE_HAVE_LIVE
     CheckLiveWords(options);
     if (options.live) {
@@ -93,14 +103,14 @@ void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneS
         const std::vector<std::int32_t> levels =
             LiveLevels(options, demod, {}, {.soft = soft ? &windows : nullptr, .timeline = &timeline},
                        [&](const std::vector<std::int32_t>& l, const LevelTimeline& t, const std::vector<SoftWindow>& w) {
-                           onStream(l, t, w, false);
+                           onStream(l, 0, t, w, false);
                        },
                        findTones);
         if (search.Any() && !tonesKnown) {  // the capture ended while the search went on
             early.End();
             early.Apply(search, demod);
         }
-        onStream(levels, timeline, windows, true);
+        onStream(levels, 0, timeline, windows, true);
         return;
     }
 #endif
@@ -135,20 +145,40 @@ void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneS
 
     CaptureBuffers buffers;
     buffers.SetRecording(true);
-    std::vector<std::int32_t> levels;
+    std::vector<std::int32_t> levels;  // the stream from level `base` on
     std::vector<SoftWindow> windows;
+    std::int64_t base = 0;
     const std::int32_t window = DemodWindow(demod, kCaptureFormat);
     LevelTimeline timeline(window > 0 ? window : 1);
+    // Each block is demodulated on its own and its call added to the
+    // timeline of the whole stream, so that the stream's front can go.
+    std::vector<std::int32_t> fresh;
+    std::vector<SoftWindow> freshWindows;
     const auto play = [&](std::vector<std::int16_t>& block) {
         buffers.HandleBlock(block.data(), static_cast<std::int32_t>(block.size() * 2));
-        buffers.DemodulatePending(demod, kCaptureFormat, levels, {soft ? &windows : nullptr, &timeline});
-        onStream(levels, timeline, windows, false);
+        fresh.clear();
+        freshWindows.clear();
+        LevelTimeline call(timeline.Window());
+        buffers.DemodulatePending(demod, kCaptureFormat, fresh, {soft ? &freshWindows : nullptr, &call});
+        for (DemodCall c : call.Calls()) {
+            c.firstLevel += timeline.LevelCount();
+            timeline.Append(c);
+        }
+        levels.insert(levels.end(), fresh.begin(), fresh.end());
+        windows.insert(windows.end(), freshWindows.begin(), freshWindows.end());
+        onStream(levels, base, timeline, windows, false);
+        const std::int64_t keep = std::clamp<std::int64_t>(reach(), base, base + static_cast<std::int64_t>(levels.size()));
+        if (keep > base) {
+            levels.erase(levels.begin(), levels.begin() + (keep - base));
+            if (soft) windows.erase(windows.begin(), windows.begin() + (keep - base));
+            base = keep;
+        }
     };
     for (std::vector<std::int16_t>& block : held) play(block);
     held.clear();
     for (std::vector<std::int16_t> block; readBlock(block);) play(block);
     ReportWarning(reader);
-    onStream(levels, timeline, windows, true);
+    onStream(levels, base, timeline, windows, true);
 }
 
 }  // namespace morvane::cli

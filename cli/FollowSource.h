@@ -16,6 +16,15 @@ namespace morvane::cli {
 using StreamHandler = std::function<void(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                                          const std::vector<SoftWindow>& soft, bool ended)>;
 
+/// The same for a handler that needs only the stream's end: `levels` and
+/// `soft` hold the stream from level `base` on (the timeline describes it
+/// whole).
+using StreamEndHandler = std::function<void(const std::vector<std::int32_t>& levels, std::int64_t base,
+                                            const LevelTimeline& timeline, const std::vector<SoftWindow>& soft,
+                                            bool ended)>;
+/// The first level of the stream the handler still needs.
+using StreamReach = std::function<std::int64_t()>;
+
 /// Which tones are still to be found from the sound.
 struct ToneSearch {
     bool low = false;
@@ -33,5 +42,11 @@ struct ToneSearch {
 /// for a tone search on live sound, the source's errors otherwise.
 void FollowStream(const LevelSourceOptions& options, DemodSettings& demod, ToneSearch search, bool soft,
                   const StreamHandler& onStream);
+
+/// FollowStream that keeps of a recording or standard input only the levels
+/// (and correlations) from reach() on, asked after every block: an endless
+/// stream runs in bounded memory. Live sound is kept whole (base 0).
+void FollowStreamEnd(const LevelSourceOptions& options, DemodSettings& demod, ToneSearch search, bool soft,
+                     const StreamEndHandler& onStream, const StreamReach& reach);
 
 }  // namespace morvane::cli
