@@ -468,12 +468,13 @@ struct Search {
     const std::vector<double>& changes;  // KeyingChanges(keying)
 };
 
-// 1 while the keying changes half-way between the bit edges at most half
-// as often as at them, falling to 0 where it changes as often: frames whose
-// bits are not the signal's.
+// 1 while the keying changes half-way between the bit edges at most a
+// third as often as at them, falling to 0 where it changes as often:
+// frames whose bits are not the signal's (noise, which adds changes
+// everywhere, lowers it too: a reading deep in noise is not sure either).
 double BitFit(const Search& s, const Reading& r) {
     const double mid = MidBitChanges(s.changes, r.model, r.frames);
-    return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
+    return std::clamp(1.5 * (1.0 - mid), 0.0, 1.0);
 }
 
 // The largest share of the followed frames that would be well framed as
