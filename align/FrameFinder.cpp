@@ -35,6 +35,7 @@ constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off h
 constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
 constexpr double kRepeats = 0.8;              // keying this alike a few levels on repeats itself …
 constexpr double kSwung = 0.0;                 // … when it was unlike itself in between
+constexpr double kMissesBeforeRehunt = 3.0;     // badly framed frames that end a run of the tracker
 constexpr double kTie = 0.02;                  // readings whose confidences differ by less are as good
 constexpr double kAmbiguous = 0.97;            // frames a whole number of bits on framed nearly as well …
 constexpr double kAmbiguousShare = 0.25;       // … leave this share of the confidence
@@ -574,6 +575,49 @@ Reading ReadPeriod(const Search& s, double coarse) {
 // The best of the readings at the candidate periods. Frames of half the
 // period that are as well framed explain every frame of the longer reading
 // and the ones between: the shorter wins a tie.
+// The frames of a keying that cannot tell where its frames begin (RYRY in
+// 8-bit ASCII) may be followed a few bits off until the text after it
+// shows the right places: the frames are followed again there, and the run
+// before, when it goes on into that run without a gap worth the name and
+// frames as well moved onto its places, is moved (runs from the last to
+// the first), the frames between filled in.
+void MoveRunsOntoTheNext(const TimeTrueSignal& signal, const FrameModel& m, std::vector<TrackedFrame>& frames) {
+    if (frames.size() < 2) return;
+    std::vector<std::size_t> starts{0};  // first frame of every run
+    for (std::size_t i = 1; i < frames.size(); ++i)
+        if (std::fabs(frames[i].start - frames[i - 1].start - m.frame) >= 0.5 * m.bit) starts.push_back(i);
+    if (starts.size() < 2) return;
+    const FrameEdges edges(signal, m);
+    starts.push_back(frames.size());
+    for (std::size_t r = starts.size() - 2; r-- > 0;) {
+        const std::size_t a = starts[r], b = starts[r + 1];
+        const double gap = frames[b].start - frames[b - 1].start;
+        const double whole = std::round(gap / m.frame);
+        const double off = gap - whole * m.frame;
+        if (whole < 1.0 || whole > kMissesBeforeRehunt + 1.0 || std::fabs(off) < 0.5 * m.bit) continue;
+        const double bits = std::round(off / m.bit);
+        if (std::fabs(off - bits * m.bit) > 0.35 * m.bit) continue;
+        std::size_t framed = 0;
+        for (std::size_t i = a; i < b; ++i) framed += edges.Fits(frames[i].start + off) && edges.Framed(frames[i].start + off);
+        if (framed + 1 < b - a) continue;
+        std::vector<TrackedFrame> moved;
+        // A frame moved later may leave room for one before it.
+        const double floor = a > 0 ? frames[a - 1].start + m.frame - 0.5 * m.bit : 0.0;
+        const double before = frames[a].start + off - m.frame;
+        if (before >= floor && edges.Fits(before) && edges.Framed(before)) moved.push_back({before, true});
+        for (std::size_t i = a; i < b; ++i) moved.push_back({frames[i].start + off, edges.Framed(frames[i].start + off)});
+        for (double k = 1.0; k < whole; ++k) {
+            const double t = frames[b - 1].start + off + k * m.frame;
+            moved.push_back({t, edges.Framed(t)});
+        }
+        frames.erase(frames.begin() + static_cast<std::ptrdiff_t>(a), frames.begin() + static_cast<std::ptrdiff_t>(b));
+        frames.insert(frames.begin() + static_cast<std::ptrdiff_t>(a), moved.begin(), moved.end());
+        // The later runs' indices moved by the frames filled in; the earlier ones did not.
+        const std::size_t added = moved.size() - (b - a);
+        for (std::size_t q = r + 1; q < starts.size(); ++q) starts[q] += added;
+    }
+}
+
 Reading BestReading(const Search& s, const std::vector<double>& periods) {
     Reading best;
     double bestPeriod = 0.0;
@@ -616,6 +660,8 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     const std::vector<double> changes = KeyingChanges(keying);
     Reading reading = BestReading(Search{signal, keying, xd, chunks, changes}, periods);
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
+    MoveRunsOntoTheNext(signal, reading.model, reading.frames);
+    reading.framedShare = FramedShare(reading.frames);
     // Frames whose bits are not the signal's are not sure, however well framed.
     reading.confidence *= BitFit(Search{signal, keying, xd, chunks, changes}, reading);
     if (OtherPhaseFrames(signal, reading) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
