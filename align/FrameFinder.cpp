@@ -469,13 +469,13 @@ struct Search {
     const std::vector<double>& changes;  // KeyingChanges(keying)
 };
 
-// 1 while the keying changes half-way between the bit edges at most a
-// third as often as at them, falling to 0 where it changes as often:
-// frames whose bits are not the signal's (noise, which adds changes
-// everywhere, lowers it too: a reading deep in noise is not sure either).
+// 1 while the keying changes half-way between the bit edges at most half
+// as often as at them, falling to 0 where it changes as often: frames
+// whose bits are not the signal's (noise adds changes everywhere, and
+// deep in it a right reading falls below 1 as well).
 double BitFit(const Search& s, const Reading& r) {
     const double mid = MidBitChanges(s.changes, r.model, r.frames);
-    return std::clamp(1.5 * (1.0 - mid), 0.0, 1.0);
+    return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
 }
 
 // The largest share of the followed frames that would be well framed as
@@ -572,9 +572,11 @@ Reading ReadPeriod(const Search& s, double coarse) {
     return reading;
 }
 
-// The best of the readings at the candidate periods. Frames of half the
-// period that are as well framed explain every frame of the longer reading
-// and the ones between: the shorter wins a tie.
+// The best of the readings at the candidate periods, each as sure as its
+// bits fit the signal's (frames whose bits are not the signal's are not
+// sure, however well framed). Frames of half the period that are as well
+// framed explain every frame of the longer reading and the ones between:
+// the shorter wins a tie.
 // The frames of a keying that cannot tell where its frames begin (RYRY in
 // 8-bit ASCII) may be followed a few bits off until the text after it
 // shows the right places: the frames are followed again there, and the run
@@ -624,6 +626,7 @@ Reading BestReading(const Search& s, const std::vector<double>& periods) {
     for (double period : periods) {
         Reading r = ReadPeriod(s, period);
         if (r.confidence <= 0.0) continue;
+        r.confidence *= BitFit(s, r);
         const bool shorter = bestPeriod == 0.0 || r.model.frame < bestPeriod;
         if (r.confidence > best.confidence + kTie || (shorter && r.confidence >= best.confidence - kTie)) {
             bestPeriod = r.model.frame;
@@ -662,8 +665,6 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     MoveRunsOntoTheNext(signal, reading.model, reading.frames);
     reading.framedShare = FramedShare(reading.frames);
-    // Frames whose bits are not the signal's are not sure, however well framed.
-    reading.confidence *= BitFit(Search{signal, keying, xd, chunks, changes}, reading);
     if (OtherPhaseFrames(signal, reading) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
