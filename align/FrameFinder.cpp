@@ -8,7 +8,7 @@
 #include "align/BitComb.h"
 #include "align/FoldProfile.h"
 #include "align/FrameCode.h"
-#include "align/FrameEdges.h"
+#include "align/FrameFinderChecks.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
@@ -33,9 +33,6 @@ constexpr std::int64_t kMinFrames = 8;
 constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
 constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off has the frame lengths placed again
 constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
-constexpr double kRepeats = 0.8;              // keying this alike a few levels on repeats itself …
-constexpr double kSwung = 0.0;                 // … when it was unlike itself in between
-constexpr double kMissesBeforeRehunt = 3.0;     // badly framed frames that end a run of the tracker
 constexpr double kTie = 0.02;                  // readings whose confidences differ by less are as good
 constexpr double kAmbiguous = 0.97;            // frames a whole number of bits on framed nearly as well …
 constexpr double kAmbiguousShare = 0.25;       // … leave this share of the confidence
@@ -147,65 +144,6 @@ double FittedPeriod(const std::vector<TrackedFrame>& frames, double period, doub
     if (sxx <= 0.0) return period;
     const double fitted = sxy / sxx;
     return std::fabs(fitted / period - 1.0) < 0.02 ? fitted : period;
-}
-
-// True when the keying repeats itself almost exactly after a few levels,
-// having swung to the other side in between: what one steady tone between
-// the two makes of the demodulator's windows (their phases against the tone
-// come round every few windows), and keying far faster than a bit of a
-// few levels (reversals at hundreds of baud). Frames of text never repeat
-// within a frame.
-bool RepeatsWithinABit(const std::vector<double>& a) {
-    double lowest = 1.0;
-    for (std::int32_t lag = 1; lag < static_cast<std::int32_t>(kMinFrame); ++lag) {
-        const double v = a[static_cast<std::size_t>(lag)];
-        if (lowest <= kSwung && v >= kRepeats) return true;
-        lowest = std::min(lowest, v);
-    }
-    return false;
-}
-
-// Where the keying changes, 0 … 1 per grid step. The majority of five steps
-// first: noise that flips single levels would scatter changes over the
-// whole bit. A bit of 5 steps (110 baud) keeps its edges. Changes count 1
-// between mark and space, half to or from idle (0).
-std::vector<double> KeyingChanges(const std::vector<std::int8_t>& keying) {
-    std::vector<std::int8_t> smooth(keying.size(), 0);
-    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
-        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
-        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
-    }
-    std::vector<double> changes(keying.size(), 0.0);
-    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
-    return changes;
-}
-
-// How much the followed frames' keying changes half-way between their bit
-// edges, against at the edges (changes a third of a bit wide around each):
-// near 0 when the bits are the signal's, near 1 or more when the signal's
-// bits are shorter than the frames' (a frame of two or three of its
-// frames, or keying at a rate beyond the ones read). Noise adds as much to
-// both.
-double MidBitChanges(const std::vector<double>& changes, const FrameModel& model,
-                     const std::vector<TrackedFrame>& frames) {
-    std::vector<double> prefix(changes.size() + 1, 0.0);
-    for (std::size_t i = 0; i < changes.size(); ++i) prefix[i + 1] = prefix[i] + changes[i];
-    const auto integral = [&](double x) {
-        const double n = static_cast<double>(changes.size());
-        if (x <= 0.0) return 0.0;
-        if (x >= n) return prefix.back();
-        const auto i = static_cast<std::size_t>(x);
-        return prefix[i] + (x - static_cast<double>(i)) * changes[i];
-    };
-    const double half = model.bit / 6.0;
-    const auto around = [&](double x) { return integral(x + half) - integral(x - half); };
-    double edges = 0.0, middles = 0.0;
-    for (const TrackedFrame& f : frames)
-        for (std::int32_t c = 0; c < model.LeadBits(); ++c) {
-            edges += around(f.start + (c + 1) * model.bit);
-            middles += around(f.start + (c + 0.5) * model.bit);
-        }
-    return edges > 0.0 ? middles / edges : (middles > 0.0 ? 1.0 : 0.0);
 }
 
 // Frame lengths in bits (of kFrameBitCounts), best first, by how well their
@@ -478,28 +416,6 @@ double BitFit(const Search& s, const Reading& r) {
     return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
 }
 
-// The largest share of the followed frames that would be well framed as
-// well if every frame began a whole number of bits earlier or later
-// (within the frame): near the share of the frames themselves when the keying cannot
-// tell where its frames begin (two characters in turn, such as RYRY in
-// 8-bit ASCII, frame as well six bits on).
-double OtherPhaseFrames(const TimeTrueSignal& signal, const Reading& r) {
-    const FrameEdges edges(signal, r.model);
-    double most = 0.0;
-    for (std::int32_t k = 1 - r.model.Cells(); k < r.model.Cells(); ++k) {
-        if (k == 0) continue;
-        std::size_t framed = 0, fit = 0;
-        for (const TrackedFrame& f : r.frames) {
-            const double t = f.start + k * r.model.bit;
-            if (!edges.Fits(t)) continue;
-            ++fit;
-            framed += edges.Framed(t) ? 1 : 0;
-        }
-        if (fit > 0) most = std::max(most, static_cast<double>(framed) / static_cast<double>(fit));
-    }
-    return most;
-}
-
 // The frames of one layout of `frameBits` bits at `period`; confidence 0
 // when too few of them are well framed.
 Reading ReadLength(const Search& s, double period, double frameBits) {
@@ -577,49 +493,6 @@ Reading ReadPeriod(const Search& s, double coarse) {
 // sure, however well framed). Frames of half the period that are as well
 // framed explain every frame of the longer reading and the ones between:
 // the shorter wins a tie.
-// The frames of a keying that cannot tell where its frames begin (RYRY in
-// 8-bit ASCII) may be followed a few bits off until the text after it
-// shows the right places: the frames are followed again there, and the run
-// before, when it goes on into that run without a gap worth the name and
-// frames as well moved onto its places, is moved (runs from the last to
-// the first), the frames between filled in.
-void MoveRunsOntoTheNext(const TimeTrueSignal& signal, const FrameModel& m, std::vector<TrackedFrame>& frames) {
-    if (frames.size() < 2) return;
-    std::vector<std::size_t> starts{0};  // first frame of every run
-    for (std::size_t i = 1; i < frames.size(); ++i)
-        if (std::fabs(frames[i].start - frames[i - 1].start - m.frame) >= 0.5 * m.bit) starts.push_back(i);
-    if (starts.size() < 2) return;
-    const FrameEdges edges(signal, m);
-    starts.push_back(frames.size());
-    for (std::size_t r = starts.size() - 2; r-- > 0;) {
-        const std::size_t a = starts[r], b = starts[r + 1];
-        const double gap = frames[b].start - frames[b - 1].start;
-        const double whole = std::round(gap / m.frame);
-        const double off = gap - whole * m.frame;
-        if (whole < 1.0 || whole > kMissesBeforeRehunt + 1.0 || std::fabs(off) < 0.5 * m.bit) continue;
-        const double bits = std::round(off / m.bit);
-        if (std::fabs(off - bits * m.bit) > 0.35 * m.bit) continue;
-        std::size_t framed = 0;
-        for (std::size_t i = a; i < b; ++i) framed += edges.Fits(frames[i].start + off) && edges.Framed(frames[i].start + off);
-        if (framed + 1 < b - a) continue;
-        std::vector<TrackedFrame> moved;
-        // A frame moved later may leave room for one before it.
-        const double floor = a > 0 ? frames[a - 1].start + m.frame - 0.5 * m.bit : 0.0;
-        const double before = frames[a].start + off - m.frame;
-        if (before >= floor && edges.Fits(before) && edges.Framed(before)) moved.push_back({before, true});
-        for (std::size_t i = a; i < b; ++i) moved.push_back({frames[i].start + off, edges.Framed(frames[i].start + off)});
-        for (double k = 1.0; k < whole; ++k) {
-            const double t = frames[b - 1].start + off + k * m.frame;
-            moved.push_back({t, edges.Framed(t)});
-        }
-        frames.erase(frames.begin() + static_cast<std::ptrdiff_t>(a), frames.begin() + static_cast<std::ptrdiff_t>(b));
-        frames.insert(frames.begin() + static_cast<std::ptrdiff_t>(a), moved.begin(), moved.end());
-        // The later runs' indices moved by the frames filled in; the earlier ones did not.
-        const std::size_t added = moved.size() - (b - a);
-        for (std::size_t q = r + 1; q < starts.size(); ++q) starts[q] += added;
-    }
-}
-
 Reading BestReading(const Search& s, const std::vector<double>& periods) {
     Reading best;
     double bestPeriod = 0.0;
@@ -654,7 +527,7 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     if (a[0] <= 0.0) return NotFound(kNoFrameStructure);
     const double energy = a[0];
     for (double& v : a) v /= energy;
-    if (RepeatsWithinABit(a)) return NotFound(kNoFrameStructure);
+    if (RepeatsWithinFewLevels(a, static_cast<std::int32_t>(kMinFrame))) return NotFound(kNoFrameStructure);
     const double baseline = Quantile(std::vector<double>(a.begin() + 28, a.end()), 0.5);
     for (double& v : a) v -= baseline;
     const std::vector<double> periods = CandidatePeriods(a);
@@ -665,7 +538,7 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     MoveRunsOntoTheNext(signal, reading.model, reading.frames);
     reading.framedShare = FramedShare(reading.frames);
-    if (OtherPhaseFrames(signal, reading) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
+    if (OtherPhaseFrames(signal, reading.model, reading.frames) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
     const std::vector<TrackedFrame>& frames = reading.frames;
