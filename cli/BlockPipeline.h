@@ -25,11 +25,19 @@ public:
     /// (possibly none), valid until the next call.
     std::span<const std::int32_t> Play(std::int16_t* samples, std::size_t count);
     /// The stream so far (when kept; otherwise the newest block's levels).
+    /// After DropBefore its levels and correlations start at level Base();
+    /// the timeline still describes the whole stream.
     LevelStream& Stream() { return m_stream; }
+    std::int64_t Base() const { return m_base; }
+    /// Drops the kept levels (and correlations) before level `level`
+    /// (clamped to what is held), so that an endless stream keeps only what
+    /// its reader can still reach.
+    void DropBefore(std::int64_t level);
 
 private:
     bool m_keep;
     bool m_soft;
+    std::int64_t m_base = 0;  // stream index of levels[0]
     CaptureBuffers m_buffers;
     LevelStream m_stream;
 };

@@ -75,6 +75,13 @@ SourceRun SourceRun::Growing(bool soft, StreamHandler onStream) {
     return run;
 }
 
+SourceRun SourceRun::Trimmed(bool soft, StreamEndHandler onStreamEnd, StreamReach reach) {
+    SourceRun run = Whole(soft);
+    run.onStreamEnd = std::move(onStreamEnd);
+    run.reach = std::move(reach);
+    return run;
+}
+
 LevelSource::LevelSource(const LevelSourceOptions& options, const DemodSettings& demod)
     : m_options(options), m_demod(demod) {}
 
@@ -94,18 +101,23 @@ LevelStream LevelSource::Run(const SourceRun& run) {
     bool ended = false;
     if (m_search.Any()) reader = Search(std::move(reader), held, ended);
 
-    BlockPipeline pipeline(m_demod, run.keep || static_cast<bool>(run.onStream), run.soft);
+    BlockPipeline pipeline(m_demod, run.keep || run.onStream || run.onStreamEnd, run.soft);
     LevelStream& stream = pipeline.Stream();
     const auto play = [&](std::vector<std::int16_t>& block) {
         const std::span<const std::int32_t> added = pipeline.Play(block.data(), block.size());
         if (run.onLevels) run.onLevels(added.data(), added.size());
         if (run.onStream) run.onStream(stream.levels, stream.timeline, stream.soft, false);
+        if (run.onStreamEnd) {
+            run.onStreamEnd(stream.levels, pipeline.Base(), stream.timeline, stream.soft, false);
+            if (run.reach) pipeline.DropBefore(run.reach());
+        }
     };
     for (std::vector<std::int16_t>& block : held) play(block);
     held = {};
     for (std::vector<std::int16_t> block; ReadBlock(*reader, block, ended);) play(block);
     ReportWarning(*reader);  // a cut-off file is known once it has been read
     if (run.onStream) run.onStream(stream.levels, stream.timeline, stream.soft, true);
+    if (run.onStreamEnd) run.onStreamEnd(stream.levels, pipeline.Base(), stream.timeline, stream.soft, true);
     return std::move(stream);
 }
 
@@ -159,6 +171,9 @@ LevelStream LevelSource::RunLive(const SourceRun& run) {
     if (run.onStream)
         live.onStream = [&run](const std::vector<std::int32_t>& l, const LevelTimeline& t,
                                const std::vector<SoftWindow>& w) { run.onStream(l, t, w, false); };
+    if (run.onStreamEnd)
+        live.onStream = [&run](const std::vector<std::int32_t>& l, const LevelTimeline& t,
+                               const std::vector<SoftWindow>& w) { run.onStreamEnd(l, 0, t, w, false); };
     LevelStream stream;
     stream.tones = m_demod;
     stream.levels = LiveSource(m_options).Capture(m_demod, std::move(live),
@@ -169,6 +184,7 @@ LevelStream LevelSource::RunLive(const SourceRun& run) {
     }
     m_tones = hunt.Found();
     if (run.onStream) run.onStream(stream.levels, stream.timeline, stream.soft, true);
+    if (run.onStreamEnd) run.onStreamEnd(stream.levels, 0, stream.timeline, stream.soft, true);
     return stream;
 }
 #else

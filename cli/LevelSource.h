@@ -52,12 +52,23 @@ using LevelHandler = std::function<void(const std::int32_t* levels, std::size_t 
 using StreamHandler = std::function<void(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                                          const std::vector<SoftWindow>& soft, bool ended)>;
 
+/// The same for a reader that needs only the stream's end: `levels` and
+/// `soft` hold the stream from level `base` on (the timeline describes it
+/// whole).
+using StreamEndHandler = std::function<void(const std::vector<std::int32_t>& levels, std::int64_t base,
+                                            const LevelTimeline& timeline, const std::vector<SoftWindow>& soft,
+                                            bool ended)>;
+/// The first level of the stream the reader still needs.
+using StreamReach = std::function<std::int64_t()>;
+
 /// What a run of a level source keeps and hands on.
 struct SourceRun {
     bool keep = false;       // keep the whole stream and return it (otherwise constant memory)
     bool soft = false;       // ... with the windows' tone correlations
     LevelHandler onLevels;   // when set: the levels of every block
     StreamHandler onStream;  // when set: the whole stream after every block (kept)
+    StreamEndHandler onStreamEnd;  // when set: the stream's end after every block ...
+    StreamReach reach;             // ... keeping of a recording only the levels from reach() on
 
     /// The whole stream, returned at the end.
     static SourceRun Whole(bool soft = false);
@@ -65,6 +76,11 @@ struct SourceRun {
     static SourceRun EachBlock(LevelHandler onLevels);
     /// The whole stream handed on after every block.
     static SourceRun Growing(bool soft, StreamHandler onStream);
+    /// The stream's end handed on after every block; of a recording or
+    /// standard input only the levels from reach() on are kept, asked after
+    /// every block, so an endless stream runs in bounded memory (live sound
+    /// is kept whole, base 0).
+    static SourceRun Trimmed(bool soft, StreamEndHandler onStreamEnd, StreamReach reach);
 };
 
 /// The level stream of a recording, standard input or the sound card,

@@ -70,24 +70,28 @@ void FollowLiveText(const LevelSourceOptions& source, const ToneOptions& tones, 
     LevelSource stream(source, tones.Demod());
     stream.SearchTones(tones.Missing(), false);
     const DemodSettings& demod = stream.Demod();
-    stream.Run(SourceRun::Growing(soft, [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                                const std::vector<SoftWindow>& windows, bool ended) {
+    // Only the levels the reader can still reach are kept.
+    stream.Run(SourceRun::Trimmed(
+        soft,
+        [&](const std::vector<std::int32_t>& levels, std::int64_t base, const LevelTimeline& timeline,
+            const std::vector<SoftWindow>& windows, bool ended) {
                      // The tones are known once the first levels come.
                      if (!reader) {
                          reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
                          // Live sound is read from when the tones were known.
                          const double seconds = static_cast<double>(timeline.SampleOf(
-                                                    static_cast<std::int64_t>(levels.size()))) / kRate;
+                                                    base + static_cast<std::int64_t>(levels.size()))) / kRate;
                          started = std::chrono::system_clock::now() -
                                    std::chrono::duration_cast<std::chrono::system_clock::duration>(
                                        std::chrono::duration<double>(seconds));
                      }
                      if (ended)
-                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces, base);
                      else
-                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces, base);
                      show();
-                 }));
+                 },
+        [&] { return reader ? reader->Reach() : std::int64_t{0}; }));
     if (transmissions > 0) out.Write("\r\n");
     out.Close();
     if (transmissions == 0) throw CliError(kNothingFound, kNoFrameStructure);

@@ -45,7 +45,10 @@ public:
     /// Non-empty when the file holds less sound than its header announces
     /// (a cut-off recording): the samples present are read all the same. Known
     /// from the header at once for WAV, AIFF, AU and W64, and once the end has
-    /// been read for every format (fewer frames than announced).
+    /// been read for every format (fewer frames than announced). Also when
+    /// a header announces less sound than the file holds (bytes after the
+    /// sound that are no chunk): the sound the header announces is read, the
+    /// bytes behind it are not.
     const std::string& Warning() const;
     /// How many 48 kHz samples the whole recording should give, from its
     /// header (an estimate when resampling); -1 when unknown (standard input).
