@@ -24,6 +24,7 @@
 #include "raster/SoftRowStream.h"
 #include "cli/FollowSource.h"
 #include "cli/LiveTextFollow.h"
+#include "cli/ReceiverDecode.h"
 
 namespace morvane::cli {
 
@@ -40,6 +41,7 @@ struct DecodeOptions {
     bool autoAlign = false;
     bool follow = false;
     std::string output;
+    ReceiverChoice receiver;
 };
 
 // The working bits and ignore count of decode --auto: the recording aligned
@@ -209,11 +211,17 @@ void AddDecodeCommand(CLI::App& app) {
                       "frames and starts each one on a new line; its header (time, rate, tones, code) goes to "
                       "standard error");
     command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
+    AddReceiverOptions(command, options->receiver);
     command->callback([options, command] {
         // With --auto the code found may bring the parity bit: checked there.
         CodeSettings code = options->autoAlign ? CodeSettings{TextCodeFromName(options->code.code).value_or(TextCode::Baudot),
                                                               ParityFromName(options->code.parity).value_or(Parity::None)}
                                                : ChosenCode(options->code);
+        if (options->autoAlign && UseReceiver(options->receiver, options->source, *command)) {
+            ReceiverDecode(options->source, ReceiverSettings(options->receiver, options->raster.demod, *command),
+                           options->follow, options->output);
+            return;
+        }
         if (options->follow) {
             FollowText(*options, *command, code);
             return;

@@ -1,0 +1,128 @@
+#include "receiver/FrameSync.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace morvane {
+
+namespace {
+constexpr double kBlendWindow = 0.4;   // bits: an edge this near the flywheel's place is the same start
+constexpr double kFlywheelSpace = -0.25;  // a start bit placed by the flywheel must read at least this much space
+constexpr double kMaxShift = 0.3;      // bits the data edges may move a frame
+}  // namespace
+
+FrameSync::FrameSync(double bitLength, int leadBits, double stopBits)
+    : m_bit(std::max(2.0, bitLength)), m_lead(std::max(2, leadBits)), m_stop(std::clamp(stopBits, 1.0, 2.0)) {}
+
+double FrameSync::At(double index) const {
+    const double rel = index - static_cast<double>(m_base);
+    if (rel <= 0.0) return m_v.empty() ? 0.0 : m_v.front();
+    const auto i = static_cast<std::size_t>(rel);
+    if (i + 1 >= m_v.size()) return m_v.empty() ? 0.0 : m_v.back();
+    const double f = rel - static_cast<double>(i);
+    return m_v[i] * (1.0 - f) + m_v[i + 1] * f;
+}
+
+// The zero crossing between `from` and `to` nearest `near`, or `near` itself.
+double FrameSync::Crossing(double from, double to, double near) const {
+    double best = near, bestDistance = 1e300;
+    const auto first = static_cast<std::int64_t>(std::ceil(std::max(from, static_cast<double>(m_base))));
+    for (std::int64_t i = first; static_cast<double>(i + 1) <= to && i + 1 <= m_newest; ++i) {
+        const double a = m_v[static_cast<std::size_t>(i - m_base)], b = m_v[static_cast<std::size_t>(i + 1 - m_base)];
+        if ((a < 0.0) == (b < 0.0)) continue;
+        const double c = static_cast<double>(i) + a / (a - b);
+        if (std::fabs(c - near) < bestDistance) {
+            bestDistance = std::fabs(c - near);
+            best = c;
+        }
+    }
+    return best;
+}
+
+SyncedFrame FrameSync::Read(double start) const {
+    SyncedFrame f;
+    f.start = start;
+    for (int k = 0; k <= m_lead; ++k) f.bits.push_back(At(start + (k + 0.5) * m_bit));
+    double margin = 0.0;
+    for (int k = 0; k <= m_lead; ++k) {
+        const double b = f.bits[static_cast<std::size_t>(k)];
+        const double sign = k == 0 ? -1.0 : (k == m_lead ? 1.0 : (b < 0.0 ? -1.0 : 1.0));
+        margin += std::clamp(sign * b, -1.0, 1.0);
+    }
+    f.quality = std::clamp(margin / (m_lead + 1), 0.0, 1.0);
+    f.stopOk = f.bits.back() > 0.0;
+    return f;
+}
+
+void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
+    SyncedFrame f = Read(m_start);
+    double shift = 0.0;
+    int edges = 0;
+    for (int k = 1; k <= m_lead; ++k) {
+        if ((f.bits[static_cast<std::size_t>(k - 1)] < 0.0) == (f.bits[static_cast<std::size_t>(k)] < 0.0)) continue;
+        const double at = m_start + k * m_bit;
+        shift += Crossing(at - 0.5 * m_bit, at + 0.5 * m_bit, at) - at;
+        ++edges;
+    }
+    if (edges > 0) {
+        const double s = std::clamp(0.5 * shift / edges, -kMaxShift * m_bit, kMaxShift * m_bit);
+        f = Read(m_start + s);
+    }
+    f.flywheel = m_flywheelStart;
+    m_inFrame = false;
+    if (f.bits.front() >= 0.0) {  // no start bit after all: a glitch
+        m_scanFrom = m_start + 0.25 * m_bit;
+        m_predicted = -1.0;
+        return;
+    }
+    if (f.stopOk) {
+        m_predicted = f.start + (m_lead + m_stop) * m_bit;
+        m_scanFrom = f.start + (m_lead + 0.5) * m_bit;
+        m_sawMark = true;
+    } else {
+        m_predicted = -1.0;
+        m_scanFrom = f.start + m_bit;
+        m_sawMark = false;
+    }
+    out.push_back(std::move(f));
+}
+
+void FrameSync::Hunt() {
+    auto i = std::max<std::int64_t>(m_base, static_cast<std::int64_t>(std::ceil(m_scanFrom)));
+    for (; i + 1 <= m_newest && !m_inFrame; ++i) {
+        const double a = m_v[static_cast<std::size_t>(i - m_base)], b = m_v[static_cast<std::size_t>(i + 1 - m_base)];
+        if (a >= 0.0) m_sawMark = true;
+        if (m_sawMark && a >= 0.0 && b < 0.0) {
+            const double c = static_cast<double>(i) + a / (a - b);
+            const bool near = m_predicted >= 0.0 && std::fabs(c - m_predicted) <= kBlendWindow * m_bit;
+            m_start = near ? 0.5 * (c + m_predicted) : c;
+            m_inFrame = true;
+            m_flywheelStart = false;
+        } else if (m_predicted >= 0.0 && static_cast<double>(i + 1) >= m_predicted + 0.6 * m_bit) {
+            if (At(m_predicted + 0.5 * m_bit) < kFlywheelSpace) {
+                m_start = m_predicted;
+                m_inFrame = true;
+                m_flywheelStart = true;
+            }
+            m_predicted = -1.0;
+        }
+    }
+    m_scanFrom = static_cast<double>(i);
+}
+
+void FrameSync::Push(double v, std::vector<SyncedFrame>& out) {
+    m_v.push_back(v);
+    ++m_newest;
+    if (!m_inFrame) Hunt();
+    if (m_inFrame && static_cast<double>(m_newest) >= m_start + (m_lead + 0.5 + kMaxShift) * m_bit + 2.0) {
+        ReadFrame(out);
+        Hunt();  // the next start may already be in
+    }
+    const auto keep = static_cast<std::int64_t>((m_lead + 4) * m_bit) + 4;
+    while (static_cast<std::int64_t>(m_v.size()) > keep) {
+        m_v.pop_front();
+        ++m_base;
+    }
+}
+
+}  // namespace morvane
