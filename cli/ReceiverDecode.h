@@ -24,7 +24,7 @@ namespace morvane::cli {
 /// The words of decode that choose and set the receiver.
 struct ReceiverChoice {
     std::string reader = "samples";  // --reader samples|levels
-    std::string squelch = "6";       // --squelch DB|off
+    std::string squelch = "8";       // --squelch DB|off
     bool noUnshift = false;          // --no-unshift-on-space
 };
 

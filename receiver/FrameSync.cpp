@@ -23,6 +23,30 @@ double FrameSync::At(double index) const {
     return m_v[i] * (1.0 - f) + m_v[i + 1] * f;
 }
 
+double FrameSync::Magnitude(const std::deque<double>& m, double index) const {
+    const auto i = std::clamp<std::int64_t>(std::llround(index) - m_base, 0, static_cast<std::int64_t>(m.size()) - 1);
+    return m.empty() ? 0.0 : m[static_cast<std::size_t>(i)];
+}
+
+// For each tone its mean level on the bits that read it over its mean level
+// on the others; the better tone counts (the other may have faded).
+double FrameSync::SnrDb(const SyncedFrame& f) const {
+    double on1 = 0.0, off1 = 0.0, on2 = 0.0, off2 = 0.0;
+    int ones = 0, zeros = 0;
+    for (std::size_t k = 0; k < f.bits.size(); ++k) {
+        const double at = f.start + (static_cast<double>(k) + 0.5) * m_bit;
+        const double a = Magnitude(m_m1, at), b = Magnitude(m_m2, at);
+        if (f.bits[k] > 0.0) {
+            on1 += a, off2 += b, ++ones;
+        } else {
+            on2 += b, off1 += a, ++zeros;
+        }
+    }
+    if (ones == 0 || zeros == 0) return 0.0;
+    const double r1 = off1 > 0.0 ? (on1 / ones) / (off1 / zeros) : 1e3, r2 = off2 > 0.0 ? (on2 / zeros) / (off2 / ones) : 1e3;
+    return 20.0 * std::log10(std::max({r1, r2, 1e-3}));
+}
+
 // The zero crossing between `from` and `to` nearest `near`, or `near` itself.
 double FrameSync::Crossing(double from, double to, double near) const {
     double best = near, bestDistance = 1e300;
@@ -51,6 +75,8 @@ SyncedFrame FrameSync::Read(double start) const {
     }
     f.quality = std::clamp(margin / (m_lead + 1), 0.0, 1.0);
     f.stopOk = f.bits.back() > 0.0;
+    f.markBefore = At(start - 0.5 * m_bit) > 0.0;
+    f.snrDb = SnrDb(f);
     return f;
 }
 
@@ -69,6 +95,7 @@ void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
         f = Read(m_start + s);
     }
     f.flywheel = m_flywheelStart;
+    f.inStep = m_flywheelStart || m_nearPrediction;
     m_inFrame = false;
     if (f.bits.front() >= 0.0) {  // no start bit after all: a glitch
         m_scanFrom = m_start + 0.25 * m_bit;
@@ -98,6 +125,7 @@ void FrameSync::Hunt() {
             m_start = near ? 0.5 * (c + m_predicted) : c;
             m_inFrame = true;
             m_flywheelStart = false;
+            m_nearPrediction = near;
         } else if (m_predicted >= 0.0 && static_cast<double>(i + 1) >= m_predicted + 0.6 * m_bit) {
             if (At(m_predicted + 0.5 * m_bit) < kFlywheelSpace) {
                 m_start = m_predicted;
@@ -110,8 +138,10 @@ void FrameSync::Hunt() {
     m_scanFrom = static_cast<double>(i);
 }
 
-void FrameSync::Push(double v, std::vector<SyncedFrame>& out) {
+void FrameSync::Push(double v, std::vector<SyncedFrame>& out, double m1, double m2) {
     m_v.push_back(v);
+    m_m1.push_back(m1);
+    m_m2.push_back(m2);
     ++m_newest;
     if (!m_inFrame) Hunt();
     if (m_inFrame && static_cast<double>(m_newest) >= m_start + (m_lead + 0.5 + kMaxShift) * m_bit + 2.0) {
@@ -121,6 +151,8 @@ void FrameSync::Push(double v, std::vector<SyncedFrame>& out) {
     const auto keep = static_cast<std::int64_t>((m_lead + 4) * m_bit) + 4;
     while (static_cast<std::int64_t>(m_v.size()) > keep) {
         m_v.pop_front();
+        m_m1.pop_front();
+        m_m2.pop_front();
         ++m_base;
     }
 }

@@ -12,7 +12,7 @@ namespace morvane {
 namespace {
 constexpr double kLowestHz = 100.0, kHighestHz = 4000.0;
 constexpr double kMinShiftHz = 80.0, kMaxShiftHz = 1010.0;
-constexpr double kPeakOverFloor = 6.0;   // a tone's mean power over the band's median
+constexpr double kPeakOverFloor = 2.5;   // a tone's mean power over the band's median
 constexpr double kMinKeying = 0.22;      // spread of the pair's power share a keyed pair reaches
 constexpr std::size_t kMaxPeaks = 16;
 constexpr double kGivenToleranceHz = 40.0;

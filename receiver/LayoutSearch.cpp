@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace morvane {
 
@@ -12,22 +14,38 @@ constexpr std::array<int, 4> kLeads{6, 8, 9, 10};
 constexpr double kMinGoodShare = 0.75;
 constexpr double kNearBest = 0.06;
 constexpr int kMinFrames = 8;
+constexpr double kMinQuality = 0.45;  // the frames' mean quality a layout needs
 
-// The decision values of a stretch through a chain started at its own levels.
-std::vector<double> Decisions(const std::vector<std::complex<double>>& tone1,
-                              const std::vector<std::complex<double>>& tone2, double bitLength) {
+// The decision values of a stretch through a chain started at its own
+// levels, and where a signal is there at all: the tones' magnitudes together
+// stand above about half their upper tenth.
+struct Decided {
+    std::vector<double> v;
+    std::vector<bool> present;
+};
+
+Decided Decisions(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                  double bitLength) {
     const std::size_t n = std::min(tone1.size(), tone2.size());
-    std::vector<double> m1(n), m2(n), v(n);
+    std::vector<double> m1(n), m2(n), sum(n);
+    Decided out{std::vector<double>(n), std::vector<bool>(n)};
     std::vector<SyncedFrame> none;
     ReceiverChain pre(bitLength, ToneLevels{});
     for (std::size_t i = 0; i < n; ++i) {
         pre.Push(tone1[i], tone2[i], none);
         m1[i] = pre.Magnitude1();
         m2[i] = pre.Magnitude2();
+        sum[i] = m1[i] + m2[i];
     }
-    ReceiverChain chain(bitLength, LevelsOf(m1, m2));
-    for (std::size_t i = 0; i < n; ++i) v[i] = chain.Push(tone1[i], tone2[i], none);
-    return v;
+    const ToneLevels levels = LevelsOf(m1, m2);
+    const ToneLevels together = LevelsOf(sum, sum);
+    const double gate = 0.55 * together.envelope1;
+    ReceiverChain chain(bitLength, levels);
+    for (std::size_t i = 0; i < n; ++i) {
+        out.v[i] = chain.Push(tone1[i], tone2[i], none);
+        out.present[i] = sum[i] >= gate;
+    }
+    return out;
 }
 
 struct Trial {
@@ -35,12 +53,20 @@ struct Trial {
     double good = 0.0;
 };
 
-Trial Run(const std::vector<double>& v, double bitLength, int lead, int polarity) {
+// Frames read with one layout; only those that start where a signal is count.
+Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
     Trial t;
     FrameSync sync(bitLength, lead, 1.0);
-    for (double x : v) sync.Push(polarity * x, t.frames);
+    std::vector<SyncedFrame> frames;
+    for (double x : d.v) sync.Push(polarity * x, frames);
     int good = 0;
-    for (const auto& f : t.frames) good += f.stopOk;
+    for (auto& f : frames) {
+        const auto at = static_cast<std::size_t>(std::clamp(f.start + (lead + 1) * 0.5 * bitLength, 0.0,
+                                                            static_cast<double>(d.v.size() - 1)));
+        if (!d.present[at]) continue;
+        good += f.stopOk;
+        t.frames.push_back(std::move(f));
+    }
     t.good = t.frames.size() >= kMinFrames ? static_cast<double>(good) / static_cast<double>(t.frames.size()) : 0.0;
     return t;
 }
@@ -106,7 +132,7 @@ void AsciiCode(FoundLayout& out, const std::array<Trial, 4>& trials) {
 FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
                          double bitLength, std::optional<CodeSettings> given) {
     FoundLayout out;
-    const std::vector<double> v = Decisions(tone1, tone2, bitLength);
+    const Decided v = Decisions(tone1, tone2, bitLength);
     std::array<std::array<Trial, 4>, 2> trials;
     double best = 0.0;
     for (int p = 0; p < 2; ++p)
@@ -143,6 +169,20 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     const std::size_t l = static_cast<std::size_t>(std::find(kLeads.begin(), kLeads.end(), out.leadBits) - kLeads.begin());
     out.goodShare = t[std::min<std::size_t>(l, 3)].good;
     out.stopBits = StopBitsOf(t[std::min<std::size_t>(l, 3)].frames, bitLength, out.leadBits);
+    double quality = 0.0;
+    int good = 0;
+    for (const auto& f : t[std::min<std::size_t>(l, 3)].frames)
+        if (f.stopOk) {
+            quality += f.quality;
+            ++good;
+        }
+    out.quality = good > 0 ? quality / good : 0.0;
+    const double present = static_cast<double>(std::count(v.present.begin(), v.present.end(), true));
+    out.coverage = present > 0.0 ? std::min(1.0, good * (out.leadBits + out.stopBits) * bitLength / present) : 0.0;
+    if (good == 0 || quality / good < kMinQuality) {
+        out.reason = "no steady frame structure found";
+        return out;
+    }
     out.found = true;
     return out;
 }
@@ -155,14 +195,15 @@ namespace {
 constexpr double kHysteresis = 0.3;
 
 // Zero crossings (seconds) where the decision goes fully over to the other side.
-std::vector<double> Edges(const std::vector<double>& v, double subRate) {
+std::vector<double> Edges(const Decided& d, double subRate) {
+    const std::vector<double>& v = d.v;
     std::vector<double> edges;
     int side = 0;
     double crossing = 0.0;
     for (std::size_t i = 1; i < v.size(); ++i) {
         if ((v[i - 1] < 0.0) != (v[i] < 0.0)) crossing = static_cast<double>(i - 1) + v[i - 1] / (v[i - 1] - v[i]);
         const int now = v[i] > kHysteresis ? 1 : (v[i] < -kHysteresis ? -1 : side);
-        if (now != side && side != 0) edges.push_back(crossing / subRate);
+        if (now != side && side != 0 && d.present[i]) edges.push_back(crossing / subRate);
         side = now;
     }
     return edges;
@@ -172,13 +213,41 @@ std::vector<double> Edges(const std::vector<double>& v, double subRate) {
 RateEstimate MeasureRate(const std::vector<std::complex<double>>& tone1,
                          const std::vector<std::complex<double>>& tone2, double subRate) {
     constexpr std::array<std::array<double, 2>, 3> kBands{{{28.0, 80.0}, {70.0, 165.0}, {140.0, 330.0}}};
+    constexpr std::array<double, 9> kUsual{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
     RateEstimate best;
-    for (const auto& band : kBands) {
-        const auto v = Decisions(tone1, tone2, subRate / band[1]);
-        const RateEstimate r = EstimateRate(Edges(v, subRate), band[0], band[1]);
+    const auto consider = [&](double filterBaud, double low, double high) {
+        const Decided v = Decisions(tone1, tone2, subRate / filterBaud);
+        const RateEstimate r = EstimateRate(Edges(v, subRate), low, high);
         if (r.found && r.coherence > best.coherence) best = r;
-    }
+    };
+    // Bands of rates on one filter each, then the usual rates each on its
+    // own matched filter (deeper in noise).
+    for (const auto& band : kBands) consider(band[1], band[0], band[1]);
+    for (double usual : kUsual) consider(usual, usual * 0.97, usual * 1.03);
     return best;
+}
+
+}  // namespace morvane
+
+namespace morvane {
+
+double ToneOffsetHz(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                    double subRate) {
+    constexpr double kWideBaud = 80.0;
+    const double bit = subRate / kWideBaud;
+    const std::size_t n = std::min(tone1.size(), tone2.size());
+    std::vector<double> m1(n), m2(n);
+    std::vector<SyncedFrame> none;
+    ReceiverChain pre(bit, ToneLevels{});
+    for (std::size_t i = 0; i < n; ++i) {
+        pre.Push(tone1[i], tone2[i], none);
+        m1[i] = pre.Magnitude1();
+        m2[i] = pre.Magnitude2();
+    }
+    ReceiverChain chain(bit, LevelsOf(m1, m2));
+    double cycles = 0.0;
+    for (std::size_t i = 0; i < n; ++i) chain.Push(tone1[i], tone2[i], none);
+    return chain.TakeToneError(cycles) ? cycles * subRate : 0.0;
 }
 
 }  // namespace morvane

@@ -19,6 +19,8 @@ struct FoundLayout {
     double stopBits = 1.5;
     int polarity = 1;       // +1: mark is tone 1
     double goodShare = 0.0; // frames whose stop bit held
+    double quality = 0.0;   // the good frames' mean quality
+    double coverage = 0.0;  // share of the time with a signal that good frames fill
 };
 
 /// Reads the stretch (sub-blocks of both tones, bitLength sub-blocks per
@@ -41,5 +43,15 @@ namespace morvane {
 /// sit best on a bit grid winning.
 RateEstimate MeasureRate(const std::vector<std::complex<double>>& tone1,
                          const std::vector<std::complex<double>>& tone2, double subRate);
+
+}  // namespace morvane
+
+namespace morvane {
+
+/// How far (Hz) the two tones of a stretch sit above the frequencies they
+/// were mixed with: their rotation while each is keyed on, on a filter wide
+/// enough for ±80 Hz.
+double ToneOffsetHz(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                    double subRate);
 
 }  // namespace morvane

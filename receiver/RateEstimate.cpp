@@ -9,8 +9,8 @@ namespace morvane {
 
 namespace {
 constexpr std::size_t kMinEdges = 20;
-constexpr double kShareOfShortest = 0.08;  // the bit's runs are at least this share of all runs
-constexpr double kNear = 0.2;              // a run within ±20 % of the bit counts as one bit
+constexpr double kOneBitShare = 0.05;   // a bit rate has at least this share of runs one bit long
+constexpr double kShortPenalty = 2.0;   // what a run shorter than a bit costs
 
 // How close the intervals lie to multiples of half a bit at `baud`, 0 … 1,
 // the long ones counting less (their error grows with their length).
@@ -36,33 +36,34 @@ RateEstimate EstimateRate(const std::vector<double>& edges, double lowBaud, doub
         if (r >= 0.6 / highBaud) runs.push_back(r);
     }
     if (runs.size() < kMinEdges) return out;
-    std::vector<double> sorted = runs;
-    std::sort(sorted.begin(), sorted.end());
-    // The shortest run length that a share of all runs stays near.
-    double bit = 0.0;
-    for (double candidate : sorted) {
-        if (candidate > 1.0 / lowBaud * 1.2) break;
-        const auto lo = std::lower_bound(sorted.begin(), sorted.end(), candidate * (1.0 - kNear));
-        const auto hi = std::upper_bound(sorted.begin(), sorted.end(), candidate * (1.0 + kNear));
-        if (static_cast<double>(hi - lo) >= kShareOfShortest * static_cast<double>(sorted.size())) {
-            bit = candidate;
-            break;
+    // Whole bits fit half and multiple rates as well: runs shorter than a
+    // bit rule out the half, and a bit rate must have runs of one bit.
+    double bestBaud = 0.0, bestCoherence = 0.0, best = -1.0;
+    for (double baud = lowBaud; baud <= highBaud; baud *= 1.001) {
+        int shorter = 0, one = 0;
+        for (double r : runs) {
+            shorter += r * baud < 0.75;
+            one += r * baud >= 0.75 && r * baud < 1.25;
+        }
+        if (one < kOneBitShare * static_cast<double>(runs.size())) continue;
+        const double c = Coherence(runs, baud);
+        const double score = c - kShortPenalty * shorter / static_cast<double>(runs.size());
+        if (score > best) {
+            best = score;
+            bestBaud = baud;
+            bestCoherence = c;
         }
     }
-    for (int pass = 0; pass < 2 && bit > 0.0; ++pass) {  // centred on the runs near it
-        const auto lo = std::lower_bound(sorted.begin(), sorted.end(), bit * (1.0 - kNear));
-        const auto hi = std::upper_bound(sorted.begin(), sorted.end(), bit * (1.0 + kNear));
-        if (hi > lo) bit = *(lo + (hi - lo) / 2);
-    }
-    if (bit <= 0.0) return out;
-    double best = -1.0, bestBaud = 0.0;
-    for (double baud = 0.85 / bit; baud <= 1.15 / bit; baud *= 1.0005) {
+    if (bestBaud == 0.0) return out;
+    // A second, finer look around it.
+    for (double baud = bestBaud * 0.999; baud <= bestBaud * 1.001; baud *= 1.0001) {
         const double c = Coherence(runs, baud);
-        if (c > best) {
-            best = c;
+        if (c > bestCoherence) {
+            bestCoherence = c;
             bestBaud = baud;
         }
     }
+    best = bestCoherence;
     if (bestBaud < lowBaud * 0.97 || bestBaud > highBaud * 1.03) return out;
     out = {true, bestBaud, best};
     return out;

@@ -11,9 +11,9 @@ struct RateEstimate {
 };
 
 /// The bit rate (lowBaud … highBaud) of edges at `edges` (seconds, rising in
-/// time): the shortest run that keeps coming back gives the bit roughly, and
-/// the rate within ±15 % of it that puts the intervals between edges closest
-/// to whole or half bits (stop elements of 1.5 bits) wins. Needs 20 edges.
+/// time): the rate that puts the intervals between edges closest to whole or
+/// half bits (stop elements of 1.5 bits); of rates that do nearly as well
+/// the highest (a half rate fits whole bits as well). Needs 20 edges.
 RateEstimate EstimateRate(const std::vector<double>& edges, double lowBaud, double highBaud);
 
 }  // namespace morvane

@@ -1,8 +1,12 @@
 #include "receiver/Receiver.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
+#include <cstdio>
+#include <cstdlib>
 
 namespace morvane {
 
@@ -16,9 +20,16 @@ constexpr double kAcquireLongest = 8.0;    // seconds the acquisition stretch ho
 constexpr double kAfcSpan = 50.0;          // Hz the tones may move
 constexpr double kAfcGain = 0.03;          // share of the error corrected per bit
 constexpr double kMinQuality = 0.3;        // a good frame's least quality
-constexpr std::size_t kOpenRun = 3;        // good frames in a row open the squelch
-constexpr int kCloseRun = 3;               // bad frames in a row close it
+constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch
+constexpr double kFrameBelow = 3.0;        // dB a good frame may lie below the squelch level
+constexpr double kLoneQuality = 0.6;       // a frame out of step with the one before needs this quality
+constexpr int kCloseRun = 4;               // bad frames in a row close it
 constexpr double kSilence = 4.0;           // seconds without frames end a transmission
+constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
+constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
+constexpr double kSureScore = 0.55;        // frames this clear lock after two tries agree
+constexpr int kAgreeingTries = 4;          // … others after this many
+constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left to the tracking
 constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
 
 double Seconds(double sampleRate, double s) { return s * sampleRate; }
@@ -109,17 +120,66 @@ void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
     if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) TryLock(false);
 }
 
+// Rate and frames are taken once two tries in a row (half a second apart)
+// find the same, or at the end of the input what one try finds.
 bool Receiver::TryLock(bool last) {
     if (m_acq1.size() < static_cast<std::size_t>((last ? 0.5 : kAcquireFirst) * m_subRate)) return false;
-    const RateEstimate rate = MeasureRate(m_acq1, m_acq2, m_subRate);
-    if (!rate.found) return false;
-    const FoundLayout layout = SearchLayout(m_acq1, m_acq2, m_subRate / rate.baud, m_options.code);
+    // The rate the edges show, and the usual rates (deep in noise the edges
+    // scatter): the one whose frames hold best wins.
+    CorrectTones();
+    std::vector<double> rates{kUsualRates.begin(), kUsualRates.end()};
+    const RateEstimate measured = MeasureRate(m_acq1, m_acq2, m_subRate);
+    if (measured.found) rates.insert(rates.begin(), measured.baud);
+    double baud = 0.0, best = 0.0;
+    FoundLayout layout;
+    for (double r : rates) {
+        if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
+        const FoundLayout l = SearchLayout(m_acq1, m_acq2, m_subRate / r, m_options.code);
+        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage : 0.0;
+        if (score > best) {
+            best = score;
+            baud = r;
+            layout = l;
+        }
+    }
+    if (std::getenv("RXDBG"))
+        std::fprintf(stderr, "try %.2fs measured %.2f chose %.3f lead %d pol %d stop %.1f good %.2f q %.2f cov %.2f\n",
+                     m_subBlocks / m_subRate, measured.baud, baud, layout.leadBits, layout.polarity, layout.stopBits,
+                     layout.goodShare, layout.quality, layout.coverage);
     if (!layout.found) {
-        m_reason = layout.reason;
+        m_candidate.reset();
+        m_agreeing = 0;
         return false;
     }
-    Lock(rate.baud, layout);
+    const bool same = m_candidate && std::fabs(m_candidate->baud / baud - 1.0) < kSameRate &&
+                      m_candidate->layout.leadBits == layout.leadBits &&
+                      m_candidate->layout.polarity == layout.polarity;
+    m_agreeing = same ? m_agreeing + 1 : 1;
+    m_candidate = Candidate{baud, layout};
+    const bool sure = (m_agreeing >= 2 && best >= kSureScore) || m_agreeing >= kAgreeingTries;
+    if (!sure && !last) return false;
+    m_candidate.reset();
+    m_agreeing = 0;
+    Lock(baud, layout);
     return true;
+}
+
+// The tones as the stretch shows them (within the tracking span): the
+// stretch is turned by the difference and the mixers moved by it.
+void Receiver::CorrectTones() {
+    const double hz = ToneOffsetHz(m_acq1, m_acq2, m_subRate);
+    const double moved = std::clamp(m_mixer1->Frequency() + hz - m_baseTone1, -kAfcSpan, kAfcSpan);
+    const double turn = m_baseTone1 + moved - m_mixer1->Frequency();
+    if (std::fabs(turn) < kLeastTurn) return;
+    const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * turn / m_subRate);
+    std::complex<double> phasor{1.0, 0.0};
+    for (std::size_t i = 0; i < m_acq1.size(); ++i) {
+        m_acq1[i] *= phasor;
+        m_acq2[i] *= phasor;
+        phasor *= step;
+    }
+    m_mixer1->SetFrequency(m_baseTone1 + moved);
+    m_mixer2->SetFrequency(m_baseTone2 + moved);
 }
 
 void Receiver::Lock(double baud, const FoundLayout& layout) {
@@ -186,9 +246,16 @@ std::int64_t Receiver::SampleOf(double chainIndex) const {
     return m_mixStart + static_cast<std::int64_t>(std::floor(sub * m_decimation));
 }
 
+// The squelch: text only while the frames show a signal. Frames are good
+// when start, stop and the element before the start hold with a margin and
+// the tones stand above their noise; a run of good frames mostly back to
+// back, clearly above the squelch level together, opens a transmission; bad
+// frames are held until a good one follows, and a run of them closes it.
 void Receiver::OnFrame(const SyncedFrame& frame) {
     const bool squelch = m_options.squelchDb.has_value();
-    const bool good = !squelch || (frame.stopOk && frame.quality >= kMinQuality && m_chain->SnrDb() >= *m_options.squelchDb);
+    const double level = squelch ? *m_options.squelchDb : 0.0;
+    const bool good = !squelch || (frame.stopOk && frame.markBefore && frame.quality >= kMinQuality &&
+                                   frame.snrDb >= level - kFrameBelow && (frame.inStep || frame.quality >= kLoneQuality));
     if (good) m_lastFrame = m_chainPushed;
     if (!m_open) {
         if (!good) {
@@ -196,7 +263,8 @@ void Receiver::OnFrame(const SyncedFrame& frame) {
             return;
         }
         m_run.push_back(frame);
-        if (m_run.size() >= (squelch ? kOpenRun : 1)) Open();
+        if (m_run.size() > kOpenRun) m_run.erase(m_run.begin());
+        if (!squelch || RunOpens(level)) Open();
         return;
     }
     if (!good) {
@@ -208,6 +276,17 @@ void Receiver::OnFrame(const SyncedFrame& frame) {
     m_held.clear();
     m_bad = 0;
     Emit(frame);
+}
+
+bool Receiver::RunOpens(double level) const {
+    if (m_run.size() < kOpenRun) return false;
+    double snr = 0.0;
+    int inStep = 0;
+    for (std::size_t i = 0; i < m_run.size(); ++i) {
+        snr += m_run[i].snrDb;
+        inStep += i > 0 && m_run[i].inStep;
+    }
+    return snr / static_cast<double>(m_run.size()) >= level && inStep + 1 >= static_cast<int>(kOpenRun);
 }
 
 void Receiver::Open() {
@@ -224,7 +303,9 @@ void Receiver::Open() {
     double q = 0.0;
     for (const auto& f : m_run) q += f.quality;
     t.quality = q / static_cast<double>(m_run.size());
-    t.snrDb = m_chain->SnrDb();
+    double snr = 0.0;
+    for (const auto& f : m_run) snr += f.snrDb;
+    t.snrDb = snr / static_cast<double>(m_run.size());
     m_pieces.push_back(std::move(piece));
     m_open = true;
     m_bad = 0;
@@ -239,7 +320,6 @@ void Receiver::Close() {
     m_held.clear();
     m_run.clear();
     m_bad = 0;
-    m_unlock = true;
 }
 
 void Receiver::Emit(const SyncedFrame& frame) {
@@ -268,7 +348,7 @@ void Receiver::Finish() {
         if (m_finder->Seconds() > 0.2) SearchTones();
         if (!m_mixer1) return;
     }
-    if (!m_chain) TryLock(true);
+    if (!m_chain && m_transmissions == 0) TryLock(true);
     // A transmission still open ends here: frames held as bad are dropped.
     m_held.clear();
     m_open = false;

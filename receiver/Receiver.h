@@ -42,11 +42,13 @@ private:
     void StartTones(double lowHz, double highHz);
     void SubBlock(std::complex<double> c1, std::complex<double> c2);
     bool TryLock(bool last);
+    void CorrectTones();
     void Lock(double baud, const FoundLayout& layout);
     void Locked(std::complex<double> c1, std::complex<double> c2);
     void Unlock();
     void TrackTones();
     void OnFrame(const SyncedFrame& frame);
+    bool RunOpens(double level) const;
     void Open();
     void Close();
     void Emit(const SyncedFrame& frame);
@@ -75,6 +77,12 @@ private:
     bool m_unlock = false;
     double m_baud = 0.0;
     FoundLayout m_layout;
+    struct Candidate {
+        double baud;
+        FoundLayout layout;
+    };
+    std::optional<Candidate> m_candidate;  // what the last try found
+    int m_agreeing = 0;                    // tries in a row that found it
     std::optional<CharacterDecoder> m_decoder;
     std::vector<SyncedFrame> m_frames;
     // Squelch

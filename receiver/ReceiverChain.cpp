@@ -43,7 +43,7 @@ double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std
     if (m_atc.On2(m_m2)) m_turn += y2 * std::conj(m_last2);
     m_last1 = y1;
     m_last2 = y2;
-    if (!m_sync.empty()) m_sync.front().Push(m_polarity * v, out);
+    if (!m_sync.empty()) m_sync.front().Push(m_polarity * v, out, m_polarity > 0 ? m_m1 : m_m2, m_polarity > 0 ? m_m2 : m_m1);
     return v;
 }
 

@@ -14,7 +14,7 @@ struct ReceiverOptions {
     std::optional<double> tone2Hz;      // the high tone ("High:")
     std::optional<CodeSettings> code;   // the code; found from the frames when empty
     bool unshiftOnSpace = true;         // Baudot: a space in figures returns to letters
-    std::optional<double> squelchDb = 6.0;  // least tone-over-noise (dB) a frame needs; empty: squelch off
+    std::optional<double> squelchDb = 8.0;  // least tone-over-noise (dB) of the frames that open; empty: squelch off
 };
 
 /// What the receiver found about a transmission when its text began.
