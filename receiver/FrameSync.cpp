@@ -104,6 +104,7 @@ void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
     }
     if (f.stopOk) {
         m_predicted = f.start + (m_lead + m_stop) * m_bit;
+        m_flywheelTried = false;
         m_scanFrom = f.start + (m_lead + 0.5) * m_bit;
         m_sawMark = true;
     } else {
@@ -125,15 +126,20 @@ void FrameSync::Hunt() {
             m_start = near ? 0.5 * (c + m_predicted) : c;
             m_inFrame = true;
             m_flywheelStart = false;
-            m_nearPrediction = near;
-        } else if (m_predicted >= 0.0 && static_cast<double>(i + 1) >= m_predicted + 0.6 * m_bit) {
+            // Back to back: where the stop element of the frame before ends
+            // (it may be up to a bit longer than the layout's shortest).
+            m_nearPrediction = m_predicted >= 0.0 && c >= m_predicted - kBlendWindow * m_bit &&
+                               c <= m_predicted + (1.0 + kBlendWindow) * m_bit;
+        } else if (m_predicted >= 0.0 && !m_flywheelTried && static_cast<double>(i + 1) >= m_predicted + 0.6 * m_bit) {
+            m_flywheelTried = true;
             if (At(m_predicted + 0.5 * m_bit) < kFlywheelSpace) {
                 m_start = m_predicted;
                 m_inFrame = true;
                 m_flywheelStart = true;
             }
-            m_predicted = -1.0;
         }
+        if (m_predicted >= 0.0 && static_cast<double>(i + 1) > m_predicted + (1.0 + kBlendWindow) * m_bit)
+            m_predicted = -1.0;
     }
     m_scanFrom = static_cast<double>(i);
 }

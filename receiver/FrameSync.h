@@ -52,6 +52,7 @@ private:
     bool m_inFrame = false;
     bool m_flywheelStart = false;
     bool m_nearPrediction = false;
+    bool m_flywheelTried = false;
     double m_start = 0.0;
     double m_predicted = -1.0;  // where the next frame should start; < 0: nowhere
 };

@@ -4,8 +4,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace morvane {
 

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
-#include <cstdio>
-#include <cstdlib>
 
 namespace morvane {
 
@@ -142,10 +140,6 @@ bool Receiver::TryLock(bool last) {
             layout = l;
         }
     }
-    if (std::getenv("RXDBG"))
-        std::fprintf(stderr, "try %.2fs measured %.2f chose %.3f lead %d pol %d stop %.1f good %.2f q %.2f cov %.2f\n",
-                     m_subBlocks / m_subRate, measured.baud, baud, layout.leadBits, layout.polarity, layout.stopBits,
-                     layout.goodShare, layout.quality, layout.coverage);
     if (!layout.found) {
         m_candidate.reset();
         m_agreeing = 0;
@@ -171,8 +165,9 @@ void Receiver::CorrectTones() {
     const double moved = std::clamp(m_mixer1->Frequency() + hz - m_baseTone1, -kAfcSpan, kAfcSpan);
     const double turn = m_baseTone1 + moved - m_mixer1->Frequency();
     if (std::fabs(turn) < kLeastTurn) return;
+    // Turned so that the stretch's end joins what the moved mixers give next.
     const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * turn / m_subRate);
-    std::complex<double> phasor{1.0, 0.0};
+    std::complex<double> phasor = std::polar(1.0, 2.0 * std::numbers::pi * turn * static_cast<double>(m_acq1.size()) / m_subRate);
     for (std::size_t i = 0; i < m_acq1.size(); ++i) {
         m_acq1[i] *= phasor;
         m_acq2[i] *= phasor;
