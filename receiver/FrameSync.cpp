@@ -8,7 +8,8 @@ namespace morvane {
 namespace {
 constexpr double kBlendWindow = 0.4;   // bits: an edge this near the flywheel's place is the same start
 constexpr double kFlywheelSpace = -0.25;  // a start bit placed by the flywheel must read at least this much space
-constexpr double kMaxShift = 0.3;      // bits the data edges may move a frame
+constexpr double kMaxShift = 0.3;      // bits a frame may move from its edge
+constexpr int kShiftSteps = 6;         // places tried each way
 }  // namespace
 
 FrameSync::FrameSync(double bitLength, int leadBits, double stopBits)
@@ -47,20 +48,14 @@ double FrameSync::SnrDb(const SyncedFrame& f) const {
     return 20.0 * std::log10(std::max({r1, r2, 1e-3}));
 }
 
-// The zero crossing between `from` and `to` nearest `near`, or `near` itself.
-double FrameSync::Crossing(double from, double to, double near) const {
-    double best = near, bestDistance = 1e300;
-    const auto first = static_cast<std::int64_t>(std::ceil(std::max(from, static_cast<double>(m_base))));
-    for (std::int64_t i = first; static_cast<double>(i + 1) <= to && i + 1 <= m_newest; ++i) {
-        const double a = m_v[static_cast<std::size_t>(i - m_base)], b = m_v[static_cast<std::size_t>(i + 1 - m_base)];
-        if ((a < 0.0) == (b < 0.0)) continue;
-        const double c = static_cast<double>(i) + a / (a - b);
-        if (std::fabs(c - near) < bestDistance) {
-            bestDistance = std::fabs(c - near);
-            best = c;
-        }
+// The frame's bits read with their signs: start space, stop mark, data either.
+double FrameSync::Margin(const SyncedFrame& f) const {
+    double margin = 0.0;
+    for (std::size_t k = 0; k < f.bits.size(); ++k) {
+        const double b = f.bits[k];
+        margin += k == 0 ? -b : (k + 1 == f.bits.size() ? b : std::fabs(b));
     }
-    return best;
+    return margin;
 }
 
 SyncedFrame FrameSync::Read(double start) const {
@@ -81,18 +76,18 @@ SyncedFrame FrameSync::Read(double start) const {
 }
 
 void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
+    // The frame is placed where its bits, start and stop read clearest
+    // together: every place within kMaxShift of the edge is tried.
     SyncedFrame f = Read(m_start);
-    double shift = 0.0;
-    int edges = 0;
-    for (int k = 1; k <= m_lead; ++k) {
-        if ((f.bits[static_cast<std::size_t>(k - 1)] < 0.0) == (f.bits[static_cast<std::size_t>(k)] < 0.0)) continue;
-        const double at = m_start + k * m_bit;
-        shift += Crossing(at - 0.5 * m_bit, at + 0.5 * m_bit, at) - at;
-        ++edges;
-    }
-    if (edges > 0) {
-        const double s = std::clamp(0.5 * shift / edges, -kMaxShift * m_bit, kMaxShift * m_bit);
-        f = Read(m_start + s);
+    double best = Margin(f);
+    for (int step = -kShiftSteps; step <= kShiftSteps; ++step) {
+        if (step == 0) continue;
+        SyncedFrame g = Read(m_start + step * kMaxShift / kShiftSteps * m_bit);
+        const double margin = Margin(g);
+        if (margin > best) {
+            best = margin;
+            f = std::move(g);
+        }
     }
     f.flywheel = m_flywheelStart;
     f.inStep = m_flywheelStart || m_nearPrediction;

@@ -20,8 +20,8 @@ struct SyncedFrame {
 
 /// Bit and frame timing on the decision values: a start bit found at the
 /// mark-to-space edge (or, when the stop element faded, where the frames
-/// before it place it: the flywheel), its time refined by the data edges in
-/// the frame, every bit read in its middle, the stop bit checked.
+/// before it place it: the flywheel), moved to where the whole frame reads
+/// clearest, every bit read in its middle, the stop bit checked.
 class FrameSync {
 public:
     /// bitLength: sub-blocks per bit (≥ 2); leadBits: start + data + parity;
@@ -35,10 +35,10 @@ private:
     double At(double index) const;
     double Magnitude(const std::deque<double>& m, double index) const;
     double SnrDb(const SyncedFrame& f) const;
-    double Crossing(double from, double to, double near) const;
     void Hunt();
     void ReadFrame(std::vector<SyncedFrame>& out);
     SyncedFrame Read(double start) const;
+    double Margin(const SyncedFrame& f) const;
 
     double m_bit;
     int m_lead;

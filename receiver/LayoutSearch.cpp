@@ -12,7 +12,7 @@ constexpr std::array<int, 4> kLeads{6, 8, 9, 10};
 constexpr double kMinGoodShare = 0.75;
 constexpr double kNearBest = 0.06;
 constexpr int kMinFrames = 8;
-constexpr double kMinQuality = 0.45;  // the frames' mean quality a layout needs
+constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
 
 // The decision values of a stretch through a chain started at its own
 // levels, and where a signal is there at all: the tones' magnitudes together
@@ -211,17 +211,13 @@ std::vector<double> Edges(const Decided& d, double subRate) {
 RateEstimate MeasureRate(const std::vector<std::complex<double>>& tone1,
                          const std::vector<std::complex<double>>& tone2, double subRate) {
     constexpr std::array<std::array<double, 2>, 3> kBands{{{28.0, 80.0}, {70.0, 165.0}, {140.0, 330.0}}};
-    constexpr std::array<double, 9> kUsual{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
     RateEstimate best;
     const auto consider = [&](double filterBaud, double low, double high) {
         const Decided v = Decisions(tone1, tone2, subRate / filterBaud);
         const RateEstimate r = EstimateRate(Edges(v, subRate), low, high);
         if (r.found && r.coherence > best.coherence) best = r;
     };
-    // Bands of rates on one filter each, then the usual rates each on its
-    // own matched filter (deeper in noise).
     for (const auto& band : kBands) consider(band[1], band[0], band[1]);
-    for (double usual : kUsual) consider(usual, usual * 0.97, usual * 1.03);
     return best;
 }
 

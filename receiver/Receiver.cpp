@@ -12,15 +12,16 @@ namespace {
 constexpr double kSubBlockRate = 4800.0;   // sub-blocks a second the mixers aim at
 constexpr double kToneWindow = 10.0;       // seconds of sound the tone search looks at
 constexpr double kFirstSearch = 2.0;       // seconds before the first tone search
-constexpr double kAcquireEvery = 0.5;      // seconds between tries to find rate and frames
+constexpr double kAcquireEvery = 1.0;      // seconds between tries to find rate and frames
+constexpr double kTryOn = 4.0;             // seconds of the stretch (its newest) a try reads
 constexpr double kAcquireFirst = 2.0;      // seconds of keying before the first try
 constexpr double kAcquireLongest = 8.0;    // seconds the acquisition stretch holds
 constexpr double kAfcSpan = 50.0;          // Hz the tones may move
 constexpr double kAfcGain = 0.03;          // share of the error corrected per bit
-constexpr double kMinQuality = 0.3;        // a good frame's least quality
+constexpr double kMinQuality = 0.4;        // a good frame's least quality
 constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch
-constexpr double kFrameBelow = 3.0;        // dB a good frame may lie below the squelch level
-constexpr double kLoneQuality = 0.6;       // a frame out of step with the one before needs this quality
+constexpr double kFrameBelow = 2.0;        // dB a good frame may lie below the squelch level
+constexpr double kLoneQuality = 0.75;      // a frame out of step with the one before needs this quality
 constexpr int kCloseRun = 4;               // bad frames in a row close it
 constexpr double kSilence = 4.0;           // seconds without frames end a transmission
 constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
@@ -125,14 +126,17 @@ bool Receiver::TryLock(bool last) {
     // The rate the edges show, and the usual rates (deep in noise the edges
     // scatter): the one whose frames hold best wins.
     CorrectTones();
+    const auto from = static_cast<std::ptrdiff_t>(
+        m_acq1.size() - std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate)));
+    const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
     std::vector<double> rates{kUsualRates.begin(), kUsualRates.end()};
-    const RateEstimate measured = MeasureRate(m_acq1, m_acq2, m_subRate);
+    const RateEstimate measured = MeasureRate(t1, t2, m_subRate);
     if (measured.found) rates.insert(rates.begin(), measured.baud);
     double baud = 0.0, best = 0.0;
     FoundLayout layout;
     for (double r : rates) {
         if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
-        const FoundLayout l = SearchLayout(m_acq1, m_acq2, m_subRate / r, m_options.code);
+        const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
         const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage : 0.0;
         if (score > best) {
             best = score;
