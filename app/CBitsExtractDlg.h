@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "app/CProportionalLayout.h"
 #include "decode/TextCode.h"
@@ -29,13 +30,14 @@ public:
     explicit CBitsExtractDlg(CSettingsStore& settings, QWidget* parent = nullptr);
     ~CBitsExtractDlg() override;
 
-    /// The bit string to examine; the caller fills it before the dialog is
-    /// shown (or calls Recompute after changing it). The dialog never changes it.
-    std::string m_sourceBits;
-    /// The same raster read by the soft decision (every cell decided from the
-    /// tone energies); used instead of m_sourceBits while "Soft decision" is
-    /// ticked. The caller fills it too.
-    std::string m_softSourceBits;
+    /// The bit string to examine (`bits`) and the same raster read by the
+    /// soft decision (`softBits`: every cell decided from the tone energies),
+    /// used instead while "Soft decision" is ticked. Set before the dialog is
+    /// shown (or call Recompute after). The dialog never changes them.
+    void SetSourceBits(std::string bits, std::string softBits = {}) {
+        m_sourceBits = std::move(bits);
+        m_softSourceBits = std::move(softBits);
+    }
 
     /// Stores the three options where the next dialog reads them (the main
     /// window's Align sets them so).
@@ -74,6 +76,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    std::string m_sourceBits;
+    std::string m_softSourceBits;
     void CreateControls();
     void ReadControls();
     void ShowMembers();

@@ -59,6 +59,7 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     connect(m_clearButton, &QPushButton::clicked, this, &CLiveTextDlg::Clear);
     connect(m_softCheck, &QCheckBox::toggled, this, [this](bool on) {
         m_store.WriteInt(kPlacementSection, QStringLiteral("SoftDecision"), on ? 1 : 0);
+        emit softChanged(on);
     });
 }
 

@@ -49,6 +49,10 @@ public:
     /// Lines kept: the oldest go first beyond this.
     static constexpr int kMaxLines = 100000;
 
+signals:
+    /// "Soft decision" was ticked or cleared.
+    void softChanged(bool on);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -5,10 +5,10 @@
 
 #include "app/CLiveTextDlg.h"
 #include "dsp/SampleFormat.h"
-#include "live/ProcessingLoop.h"
+#include "dsp/LevelStream.h"
 
-CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, QWidget* parent)
-    : m_store(store), m_parent(parent), m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
+CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, const morvane::LevelStream& stream, QWidget* parent)
+    : m_store(store), m_stream(stream), m_parent(parent), m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
           // The worker's thread: only post; the pieces are taken on the window's.
           QMetaObject::invokeMethod(&m_context, [this] { ShowFound(); }, Qt::QueuedConnection);
       })) {}
@@ -16,44 +16,43 @@ CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, QWidget* parent)
 CLiveTextFeed::~CLiveTextFeed() = default;
 
 void CLiveTextFeed::Show() {
-    if (!m_window) m_window = new CLiveTextDlg(m_store, m_parent);
+    if (!m_window) {
+        m_window = new CLiveTextDlg(m_store, m_parent);
+        QObject::connect(m_window, &CLiveTextDlg::softChanged, &m_context, [this] { m_restartDue = true; });
+    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
 }
 
-void CLiveTextFeed::Restart(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels,
-                            bool realTime) {
-    m_tone1Hz = loop.Settings().tone1Hz;
-    m_tone2Hz = loop.Settings().tone2Hz;
-    m_soft = m_window->Soft();
-    m_worker->Restart(morvane::LiveTextOptions{m_tone1Hz, m_tone2Hz, {}, m_soft});
+void CLiveTextFeed::Restart(bool realTime) {
+    m_worker->Restart(
+        morvane::LiveTextOptions{m_stream.tones.tone1Hz, m_stream.tones.tone2Hz, {}, m_window->Soft()});
     m_running = true;
+    m_restartDue = false;
     m_finished = false;
     m_wallClock = realTime;
     // The stream's first sample lies as far back as the levels present reach.
-    const auto ms = static_cast<qint64>(static_cast<double>(loop.Timeline().SampleOf(
-                                            static_cast<std::int64_t>(levels.size()))) *
+    const auto ms = static_cast<qint64>(static_cast<double>(m_stream.timeline.SampleOf(
+                                            static_cast<std::int64_t>(m_stream.levels.size()))) *
                                         1000.0 / morvane::kSampleRate);
     m_streamStart = QDateTime::currentDateTime().addMSecs(-ms);
 }
 
-void CLiveTextFeed::Update(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels,
-                           bool realTime) {
+void CLiveTextFeed::Update(bool realTime) {
     if (!m_window || !m_window->isVisible()) {
         m_running = false;
         return;
     }
-    const bool tonesChanged = loop.Settings().tone1Hz != m_tone1Hz || loop.Settings().tone2Hz != m_tone2Hz;
-    if (!m_running || levels.size() < m_worker->Fed() || tonesChanged || m_window->Soft() != m_soft ||
-        (m_finished && levels.size() != m_worker->Fed()))
-        Restart(loop, levels, realTime);
-    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
+    const std::size_t size = m_stream.levels.size();
+    if (!m_running || m_restartDue || size < m_worker->Fed() || (m_finished && size != m_worker->Fed()))
+        Restart(realTime);
+    m_worker->Feed(m_stream.levels, m_stream.timeline, &m_stream.soft);
 }
 
-void CLiveTextFeed::Finish(const morvane::ProcessingLoop& loop, const std::vector<std::int32_t>& levels) {
-    if (!m_running || m_finished || levels.size() < m_worker->Fed()) return;
-    m_worker->Feed(levels, loop.Timeline(), &loop.Soft());
+void CLiveTextFeed::Finish() {
+    if (!m_running || m_finished || m_stream.levels.size() < m_worker->Fed()) return;
+    m_worker->Feed(m_stream.levels, m_stream.timeline, &m_stream.soft);
     m_worker->Finish();
     m_finished = true;
 }

@@ -1,34 +1,24 @@
 #pragma once
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QIcon>
-#include <QSize>
 #include <QString>
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "app/CAnchorLayout.h"
-#include "raster/RasterModel.h"
+#include "app/CMainControls.h"
+#include "app/CParameterPanel.h"
+#include "app/CRasterDisplay.h"
+#include "app/CStatusLine.h"
+#include "live/ProcessingLoop.h"
 #include "recording/RecordingPace.h"
-
-namespace morvane {
-class ProcessingLoop;
-class ToneFinder;
-class SoundSystem;
-}  // namespace morvane
 
 class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
-class CUpDown;
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
 /// fields with their spins, the capture buttons, the results raster, and the
@@ -54,33 +44,23 @@ public:
                 QWidget* parent = nullptr);
     ~CMorvaneDlg() override;
 
-    /// The seven parameter fields, each an edit with a spin beside it.
-    enum class Field { Low, High, Count, Offset, Slant, Width, Shift };
-    static constexpr int kFieldCount = 7;
+    using Field = CParameterPanel::Field;
+    /// The parameter fields, and a field's text as its edit holds it.
+    CParameterPanel& Parameters() const { return *m_panel; }
+    QString Text(Field field) const { return m_panel->Text(field); }
+    /// Whether the next click in the waterfall sets High (else Low).
+    bool NextPickHigh() const { return m_nextPickHigh; }
 
-    /// A field's text, exactly as its edit held it when last read.
-    const QString& Text(Field field) const { return m_fields[Index(field)].text; }
-    /// Sets a field's text; WriteFields() puts it into the edit.
-    void SetText(Field field, const QString& text) { m_fields[Index(field)].text = text; }
-
-    std::int32_t m_showGrid = 1;
-    bool m_nextPickHigh = false;
-
-    /// Moves every control's value into its field.
-    void ReadControls();
-    /// Moves every field into its control (a control already showing its
-    /// field's text is left alone and raises no change).
-    void WriteFields();
-    /// Reads the controls and converts the five raster texts into the raster model.
-    void RefreshRasterParams();
+    /// Takes the raster fields into the raster parameters in use.
+    void RefreshRasterParams() { m_raster->TakeFields(); }
 
     // Commands.
     void OnStart();
     void OnProcess();
-    void OnShow();
+    void OnShow() { m_raster->Show(); }
     void OnStartCapture();
     void OnStopCapture();
-    void OnPlay();
+    void OnPlay() { m_loop->Play(); }
     void OnExtractBits();
     void OnAbout();
     void OnShowGrid();
@@ -110,33 +90,35 @@ public:
     /// Ends the reading of a recording; `stopped`: before its end.
     void FinishReading(bool stopped);
     /// Whether a recording is being read.
-    bool Reading() const;
+    bool Reading() const { return m_loop->Reading(); }
     /// The last recording opened (empty before any).
-    const QString& LastRecording() const { return m_lastRecording; }
+    QString LastRecording() const { return QString::fromStdString(m_loop->LastRecording()); }
 
     /// "Save picture...": asks for a file and saves the raster there.
     void OnSavePicture();
     /// Writes the raster, as the results view shows it, as a PNG file.
     /// Returns false with the reason in `error`.
-    bool SavePicture(const QString& path, QString& error);
+    bool SavePicture(const QString& path, QString& error) { return m_raster->SavePicture(path, error); }
 
     /// "Follow newest rows": while on, every redraw during a capture sets
     /// Offset so the view shows the last rows that fit.
     void SetFollowNewest(bool on);
-    bool FollowNewest() const { return m_followNewest; }
+    bool FollowNewest() const { return m_raster->FollowNewest(); }
 
     CResultsView* Results() const { return m_results; }
-    /// The level stream and the raster parameters the results view shows.
-    morvane::RasterModel& Model() { return m_model; }
-    const morvane::RasterModel& Model() const { return m_model; }
+    /// The level stream (the processing loop's) and the raster parameters in use.
+    const morvane::LevelStream& Stream() const { return m_loop->Stream(); }
+    const morvane::RasterParams& Params() const { return m_raster->Params(); }
+    /// Shows `levels` in place of the stream, as if captured (levels made elsewhere).
+    void ShowLevels(std::vector<std::int32_t> levels) { m_loop->AdoptLevels(std::move(levels)); }
     CPanoramicView* Panoramic() const { return m_panoramic; }
     const morvane::ProcessingLoop& Loop() const { return *m_loop; }
-    bool Recording() const;
-    QString StatusText() const;
+    bool Recording() const { return m_loop->Recording(); }
+    QString StatusText() const { return m_status->Text(); }
     /// The window's outer width when it was laid out: the narrowest it can be dragged.
-    std::int32_t MinWidth() const { return m_minWidth; }
+    std::int32_t MinWidth() const { return m_controls->MinWidth(); }
 
-    static constexpr std::int32_t kMinHeight = 400;
+    static constexpr std::int32_t kMinHeight = CMainControls::kMinHeight;
 
 signals:
     /// A recording read in place of the card has delivered its last block.
@@ -155,72 +137,35 @@ protected:
 private:
     void ReadSettings();
     void WriteSettings();
-    void CreateControls();
+    morvane::ProcessingHooks MakeHooks();
+    /// Queues `command` on the window's thread; dropped when it arrives after
+    /// the input was replaced (a recording opened in the meantime).
+    void PostForThisInput(void (CMorvaneDlg::*command)());
     void ConnectControls();
     void Initialise();
-    void RestorePlacement();
-    void ApplyMinimumSize();
-    void SetStatus(const QString& text);
-    /// The raster the view shows and extraction reads: the model itself, or
-    /// with "Time-true raster" on, its rows placed on the sound's time line.
-    const morvane::RasterModel& ShownModel();
-    /// Draws the shown raster.
-    void DrawResults();
-    void ShowStatus();
-    void BuildContextMenu();
-    void SetTabOrder();
+    void SetStatus(const QString& text) { m_status->SetStatus(text); }
+    void RedrawDuringCapture();
     void UpdateActivity();
-    void ApplyFollowNewest();
     QString NextPickText() const;
     bool FrameDue() const;
-    void UpdateDfLabel();
-    void UpdateSpeedLabel();
-    void OnLowChanged();
-    void OnHighChanged();
+    void OnTonesEdited();
+    void ShowTones();
     template <typename Method>
     void Post(Method method);
 
-    /// A field's text and its controls.
-    struct FieldState {
-        QString text;
-        QLineEdit* edit = nullptr;
-        CUpDown* spin = nullptr;
-    };
-    static constexpr std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
-    QLineEdit* Edit(Field field) const { return m_fields[Index(field)].edit; }
-    std::int32_t Long(Field field) const;
-
     CSettingsStore& m_store;
     Launch m_launch;
-    QIcon m_icon;
     std::unique_ptr<morvane::ProcessingLoop> m_loop;
-    std::unique_ptr<morvane::ToneFinder> m_toneFinder;  // the spectrum of the capture so far
     std::unique_ptr<CLiveTextFeed> m_liveText;
-    std::int32_t m_minWidth = 0;
-    CAnchorLayout m_layout;
-
-    std::array<FieldState, kFieldCount> m_fields;
-    morvane::RasterModel m_model;
-    morvane::RasterModel m_timeTrueModel;  // rebuilt from m_model for every drawing while m_timeTrue
-    bool m_timeTrue = false;               // context menu "Time-true raster"; off at every start
-    CPanoramicView* m_panoramic = nullptr;
+    CParameterPanel* m_panel = nullptr;  // a child object
+    std::unique_ptr<CMainControls> m_controls;
+    std::unique_ptr<CWindowMenu> m_menu;
+    std::unique_ptr<CStatusLine> m_status;
+    std::unique_ptr<CRasterDisplay> m_raster;
+    CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
-    QCheckBox* m_showGridCheck = nullptr;
-    QPushButton* m_contrastButton = nullptr;
-    QLabel* m_statusLabel = nullptr;
-    QLabel* m_dfLabel = nullptr;
-    QLabel* m_speedLabel = nullptr;
-    bool m_shownOnce = false;
-    QString m_statusText = QStringLiteral("Ready");
-    QString m_activityText;   // "Reading ..." or "Capturing ...", shown over m_statusText
-    QString m_hoverText;      // which tone a click sets, while the mouse is over the strip
-    QString m_lastRecording;
-    QString m_readingName;
-    QElapsedTimer m_captureClock;
+
+    bool m_nextPickHigh = false;
     QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
-    morvane::RecordingPace m_readingPace = morvane::RecordingPace::RealTime;
     static constexpr qint64 kFrameMs = 40;
-    bool m_followNewest = false;
-    int m_templateClientWidth = 0;
-    QSize m_restoredSize;  // outer size read from the settings, or invalid
 };

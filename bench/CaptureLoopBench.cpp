@@ -58,19 +58,19 @@ void BM_CapturedBlockToLevels(benchmark::State& state) {
     ProcessingLoop loop(std::move(system), hooks);
     loop.SetFallbackRecording("");
     loop.SetKeepSoft(state.range(0) != 0);
-    std::vector<std::int32_t> levels;
-    loop.Start("bench /s0", 1500.0f, 2000.0f, levels);
-    loop.StartCapture(levels);
+    const std::vector<std::int32_t>& levels = loop.Stream().levels;
+    loop.Start("bench /s0", 1500.0f, 2000.0f);
+    loop.StartCapture();
     std::vector<std::int16_t> block;
     std::int64_t appended = 0;
     for (auto _ : state) {
         block = signal;  // the device hands over fresh samples each time
         manual->device->Feed(block);
         const std::size_t before = levels.size();
-        loop.Process(levels);
+        loop.Process();
         appended += static_cast<std::int64_t>(levels.size() - before);
         benchmark::DoNotOptimize(levels.data());
-        if (levels.size() > 1'000'000) loop.StartCapture(levels);  // empties the soft stream too
+        if (levels.size() > 1'000'000) loop.StartCapture();  // empties the soft stream too
     }
     state.counters["levels_per_block"] = static_cast<double>(appended) / static_cast<double>(state.iterations());
     state.SetBytesProcessed(state.iterations() * 65536);

@@ -24,7 +24,6 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     // handled, so the device's next block is the first one captured.
     bool searching = static_cast<bool>(options.findTones);
     ProcessingLoop* started = nullptr;
-    std::vector<std::int32_t> levels;
     std::size_t handedOn = 0;
     if (searching)
         hooks.updateSpectrum = [&](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
@@ -34,17 +33,16 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
             DemodSettings demod = options.demod;
             if (!options.findTones(samples, demod)) return;
             searching = false;
-            started->SetTone1(demod.tone1Hz);
-            started->SetTone2(demod.tone2Hz);
-            started->StartCapture(levels);
+            started->SetTones(demod.tone1Hz, demod.tone2Hz);
+            started->StartCapture();
             handedOn = 0;
         };
     ProcessingLoop loop(std::move(system), hooks);
     loop.SetFallbackRecording("");  // without a window a sample must not pass for the card
     if (!options.recording.empty()) loop.UseRecording(options.recording, RecordingPace::AfterProcess);
 
-    if (!searching) loop.StartCapture(levels);  // recording from the very first block
-    const std::string status = loop.Start(options.commandLine, options.demod.tone1Hz, options.demod.tone2Hz, levels);
+    if (!searching) loop.StartCapture();  // recording from the very first block
+    const std::string status = loop.Start(options.commandLine, options.demod.tone1Hz, options.demod.tone2Hz);
     if (!loop.IsOpen()) throw std::runtime_error(status);
     if (onStatus) onStatus(status);
     started = &loop;
@@ -52,12 +50,14 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     const bool timed = options.seconds > 0.0;
     const auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(timed ? options.seconds : 0.0));
     const auto process = [&] {
-        loop.Process(levels);
+        loop.Process();
+        const LevelStream& stream = loop.Stream();
+        const std::vector<std::int32_t>& levels = stream.levels;
         if (options.onLevels) {
             options.onLevels(levels.data() + handedOn, levels.size() - handedOn);
             handedOn = levels.size();
         }
-        if (options.onStream) options.onStream(levels, loop.Timeline(), loop.Soft());
+        if (options.onStream) options.onStream(levels, stream.timeline, stream.soft);
     };
     bool ended = false;
     while (!ended && !interrupted && (!timed || steady_clock::now() < end)) {
@@ -74,10 +74,10 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     // Lost sound shifts every later character: it is never kept quiet.
     const SoundLoss loss = loop.Loss();
     loop.Stop();
-    if (outputs.soft != nullptr) *outputs.soft = loop.Soft();
-    if (outputs.timeline != nullptr) *outputs.timeline = loop.Timeline();
+    if (outputs.soft != nullptr) *outputs.soft = loop.Stream().soft;
+    if (outputs.timeline != nullptr) *outputs.timeline = loop.Stream().timeline;
     if (loss.Any() && onStatus) onStatus(SoundLossText(loss, kDeviceBlockBytes / 2));
-    return levels;
+    return loop.Stream().levels;
 }
 
 }  // namespace morvane

@@ -1,8 +1,12 @@
 #include "live/ProcessingLoop.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include "capture/CaptureFormat.h"
 #include "capture/ChooseDevice.h"
+#include "capture/SoundLoss.h"
+#include "live/StatusTexts.h"
 #include "live/ProgramFiles.h"
 #include "recording/RecordingSystem.h"
 
@@ -45,14 +49,10 @@ std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace
     return m_openStatus = okStatus;
 }
 
-std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, float tone2Hz,
-                                  std::vector<std::int32_t>& levels) {
+std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, float tone2Hz) {
     m_format = kCaptureFormat;
-    levels.clear();
-    m_soft.clear();
-    m_timeline.Clear();
-    m_settings.tone1Hz = tone1Hz;
-    m_settings.tone2Hz = tone2Hz;
+    m_stream.Clear();
+    SetTones(tone1Hz, tone2Hz);
 
     // Already opened once: not reopened. A card that failed to open, or a
     // recording playing in its place, keeps saying so.
@@ -90,8 +90,10 @@ void ProcessingLoop::Stop() {
     m_reading = false;
 }
 
-bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, std::vector<std::int32_t>& levels,
-                                   std::string& error) {
+bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, std::string& error) {
+    m_lastRecording = path;
+    m_readingName = FileName(path);
+    m_readingPace = pace;
     // The input in use stops first: a live capture ends with it, and nothing
     // it still had pending joins the recording's levels.
     m_capture.Close();
@@ -99,9 +101,8 @@ bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, 
     m_capture.SetRecording(false);
     m_format = kCaptureFormat;
     // A stream of its own: the timeline and soft stream go with the levels.
-    levels.clear();
-    m_soft.clear();
-    m_timeline.Clear();
+    m_stream.Clear();
+    m_toneFinder = ToneFinder();
     m_progress = std::make_shared<RecordingProgress>();
     m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, false, m_hooks.inputEnded, m_progress);
     // Capture on before the device opens: its first block is captured.
@@ -115,6 +116,7 @@ bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, 
     }
     m_playingRecording = true;
     m_reading = true;
+    m_captureStart = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -142,7 +144,7 @@ void ProcessingLoop::ReopenInput() {
     }
 }
 
-void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
+void ProcessingLoop::Process() {
     if (!m_capture.IsOpen()) return;
     HandledOnExit handled(m_capture);
 
@@ -150,16 +152,62 @@ void ProcessingLoop::Process(std::vector<std::int32_t>& levels) {
     if (!newest) return;
     if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest->samples, newest->byteCount);
     if (!newest->recording) return;
+    m_toneFinder.Add(newest->samples.data(),
+                     std::min(newest->samples.size(), static_cast<std::size_t>(std::max(0, newest->byteCount / 2))));
 
-    m_capture.DemodulatePending(m_settings, levels, {m_keepSoft ? &m_soft : nullptr, &m_timeline});
+    m_capture.DemodulatePending(m_stream.tones, m_stream.levels,
+                                {m_keepSoft ? &m_stream.soft : nullptr, &m_stream.timeline});
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 
-void ProcessingLoop::StartCapture(std::vector<std::int32_t>& levels) {
-    levels.clear();
-    m_soft.clear();
-    m_timeline.Clear();
+void ProcessingLoop::StartCapture() {
+    m_stream.Clear();
+    m_toneFinder = ToneFinder();
     m_capture.SetRecording(true);
+    m_captureStart = std::chrono::steady_clock::now();
+}
+
+void ProcessingLoop::SetTones(float tone1Hz, float tone2Hz) {
+    if (tone1Hz == m_stream.tones.tone1Hz && tone2Hz == m_stream.tones.tone2Hz) return;
+    m_stream.tones.tone1Hz = tone1Hz;
+    m_stream.tones.tone2Hz = tone2Hz;
+    if (m_hooks.tonesChanged) m_hooks.tonesChanged();
+}
+
+void ProcessingLoop::AdoptLevels(std::vector<std::int32_t> levels) {
+    m_stream.Clear();
+    m_stream.levels = std::move(levels);
+}
+
+std::string ProcessingLoop::LossText() const {
+    return SoundLossText(m_capture.Loss(), kDeviceBlockBytes / 2);
+}
+
+std::string ProcessingLoop::ActivityText() const {
+    if (m_reading) {
+        const std::int64_t delivered = m_progress->delivered.load();
+        const std::int64_t expected = m_progress->expected.load();
+        if (expected > 0)
+            return "Reading " + m_readingName + ": " +
+                   std::to_string(std::min<std::int64_t>(100, delivered * 100 / expected)) + " %";
+        return "Reading " + m_readingName + ": " + Duration(delivered);
+    }
+    if (!Recording()) return {};
+    // Lost sound shifts every later character: while it is counted, it is
+    // what the status line says.
+    std::string lost = LossText();
+    if (!lost.empty()) return lost;
+    const auto seconds =
+        m_captureStart == std::chrono::steady_clock::time_point{}
+            ? 0
+            : std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_captureStart).count();
+    return "Capturing " + Duration(static_cast<std::int64_t>(seconds) * kSampleRate) + " \u00B7 " +
+           GroupDigits(static_cast<std::int64_t>(m_stream.levels.size())) + " levels";
+}
+
+std::string ProcessingLoop::ReadEndText(bool stopped) const {
+    const std::int64_t delivered = m_progress ? m_progress->delivered.load() : 0;
+    return m_readingName + ": " + Duration(delivered) + " read" + (stopped ? " (stopped)" : "");
 }
 
 bool ProcessingLoop::StopCapture() { return m_capture.SetRecording(false); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,9 +13,8 @@
 #include "recording/RecordingProgress.h"
 #include "live/SoundPlayer.h"
 #include "capture/SoundSystem.h"
-#include "dsp/SoftWindow.h"
-#include "dsp/DemodSettings.h"
-#include "dsp/LevelTimeline.h"
+#include "align/ToneFinder.h"
+#include "dsp/LevelStream.h"
 
 namespace morvane {
 
@@ -36,21 +36,24 @@ struct ProcessingHooks {
     /// UseRecording) has delivered its last block. Must not block. Not called
     /// for the looping sample.
     std::function<void()> inputEnded;
+    /// Owner's thread: the demodulator's tones changed (SetTones or Start);
+    /// the new ones are Stream().tones.
+    std::function<void()> tonesChanged;
 };
 
 /// The processing loop and the commands that drive capture: Start, Stop,
 /// Start capture, Stop capture, Process and Play. Owns the capture device and
-/// the demodulator settings; the level stream belongs to the owner (the
-/// results view) and is passed in by reference. Everything but the hooks'
+/// the level stream with the tones it is made with; views, readers and Align
+/// read the stream through Stream(). Everything but the hooks'
 /// postProcess/inputEnded runs on the owner's (window) thread.
 ///
 /// Typical window use:
 ///   ctor: ProcessingLoop loop(MakeSoundSystem(), hooks);
-///   init: status label = loop.Start(commandLine, low tone, high tone, levels);
-///   Process posted: loop.Process(levels);
-///   "Start capture": RefreshRasterParams(); loop.StartCapture(levels);
+///   init: status label = loop.Start(commandLine, low tone, high tone);
+///   Process posted: loop.Process();
+///   "Start capture": RefreshRasterParams(); loop.StartCapture();
 ///   "Stop capture": if (loop.StopCapture()) post Show;
-///   tone pick: loop.SetTone1(f) / loop.SetTone2(f);
+///   tone pick: loop.SetTones(low, high) (tonesChanged tells who shows them);
 ///   destruction: loop.Stop() (the destructor does it too).
 class ProcessingLoop {
 public:
@@ -71,14 +74,14 @@ public:
     /// (default: the sample shipped with the program; empty: none).
     void SetFallbackRecording(std::string path) { m_fallbackPath = std::move(path); }
 
-    /// Start: empties `levels`, sets the tones (Hz), picks the card from the "/s0" … "/s5" switches in
+    /// Start: empties the stream, sets the tones (Hz), picks the card from the "/s0" … "/s5" switches in
     /// commandLine and, if the device is closed, opens it. Returns the status
     /// text: the card choice, "Cannot open card \"NAME\": REASON" when the
     /// card fails to open, or a note that the sample recording plays instead
     /// when there is no sound input. Once opened (or failed), a later Start
     /// does not reopen: it still updates tones and levels, and gives the card
     /// choice again, or the failure / recording note it gave at first.
-    std::string Start(std::string_view commandLine, float tone1Hz, float tone2Hz, std::vector<std::int32_t>& levels);
+    std::string Start(std::string_view commandLine, float tone1Hz, float tone2Hz);
 
     /// Reads the recording `path` in place of the input in use, from its first
     /// sample, with capture on from its first block, so the levels equal those
@@ -88,9 +91,9 @@ public:
     /// stream start afresh with the levels). The owner hears of its end
     /// through the inputEnded hook and then calls FinishReading. Returns false
     /// with the reason in `error` when the recording cannot be opened; the
-    /// input in use before is then open again.
-    bool ReadRecording(const std::string& path, RecordingPace pace, std::vector<std::int32_t>& levels,
-                       std::string& error);
+    /// input in use before is then open again. Either way `path` becomes
+    /// LastRecording().
+    bool ReadRecording(const std::string& path, RecordingPace pace, std::string& error);
     /// Ends a reading (at its end or early): capture off, the recording closed
     /// and the input in use before it (a card or the looping sample) opened
     /// again. Returns false when no recording was being read.
@@ -103,46 +106,70 @@ public:
     bool Reading() const { return m_reading; }
     /// How far the recording being read (or read last) has come; null before any.
     const RecordingProgress* Progress() const { return m_progress.get(); }
+    /// The recording opened last with ReadRecording (empty before any), and its file name.
+    const std::string& LastRecording() const { return m_lastRecording; }
+    const std::string& ReadingName() const { return m_readingName; }
+    /// Whether the levels come at the pace of real time: from a card, or
+    /// from a recording read at its own pace.
+    bool RealTime() const { return !m_reading || m_readingPace == RecordingPace::RealTime; }
+    /// Whether a recording is being read as fast as the owner keeps up.
+    bool ReadingFast() const { return m_reading && m_readingPace == RecordingPace::AfterProcess; }
+
+    /// What the status line tells of the input while it runs: "Reading NAME:
+    /// 43 %" (or the time read, when the length is unknown) while a recording
+    /// is read; while capturing, the lost sound (LossText) or "Capturing
+    /// 00:42 · 25 200 levels"; otherwise empty.
+    std::string ActivityText() const;
+    /// The end of the last reading: "NAME: 12:31 read", with " (stopped)"
+    /// when `stopped` (ended before the recording's end).
+    std::string ReadEndText(bool stopped) const;
+    /// Sound lost since the input was opened, as the status line says it
+    /// ("9 blocks dropped (6.1 s of sound lost)"), or empty.
+    std::string LossText() const;
 
     /// Stop: closes the device. No Process work happens afterwards.
     void Stop();
 
     /// Process: hands a copy of the newest block to updateSpectrum and, while
-    /// recording, demodulates all pending samples onto `levels`, then calls
+    /// recording, demodulates all pending samples onto the stream, then calls
     /// redrawResults. Returns at once when the device is not open.
-    void Process(std::vector<std::int32_t>& levels);
+    void Process();
 
-    /// Start capture: empties `levels` and sets the recording flag. (The owner
-    /// refreshes its raster parameters first.) Pending leftovers are kept.
-    void StartCapture(std::vector<std::int32_t>& levels);
+    /// Start capture: empties the stream and sets the recording flag. (The
+    /// owner refreshes its raster parameters first.) Pending leftovers are kept.
+    void StartCapture();
 
     /// Stop capture: clears the recording flag. Returns true when it was set,
     /// i.e. when the owner must post Show.
     bool StopCapture();
 
-    /// Tone picks: set tone 1 / tone 2 of the demodulator in Hz.
-    void SetTone1(float hz) { m_settings.tone1Hz = hz; }
-    void SetTone2(float hz) { m_settings.tone2Hz = hz; }
+    /// Sets tone 1 and tone 2 of the demodulator (Hz), used from the next
+    /// Process on; a change is announced through the tonesChanged hook.
+    void SetTones(float tone1Hz, float tone2Hz);
+
+    /// Puts `levels` in place of the stream (no tone energies, levels evenly
+    /// spaced in time): levels made elsewhere, shown and read as captured ones.
+    void AdoptLevels(std::vector<std::int32_t> levels);
 
     /// Play: plays "_Sound2.wav" from the executable's folder without waiting,
     /// if it exists. Never fails visibly; returns whether a sound started.
     bool Play();
 
-    /// The tone energies of every level appended since the last Start or Start
-    /// capture, one per level, kept beside the owner's level stream for the
-    /// soft reading. Emptied together with the levels.
-    const std::vector<SoftWindow>& Soft() const { return m_soft; }
-    /// Whether Process keeps the soft stream (on by default).
+    /// The level stream since the last Start, Start capture or ReadRecording:
+    /// its levels, their tone energies (kept for the soft reading), where they
+    /// lie in time, and the tones the demodulator uses.
+    const LevelStream& Stream() const { return m_stream; }
+    /// The tones the spectrum of the capture so far shows (everything captured
+    /// since the last Start capture or ReadRecording).
+    ToneEstimate FindTones() const { return m_toneFinder.Find(); }
+    /// Whether Process keeps the tone energies (on by default).
     void SetKeepSoft(bool keep) { m_keepSoft = keep; }
 
     /// Whether recording is on (takes the capture lock).
     bool Recording() const;
     /// Whether a device is open and delivering blocks.
     bool IsOpen() const { return m_capture.IsOpen(); }
-    const DemodSettings& Settings() const { return m_settings; }
-    /// Where the captured levels lie in time: emptied with the level stream
-    /// by Start and Start capture, extended by every Process.
-    const LevelTimeline& Timeline() const { return m_timeline; }
+    const DemodSettings& Settings() const { return m_stream.tones; }
     /// Sound lost since the input was opened (see CSoundCapture::Loss).
     SoundLoss Loss() const { return m_capture.Loss(); }
 
@@ -157,9 +184,8 @@ private:
     std::unique_ptr<SoundSystem> m_system;
     std::unique_ptr<SoundSystem> m_recordingSystem;
     ProcessingHooks m_hooks;
-    DemodSettings m_settings{};
-    std::vector<SoftWindow> m_soft;
-    LevelTimeline m_timeline;
+    LevelStream m_stream;
+    ToneFinder m_toneFinder;  // fed with every block captured
     bool m_keepSoft = true;
     CaptureFormat m_format{};
     std::string m_recordingPath;
@@ -170,6 +196,10 @@ private:
     Input m_input = Input::None;      // opened by Start, reopened after a reading
     int m_cardDevice = 0;
     bool m_reading = false;
+    RecordingPace m_readingPace = RecordingPace::RealTime;
+    std::string m_lastRecording;
+    std::string m_readingName;
+    std::chrono::steady_clock::time_point m_captureStart{};  // Start capture, or the reading's start
     std::atomic<std::uint64_t> m_generation{0};
     std::shared_ptr<RecordingProgress> m_progress;
     SoundPlayer m_player;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <limits>
 
 #include "dsp/Spectrum.h"
 #include "dsp/VectorState.h"
@@ -208,4 +209,15 @@ void CPanoramicView::mousePressEvent(QMouseEvent* event) {
     }
     // Delivered after this handler has returned, whoever listens.
     QMetaObject::invokeMethod(this, [this, hz] { emit tonePicked(hz); }, Qt::QueuedConnection);
+}
+
+void CPanoramicView::ShowTones(float lowHz, float highHz) {
+    const auto marker = [](float hz) {
+        return static_cast<std::int32_t>(std::clamp(static_cast<double>(hz),
+                                                    static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+                                                    static_cast<double>(std::numeric_limits<std::int32_t>::max())));
+    };
+    markerLowHz = marker(lowHz);
+    markerHighHz = marker(highHz);
+    RedrawMarkers();
 }

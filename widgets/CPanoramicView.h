@@ -69,6 +69,9 @@ public:
     /// Repaints labels and markers over the waterfall as it stands, without
     /// adding a row: after a marker frequency has changed.
     void RedrawMarkers() { RepaintNow(); }
+    /// Moves the markers to the tones (Hz; their whole numbers, within 32
+    /// bits) and redraws them.
+    void ShowTones(float lowHz, float highHz);
 
     const QImage& Surface() const { return m_surface; }
     const QFont& LabelFont() const { return m_labelFont; }

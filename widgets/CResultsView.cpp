@@ -18,7 +18,7 @@ bool CResultsView::Prepare() {
     try {
         const QSize size = ClientSize();
         const morvane::RgbImage raster =
-            morvane::RenderRaster(Model().levels, Model().params, std::max(0, size.width()), std::max(0, size.height()));
+            morvane::RenderRaster(Levels(), Params(), std::max(0, size.width()), std::max(0, size.height()));
         QImage image(raster.width, raster.height, QImage::Format_RGB32);
         for (std::int32_t y = 0; y < raster.height; ++y) {
             const std::uint8_t* src = raster.rgb.data() + static_cast<std::size_t>(y) * raster.width * 3;

@@ -23,8 +23,18 @@ public:
 
     /// The model drawn from now on (null: an empty stream with default
     /// parameters). The model must outlive the view or be replaced first.
-    void SetModel(const morvane::RasterModel* model) { m_model = model; }
-    const morvane::RasterModel& Model() const { return m_model ? *m_model : m_empty; }
+    void SetModel(const morvane::RasterModel* model) {
+        SetRaster(model ? &model->levels : nullptr, model ? &model->params : nullptr);
+    }
+    /// The same with the levels and the parameters kept apart (null: empty
+    /// levels, default parameters); both must outlive the view or be replaced first.
+    void SetRaster(const std::vector<std::int32_t>* levels, const morvane::RasterParams* params) {
+        m_levels = levels;
+        m_params = params;
+    }
+    /// What the view draws.
+    const std::vector<std::int32_t>& Levels() const { return m_levels ? *m_levels : m_empty.levels; }
+    const morvane::RasterParams& Params() const { return m_params ? *m_params : m_empty.params; }
 
     /// Builds the image for the model and the client size and repaints at
     /// once. Returns false, leaving the image as it was, when the image
@@ -44,7 +54,8 @@ protected:
 private:
     bool Prepare();
 
-    const morvane::RasterModel* m_model = nullptr;
+    const std::vector<std::int32_t>* m_levels = nullptr;
+    const morvane::RasterParams* m_params = nullptr;
     morvane::RasterModel m_empty;
     QImage m_image;
 };

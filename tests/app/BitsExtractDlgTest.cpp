@@ -42,7 +42,7 @@ private:
 
     std::unique_ptr<CBitsExtractDlg> Open(const std::string& source) {
         auto dialog = std::make_unique<CBitsExtractDlg>(*m_store);
-        dialog->m_sourceBits = source;
+        dialog->SetSourceBits(source);
         dialog->show();
         return dialog;
     }
@@ -197,8 +197,7 @@ private slots:
         // The soft reading decided the cells the level reading left open.
         {
             auto dialog = std::make_unique<CBitsExtractDlg>(*m_store);
-            dialog->m_sourceBits = "1 00011\r\n";
-            dialog->m_softSourceBits = "1000111\r\n";
+            dialog->SetSourceBits("1 00011\r\n", "1000111\r\n");
             dialog->show();
             auto* soft = Child<QCheckBox>(dialog.get(), "softDecision");
             QVERIFY(!soft->isChecked());

@@ -164,6 +164,12 @@ private:
         if (!opened) return std::nullopt;
         return decoded;
     }
+    // Waits until everything posted to the window so far has been handled.
+    static void FlushPosted(QObject* window) {
+        bool handled = false;
+        QMetaObject::invokeMethod(window, [&handled] { handled = true; }, Qt::QueuedConnection);
+        QTRY_VERIFY(handled);
+    }
     static QAction* Action(QWidget* window, const char* name) {
         auto* action = window->findChild<QAction*>(QString::fromLatin1(name));
         if (!action)
@@ -350,15 +356,17 @@ private slots:
 
     void rasterTextsConvertAsNumbers() {
         auto window = Make();
-        window->Model().params.contrastMode = 2;
-        window->Model().params.showGrid = 0;
+        // Contrast and Show grid are not raster fields: refreshing keeps them.
+        Child<QPushButton>(window.get(), "contrast")->click();
+        Child<QPushButton>(window.get(), "contrast")->click();
+        Child<QCheckBox>(window.get(), "showGrid")->click();
         Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
         Child<QLineEdit>(window.get(), "offsetEdit")->setText(QStringLiteral("abc"));
         Child<QLineEdit>(window.get(), "slantEdit")->setText(QStringLiteral("1e3"));
         Child<QLineEdit>(window.get(), "widthEdit")->setText(QStringLiteral(" 12ab"));
         Child<QLineEdit>(window.get(), "shiftEdit")->setText(QStringLiteral("-3"));
         window->RefreshRasterParams();
-        const morvane::RasterParams& results = window->Model().params;
+        const morvane::RasterParams& results = window->Params();
         QCOMPARE(results.count, 90);
         QCOMPARE(results.offset, 0);
         QCOMPARE(results.slant, 1000.0f);
@@ -384,21 +392,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
         // Levels between the extremes look different in every contrast mode.
-        for (int i = 0; i < 2000; ++i)
-            window->Model().levels.push_back(100 + (i / 12) % 60);
+        std::vector<std::int32_t> levels;
+        for (int i = 0; i < 2000; ++i) levels.push_back(100 + (i / 12) % 60);
+        window->ShowLevels(levels);
         window->Results()->Draw();
         auto* contrast = Child<QPushButton>(window.get(), "contrast");
         for (int expected : {1, 2, 0}) {
             const QImage before = window->Results()->Image();
             QTest::mouseClick(contrast, Qt::LeftButton);
-            QCOMPARE(window->Model().params.contrastMode, expected);
+            QCOMPARE(window->Params().contrastMode, expected);
             QVERIFY(window->Results()->Image() != before);  // redrawn at once
         }
         auto* grid = Child<QCheckBox>(window.get(), "showGrid");
         for (int expected : {0, 1}) {
             const QImage before = window->Results()->Image();
             QTest::mouseClick(grid, Qt::LeftButton);
-            QCOMPARE(window->Model().params.showGrid, expected);
+            QCOMPARE(window->Params().showGrid, expected);
             QVERIFY(window->Results()->Image() != before);
         }
     }
@@ -406,30 +415,30 @@ private slots:
     void countSpinShowsAtOnceTypingWaits() {
         auto window = Make();
         QTRY_VERIFY(window->Loop().IsOpen());  // Start has emptied the stream
-        window->Model().levels.assign(1000, 200);
+        window->ShowLevels(std::vector<std::int32_t>(1000, 200));
         auto* count = Child<QLineEdit>(window.get(), "countEdit");
         Type(count, QStringLiteral("90"));
-        QTest::qWait(20);
-        QCOMPARE(window->Model().params.count, 64);  // typed, not yet applied
+        FlushPosted(window.get());
+        QCOMPARE(window->Params().count, 64);  // typed, not yet applied
         Child<CUpDown>(window.get(), "countSpin")->Step(+1);
         QCOMPARE(count->text(), QStringLiteral("91"));
-        QTRY_COMPARE(window->Model().params.count, 91);
+        QTRY_COMPARE(window->Params().count, 91);
         // Width applies as it is typed.
         Type(Child<QLineEdit>(window.get(), "widthEdit"), QStringLiteral("30"));
-        QTRY_COMPARE(window->Model().params.gridWidth, 30);
+        QTRY_COMPARE(window->Params().gridWidth, 30);
     }
 
     void enterAppliesTheFieldAndEscapeEnds() {
         auto window = Make();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->Model().levels.assign(1000, 200);
+        window->ShowLevels(std::vector<std::int32_t>(1000, 200));
         auto* count = Child<QLineEdit>(window.get(), "countEdit");
         Type(count, QStringLiteral("90"));
         QTest::keyClick(count, Qt::Key_Return);
         QTest::keyClick(count, Qt::Key_Enter);
         QVERIFY(window->isVisible());
-        QTRY_COMPARE(window->Model().params.count, 90);
+        QTRY_COMPARE(window->Params().count, 90);
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Rejected));
@@ -444,7 +453,7 @@ private slots:
             [&] {
                 QTest::mouseClick(Child<QPushButton>(window.get(), "about"), Qt::LeftButton);
                 QTest::mouseClick(Child<QPushButton>(window.get(), "extractBits"), Qt::LeftButton);
-                QTest::qWait(50);
+                FlushPosted(window.get());
             },
             [](QDialog* d) { d->reject(); });
         QVERIFY(!opened);
@@ -474,7 +483,7 @@ private slots:
         QCOMPARE(window->Text(CMorvaneDlg::Field::Low), QStringLiteral("abc"));
         ExpectTexts(window.get(), typed);
         QVERIFY(!Child<QCheckBox>(window.get(), "showGrid")->isChecked());
-        QCOMPARE(window->Model().params.showGrid, 0);
+        QCOMPARE(window->Params().showGrid, 0);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(window->size(), bigger);
@@ -482,7 +491,7 @@ private slots:
         QTRY_VERIFY(window->Loop().IsOpen());
         QCOMPARE(window->Loop().Settings().tone1Hz, 0.0f);
         // The next pick goes to the low tone whatever was picked before.
-        QVERIFY(!window->m_nextPickHigh);
+        QVERIFY(!window->NextPickHigh());
     }
 
     void damagedSettingsFileStillStarts() {
@@ -588,7 +597,7 @@ private slots:
         for (int i = 0; i < 20; ++i) taken += feeding->device->Feed(std::vector<std::int16_t>(32768, 1000));
         QCOMPARE(taken, 11);
         QTRY_COMPARE(window.StatusText(), QStringLiteral("9 blocks dropped (6.1 s of sound lost)"));
-        QTRY_VERIFY(window.Model().levels.size() >= 11u * 409u);
+        QTRY_VERIFY(window.Stream().levels.size() >= 11u * 409u);
     }
 
     void placementOnScreenIsRestored() {
@@ -618,7 +627,7 @@ private slots:
             });
         QVERIFY(asked);
         QVERIFY(finished.wait(20000));
-        QCOMPARE(window->Model().levels, CommandLineLevels(wav));
+        QCOMPARE(window->Stream().levels, CommandLineLevels(wav));
         QCOMPARE(window->StatusText(), QStringLiteral("opened.wav: 00:04 read"));
         // Capture is off again and the card is back.
         QVERIFY(!window->Recording());
@@ -640,7 +649,7 @@ private slots:
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
         QVERIFY(finished.wait(20000));
-        QCOMPARE(window->Model().levels, CommandLineLevels(wav, 1400, 2000));
+        QCOMPARE(window->Stream().levels, CommandLineLevels(wav, 1400, 2000));
     }
 
     // While reading, the status line tells how far; Stop capture ends the
@@ -655,7 +664,7 @@ private slots:
         QTRY_VERIFY(progress.match(window->StatusText()).hasMatch() &&
                     progress.match(window->StatusText()).captured(1).toInt() > 0);
         QVERIFY(progress.match(window->StatusText()).captured(1).toInt() < 100);
-        QTRY_VERIFY(!window->Model().levels.empty());
+        QTRY_VERIFY(!window->Stream().levels.empty());
         QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
         QVERIFY(!window->Reading());
         QVERIFY(!window->Recording());
@@ -664,12 +673,13 @@ private slots:
                  qPrintable(window->StatusText()));
         // What was read is the beginning of the command line's levels.
         const std::vector<std::int32_t> all = CommandLineLevels(wav);
-        const std::vector<std::int32_t>& read = window->Model().levels;
+        const std::vector<std::int32_t>& read = window->Stream().levels;
         QVERIFY(read.size() < all.size());
         QVERIFY(std::equal(read.begin(), read.end(), all.begin()));
-        // Nothing more arrives, and Esc (no reading now) still ends the window.
-        QTest::qWait(800);
-        QCOMPARE(window->Model().levels.size(), read.size());
+        // Nothing more arrives: the recording is closed, and what it posted
+        // before is dropped when it is handled.
+        FlushPosted(window.get());
+        QCOMPARE(window->Stream().levels.size(), read.size());
     }
 
     void escapeEndsTheReadingNotTheWindow() {
@@ -698,7 +708,7 @@ private slots:
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         window->OpenRecording(QString::fromStdString(wav));
         QVERIFY(finished.wait(20000));
-        QCOMPARE(window->Model().levels, CommandLineLevels(wav));
+        QCOMPARE(window->Stream().levels, CommandLineLevels(wav));
         QVERIFY(!window->Recording());
         QVERIFY(window->Loop().IsOpen());
     }
@@ -714,7 +724,7 @@ private slots:
         auto live = Make();
         QTRY_COMPARE(live->StatusText(), kHint);
         QTest::mouseClick(Child<QPushButton>(live.get(), "startCapture"), Qt::LeftButton);
-        live->Model().levels.assign(25200, 128);
+        live->ShowLevels(std::vector<std::int32_t>(25200, 128));
         live->OnProcess();
         QVERIFY2(QRegularExpression(QStringLiteral("^Capturing 00:0[0-9] \u00B7 25 200 levels$"))
                      .match(live->StatusText()).hasMatch(),
@@ -737,8 +747,8 @@ private slots:
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         window->OpenRecording(QString::fromStdString(wav));
         QVERIFY(finished.wait(20000));
-        const auto n = static_cast<std::int32_t>(window->Model().levels.size());
-        const std::int32_t offset = window->Model().params.offset;
+        const auto n = static_cast<std::int32_t>(window->Stream().levels.size());
+        const std::int32_t offset = window->Params().offset;
         const int rowsFit = (window->Results()->ClientSize().height() + 2) / 3;
         QVERIFY(offset > 1024);
         QCOMPARE(offset % 90, 7);
@@ -762,11 +772,11 @@ private slots:
         auto window = Make();
         Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("5000"));
         window->RefreshRasterParams();
-        QCOMPARE(window->Model().params.offset, 5000);
+        QCOMPARE(window->Params().offset, 5000);
         Restart(window);
         window = Make();
         QCOMPARE(Child<QLineEdit>(window.get(), "offsetEdit")->text(), QStringLiteral("5000"));
-        QCOMPARE(window->Model().params.offset, 5000);
+        QCOMPARE(window->Params().offset, 5000);
     }
 
     // "Save picture..." writes the pixels the command line's raster writes.
@@ -791,11 +801,11 @@ private slots:
         QVERIFY(!png.isNull());
         png = png.convertToFormat(QImage::Format_RGB888);
         const QSize size = window->Results()->ClientSize();
-        morvane::RasterParams params = window->Model().params;
+        morvane::RasterParams params = window->Params();
         QCOMPARE(params.count, 90);
         QCOMPARE(params.contrastMode, 1);
         const morvane::RgbImage expected =
-            morvane::RenderRaster(window->Model().levels, params, size.width(), size.height());
+            morvane::RenderRaster(window->Stream().levels, params, size.width(), size.height());
         QCOMPARE(png.width(), expected.width);
         QCOMPARE(png.height(), expected.height);
         for (int y = 0; y < png.height(); ++y)
@@ -876,7 +886,7 @@ private slots:
         window->OpenRecording(QString::fromStdString(second));
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.size(), 1);
-        QCOMPARE(window->Model().levels, CommandLineLevels(second));
+        QCOMPARE(window->Stream().levels, CommandLineLevels(second));
         QVERIFY(window->StatusText().startsWith(QStringLiteral("second.wav: ")));
     }
 
@@ -937,7 +947,7 @@ private slots:
         QVERIFY(finished.wait(20000));
         QVERIFY(!window->Recording());
         QCOMPARE(window->StatusText(), QStringLiteral("signal.wav: 00:04 read"));
-        const std::vector<std::int32_t> levels = window->Model().levels;
+        const std::vector<std::int32_t> levels = window->Stream().levels;
         QCOMPARE(levels, CommandLineLevels(wav));
 
         // One frame (start, five bits, 1.5 stop bits) per row.
@@ -953,8 +963,8 @@ private slots:
         QVERIFY(extracted);
         const QString& decoded = *extracted;
         QVERIFY2(decoded.contains(QString::fromStdString(text)), qPrintable(decoded));
-        QCOMPARE(window->Model().params.count, 90);
-        QCOMPARE(window->Model().params.offset, offset);
+        QCOMPARE(window->Params().count, 90);
+        QCOMPARE(window->Params().offset, offset);
     }
 
     // With the live text window open, a recording played as the card is
@@ -1044,8 +1054,8 @@ private slots:
         QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 1, 1).toDouble() - 75.0) < 0.1, qPrintable(status));
         QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("56"));
         QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("16"));
-        QCOMPARE(window->Model().params.count, 56);
-        QCOMPARE(window->Model().params.gridWidth, 16);
+        QCOMPARE(window->Params().count, 56);
+        QCOMPARE(window->Params().gridWidth, 16);
         QCOMPARE(m_store->ReadInt("Data", "ReverseBits", 0), 1);
         QCOMPARE(m_store->ReadInt("Data", "ReverseDirection", 0), 1);
 
@@ -1053,7 +1063,7 @@ private slots:
         QVERIFY(extracted);
         const QString& decoded = *extracted;
         QVERIFY2(decoded.startsWith(QString::fromStdString(text)), qPrintable(decoded));
-        QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+        QCOMPARE(window->Params().offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
 
         // "Time-true raster" in the context menu shows (and extracts) the rows
         // placed on the sound's time line; off again, the plain raster.
@@ -1061,14 +1071,15 @@ private slots:
         QVERIFY(timeTrue != nullptr && timeTrue->isCheckable() && !timeTrue->isChecked());
         QVERIFY(window->actions().contains(timeTrue));
         timeTrue->trigger();
-        morvane::RasterParams params = window->Model().params;
+        morvane::RasterParams params = window->Params();
         const std::vector<std::int32_t> rows =
-            morvane::TimeTrueRows(window->Model().levels, window->Loop().Timeline(), params);
-        QCOMPARE(window->Results()->Model().levels, rows);
-        QCOMPARE(window->Results()->Model().params.offset, 0);
-        QCOMPARE(window->Model().params.offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
+            morvane::TimeTrueRows(window->Stream().levels, window->Stream().timeline, params);
+        QCOMPARE(window->Results()->Levels(), rows);
+        QCOMPARE(window->Results()->Params().offset, 0);
+        QCOMPARE(window->Params().offset, Child<QLineEdit>(window.get(), "offsetEdit")->text().toInt());
         timeTrue->trigger();
-        QCOMPARE(&window->Results()->Model(), &window->Model());
+        QCOMPARE(&window->Results()->Levels(), &window->Stream().levels);
+        QCOMPARE(&window->Results()->Params(), &window->Params());
     }
 };
 

@@ -39,16 +39,16 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
         hooks.postProcess = [&queue] { queue.Post(LoopCommand::Process); };
         ProcessingLoop loop(std::move(fake), hooks);
         loop.SetFallbackRecording("");
-        std::vector<std::int32_t> levels;
-        loop.StartCapture(levels);
-        loop.Start("morvane /s0", 1500.0f, 2000.0f, levels);
+        const std::vector<std::int32_t>& levels = loop.Stream().levels;
+        loop.StartCapture();
+        loop.Start("morvane /s0", 1500.0f, 2000.0f);
         ASSERT_TRUE(loop.IsOpen());
 
         // Process a few blocks while the device thread keeps delivering.
         for (int handled = 0; handled < 3 + round % 4;) {
             const auto command = queue.Next(5s);
             ASSERT_TRUE(command.has_value()) << "no block within 5 s";
-            loop.Process(levels);
+            loop.Process();
             ++handled;
         }
         if (round % 2 == 1) {
@@ -61,7 +61,7 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
         EXPECT_GT(announcedAtClose, 0);
         // Anything still queued finds the device closed and does nothing.
         const auto before = levels;
-        while (queue.Next(0ms)) loop.Process(levels);
+        while (queue.Next(0ms)) loop.Process();
         EXPECT_EQ(levels, before);
         EXPECT_EQ(system->stats->delivered, deliveredAtClose) << "no block after Close";
     }
@@ -84,13 +84,13 @@ TEST(CaptureThreads, CaptureTogglesWhileBlocksArrive) {
     hooks.redrawResults = [&redraws] { ++redraws; };
     ProcessingLoop loop(std::move(fake), hooks);
     loop.SetFallbackRecording("");
-    std::vector<std::int32_t> levels;
-    loop.Start("morvane", 1500.0f, 2000.0f, levels);
+    const std::vector<std::int32_t>& levels = loop.Stream().levels;
+    loop.Start("morvane", 1500.0f, 2000.0f);
     for (int i = 0; i < 40; ++i) {
-        if (i % 10 == 0) loop.StartCapture(levels);
+        if (i % 10 == 0) loop.StartCapture();
         if (i % 10 == 7) loop.StopCapture();
         ASSERT_TRUE(queue.Next(5s).has_value());
-        loop.Process(levels);
+        loop.Process();
         for (std::int32_t level : levels) ASSERT_GT(level, 128) << "tone 1 alone";
     }
     EXPECT_GT(redraws, 0);
@@ -124,9 +124,9 @@ std::vector<std::int32_t> PlayThroughLoop(const std::string& path, float low, fl
     hooks.inputEnded = [&queue] { queue.Post(LoopCommand::InputEnded); };
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
     loop.UseRecording(path, RecordingPace::AfterProcess);
-    std::vector<std::int32_t> levels;
-    loop.StartCapture(levels);
-    EXPECT_EQ(loop.Start("morvane", low, high, levels), "Playing \"" + std::filesystem::path(path).filename().string() + "\"");
+    const std::vector<std::int32_t>& levels = loop.Stream().levels;
+    loop.StartCapture();
+    EXPECT_EQ(loop.Start("morvane", low, high), "Playing \"" + std::filesystem::path(path).filename().string() + "\"");
     for (;;) {
         const auto command = queue.Next(10s);
         if (!command) {
@@ -134,7 +134,7 @@ std::vector<std::int32_t> PlayThroughLoop(const std::string& path, float low, fl
             break;
         }
         if (*command == LoopCommand::InputEnded) break;
-        loop.Process(levels);
+        loop.Process();
     }
     loop.Stop();
     return levels;
@@ -178,15 +178,15 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     test::FakeSystem* card = fake.get();
     card->names = {"Mic"};
     ProcessingLoop loop(std::move(fake), hooks);
-    std::vector<std::int32_t> levels;
-    loop.Start("morvane", 1500.0f, 2000.0f, levels);
+    const std::vector<std::int32_t>& levels = loop.Stream().levels;
+    loop.Start("morvane", 1500.0f, 2000.0f);
     ASSERT_EQ(card->opens, 1);
-    loop.StartCapture(levels);
-    levels = {1, 2, 3};  // as if the card had captured something
+    loop.StartCapture();
+    loop.AdoptLevels({1, 2, 3});  // as if the card had captured something
     const std::uint64_t generation = loop.Generation();
 
     std::string error;
-    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, levels, error)) << error;
+    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, error)) << error;
     EXPECT_TRUE(loop.Reading());
     EXPECT_TRUE(loop.Recording());
     EXPECT_NE(loop.Generation(), generation);
@@ -197,7 +197,7 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
             const auto command = queue.Next(10s);
             ASSERT_TRUE(command.has_value()) << "the reading stalled";
             if (*command == LoopCommand::InputEnded) return;
-            loop.Process(levels);
+            loop.Process();
         }
     };
     ASSERT_NO_FATAL_FAILURE(readToTheEnd());
@@ -214,15 +214,15 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
 
     // Read again: a stream of its own, with its own timeline and soft stream
     // (those of the first reading must not carry over).
-    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, levels, error)) << error;
+    ASSERT_TRUE(loop.ReadRecording(wav.path, RecordingPace::AfterProcess, error)) << error;
     ASSERT_NO_FATAL_FAILURE(readToTheEnd());
     EXPECT_EQ(levels, offline);
-    EXPECT_EQ(loop.Timeline().LevelCount(), static_cast<std::int64_t>(levels.size()));
-    EXPECT_EQ(loop.Soft().size(), levels.size());
+    EXPECT_EQ(loop.Stream().timeline.LevelCount(), static_cast<std::int64_t>(levels.size()));
+    EXPECT_EQ(loop.Stream().soft.size(), levels.size());
     EXPECT_TRUE(loop.FinishReading());
 
     // A recording that cannot be read says why and leaves the card running.
-    ASSERT_FALSE(loop.ReadRecording("/nonexistent/take.wav", RecordingPace::AfterProcess, levels, error));
+    ASSERT_FALSE(loop.ReadRecording("/nonexistent/take.wav", RecordingPace::AfterProcess, error));
     EXPECT_EQ(error.rfind("cannot read", 0), 0u) << error;
     EXPECT_FALSE(loop.Reading());
     EXPECT_FALSE(loop.Recording());

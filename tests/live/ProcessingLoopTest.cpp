@@ -9,6 +9,7 @@
 #include "support/FakeSound.h"
 #include "capture/CaptureBuffers.h"
 #include "live/ProcessingLoop.h"
+#include "live/StatusTexts.h"
 #include "recording/RecordingWriter.h"
 
 namespace morvane {
@@ -34,7 +35,8 @@ protected:
     }
     test::FakeSystem* system = nullptr;
     std::unique_ptr<ProcessingLoop> loop;
-    std::vector<std::int32_t> levels{7, 8, 9};
+    // The loop's level stream.
+    const std::vector<std::int32_t>& Levels() const { return loop->Stream().levels; }
     int posts = 0;
     int redraws = 0;
     std::vector<std::vector<std::int16_t>> spectrumBlocks;
@@ -42,8 +44,9 @@ protected:
 };
 
 TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
-    EXPECT_EQ(loop->Start("morvane /s1", 1275.0f, 2125.0f, levels), "Card \"Line\" selected");
-    EXPECT_TRUE(levels.empty());
+    loop->AdoptLevels({7, 8, 9});
+    EXPECT_EQ(loop->Start("morvane /s1", 1275.0f, 2125.0f), "Card \"Line\" selected");
+    EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 1275.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, 2125.0f);
     EXPECT_EQ(loop->Settings().referenceBaud, 50.0f);
@@ -53,11 +56,11 @@ TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
 }
 
 TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
-    loop->Start("morvane /s0", 1500.0f, 2000.0f, levels);
-    levels = {1, 2, 3};
-    EXPECT_EQ(loop->Start("morvane", 0.0f, -800.0f, levels), kHint);
+    loop->Start("morvane /s0", 1500.0f, 2000.0f);
+    loop->AdoptLevels({1, 2, 3});
+    EXPECT_EQ(loop->Start("morvane", 0.0f, -800.0f), kHint);
     EXPECT_EQ(system->opens, 1);
-    EXPECT_TRUE(levels.empty());
+    EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 0.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, -800.0f);
 }
@@ -76,12 +79,12 @@ TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
     const FailedOpenCase& c = GetParam();
     system->openError = c.error;
     if (!c.defaultHasName) system->defaultName.reset();
-    EXPECT_EQ(loop->Start(c.commandLine, 1500.0f, 2000.0f, levels), c.status);
+    EXPECT_EQ(loop->Start(c.commandLine, 1500.0f, 2000.0f), c.status);
     EXPECT_FALSE(loop->IsOpen());
     // Not retried, and still not reported as selected.
-    EXPECT_EQ(loop->Start("morvane /s1", 1500.0f, 2000.0f, levels), c.status);
+    EXPECT_EQ(loop->Start("morvane /s1", 1500.0f, 2000.0f), c.status);
     EXPECT_EQ(system->opens, 1);
-    loop->Process(levels);  // no device: nothing happens
+    loop->Process();  // no device: nothing happens
     EXPECT_TRUE(spectrumBlocks.empty());
 }
 
@@ -94,38 +97,38 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailedOpenCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
     auto block = test::Tone(32768, 1500.0, 300.0);
     ASSERT_TRUE(system->device->Feed(block));
     EXPECT_EQ(posts, 1);
-    loop->Process(levels);
+    loop->Process();
     ASSERT_EQ(spectrumBlocks.size(), 1u);
     EXPECT_EQ(spectrumBlocks[0], block) << "the spectrum gets the scaled newest block";
     EXPECT_EQ(spectrumBytes, 65536);
     EXPECT_EQ(redraws, 0);
-    EXPECT_TRUE(levels.empty());
+    EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(system->stats->handledNotices, 1);
 }
 
 TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
-    loop->StartCapture(levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->StartCapture();
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
-    loop->Process(levels);
+    loop->Process();
     EXPECT_EQ(redraws, 1);
-    ASSERT_GE(levels.size(), 400u);  // 32 768 samples, 80 per level, less the start search
-    for (std::int32_t level : levels) ASSERT_GT(level, 128) << "tone 1 alone";
+    ASSERT_GE(Levels().size(), 400u);  // 32 768 samples, 80 per level, less the start search
+    for (std::int32_t level : Levels()) ASSERT_GT(level, 128) << "tone 1 alone";
     // A second Process for the same block finds only the leftover: nothing new.
-    const auto first = levels;
-    loop->Process(levels);
-    EXPECT_EQ(levels, first);
+    const auto first = Levels();
+    loop->Process();
+    EXPECT_EQ(Levels(), first);
     EXPECT_EQ(redraws, 2);
     EXPECT_EQ(spectrumBlocks.size(), 2u);
 }
 
 TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
     const auto a = test::Tone(32768, 1500.0, 20000.0);
     const auto b = test::Tone(32768, 2000.0, 9000.0);
     const auto c = test::Tone(30000, 2000.0, 20000.0, 7);
@@ -146,43 +149,43 @@ TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
     reference.DemodulatePending(loop->Settings(), kCaptureFormat, want);
 
     auto la = a, lb = b, lc = c;
-    loop->StartCapture(levels);
+    loop->StartCapture();
     system->device->Feed(la);
-    loop->Process(levels);
+    loop->Process();
     EXPECT_TRUE(loop->StopCapture());
     system->device->Feed(lb);
-    loop->Process(levels);
-    loop->StartCapture(levels);
-    EXPECT_TRUE(levels.empty());
+    loop->Process();
+    loop->StartCapture();
+    EXPECT_TRUE(Levels().empty());
     system->device->Feed(lc, 60000);
-    loop->Process(levels);
-    EXPECT_EQ(levels, want);
+    loop->Process();
+    EXPECT_EQ(Levels(), want);
 }
 
 TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
     EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
     EXPECT_FALSE(loop->Recording());
-    loop->StartCapture(levels);
+    loop->StartCapture();
     EXPECT_TRUE(loop->Recording());
-    loop->StartCapture(levels);
+    loop->StartCapture();
     EXPECT_TRUE(loop->StopCapture());
     EXPECT_FALSE(loop->StopCapture());
 }
 
 TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
-    loop->StartCapture(levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->StartCapture();
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
     loop->Stop();
     EXPECT_FALSE(loop->IsOpen());
-    loop->Process(levels);  // the Process still queued for the last block
+    loop->Process();  // the Process still queued for the last block
     EXPECT_TRUE(spectrumBlocks.empty());
-    EXPECT_TRUE(levels.empty());
+    EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(redraws, 0);
     // Stop closes for good: a later Start opens the device again.
-    loop->Start("morvane", 1500.0f, 2000.0f, levels);
+    loop->Start("morvane", 1500.0f, 2000.0f);
     EXPECT_EQ(system->opens, 2);
     EXPECT_TRUE(loop->Recording()) << "recording outlives the device";
 }
@@ -198,7 +201,7 @@ public:
 
 TEST_F(LoopFixture, NoSoundInputAndNoSampleSaysSo) {
     system->names.clear();
-    EXPECT_EQ(loop->Start("morvane", 1500.0f, 2000.0f, levels), "No sound input found");
+    EXPECT_EQ(loop->Start("morvane", 1500.0f, 2000.0f), "No sound input found");
     EXPECT_FALSE(loop->IsOpen());
 }
 
@@ -217,9 +220,9 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     };
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
     loop.SetFallbackRecording(sample);
-    std::vector<std::int32_t> levels;
+    const std::vector<std::int32_t>& levels = loop.Stream().levels;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(loop.Start("morvane /s0", 1500.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start("morvane /s0", 1500.0f, 2000.0f), "No sound input found: playing the sample recording");
     EXPECT_TRUE(loop.IsOpen());
     std::unique_lock lock(mutex);
     // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
@@ -227,8 +230,8 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(60), [&] { return posts >= 3; }));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     lock.unlock();
-    levels = {1};
-    EXPECT_EQ(loop.Start("morvane /s1", 1400.0f, 2000.0f, levels), "No sound input found: playing the sample recording");
+    loop.AdoptLevels({1});
+    EXPECT_EQ(loop.Start("morvane /s1", 1400.0f, 2000.0f), "No sound input found: playing the sample recording");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
 }
@@ -236,8 +239,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
 TEST(LoopFallback, UnreadableRecordingIsReported) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     loop.UseRecording("/nonexistent/dir/take.wav", RecordingPace::AfterProcess);
-    std::vector<std::int32_t> levels;
-    const std::string status = loop.Start("morvane", 1500.0f, 2000.0f, levels);
+    const std::string status = loop.Start("morvane", 1500.0f, 2000.0f);
     EXPECT_EQ(status.rfind("Cannot open recording \"take.wav\": cannot read", 0), 0u) << status;
     EXPECT_FALSE(loop.IsOpen());
 }
@@ -253,6 +255,67 @@ TEST(SoundPlayer, MissingFileStartsNothingAndPlayingNeverCrashes) {
     player.StopPlaying();
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     EXPECT_FALSE(loop.Play());  // no "_Sound2.wav" beside the test: nothing, quietly
+}
+
+
+// The loop keeps the spectrum of what it captured for Align: the two tones of
+// the blocks since Start capture, nothing once a new capture starts.
+TEST_F(LoopFixture, SpectrumOfTheCaptureShowsItsTones) {
+    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->StartCapture();
+    for (int i = 0; i < 4; ++i) {
+        std::vector<std::int16_t> block = test::Tone(16384, 1000.0, 8000.0);
+        const std::vector<std::int16_t> high = test::Tone(16384, 1400.0, 8000.0, 16384);
+        block.insert(block.end(), high.begin(), high.end());
+        ASSERT_TRUE(system->device->Feed(block));
+        loop->Process();
+    }
+    const ToneEstimate tones = loop->FindTones();
+    ASSERT_TRUE(tones.found) << tones.reason;
+    EXPECT_NEAR(tones.lowHz, 1000.0, 12.0);
+    EXPECT_NEAR(tones.highHz, 1400.0, 12.0);
+    loop->StartCapture();
+    EXPECT_FALSE(loop->FindTones().found);
+}
+
+// The tones live in the loop's stream; a change (by SetTones or Start) is
+// announced once, an unchanged pair not at all.
+TEST(LoopTones, ChangesAreAnnounced) {
+    int announced = 0;
+    ProcessingHooks hooks;
+    hooks.tonesChanged = [&] { ++announced; };
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), hooks);
+    loop.SetFallbackRecording("");
+    loop.SetTones(1500.0f, 2000.0f);  // the defaults: no change
+    EXPECT_EQ(announced, 0);
+    loop.SetTones(1275.0f, 2000.0f);
+    EXPECT_EQ(announced, 1);
+    EXPECT_EQ(loop.Stream().tones.tone1Hz, 1275.0f);
+    loop.Start("morvane", 1275.0f, 1445.0f);
+    EXPECT_EQ(announced, 2);
+    EXPECT_EQ(loop.Stream().tones.tone2Hz, 1445.0f);
+    loop.Start("morvane", 1275.0f, 1445.0f);
+    EXPECT_EQ(announced, 2);
+}
+
+// What the status line says of a capture: the levels so far, grouped by
+// three digits; nothing while idle.
+TEST(LoopStatus, CaptureAndDurations) {
+    ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
+    loop.SetFallbackRecording("");
+    loop.Start("morvane", 1500.0f, 2000.0f);
+    EXPECT_EQ(loop.ActivityText(), "");
+    loop.StartCapture();
+    loop.AdoptLevels(std::vector<std::int32_t>(1234567, 128));
+    EXPECT_EQ(loop.ActivityText(), "Capturing 00:00 \u00B7 1 234 567 levels");
+    EXPECT_TRUE(loop.StopCapture());
+    EXPECT_EQ(loop.ActivityText(), "");
+    EXPECT_EQ(Duration(-5), "00:00");
+    EXPECT_EQ(Duration(48000LL * 59 + 47999), "00:59");
+    EXPECT_EQ(Duration(48000LL * 3600 * 12 + 48000 * 61), "12:01:01");
+    EXPECT_EQ(GroupDigits(-1234), "-1 234");
+    EXPECT_EQ(GroupDigits(999), "999");
+    EXPECT_EQ(GroupDigits(-100200), "-100 200");
 }
 
 }  // namespace

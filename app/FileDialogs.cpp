@@ -1,0 +1,35 @@
+#include "app/FileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <QStringList>
+#include <string>
+
+#include "recording/RecordingFormats.h"
+
+QString AskForRecording(QWidget* parent, const QString& last) {
+    QStringList patterns;
+    for (const std::string& extension : morvane::RecordingExtensions())
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+    const QString filter = QStringLiteral("Recordings (%1);;All files (*)").arg(patterns.join(QLatin1Char(' ')));
+    const QString folder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open recording"), folder, filter);
+}
+
+QString AskForPicturePath(QWidget* parent) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save picture"), QStringLiteral("raster.png"),
+                                        QStringLiteral("PNG images (*.png)"));
+}
+
+void WarnCannotSave(QWidget* parent, const QString& path, const QString& reason) {
+    QMessageBox::warning(parent, QStringLiteral("Warning"), QStringLiteral("Cannot save %1: %2").arg(path, reason));
+}
+
+QString DroppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
+    return urls.first().toLocalFile();
+}

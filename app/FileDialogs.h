@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+class QMimeData;
+class QWidget;
+
+/// "Open recording": asks for a recording of any format the program reads,
+/// starting in the folder of `last` (the recording opened before, or empty).
+/// Returns the path chosen, or empty.
+QString AskForRecording(QWidget* parent, const QString& last);
+
+/// "Save picture": asks where to save the raster as PNG. Returns the path, or empty.
+QString AskForPicturePath(QWidget* parent);
+
+/// The warning that the picture could not be saved at `path` for `reason`.
+void WarnCannotSave(QWidget* parent, const QString& path, const QString& reason);
+
+/// The file dropped on the window: the first of the dropped addresses when
+/// it is a local file, else empty.
+QString DroppedFile(const QMimeData* data);
