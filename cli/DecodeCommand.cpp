@@ -12,6 +12,7 @@
 #include "cli/TextOutput.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
+#include "cli/ReceiverDecode.h"
 
 namespace morvane::cli {
 
@@ -46,6 +47,13 @@ void RunDecode(const DecodeOptions& o) {
     if (!o.autoAlign || o.code.code) ChosenCode(o.code);
     if (o.follow && o.showBits)
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
+    // --auto on a recording or standard input is read from the samples by
+    // the receiver, unless the level-stream reading is asked for.
+    if (o.autoAlign && UseReceiver(o.receiver, o.source, *o.source.command)) {
+        ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
+                       o.output);
+        return;
+    }
     for (const Runner& runner : kRunners)
         if (runner.autoAlign == o.autoAlign && runner.follow == o.follow && (!runner.needsSoft || o.soft.soft)) {
             runner.run(o);
@@ -103,6 +111,7 @@ void AddDecodeCommand(CLI::App& app) {
                       "frames and starts each one on a new line; its header (time, rate, tones, code) goes to "
                       "standard error");
     AddOutputOption(command, options->output);
+    AddReceiverOptions(command, options->receiver);
     command->callback([options] { RunDecode(*options); });
 }
 

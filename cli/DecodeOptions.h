@@ -6,6 +6,7 @@
 #include "cli/CodeOptions.h"
 #include "cli/LevelSource.h"
 #include "cli/RasterOptions.h"
+#include "cli/ReceiverDecode.h"
 #include "cli/SoftOptions.h"
 
 namespace morvane::cli {
@@ -24,6 +25,7 @@ struct DecodeOptions {
     bool autoAlign = false;
     bool follow = false;
     std::string output;
+    ReceiverChoice receiver;  // --reader, --squelch, --no-unshift-on-space
 
     std::int32_t Ignore() const { return ignore.value_or(0); }
 };
