@@ -66,7 +66,8 @@ void CMainControls::LayOut(CSettingsStore& store) {
     const CWindowPlacement::Saved saved = CWindowPlacement::Read(store);
     if (saved.size) {
         m_restoredSize = *saved.size;
-        CWindowPlacement::ResizeOuter(m_window, m_restoredSize);
+        m_savedFrame = saved.frame;
+        CWindowPlacement::ResizeOuter(m_window, m_restoredSize, m_savedFrame);
     }
     if (saved.position) CWindowPlacement::MoveOntoAScreen(m_window, *saved.position);
     m_window.setSizeGripEnabled(true);
@@ -92,7 +93,7 @@ void CMainControls::Shown() {
     // outer sizes (minimum and restored) are converted again with it.
     m_minWidth = m_templateClientWidth + (m_window.frameGeometry().width() - m_window.width());
     ApplyMinimumSize();
-    if (m_restoredSize.isValid()) CWindowPlacement::ResizeOuter(m_window, m_restoredSize);
+    if (m_restoredSize.isValid()) CWindowPlacement::ResizeOuter(m_window, m_restoredSize, m_savedFrame);
 }
 
 void CMainControls::ApplyMinimumSize() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <QSize>
 #include <cstdint>
 
@@ -59,4 +60,5 @@ private:
     int m_templateClientWidth = 0;
     bool m_shownOnce = false;
     QSize m_restoredSize;  // outer size read from the settings, or invalid
+    std::optional<QSize> m_savedFrame;  // the frame's share of it when it was saved
 };

@@ -2,8 +2,18 @@
 
 #include <QLabel>
 
-void CStatusLine::SetStatus(const QString& text) {
+CStatusLine::CStatusLine(QLabel* label) : m_label(label) {
+    m_notice.setSingleShot(true);
+    m_notice.setInterval(kNoticeMs);
+    QObject::connect(&m_notice, &QTimer::timeout, m_label, [this] { Refresh(); });
+}
+
+void CStatusLine::SetStatus(const QString& text, bool notice) {
     m_status = text;
+    if (notice)
+        m_notice.start();
+    else
+        m_notice.stop();
     Refresh();
 }
 
@@ -19,7 +29,7 @@ void CStatusLine::SetHover(const QString& text) {
 
 QString CStatusLine::Text() const {
     if (!m_hover.isEmpty()) return m_hover;
-    return m_activity.isEmpty() ? m_status : m_activity;
+    return m_activity.isEmpty() || m_notice.isActive() ? m_status : m_activity;
 }
 
 void CStatusLine::Refresh() {

@@ -84,6 +84,19 @@ TEST(AlignPolicy, TonesAndStatus) {
     }
 }
 
+// The status names what was measured.
+TEST(AlignPolicy, StatusNamesTheSource) {
+    const std::string found =
+        "Aligned on rec.wav: 75.01 baud, 1.5 stop bits, mark high, confidence 0.99, code " + CodeSettingsName(CodeSettings{});
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(1500, 2000), Found(), "rec.wav").status, found);
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(2125, 2295), Found(), "rec.wav").status,
+              "Tones set to 2125 / 2295 Hz from rec.wav; " + found);
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(2125, 2295), NotFound("x"), "the capture").status,
+              "Tones set to 2125 / 2295 Hz from the capture: capture again, then Align");
+    EXPECT_EQ(DecideAlign(1500, 2000, ToneEstimate{}, NotFound("no frames"), "the capture").status,
+              "Align on the capture: no frames");
+}
+
 // The raster fields as they are typed, in the C locale's notation whatever
 // the process's locale; stop bits as %g prints them, mark low for polarity +1.
 TEST(AlignPolicy, FieldsAndNumbers) {

@@ -5,8 +5,10 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QLabel>
@@ -28,7 +30,9 @@
 #include "align/TimeTrueRaster.h"
 #include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
+#include "app/CParameterPanel.h"
 #include "app/CSettingsStore.h"
+#include "app/CWindowPlacement.h"
 #include "live/ProcessingLoop.h"
 #include "raster/RasterImage.h"
 #include "recording/RecordingPipeline.h"
@@ -93,6 +97,8 @@ std::vector<std::int32_t> CommandLineLevels(const std::string& path, float low =
     settings.tone2Hz = high;
     return morvane::RecordingLevels(reader, settings);
 }
+
+constexpr const char* kFoxText = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73";
 
 const QString kHint = QStringLiteral("Hint: use '/s0' .. '/s5' argument to change sound card");
 
@@ -444,6 +450,40 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Rejected));
     }
 
+    // Esc (in any field), Exit or the close box ask first while the live text
+    // holds text not saved: Cancel keeps the window, Discard ends it. Without
+    // such text (none, or cleared) Esc ends at once.
+    void escapeAsksWhileTheLiveTextIsUnsaved() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Action(window.get(), "liveTextAction")->trigger();
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(live);
+        live->AppendText(QStringLiteral("RYRY CQ DE MORVANE"));
+        auto* low = Child<QLineEdit>(window.get(), "lowEdit");
+        const auto answer = [&](QMessageBox::StandardButton button, const std::function<void()>& press) {
+            return WithModal<QMessageBox>(press, [&](QMessageBox* box) {
+                QCOMPARE(box->objectName(), QStringLiteral("quitQuestion"));
+                box->button(button)->click();
+            });
+        };
+        QVERIFY(answer(QMessageBox::Cancel, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(window->isVisible());
+        QVERIFY(answer(QMessageBox::Cancel, [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "exit"), Qt::LeftButton); }));
+        QVERIFY(window->isVisible());
+        QCOMPARE(live->Text(), QStringLiteral("RYRY CQ DE MORVANE"));
+        QVERIFY(answer(QMessageBox::Discard, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Rejected));
+
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        live->Clear();
+        QVERIFY(!answer(QMessageBox::Cancel, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(!window->isVisible());
+    }
+
     void aboutAndExtractWaitWhileRecording() {
         auto window = Make();
         QTRY_VERIFY(window->Loop().IsOpen());
@@ -550,6 +590,40 @@ private slots:
         QCOMPARE(window->frameGeometry().height(), CMorvaneDlg::kMinHeight);
         QVERIFY(window->x() < 90000);
         QVERIFY(window->y() < 90000);
+    }
+
+    // The size is saved with the frame the desktop drew around it (here 8 ×
+    // 30 pixels); a window made again, before the desktop frames it, takes
+    // the client size of that run, not the outer size: three restarts give
+    // the same geometry.
+    void restartsKeepTheGeometry() {
+        m_store->WriteInt("Windows\\MainDlg", "X", 40);
+        m_store->WriteInt("Windows\\MainDlg", "Y", 30);
+        m_store->WriteInt("Windows\\MainDlg", "Width", 850);
+        m_store->WriteInt("Windows\\MainDlg", "Height", 600);
+        m_store->WriteInt("Windows\\MainDlg", "FrameWidth", 8);
+        m_store->WriteInt("Windows\\MainDlg", "FrameHeight", 30);
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Framed at once (the platform knows its frame): the outer size comes
+        // back; not yet framed: the client size of the run that saved it.
+        const QSize liveFrame = window->frameGeometry().size() - window->size();
+        QCOMPARE(liveFrame.isNull() ? window->size() : window->frameGeometry().size(),
+                 liveFrame.isNull() ? QSize(842, 570) : QSize(850, 600));
+        const QRect first = window->frameGeometry();
+        for (int restart = 0; restart < 3; ++restart) {
+            Restart(window);
+            window = Make();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QCOMPARE(window->frameGeometry(), first);
+        }
+        // The arithmetic: the live frame once there is one, the saved one before.
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(0, 0), QSize(8, 30)), QSize(842, 570));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(2, 25), QSize(8, 30)), QSize(848, 575));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(0, 0), std::nullopt), QSize(850, 600));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(5, 5), QSize(0, 0), QSize(8, 30)), QSize(1, 1));
     }
 
     void impossiblePlacementIsIgnored() {
@@ -1017,6 +1091,100 @@ private slots:
         QCOMPARE(both.count(QStringLiteral(" Hz \u00b7 Baudot")), 2);
     }
 
+    // A recording read with the fields' tones (1500/2000) far from its own:
+    // one Align sets both of its tones at once, reads it again with them and
+    // aligns on it, naming it; Bits extract then decodes the text. Made by
+    // our synthesiser (2125/2295 Hz) and by minimodem (50 Bd, 450 Hz shift,
+    // 8 kHz, mark low).
+    void alignUsesTheTonesOfTheRecordingRead_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        morvane::RttySynthSettings synth;
+        synth.markHz = 2125;
+        synth.spaceHz = 2295;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = 10.0;
+        const std::string wav = m_dir.filePath(QStringLiteral("rtty2125.wav")).toStdString();
+        morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(kFoxText, synth));
+        QTest::newRow("synth 2125/2295") << QString::fromStdString(wav) << 2125 << 2295;
+        QTest::newRow("minimodem 1753/2201 8 kHz")
+            << QStringLiteral(MORVANE_TEST_DATA "/minimodem-baudot50-450-8k.wav") << 1753 << 2201;
+    }
+    void alignUsesTheTonesOfTheRecordingRead() {
+        QFETCH(QString, path);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        auto window = Make();
+        QTRY_COMPARE(window->StatusText(), kHint);
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(path);
+        QVERIFY(finished.wait(20000));
+        QSignalSpy tones(&window->Parameters(), &CParameterPanel::tonesEdited);
+        Action(window.get(), "alignAction")->trigger();
+        // Both tones in one step.
+        QCOMPARE(tones.count(), 1);
+        const int lowSet = Child<QLineEdit>(window.get(), "lowEdit")->text().toInt();
+        const int highSet = Child<QLineEdit>(window.get(), "highEdit")->text().toInt();
+        QVERIFY2(std::abs(lowSet - low) <= 3 && std::abs(highSet - high) <= 3,
+                 qPrintable(QStringLiteral("%1 / %2").arg(lowSet).arg(highSet)));
+        QCOMPARE(window->Loop().Settings().tone1Hz, float(lowSet));
+        QCOMPARE(window->Loop().Settings().tone2Hz, float(highSet));
+        // Read again with them, then aligned on it.
+        const QString name = QFileInfo(path).fileName();
+        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().contains(QStringLiteral("Aligned on ") + name), 20000);
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Tones set to %1 / %2 Hz from %3, read again; ")
+                                                     .arg(lowSet).arg(highSet).arg(name)),
+                 qPrintable(window->StatusText()));
+        QVERIFY(!window->Loop().Reading());
+        QCOMPARE(window->Stream().levels, CommandLineLevels(path.toStdString(), float(lowSet), float(highSet)));
+        const std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QString::fromLatin1(kFoxText)), qPrintable(*extracted));
+        // A second Align keeps the tones and reads nothing again.
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY(!window->Loop().Reading());
+        QCOMPARE(tones.count(), 1);
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name), qPrintable(window->StatusText()));
+    }
+
+    // A recording deep in noise (-6 dB): the hard reading of the aligned
+    // raster is mostly '?', the soft one reads the text, so Align leaves
+    // "Soft decision" ticked for Bits extract and says so. On a clean one it
+    // is left off.
+    void alignChoosesTheReadingThatFrames() {
+        morvane::RttySynthSettings synth;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = -6.0;
+        synth.seed = 3;
+        const std::string noisy = m_dir.filePath(QStringLiteral("deep.wav")).toStdString();
+        morvane::WriteWav16Mono(noisy, morvane::SynthesizeRtty(kFoxText, synth));
+        auto window = Make();
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(noisy));
+        QVERIFY(finished.wait(20000));
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on deep.wav: ")) &&
+                     window->StatusText().endsWith(QStringLiteral(", soft decision")),
+                 qPrintable(window->StatusText()));
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", 0), 1);
+        std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QStringLiteral("QUICK BROWN FOX")), qPrintable(*extracted));
+
+        synth.snrDb = 20.0;
+        const std::string clean = m_dir.filePath(QStringLiteral("clean.wav")).toStdString();
+        morvane::WriteWav16Mono(clean, morvane::SynthesizeRtty(kFoxText, synth));
+        window->OpenRecording(QString::fromStdString(clean));
+        QVERIFY(finished.wait(20000));
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY2(!window->StatusText().contains(QStringLiteral("soft")), qPrintable(window->StatusText()));
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", 1), 0);
+        extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QString::fromLatin1(kFoxText)), qPrintable(*extracted));
+    }
+
     // Ctrl+L aligns the levels captured so far: Count, Offset, Slant, Width
     // and the Bits extract options are filled, and the text decodes.
     void alignFillsTheFieldsFromTheCapture() {
@@ -1045,13 +1213,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ended.count() > 0, 20000);
         QTRY_VERIFY(!window->Loop().Reading());
         align->trigger();
-        // "Aligned: 75.01 baud, 1 stop bits, mark high, confidence 1.00": four
+        // "Aligned on align.wav: 75.01 baud, 1 stop bits, mark high, confidence 1.00": four
         // seconds of keying measure the rate to a few hundredths of a baud.
         const QString status = window->StatusText();
-        QVERIFY2(status.startsWith(QStringLiteral("Aligned: ")) &&
+        QVERIFY2(status.startsWith(QStringLiteral("Aligned on align.wav: ")) &&
                      status.contains(QStringLiteral(" baud, 1 stop bits, mark high")),
                  qPrintable(status));
-        QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 1, 1).toDouble() - 75.0) < 0.1, qPrintable(status));
+        QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 3, 3).toDouble() - 75.0) < 0.1, qPrintable(status));
         QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("56"));
         QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("16"));
         QCOMPARE(window->Params().count, 56);
