@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QUrl>
+#include <QScreen>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -41,6 +43,8 @@
 #include "app/CBitsExtractDlg.h"
 #include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
+#include "app/CStatusLine.h"
+#include "app/FileDialogs.h"
 #include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
@@ -124,6 +128,7 @@ bool WithModal(const std::function<void()>& action, Inspect inspect) {
 
 class MorvaneDlgTest : public QObject {
     Q_OBJECT
+    using Field = CParameterPanel::Field;
 
 private:
     QTemporaryDir m_dir;
@@ -888,6 +893,142 @@ private slots:
         QString error;
         QVERIFY(!window->SavePicture(m_dir.filePath(QStringLiteral("no/such/folder/x.png")), error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // A name chosen without an extension is saved with ".png"; the status
+    // line confirms where and how large.
+    void savePictureAddsTheExtensionAndConfirms() {
+        auto window = Make();
+        window->ShowLevels(std::vector<std::int32_t>(5000, 200));
+        const QString path = m_dir.filePath(QStringLiteral("plain"));
+        const bool saved = WithModal<QFileDialog>([&] { Action(window.get(), "savePictureAction")->trigger(); },
+                                                  [&](QFileDialog* dialog) {
+                                                      dialog->selectFile(path);
+                                                      static_cast<QDialog*>(dialog)->accept();
+                                                  });
+        QVERIFY(saved);
+        QVERIFY(QFileInfo::exists(path + QStringLiteral(".png")));
+        QVERIFY(!QImage(path + QStringLiteral(".png")).isNull());
+        const QSize size = window->Results()->ClientSize();
+        QCOMPARE(window->StatusText(),
+                 QStringLiteral("Picture saved: plain.png (%1 \u00D7 %2)").arg(size.width()).arg(size.height()));
+        QCOMPARE(WithPngExtension(QStringLiteral("/a/b.c/pic")), QStringLiteral("/a/b.c/pic.png"));
+        QCOMPARE(WithPngExtension(QStringLiteral("/a/pic.PNG")), QStringLiteral("/a/pic.PNG"));
+    }
+
+    // The contrast mode chosen comes back after a restart (0 at first).
+    void contrastIsKept() {
+        auto window = Make();
+        QCOMPARE(window->Params().contrastMode, 0);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "contrast"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "contrast"), Qt::LeftButton);
+        Restart(window);
+        window = Make();
+        QCOMPARE(window->Params().contrastMode, 2);
+        Restart(window);
+        m_store->WriteInt("Data", "Contrast", 7);  // not a mode
+        window = Make();
+        QCOMPARE(window->Params().contrastMode, 0);
+    }
+
+    // Text that is not wholly a number is still converted as before ("abc"
+    // 0, "1e3" 1 in Low, 1000 in Slant) but the field shows it: a red frame
+    // and a tooltip with the value used.
+    void notANumberIsShown_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("low abc") << "low" << "abc" << true << "Not a number: used as 0";
+        QTest::newRow("low 1e3") << "low" << "1e3" << true << "Not a number: used as 1";
+        QTest::newRow("low 1500") << "low" << "1500" << false << "";
+        QTest::newRow("high 2000Hz") << "high" << "2000Hz" << true << "Not a number: used as 2000";
+        QTest::newRow("slant 1e3") << "slant" << "1e3" << false << "";
+        QTest::newRow("slant 0.5x") << "slant" << "0.5x" << true << "Not a number: used as 0.5";
+        QTest::newRow("slant -.25") << "slant" << "-.25" << false << "";
+        QTest::newRow("empty") << "high" << "" << true << "Not a number: used as 0";
+    }
+    void notANumberIsShown() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, marked);
+        QFETCH(QString, tip);
+        auto window = Make();
+        auto* edit = Child<QLineEdit>(window.get(), qPrintable(field + QStringLiteral("Edit")));
+        edit->setText(QStringLiteral("7"));
+        edit->setText(text);
+        const Field f = field == QStringLiteral("low") ? Field::Low : field == QStringLiteral("high") ? Field::High : Field::Slant;
+        QCOMPARE(window->Parameters().NotANumber(f), marked);
+        QCOMPARE(edit->toolTip(), tip);
+        QCOMPARE(!edit->styleSheet().isEmpty(), marked);
+        edit->setText(QStringLiteral("12"));
+        QVERIFY(!window->Parameters().NotANumber(f));
+        QVERIFY(edit->styleSheet().isEmpty());
+    }
+
+    // The wheel over the raster moves Offset by whole rows, never below 0.
+    void wheelScrollsTheRaster() {
+        auto window = Make();
+        window->ShowLevels(std::vector<std::int32_t>(20000, 200));
+        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
+        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("7"));
+        window->RefreshRasterParams();
+        CResultsView* view = window->Results();
+        const auto turn = [&](int eighths) {
+            QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, eighths),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &wheel);
+        };
+        auto* offset = Child<QLineEdit>(window.get(), "offsetEdit");
+        turn(-120);  // towards the user: on down the stream
+        QCOMPARE(offset->text(), QStringLiteral("%1").arg(7 + 3 * 90));
+        QCOMPARE(window->Params().offset, 7 + 3 * 90);
+        turn(60);
+        QCOMPARE(offset->text(), QStringLiteral("%1").arg(7 + 3 * 90));  // half a notch: nothing yet
+        turn(60);
+        QCOMPARE(offset->text(), QStringLiteral("7"));
+        turn(120);
+        QCOMPARE(offset->text(), QStringLiteral("0"));
+    }
+
+    // Align's outcome stays in front of "Capturing ..." for some seconds.
+    void alignOutcomeStaysInFrontOfTheCapture() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());
+        QTest::mouseClick(Child<QPushButton>(window.get(), "startCapture"), Qt::LeftButton);
+        QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Capturing ")));
+        Action(window.get(), "alignAction")->trigger();
+        const QString aligned = window->StatusText();
+        QVERIFY2(aligned.startsWith(QStringLiteral("Align on the capture: ")), qPrintable(aligned));
+        window->OnProcess();  // what the next block does to the status line
+        QCOMPARE(window->StatusText(), aligned);
+        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().startsWith(QStringLiteral("Capturing ")),
+                                 CStatusLine::kNoticeMs + 5000);
+    }
+
+    // The live text opens wholly on the screen, even over a window at the
+    // screen's corner, and Ctrl+O there opens a recording as in the window.
+    void liveTextOpensOnTheScreenAndTakesTheShortcuts() {
+        auto window = Make();
+        const QRect area = window->screen()->availableGeometry();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->move(area.right() - 100, area.bottom() - 80);
+        Action(window.get(), "liveTextAction")->trigger();
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(QTest::qWaitForWindowExposed(live));
+        QVERIFY2(area.contains(live->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(live->frameGeometry().x())
+                                                                     .arg(live->frameGeometry().y())
+                                                                     .arg(live->frameGeometry().width())
+                                                                     .arg(live->frameGeometry().height())));
+        live->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(live));
+        const bool asked = WithModal<QFileDialog>([&] { QTest::keyClick(live, Qt::Key_O, Qt::ControlModifier); },
+                                                  [](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(asked);
+        QCOMPARE(CWindowPlacement::FitInto(QRect(700, 500, 300, 200), QRect(0, 0, 800, 600)), QRect(500, 400, 300, 200));
+        QCOMPARE(CWindowPlacement::FitInto(QRect(-50, 10, 900, 200), QRect(0, 0, 800, 600)), QRect(0, 10, 800, 200));
     }
 
     // A stored text a digits-only field cannot hold reads as its default;
