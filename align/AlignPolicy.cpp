@@ -22,10 +22,9 @@ std::string Number(double value, int precision) {
 }
 
 std::string FoundText(const FrameAlignment& a, const std::string& source) {
-    return (source.empty() ? "Aligned: " : "Aligned on " + source + ": ") + Number(a.baud, 2) + " baud, " +
-           Number(a.model.stopBits, -1) + " stop bits, mark " +
-           (a.model.polarity > 0 ? "low" : "high") + ", confidence " + Number(a.confidence, 2) + ", code " +
-           CodeSettingsName(a.code);
+    return (source.empty() ? "Aligned: " : "Aligned on " + source + ": ") + Number(a.baud, 2) + " Bd, " +
+           Number(a.model.stopBits, -1) + " stop bits, mark " + (a.model.polarity > 0 ? "low" : "high") +
+           ", confidence " + Number(a.confidence, 2) + ", " + CodeSettingsName(a.code);
 }
 
 }  // namespace

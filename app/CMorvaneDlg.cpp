@@ -354,8 +354,8 @@ void CMorvaneDlg::AlignCaptured(bool mayReadAgain) {
         m_panel->SetTones(*found.lowHz, *found.highHz);
         if (mayReadAgain && !m_capturedPath.isEmpty()) {
             // A recording can be demodulated again with its own tones.
-            const QString note = QStringLiteral("Tones set to %1 / %2 Hz from %3")
-                                     .arg(*found.lowHz).arg(*found.highHz).arg(CapturedName());
+            const QString note =
+                QStringLiteral("Tones set to %1 / %2 Hz from %3").arg(*found.lowHz).arg(*found.highHz).arg(CapturedName());
             OpenRecording(m_capturedPath);
             if (m_loop->Reading()) {
                 m_alignNote = note;
@@ -366,7 +366,8 @@ void CMorvaneDlg::AlignCaptured(bool mayReadAgain) {
         }
     }
     QString status = ApplyAlign(found);
-    if (!m_alignNote.isEmpty()) status = m_alignNote + QStringLiteral(", read again; ") + status;
+    // What was found first; how the tones came about after it.
+    if (!m_alignNote.isEmpty()) status += QStringLiteral("; ") + m_alignNote + QStringLiteral(", read again");
     m_alignNote.clear();
     SetStatus(status, true);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QFont>
 #include <QString>
 #include <QTimer>
 
@@ -8,7 +9,8 @@ class QLabel;
 /// it what the input is doing (reading a recording, capturing), except for
 /// some seconds after a notice (Align's outcome); over all, while the mouse is
 /// on the waterfall, which tone a click sets. A text too long for the label
-/// keeps its beginning; the whole text is the tooltip.
+/// is first set in a slightly smaller font (down to kSmallestScale of the
+/// label's own), then keeps its beginning; the whole text is the tooltip.
 class CStatusLine {
 public:
     explicit CStatusLine(QLabel* label);
@@ -29,9 +31,11 @@ public:
     void Refresh();
 
     static constexpr int kNoticeMs = 8000;
+    static constexpr double kSmallestScale = 0.8;
 
 private:
     QLabel* m_label;
+    QFont m_font;  // the label's own
     QString m_status = QStringLiteral("Ready");
     QString m_activity;
     QString m_hover;

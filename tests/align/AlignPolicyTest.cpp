@@ -59,7 +59,7 @@ TEST(AlignPolicy, TonesAndStatus) {
         std::string status;
     };
     const std::string found =
-        "Aligned: 75.01 baud, 1.5 stop bits, mark high, confidence 0.99, code " + CodeSettingsName(CodeSettings{});
+        "Aligned: 75.01 Bd, 1.5 stop bits, mark high, confidence 0.99, " + CodeSettingsName(CodeSettings{});
     const Case cases[] = {
         {"no tones, no frames", 1500, 2000, ToneEstimate{}, NotFound("no frames"), false, 0, 0, "Align: no frames"},
         {"tones within 20 Hz", 1500, 2000, Tones(1519.6, 1980.4), Found(), false, 0, 0, found},
@@ -87,7 +87,7 @@ TEST(AlignPolicy, TonesAndStatus) {
 // The status names what was measured.
 TEST(AlignPolicy, StatusNamesTheSource) {
     const std::string found =
-        "Aligned on rec.wav: 75.01 baud, 1.5 stop bits, mark high, confidence 0.99, code " + CodeSettingsName(CodeSettings{});
+        "Aligned on rec.wav: 75.01 Bd, 1.5 stop bits, mark high, confidence 0.99, " + CodeSettingsName(CodeSettings{});
     EXPECT_EQ(DecideAlign(1500, 2000, Tones(1500, 2000), Found(), "rec.wav").status, found);
     EXPECT_EQ(DecideAlign(1500, 2000, Tones(2125, 2295), Found(), "rec.wav").status,
               "Tones set to 2125 / 2295 Hz from rec.wav; " + found);
@@ -117,7 +117,7 @@ TEST(AlignPolicy, FieldsAndNumbers) {
     a.confidence = 1.0;
     const AlignOutcome one = DecideAlign(1500, 2000, ToneEstimate{}, a);
     EXPECT_EQ(one.status,
-              "Aligned: 45.45 baud, 1 stop bits, mark low, confidence 1.00, code " + CodeSettingsName(a.code));
+              "Aligned: 45.45 Bd, 1 stop bits, mark low, confidence 1.00, " + CodeSettingsName(a.code));
     EXPECT_EQ(one.fields->slant, "0.0000");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }

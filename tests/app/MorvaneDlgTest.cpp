@@ -1273,9 +1273,10 @@ private slots:
         QCOMPARE(window->Loop().Settings().tone2Hz, float(highSet));
         // Read again with them, then aligned on it.
         const QString name = QFileInfo(path).fileName();
-        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().contains(QStringLiteral("Aligned on ") + name), 20000);
-        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Tones set to %1 / %2 Hz from %3, read again; ")
-                                                     .arg(lowSet).arg(highSet).arg(name)),
+        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name), 20000);
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name) &&
+                     window->StatusText().endsWith(
+                         QStringLiteral("; Tones set to %1 / %2 Hz from %3, read again").arg(lowSet).arg(highSet).arg(name)),
                  qPrintable(window->StatusText()));
         QVERIFY(!window->Loop().Reading());
         QCOMPARE(window->Stream().levels, CommandLineLevels(path.toStdString(), float(lowSet), float(highSet)));
@@ -1354,11 +1355,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ended.count() > 0, 20000);
         QTRY_VERIFY(!window->Loop().Reading());
         align->trigger();
-        // "Aligned on align.wav: 75.01 baud, 1 stop bits, mark high, confidence 1.00": four
+        // "Aligned on align.wav: 75.01 Bd, 1 stop bits, mark high, confidence 1.00, ...": four
         // seconds of keying measure the rate to a few hundredths of a baud.
         const QString status = window->StatusText();
         QVERIFY2(status.startsWith(QStringLiteral("Aligned on align.wav: ")) &&
-                     status.contains(QStringLiteral(" baud, 1 stop bits, mark high")),
+                     status.contains(QStringLiteral(" Bd, 1 stop bits, mark high")),
                  qPrintable(status));
         QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 3, 3).toDouble() - 75.0) < 0.1, qPrintable(status));
         QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("56"));
