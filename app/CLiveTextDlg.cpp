@@ -145,6 +145,8 @@ QString CLiveTextDlg::ShownLineEnds(const QString& text) {
 
 QString CLiveTextDlg::Text() const { return m_text->toPlainText(); }
 
+QTextDocument* CLiveTextDlg::Document() const { return m_text->document(); }
+
 void CLiveTextDlg::Copy() {
     const QString selected = m_text->textCursor().selection().toPlainText();
     QGuiApplication::clipboard()->setText(selected.isEmpty() ? Text() : selected);

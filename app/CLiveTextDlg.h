@@ -6,6 +6,7 @@ class CSettingsStore;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
+class QTextDocument;
 
 /// "Live text": the text decoded while a capture runs, each transmission on a
 /// line of its own under its header line. Non-modal; it keeps its place and
@@ -32,6 +33,8 @@ public:
 
     /// All the text shown.
     QString Text() const;
+    /// The document holding it (a second view may show it too).
+    QTextDocument* Document() const;
     /// Whether "Soft decision" is ticked.
     bool Soft() const;
     /// Whether the view follows the newest text (not scrolled back).

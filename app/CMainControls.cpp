@@ -82,8 +82,15 @@ void CMainControls::SetTabOrder(CParameterPanel& panel) {
 
 bool CMainControls::Resized() {
     if (m_layout.Empty()) return false;
-    m_layout.Apply(m_window.size());
+    m_layout.Apply(m_window.size() - QSize(m_reservedRight, 0));
     return true;
+}
+
+void CMainControls::ReserveRight(int width) {
+    m_minWidth += width - m_reservedRight;
+    m_reservedRight = width;
+    ApplyMinimumSize();
+    Resized();
 }
 
 void CMainControls::Shown() {
@@ -91,7 +98,7 @@ void CMainControls::Shown() {
     m_shownOnce = true;
     // The desktop's frame is known only once the window is shown: the
     // outer sizes (minimum and restored) are converted again with it.
-    m_minWidth = m_templateClientWidth + (m_window.frameGeometry().width() - m_window.width());
+    m_minWidth = m_templateClientWidth + m_reservedRight + (m_window.frameGeometry().width() - m_window.width());
     ApplyMinimumSize();
     if (m_restoredSize.isValid()) CWindowPlacement::ResizeOuter(m_window, m_restoredSize, m_savedFrame);
 }
@@ -99,5 +106,5 @@ void CMainControls::Shown() {
 void CMainControls::ApplyMinimumSize() {
     // m_minWidth and kMinHeight are outer sizes; Qt limits the client area.
     const int frameHeight = m_window.frameGeometry().height() - m_window.height();
-    m_window.setMinimumSize(m_templateClientWidth, std::max(0, kMinHeight - frameHeight));
+    m_window.setMinimumSize(m_templateClientWidth + m_reservedRight, std::max(0, kMinHeight - frameHeight));
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QMetaObject>
 #include <QPushButton>
 #include <algorithm>
@@ -67,6 +68,9 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     CWindowPlacement::Save(*this, m_store);
+    // The pane shows the live text's document: it goes before the live text does.
+    delete m_pane;
+    m_pane = nullptr;
     WriteSettings();
 }
 
@@ -111,12 +115,14 @@ void CMorvaneDlg::WriteSettings() {
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_controls->showGrid->isChecked() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_raster->FollowNewest() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("Contrast"), m_raster->Contrast());
+    m_store.WriteInt(kData, QStringLiteral("ReceivePane"), ReceivePaneShown() ? 1 : 0);
     m_store.Flush();
 }
 
 void CMorvaneDlg::Initialise() {
     m_controls->LayOut(m_store);
     m_menu = std::make_unique<CWindowMenu>(*this, m_raster->FollowNewest());
+    if (m_store.ReadInt(kData, QStringLiteral("ReceivePane"), 0) != 0) SetReceivePane(true);
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
@@ -161,6 +167,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(m.align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
     connect(m.timeTrue, &QAction::toggled, this, [this](bool on) { m_raster->SetTimeTrue(on); });
     connect(m.liveText, &QAction::triggered, this, &CMorvaneDlg::OnLiveText);
+    connect(m.receivePane, &QAction::toggled, this, &CMorvaneDlg::SetReceivePane);
     connect(m.about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
 }
 
@@ -309,6 +316,46 @@ void CMorvaneDlg::OnStopCapture() {
         Post(&CMorvaneDlg::OnShow);
     }
     UpdateActivity();
+}
+
+void CMorvaneDlg::SetReceivePane(bool on) {
+    if (m_menu->receivePane->isChecked() != on) m_menu->receivePane->setChecked(on);
+    if (on == ReceivePaneShown()) return;
+    if (!m_pane) {
+        // A second view of the live text's document.
+        m_pane = new QPlainTextEdit(this);
+        m_pane->setObjectName(QStringLiteral("receivePane"));
+        m_pane->setReadOnly(true);
+        m_pane->setDocument(m_liveText->Made()->Document());
+        m_pane->setFont(m_liveText->Window()->findChild<QPlainTextEdit*>()->font());
+        m_pane->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto* copy = new QAction(QStringLiteral("&Copy"), m_pane);
+        copy->setShortcut(QKeySequence::Copy);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        connect(copy, &QAction::triggered, m_pane, &QPlainTextEdit::copy);
+        auto* all = new QAction(QStringLiteral("Select &all"), m_pane);
+        connect(all, &QAction::triggered, m_pane, &QPlainTextEdit::selectAll);
+        auto* save = new QAction(QStringLiteral("&Save text..."), m_pane);
+        connect(save, &QAction::triggered, this, [this] { m_liveText->Window()->AskAndSave(); });
+        m_pane->addActions({copy, all, save});
+    }
+    m_liveText->SetShownElsewhere(on);
+    // Hidden at start the window keeps the size it was restored to (which held the pane then).
+    const bool grow = isVisible() || !m_controls->SizeRestored();
+    const int target = width() + (on ? kPaneWidth : -kPaneWidth);  // before the minimum changes it
+    m_controls->ReserveRight(on ? kPaneWidth : 0);
+    if (grow) resize(target, height());
+    m_pane->setVisible(on);
+    PlacePane();
+}
+
+void CMorvaneDlg::PlacePane() {
+    if (!m_pane || !ReceivePaneShown()) return;
+    // From the strip's top to the raster's bottom, in the reserved strip.
+    const QRect strip = m_panoramic->geometry();
+    const QRect raster = m_results->geometry();
+    const int left = width() - kPaneWidth;
+    m_pane->setGeometry(left, strip.top(), kPaneWidth - strip.left(), raster.bottom() - strip.top() + 1);
 }
 
 void CMorvaneDlg::OnLiveText() {
@@ -462,6 +509,7 @@ void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
 void CMorvaneDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_controls && m_controls->Resized()) m_status->Refresh();
+    PlacePane();
 }
 
 void CMorvaneDlg::showEvent(QShowEvent* event) {

@@ -77,6 +77,13 @@ public:
     void OnLiveText();
     /// The live text and its window.
     CLiveTextFeed& LiveText() const { return *m_liveText; }
+    /// "Receive pane" (Ctrl+R, context menu, kept between runs, off at
+    /// first): the live text's running text in a pane on the right of the
+    /// window, which grows by kPaneWidth for it; everything else stays where
+    /// it is. Hidden, the window is as without it.
+    void SetReceivePane(bool on);
+    bool ReceivePaneShown() const { return m_controls->ReservedRight() > 0; }
+    static constexpr int kPaneWidth = 320;
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -177,6 +184,8 @@ private:
     std::unique_ptr<CWindowMenu> m_menu;
     std::unique_ptr<CStatusLine> m_status;
     std::unique_ptr<CRasterDisplay> m_raster;
+    class QPlainTextEdit* m_pane = nullptr;  // the receive pane, a child
+    void PlacePane();
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 

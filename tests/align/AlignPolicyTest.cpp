@@ -158,3 +158,31 @@ TEST(AlignPolicy, StreamAlignsAndShownBitsFollowTheRaster) {
     stream.soft.clear();  // energies not kept
     EXPECT_TRUE(ExtractShownBits(stream, params, false).soft.empty());
 }
+
+// Deep in noise the soft reading frames more characters than the hard one
+// (Align then has Bits extract read soft); on a clean signal it does not.
+// Without frames or soft bits there is nothing to prefer.
+TEST(AlignPolicy, SoftReadingChosenWhenItFramesMore) {
+    const std::string text = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73";
+    for (const double snr : {-6.0, 20.0}) {
+        SCOPED_TRACE(snr);
+        RttySynthSettings synth;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = snr;
+        synth.seed = 3;
+        LevelStream stream;
+        stream.levels = roundtrip::LevelsThroughCapture(SynthesizeRtty(text, synth), DemodSettings{},
+                                                        {.soft = &stream.soft, .timeline = &stream.timeline});
+        const AlignOutcome o = AlignStream(stream, 1500, 2000, ToneEstimate{});
+        ASSERT_TRUE(o.fields) << o.status;
+        const ShownBits bits = ExtractShownBits(stream, o.frames.raster, false);
+        const std::int64_t hard = ReadableCharacters(bits.hard, o.frames);
+        const std::int64_t soft = ReadableCharacters(bits.soft, o.frames);
+        EXPECT_EQ(SoftReadsMore(bits, o.frames), snr < 0) << hard << " hard, " << soft << " soft";
+        EXPECT_GE(soft, static_cast<std::int64_t>(text.size()) - 4);
+        EXPECT_FALSE(SoftReadsMore(ShownBits{bits.hard, {}}, o.frames));
+        FrameAlignment none = o.frames;
+        none.found = false;
+        EXPECT_FALSE(SoftReadsMore(bits, none));
+    }
+}

@@ -1327,6 +1327,57 @@ private slots:
         QVERIFY2(extracted->contains(QString::fromLatin1(kFoxText)), qPrintable(*extracted));
     }
 
+    // "Receive pane" (Ctrl+R, off at first) shows the live text's running
+    // text on the right: the window grows by the pane, every other control
+    // stays where it was; hidden again the window is as before. The choice
+    // is kept, and the window comes back with the pane and its size.
+    void receivePaneShowsTheLiveTextBeside() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QAction* pane = Action(window.get(), "receivePaneAction");
+        QVERIFY(pane->isCheckable() && !pane->isChecked());
+        QCOMPARE(pane->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+        QVERIFY(window->findChild<QPlainTextEdit*>(QStringLiteral("receivePane")) == nullptr);
+        const QSize before = window->size();
+        const int resultsWidth = Child<QWidget>(window.get(), "results")->width();
+        std::vector<std::pair<QString, QRect>> places;
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            places.emplace_back(child->objectName(), child->geometry());
+        pane->trigger();
+        QVERIFY(window->ReceivePaneShown());
+        QCOMPARE(window->size(), before + QSize(CMorvaneDlg::kPaneWidth, 0));
+        for (const auto& [name, place] : places)
+            if (!name.isEmpty()) QVERIFY2(Child<QWidget>(window.get(), qPrintable(name))->geometry() == place, qPrintable(name));
+        auto* shown = Child<QPlainTextEdit>(window.get(), "receivePane");
+        QVERIFY(shown->isVisible());
+        QVERIFY(shown->geometry().left() >= Child<QWidget>(window.get(), "results")->geometry().right());
+        QVERIFY(window->rect().contains(shown->geometry()));
+        // The live text's text, line ends and headers as there.
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(live && !live->isVisible());
+        live->BeginTransmission(QStringLiteral("14:02:11 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot"));
+        live->AppendText(QStringLiteral("RYRY\r\n\r\n CQ"));
+        QCOMPARE(shown->toPlainText(), QStringLiteral("14:02:11 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\nRYRY\nCQ"));
+        // Resizing keeps it on the right, the raster stretching beside it.
+        window->resize(window->width() + 100, window->height() + 50);
+        QCOMPARE(shown->geometry().right(), window->width() - 1 - Child<QWidget>(window.get(), "panoramic")->x());
+        QCOMPARE(Child<QWidget>(window.get(), "results")->width(), resultsWidth + 100);
+        pane->trigger();
+        QVERIFY(!shown->isVisible());
+        QCOMPARE(window->size(), before + QSize(100, 50));
+        pane->trigger();
+        const QSize withPane = window->frameGeometry().size();
+        live->Clear();  // nothing to ask about at the end
+        Restart(window);
+        window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->ReceivePaneShown());
+        QVERIFY(Action(window.get(), "receivePaneAction")->isChecked());
+        QCOMPARE(window->frameGeometry().size(), withPane);
+    }
+
     // Ctrl+L aligns the levels captured so far: Count, Offset, Slant, Width
     // and the Bits extract options are filled, and the text decodes.
     void alignFillsTheFieldsFromTheCapture() {
