@@ -179,7 +179,7 @@ TEST(AlignPolicy, SoftReadingChosenWhenItFramesMore) {
         const std::int64_t hard = ReadableCharacters(bits.hard, o.frames);
         const std::int64_t soft = ReadableCharacters(bits.soft, o.frames);
         EXPECT_EQ(SoftReadsMore(bits, o.frames), snr < 0) << hard << " hard, " << soft << " soft";
-        EXPECT_GE(soft, static_cast<std::int64_t>(text.size()) - 4);
+        EXPECT_GE(soft, static_cast<std::int64_t>(text.size()) * 8 / 10);
         EXPECT_FALSE(SoftReadsMore(ShownBits{bits.hard, {}}, o.frames));
         FrameAlignment none = o.frames;
         none.found = false;
