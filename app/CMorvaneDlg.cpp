@@ -326,6 +326,7 @@ void CMorvaneDlg::SetReceivePane(bool on) {
         m_pane = new QPlainTextEdit(this);
         m_pane->setObjectName(QStringLiteral("receivePane"));
         m_pane->setReadOnly(true);
+        m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         m_pane->setDocument(m_liveText->Made()->Document());
         m_pane->setFont(m_liveText->Window()->findChild<QPlainTextEdit*>()->font());
         m_pane->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -347,6 +348,7 @@ void CMorvaneDlg::SetReceivePane(bool on) {
     if (grow) resize(target, height());
     m_pane->setVisible(on);
     PlacePane();
+    if (isVisible()) CWindowPlacement::KeepOnScreen(*this);
 }
 
 void CMorvaneDlg::PlacePane() {
@@ -359,12 +361,11 @@ void CMorvaneDlg::PlacePane() {
 }
 
 void CMorvaneDlg::OnLiveText() {
-    const bool first = m_liveText->Window() == nullptr;
     m_liveText->Show();
     // The window's shortcuts (Ctrl+O, Ctrl+L, ...) work from the live text too.
-    if (first)
-        for (QAction* action : actions())
-            if (!action->isSeparator() && action != m_menu->about) m_liveText->Window()->addAction(action);
+    CLiveTextDlg* live = m_liveText->Window();
+    for (QAction* action : actions())
+        if (!action->isSeparator() && action != m_menu->about && !live->actions().contains(action)) live->addAction(action);
 }
 
 void CMorvaneDlg::OnExtractBits() {
