@@ -8,7 +8,7 @@
 #include "align/BitComb.h"
 #include "align/FoldProfile.h"
 #include "align/FrameCode.h"
-#include "decode/BaudotDecoder.h"
+#include "align/FrameFinderChecks.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
 #include "dsp/SampleFormat.h"
@@ -33,6 +33,9 @@ constexpr std::int64_t kMinFrames = 8;
 constexpr double kCombFrames = 24.0;          // frames folded together to place the bit edges
 constexpr double kPeriodRecheck = 0.002;       // a fitted period this far off has the frame lengths placed again
 constexpr std::size_t kLengthsTried = 3;       // frame lengths tried at most (the 5-bit ones count once)
+constexpr double kTie = 0.02;                  // readings whose confidences differ by less are as good
+constexpr double kAmbiguous = 0.97;            // frames a whole number of bits on framed nearly as well …
+constexpr double kAmbiguousShare = 0.25;       // … leave this share of the confidence
 constexpr std::array<double, 3> kStopBits = {1.0, 1.5, 2.0};
 constexpr std::array<double, 7> kUsualBaud = {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0};
 
@@ -143,29 +146,13 @@ double FittedPeriod(const std::vector<TrackedFrame>& frames, double period, doub
     return std::fabs(fitted / period - 1.0) < 0.02 ? fitted : period;
 }
 
-std::size_t CountUnknown(const std::string& bits, bool reverseBits, bool reverseDirection) {
-    std::string text;
-    DecodeBaudot(PrepareBits(bits, reverseBits, reverseDirection, 1), 1, text);
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '?'));
-}
-
 // Frame lengths in bits (of kFrameBitCounts), best first, by how well their
 // bit edges explain where the keying changes within the frames of `period`
 // grid steps, summed over the stretches (each folded on its own: their frames
 // need not line up).
 std::vector<double> FrameBitsOfChanges(const std::vector<std::int8_t>& keying,
                           const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks, double period) {
-    // The majority of five steps first: noise that flips single levels would
-    // scatter changes over the whole bit. A bit of 5 steps (110 baud) keeps
-    // its edges.
-    std::vector<std::int8_t> smooth(keying.size(), 0);
-    for (std::size_t i = 2; i + 2 < keying.size(); ++i) {
-        const int sum = keying[i - 2] + keying[i - 1] + keying[i] + keying[i + 1] + keying[i + 2];
-        smooth[i] = static_cast<std::int8_t>((sum > 0) - (sum < 0));
-    }
-    // Changes count 1 between mark and space, half to or from idle (0).
-    std::vector<double> changes(keying.size(), 0.0);
-    for (std::size_t i = 1; i < smooth.size(); ++i) changes[i] = std::abs(smooth[i] - smooth[i - 1]) / 2.0;
+    const std::vector<double> changes = KeyingChanges(keying);
     const auto bins = static_cast<std::int32_t>(std::lround(4.0 * period));
     std::array<double, kFrameBitCounts.size()> score{};
     // Pieces of a few dozen frames: a period a little off would smear the
@@ -361,30 +348,29 @@ FrameAlignment FindFrames(const std::vector<std::int32_t>& levels, const LevelTi
     return FindFrames(MakeTimeTrueSignal(levels, timeline), timeline);
 }
 
-FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& timeline,
-                          std::vector<TrackedFrame>* framesOut) {
-    if (framesOut) framesOut->clear();
-    const auto n = static_cast<std::int64_t>(signal.levels.size());
-    if (n < static_cast<std::int64_t>(4 * kMaxFrame))
-        return NotFound("too short to find frames (" + std::to_string(n) + " levels)");
-    if (std::all_of(signal.levels.begin(), signal.levels.end(), [](std::int32_t l) { return l == 128; }))
-        return NotFound("no signal: every level is silence");
+namespace {
 
-    // 1. The frame period: the keying repeats itself one frame later.
-    const std::vector<std::int8_t> keying = Keying(signal.levels);
-    const auto chunks = Chunks(n);
-    std::vector<double> a = Autocorrelation(keying, chunks);
-    if (a[0] <= 0.0) return NotFound(kNoFrameStructure);
-    const double energy = a[0];
-    for (double& v : a) v /= energy;
-    const double baseline = Quantile(std::vector<double>(a.begin() + 28, a.end()), 0.5);
-    for (double& v : a) v -= baseline;
+// The period (kMinFrame … `longest` grid steps) at which the keying repeats
+// best, and how well.
+std::pair<double, double> BestPeriod(const std::vector<double>& a, double longest) {
     double best = kMinFrame, bestScore = -1e300;
-    for (double f = kMinFrame; f <= kMaxFrame; f += 0.05) {
+    for (double f = kMinFrame; f <= longest; f += 0.05) {
         const double h = Periodicity(a, f);
         if (h > bestScore) best = f, bestScore = h;
     }
-    if (bestScore < kMinPeriodicity) return NotFound(kNoFrameStructure);
+    return {best, bestScore};
+}
+
+// Frame periods worth reading, from the keying's normalised
+// autocorrelation: the period that repeats best, or the shortest of its
+// whole parts that repeats nearly as well; half and twice that; and half the
+// best period up to twice the longest frame. The tuning pattern RYRY (and
+// any text of two characters in turn) repeats every two frames, and R and Y
+// differ in every code bit, so its keying repeats best at twice the frame.
+// Empty when nothing repeats.
+std::vector<double> CandidatePeriods(const std::vector<double>& a) {
+    auto [best, bestScore] = BestPeriod(a, kMaxFrame);
+    if (bestScore < kMinPeriodicity) return {};
     // A period that is a whole multiple of the frame repeats as well: take the shortest.
     const double longest = best, longestScore = bestScore;
     for (int k = 2; k <= 5; ++k) {
@@ -396,71 +382,163 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
         }
         if (subScore >= 0.75 * longestScore) best = sub, bestScore = subScore;
     }
+    std::vector<double> out{best};
+    const auto add = [&](double f) {
+        if (f < kMinFrame || f > kMaxFrame) return;
+        for (double known : out)
+            if (std::fabs(f / known - 1.0) < 0.01) return;
+        out.push_back(f);
+    };
+    add(best / 2.0);
+    add(2.0 * best);
+    add(longest);
+    add(longest / 2.0);
+    const double twice = BestPeriod(a, 2.0 * kMaxFrame).first;
+    add(twice / 2.0);
+    return out;
+}
 
-    // 2. The period to a fraction of a level: the sharpest fold.
-    std::vector<double> xd(keying.begin(), keying.end());
-    double period = best, sharpest = -1.0;
-    for (double f = best - 0.6; f <= best + 0.6; f += 0.01) {
-        const double s = Sharpness(xd, chunks, f);
-        if (s > sharpest) period = f, sharpest = s;
+// Everything the readings at the candidate periods share.
+struct Search {
+    const TimeTrueSignal& signal;
+    const std::vector<std::int8_t>& keying;
+    const std::vector<double>& xd;
+    const std::vector<std::pair<std::int64_t, std::int64_t>>& chunks;
+    const std::vector<double>& changes;  // KeyingChanges(keying)
+};
+
+// 1 while the keying changes half-way between the bit edges at most half
+// as often as at them, falling to 0 where it changes as often: frames
+// whose bits are not the signal's (noise adds changes everywhere, and
+// deep in it a right reading falls below 1 as well).
+double BitFit(const Search& s, const Reading& r) {
+    const double mid = MidBitChanges(s.changes, r.model, r.frames);
+    return std::clamp(2.0 * (1.0 - mid), 0.0, 1.0);
+}
+
+// The frames of one layout of `frameBits` bits at `period`; confidence 0
+// when too few of them are well framed.
+Reading ReadLength(const Search& s, double period, double frameBits) {
+    Reading r;
+    if (IsFiveBitFrame(frameBits)) {
+        if (!FindFiveBitFrames(s.signal, s.xd, s.chunks, period, r.model, r.frames)) return r;
+        r.codeReason = FrameBitsText(r.model.FrameBitCount()) +
+                       "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
+    } else {
+        FindAsciiFrames(s.signal, period, frameBits, r.model, r.frames, r.code, r.codeReason);
     }
+    r.framedShare = FramedShare(r.frames);
+    if (static_cast<std::int64_t>(r.frames.size()) >= kMinFrames && r.framedShare >= kMinFramedShare)
+        r.confidence = r.framedShare * Contrast(s.signal, r.model, r.frames);
+    return r;
+}
 
-    // 3. The bit length: within a frame the keying changes only at the bit
-    // edges, so the frame's length in bits is the one whose edges gather the
-    // changes. 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12. When
-    // no frames of that length can be followed (in noise the best-placed
-    // edges may belong to a wrong length), the next lengths are tried.
-    const auto read = [&](double frameBits) {
-        Reading r;
-        if (IsFiveBitFrame(frameBits)) {
-            if (!FindFiveBitFrames(signal, xd, chunks, period, r.model, r.frames)) return r;
-            r.codeReason = FrameBitsText(r.model.FrameBitCount()) +
-                           "-bit frames: 5 data bits; Baudot (the US figures cannot be told from the frames)";
-        } else {
-            FindAsciiFrames(signal, period, frameBits, r.model, r.frames, r.code, r.codeReason);
-        }
-        r.framedShare = FramedShare(r.frames);
-        if (static_cast<std::int64_t>(r.frames.size()) >= kMinFrames && r.framedShare >= kMinFramedShare)
-            r.confidence = r.framedShare * Contrast(signal, r.model, r.frames);
-        return r;
-    };
-    const auto choose = [&](const std::vector<double>& lengths) {
-        Reading reading = read(lengths[0]);
-        bool fiveBitTried = IsFiveBitFrame(lengths[0]);
-        for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0;
-             ++k) {
-            // The 5-bit layouts are all tried at once.
-            if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
-            fiveBitTried |= IsFiveBitFrame(lengths[k]);
-            ++tried;
-            reading = read(lengths[k]);
-        }
-        // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in
-        // their edges only towards the frame's end, where text keeps few: of
-        // the two, the one whose cells hold their tone more cleanly wins.
-        if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
-            std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
-            Reading other = read(lengths[1]);
-            if (other.confidence > 0.0 &&
-                CellPurity(signal, other.model, other.frames) > CellPurity(signal, reading.model, reading.frames))
-                reading = std::move(other);
-        }
-        return reading;
-    };
-    Reading reading = choose(FrameBitsOfChanges(keying, chunks, period));
+// The frame length of `lengths` (best placed first) whose frames are
+// followed best at `period`.
+Reading ChooseLength(const Search& s, double period, const std::vector<double>& lengths) {
+    Reading reading = ReadLength(s, period, lengths[0]);
+    bool fiveBitTried = IsFiveBitFrame(lengths[0]);
+    for (std::size_t k = 1, tried = 1; k < lengths.size() && tried < kLengthsTried && reading.confidence <= 0.0; ++k) {
+        // The 5-bit layouts are all tried at once.
+        if (IsFiveBitFrame(lengths[k]) && fiveBitTried) continue;
+        fiveBitTried |= IsFiveBitFrame(lengths[k]);
+        ++tried;
+        reading = ReadLength(s, period, lengths[k]);
+    }
+    // ASCII frames half a bit apart (1 or 1.5 stop bits, …) differ in
+    // their edges only towards the frame's end, where text keeps few: of
+    // the two, the one whose cells hold their tone more cleanly wins.
+    if (reading.confidence > 0.0 && !IsFiveBitFrame(lengths[0]) && !IsFiveBitFrame(lengths[1]) &&
+        std::fabs(lengths[0] - lengths[1]) == 0.5 && reading.model.FrameBitCount() == lengths[0]) {
+        Reading other = ReadLength(s, period, lengths[1]);
+        if (other.confidence > 0.0 &&
+            CellPurity(s.signal, other.model, other.frames) > CellPurity(s.signal, reading.model, reading.frames))
+            reading = std::move(other);
+    }
+    return reading;
+}
+
+// The frames at about `coarse` grid steps: the period to a fraction of a
+// level (the sharpest fold), the frame length whose bit edges gather the
+// keying's changes, the frames followed.
+Reading ReadPeriod(const Search& s, double coarse) {
+    double period = coarse, sharpest = -1.0;
+    for (double f = coarse - 0.6; f <= coarse + 0.6; f += 0.01) {
+        const double sharpness = Sharpness(s.xd, s.chunks, f);
+        if (sharpness > sharpest) period = f, sharpest = sharpness;
+    }
+    // Within a frame the keying changes only at the bit edges, so the
+    // frame's length in bits is the one whose edges gather the changes.
+    // 5-bit frames are 7 … 8 bits long, ASCII frames 9 … 12. When no frames
+    // of that length can be followed (in noise the best-placed edges may
+    // belong to a wrong length), the next lengths are tried.
+    Reading reading = ChooseLength(s, period, FrameBitsOfChanges(s.keying, s.chunks, period));
     // The edges need the period more exactly than the folds above give it
     // from a few frames: when the followed ASCII frames' starts give another
     // period, the lengths are placed again on that one.
     if (reading.confidence > 0.0 && IsAscii(reading.code.code) &&
         std::fabs(reading.model.frame / period - 1.0) > kPeriodRecheck) {
         const double fitted = reading.model.frame;
-        const std::vector<double> lengths = FrameBitsOfChanges(keying, chunks, fitted);
+        const std::vector<double> lengths = FrameBitsOfChanges(s.keying, s.chunks, fitted);
         if (lengths[0] != reading.model.FrameBitCount()) {
-            period = fitted;
-            Reading again = choose(lengths);
+            Reading again = ChooseLength(s, fitted, lengths);
             if (again.confidence > 0.0) reading = std::move(again);
         }
     }
+    return reading;
+}
+
+// The best of the readings at the candidate periods, each as sure as its
+// bits fit the signal's (frames whose bits are not the signal's are not
+// sure, however well framed). Frames of half the period that are as well
+// framed explain every frame of the longer reading and the ones between:
+// the shorter wins a tie.
+Reading BestReading(const Search& s, const std::vector<double>& periods) {
+    Reading best;
+    double bestPeriod = 0.0;
+    for (double period : periods) {
+        Reading r = ReadPeriod(s, period);
+        if (r.confidence <= 0.0) continue;
+        r.confidence *= BitFit(s, r);
+        const bool shorter = bestPeriod == 0.0 || r.model.frame < bestPeriod;
+        if (r.confidence > best.confidence + kTie || (shorter && r.confidence >= best.confidence - kTie)) {
+            bestPeriod = r.model.frame;
+            best = std::move(r);
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& timeline,
+                          std::vector<TrackedFrame>* framesOut) {
+    if (framesOut) framesOut->clear();
+    const auto n = static_cast<std::int64_t>(signal.levels.size());
+    if (n < static_cast<std::int64_t>(4 * kMaxFrame))
+        return NotFound("too short to find frames (" + std::to_string(n) + " levels)");
+    if (std::all_of(signal.levels.begin(), signal.levels.end(), [](std::int32_t l) { return l == 128; }))
+        return NotFound("no signal: every level is silence");
+
+    // The frame period: the keying repeats itself one frame later.
+    const std::vector<std::int8_t> keying = Keying(signal.levels);
+    const auto chunks = Chunks(n);
+    std::vector<double> a = Autocorrelation(keying, chunks);
+    if (a[0] <= 0.0) return NotFound(kNoFrameStructure);
+    const double energy = a[0];
+    for (double& v : a) v /= energy;
+    if (RepeatsWithinFewLevels(a, static_cast<std::int32_t>(kMinFrame))) return NotFound(kNoFrameStructure);
+    const double baseline = Quantile(std::vector<double>(a.begin() + 28, a.end()), 0.5);
+    for (double& v : a) v -= baseline;
+    const std::vector<double> periods = CandidatePeriods(a);
+    if (periods.empty()) return NotFound(kNoFrameStructure);
+    const std::vector<double> xd(keying.begin(), keying.end());
+    const std::vector<double> changes = KeyingChanges(keying);
+    Reading reading = BestReading(Search{signal, keying, xd, chunks, changes}, periods);
+    if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
+    MoveRunsOntoTheNext(signal, reading.model, reading.frames);
+    reading.framedShare = FramedShare(reading.frames);
+    if (OtherPhaseFrames(signal, reading.model, reading.frames) >= kAmbiguous * reading.framedShare) reading.confidence *= kAmbiguousShare;
     if (reading.confidence <= 0.0) return NotFound(kNoFrameStructure);
     const FrameModel& model = reading.model;
     const std::vector<TrackedFrame>& frames = reading.frames;
@@ -482,13 +560,12 @@ FrameAlignment FindFrames(const TimeTrueSignal& signal, const LevelTimeline& tim
     out.confidence = reading.confidence;
 
     // Polarity and reading direction for the decoder.
+    // Both codes go on air least significant bit first. (The figures of a
+    // 5-bit text read backwards are no guide: the US figures read where the
+    // program's table has none, so a text in them looked "clearer" read the
+    // wrong way round.)
     out.reverseBits = model.polarity < 0;
-    if (IsAscii(code.code)) {
-        out.reverseDirection = true;  // ASCII sends the least significant bit first
-    } else {
-        const std::string bits = FrameBits(signal, model, frames);
-        out.reverseDirection = !(2 * CountUnknown(bits, out.reverseBits, false) < CountUnknown(bits, out.reverseBits, true));
-    }
+    out.reverseDirection = true;
 
     // The plain raster (rows of the level stream): level indices advance a little faster than time
     // because every demodulator call drops samples; measure by how much.

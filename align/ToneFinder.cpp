@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "dsp/Spectrum.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane {
 
 namespace {
-constexpr double kBinHz = 48000.0 / kFftSize;
+constexpr double kBinHz = static_cast<double>(kSampleRate) / kFftSize;
 constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 4000.0;
 constexpr double kMinShiftHz = 85.0 - 2.0 * kBinHz;

@@ -26,9 +26,9 @@
 #include "text/TextNumbers.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
-#include "decode/ReportFolders.h"
+#include "report/ReportFolders.h"
 #include "decode/RowDecoder.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 #include "widgets/CUpDown.h"
 
 namespace {

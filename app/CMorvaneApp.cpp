@@ -29,11 +29,6 @@ constexpr const char* kUsage =
     "Save picture (Ctrl+S) and Follow newest rows; a recording dropped on the window\n"
     "is read too. Esc or Stop capture ends a reading early.\n";
 
-// "/s0" ... "/s5" choose the card; every other plain word names a recording.
-bool IsCardSwitch(std::string_view arg) {
-    return arg.size() == 3 && arg[0] == '/' && arg[1] == 's' && arg[2] >= '0' && arg[2] <= '5';
-}
-
 }  // namespace
 
 CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -48,7 +43,7 @@ CMorvaneApp::CMorvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
 std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const char* const* argv,
                                                                  std::string& error) {
     CMorvaneDlg::Launch launch;
-    launch.commandLine = morvane::JoinCommandLine(argc, argv);
+    for (int i = 1; i < argc; ++i) launch.arguments.emplace_back(argv[i]);
     constexpr std::string_view kInput = "--input";
     constexpr std::string_view kInputIs = "--input=";
     bool inputGiven = false;
@@ -67,7 +62,8 @@ std::optional<CMorvaneDlg::Launch> CMorvaneApp::ParseCommandLine(int argc, const
             launch.fast = true;
         } else if (arg == "--help" || arg == "-h") {
             launch.help = true;
-        } else if (!arg.empty() && arg[0] != '-' && !IsCardSwitch(arg)) {
+        } else if (!arg.empty() && arg[0] != '-' && !morvane::IsCardSwitch(arg)) {
+            // "/s0" ... "/s5" choose the card; every other plain word names a recording.
             launch.openPath = std::string(arg);
         }
     }

@@ -16,7 +16,7 @@ public:
 
     /// Reads the command line: "--input FILE" (or "--input=FILE") reads a
     /// recording in place of the sound card at its own pace, "--fast" as fast
-    /// as the window keeps up; "/s0" … "/s5" anywhere choose the card; a
+    /// as the window keeps up; an argument "/s0" … "/s5" chooses the card; a
     /// plain word (not starting with '-') names a recording read once the
     /// card is open; other options are ignored; "--help" asks for the usage. Returns no value
     /// and sets `error` when "--input" lacks its file.

@@ -212,7 +212,7 @@ void CMorvaneDlg::OnStart() {
         return;
     }
     try {
-        SetStatus(FromStd(m_loop->Start(m_launch.commandLine, low, high)));
+        SetStatus(FromStd(m_loop->Start(m_launch.arguments, low, high)));
     } catch (const std::exception& e) {
         SetStatus(FromStd(e.what()));
     }

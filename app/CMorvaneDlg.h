@@ -33,7 +33,7 @@ class CMorvaneDlg : public QDialog {
 public:
     /// How the program was started.
     struct Launch {
-        std::string commandLine;  // the whole command line; "/s0" … "/s5" choose the card
+        std::vector<std::string> arguments;  // the arguments after the program path; "/s0" … "/s5" choose the card
         std::string inputPath;    // a recording read in place of the card (no card opened), or empty
         bool fast = false;        // read that recording as fast as the window keeps up
         std::string openPath;     // a recording read once the card is open (a plain argument), or empty

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "app/CFlushingSettings.h"
-#include "decode/ReplacingFile.h"
+#include "report/ReplacingFile.h"
 
 namespace fs = std::filesystem;
 

@@ -59,7 +59,7 @@ void BM_CapturedBlockToLevels(benchmark::State& state) {
     loop.SetFallbackRecording("");
     loop.SetKeepSoft(state.range(0) != 0);
     const std::vector<std::int32_t>& levels = loop.Stream().levels;
-    loop.Start("bench /s0", 1500.0f, 2000.0f);
+    loop.Start({"/s0"}, 1500.0f, 2000.0f);
     loop.StartCapture();
     std::vector<std::int16_t> block;
     std::int64_t appended = 0;

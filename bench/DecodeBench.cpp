@@ -10,7 +10,7 @@
 #include "FrameLevels.h"
 #include "decode/BaudotDecoder.h"
 #include "raster/BitExtraction.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 
 namespace {
 

@@ -1,36 +1,37 @@
 #include "capture/ChooseDevice.h"
 
+#include <algorithm>
+
 namespace morvane {
 
-DeviceChoice ChooseDevice(std::string_view commandLine, SoundSystem& system) {
-    static constexpr std::string_view kSwitches[] = {"/s0", "/s1", "/s2", "/s3", "/s4", "/s5"};
-    int card = -1;
-    for (int i = 0; i < 6; ++i) {
-        if (commandLine.find(kSwitches[i]) != std::string_view::npos) {
-            card = i;
-            break;
-        }
-    }
+namespace {
+constexpr int kCardSwitches = 6;  // "/s0" … "/s5"
+}  // namespace
+
+bool IsCardSwitch(std::string_view word) {
+    return word.size() == 3 && word[0] == '/' && word[1] == 's' && word[2] >= '0' && word[2] < '0' + kCardSwitches;
+}
+
+std::optional<int> ChosenCard(const std::vector<std::string>& arguments) {
+    std::optional<int> card;
+    for (const std::string& word : arguments)
+        if (IsCardSwitch(word)) card = std::min(card.value_or(kCardSwitches), word[2] - '0');
+    return card;
+}
+
+DeviceChoice ChooseDevice(const std::vector<std::string>& arguments, SoundSystem& system) {
+    const std::optional<int> card = ChosenCard(arguments);
     DeviceChoice choice;
-    if (card < 0) {
+    if (!card) {
         choice.status = "Hint: use '/s0' .. '/s5' argument to change sound card";
         return choice;
     }
-    choice.device = card < system.InputCount() ? card : SoundSystem::kDefaultInput;
+    choice.device = *card < system.InputCount() ? *card : SoundSystem::kDefaultInput;
     if (auto name = system.InputName(choice.device))
         choice.status = "Card \"" + *name + "\" selected";
     else
         choice.status = "Sound card '" + std::to_string(choice.device) + "' selected";
     return choice;
-}
-
-std::string JoinCommandLine(int argc, const char* const* argv) {
-    std::string line;
-    for (int i = 0; i < argc; ++i) {
-        if (i > 0) line += ' ';
-        if (argv[i] != nullptr) line += argv[i];
-    }
-    return line;
 }
 
 }  // namespace morvane

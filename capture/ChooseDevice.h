@@ -1,6 +1,8 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "capture/SoundSystem.h"
 
@@ -12,13 +14,18 @@ struct DeviceChoice {
     std::string status;
 };
 
-/// Picks the sound input from the whole command line (program path and
-/// arguments joined with spaces): the first of "/s0", "/s1" … "/s5" found,
-/// searched in that order and case-sensitively, selects that input; an input
-/// number not below system.InputCount() selects the default input.
-DeviceChoice ChooseDevice(std::string_view commandLine, SoundSystem& system);
+/// Whether `word` is a card switch: exactly "/s0", "/s1" … "/s5"
+/// (case-sensitive; "/s10", "/S1" or a path holding "/s3/" are not).
+bool IsCardSwitch(std::string_view word);
 
-/// argv joined with single spaces, as the switches are searched in.
-std::string JoinCommandLine(int argc, const char* const* argv);
+/// The input number 0 … 5 the arguments (without the program path) choose:
+/// of the arguments that are card switches, "/s0" is looked for first, then
+/// "/s1" and so on. No value when no argument is one.
+std::optional<int> ChosenCard(const std::vector<std::string>& arguments);
+
+/// Picks the sound input from the arguments as ChosenCard reads them; an
+/// input number not below system.InputCount() selects the default input.
+/// Without a card switch the status is the hint naming them.
+DeviceChoice ChooseDevice(const std::vector<std::string>& arguments, SoundSystem& system);
 
 }  // namespace morvane

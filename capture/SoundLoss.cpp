@@ -1,4 +1,5 @@
 #include "capture/SoundLoss.h"
+#include "dsp/SampleFormat.h"
 
 #include <cstdio>
 
@@ -6,7 +7,7 @@ namespace morvane {
 
 std::string SoundLossText(const SoundLoss& loss, std::int64_t blockSamples) {
     if (!loss.Any()) return {};
-    const double seconds = static_cast<double>(loss.droppedBlocks) * static_cast<double>(blockSamples) / 48000.0;
+    const double seconds = static_cast<double>(loss.droppedBlocks) * static_cast<double>(blockSamples) / kSampleRate;
     char text[160];
     std::snprintf(text, sizeof text, "%llu %s dropped (%.1f s of sound lost)",
                   static_cast<unsigned long long>(loss.droppedBlocks), loss.droppedBlocks == 1 ? "block" : "blocks",

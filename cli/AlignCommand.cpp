@@ -5,6 +5,7 @@
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
 #include "cli/RasterOptions.h"
+#include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 
 namespace morvane::cli {
@@ -12,7 +13,7 @@ namespace morvane::cli {
 namespace {
 struct AlignOptions {
     LevelSourceOptions source;
-    DemodSettings demod;
+    ToneOptions tones;
     std::string output;
 };
 }  // namespace
@@ -25,10 +26,10 @@ void AddAlignCommand(CLI::App& app) {
                  "bits to ignore of a recording; print them, a confidence from 0 to 1, and the options that read "
                  "it with raster, bits, decode and report. Exit status 3 when nothing is found");
     AddLevelSourceOptions(command, options->source);
-    AddToneOptions(command, options->demod);
-    command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
-    command->callback([options, command] {
-        const AlignedRecording r = AlignRecording(options->source, options->demod, *command);
+    AddToneOptions(command, options->tones);
+    AddOutputOption(command, options->output);
+    command->callback([options] {
+        const AlignedRecording r = AlignRecording(options->source, options->tones);
         TextOutput out(options->output);
         out.Write(AlignmentReport(r));
         if (r.alignment.found) out.Write("options: " + OptionLine(r) + "\n");

@@ -3,11 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "capture/CaptureFormat.h"
-#include "cli/CliError.h"
-#include "recording/RecordingPipeline.h"
-#include "recording/RecordingReader.h"
 #include "text/TextNumbers.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
@@ -22,41 +19,17 @@ std::string Format(const char* format, double value) {
 
 }  // namespace
 
-AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command,
-                                bool soft) {
+AlignedRecording AlignRecording(const LevelSourceOptions& source, const ToneOptions& tones, bool soft) {
     AlignedRecording r;
-    r.demod = given;
-    const bool lowGiven = command.count("--low") > 0;
-    const bool highGiven = command.count("--high") > 0;
-    if (!lowGiven || !highGiven) {
-        if (source.live || source.recording == "-")
-            throw CLI::ValidationError("--low/--high", "the tones cannot be searched in " +
-                                                           std::string(source.live ? "live sound" : "standard input") +
-                                                           "; give --low and --high");
-        if (source.recording.empty())
-            throw CLI::ValidationError("REC", "a recording (or - for standard input) is required");
-        RecordingReader reader(source.recording, source.channel);
-        ToneFinder finder;
-        std::vector<std::int16_t> block(kDeviceBlockBytes / 2);
-        // Two tones that stand far out of the first minute need no more: the
-        // rest of a long recording is not read twice.
-        constexpr std::int64_t kMinuteOfBlocks = 88;
-        constexpr double kClearTones = 100.0;
-        std::int64_t blocks = 0;
-        for (std::size_t n; (n = reader.Read(block.data(), block.size())) > 0;) {
-            finder.Add(block.data(), n);
-            if (++blocks >= kMinuteOfBlocks && blocks % 16 == 0) {
-                const ToneEstimate early = finder.Find();
-                if (early.found && early.contrast >= kClearTones) break;
-            }
-        }
-        r.tones = finder.Find();
-        r.tonesSearched = true;
-        if (!r.tones.found) throw CliError(kNothingFound, "cannot find the tones: " + r.tones.reason + "; give --low and --high");
-        if (!lowGiven) r.demod.tone1Hz = static_cast<float>(r.tones.lowHz);
-        if (!highGiven) r.demod.tone2Hz = static_cast<float>(r.tones.highHz);
-    }
-    r.levels = ObtainLevels(source, r.demod, {.soft = soft ? &r.soft : nullptr, .timeline = &r.timeline});
+    LevelSource levels(source, tones.Demod());
+    r.tonesSearched = tones.Missing().Any();
+    levels.SearchTones(tones.Missing(), true);
+    LevelStream stream = levels.Run(SourceRun::Whole(soft));
+    r.demod = levels.Demod();
+    r.tones = levels.Tones();
+    r.levels = std::move(stream.levels);
+    r.soft = std::move(stream.soft);
+    r.timeline = std::move(stream.timeline);
     r.signal = MakeTimeTrueSignal(r.levels, r.timeline);
     r.alignment = FindFrames(r.signal, r.timeline, &r.frames);
     return r;
@@ -98,7 +71,7 @@ std::string AlignmentReport(const AlignedRecording& r) {
     out += std::string("direction: ") +
            (a.reverseDirection ? "least significant bit first (reverse direction)" : "most significant bit first") + "\n";
     out += "first frame: level " + std::to_string(a.raster.offset) + ", sample " + Format("%.0f", a.firstFrameSample) +
-           " (" + Format("%.3f", a.firstFrameSample / 48000.0) + " s)\n";
+           " (" + Format("%.3f", a.firstFrameSample / kSampleRate) + " s)\n";
     out += "ignore: " + std::to_string(a.ignore) + "\n";
     out += "frames: " + std::to_string(a.frames) + "\n";
     out += "confidence: " + Format("%.2f", a.confidence) + "\n";

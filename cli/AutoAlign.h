@@ -1,6 +1,4 @@
 #pragma once
-#include <CLI/CLI.hpp>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +7,7 @@
 #include "align/TimeTrueSignal.h"
 #include "align/ToneFinder.h"
 #include "cli/LevelSource.h"
+#include "cli/RasterOptions.h"
 #include "dsp/DemodSettings.h"
 #include "dsp/LevelTimeline.h"
 #include "dsp/SoftWindow.h"
@@ -31,15 +30,15 @@ struct AlignedRecording {
     std::vector<TrackedFrame> frames;
 };
 
-/// Finds the tones (unless both were given on `command`: --low and --high
-/// win one by one over what the spectrum shows), demodulates the source and
-/// finds its frames. Throws CliError (exit kNothingFound) when no tones
-/// stand out, CLI::ValidationError when tones must be searched on standard
-/// input or live sound, the source's errors otherwise. Frames not found are
-/// not an error here: see alignment.found. With `soft` the windows' tone
-/// correlations are kept as well (same levels either way).
-AlignedRecording AlignRecording(const LevelSourceOptions& source, const DemodSettings& given, const CLI::App& command,
-                                bool soft = false);
+/// Finds the tones not given (--low and --high win one by one over what the
+/// spectrum shows: the whole recording, or its first minute when they stand
+/// out there; standard input is held back meanwhile), demodulates the source
+/// and finds its frames. Throws CliError (exit kNothingFound) when no tones
+/// stand out, CLI::ValidationError when tones must be searched in live
+/// sound, the source's errors otherwise. Frames not found are not an error
+/// here: see alignment.found. With `soft` the windows' tone correlations are
+/// kept as well (same levels either way).
+AlignedRecording AlignRecording(const LevelSourceOptions& source, const ToneOptions& tones, bool soft = false);
 
 /// The option line that reads the recording with the plain raster.
 std::string OptionLine(const AlignedRecording& r);

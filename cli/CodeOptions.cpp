@@ -1,24 +1,30 @@
 #include "cli/CodeOptions.h"
 
+#include "cli/SharedRules.h"
+
 namespace morvane::cli {
+
+CodeSettings CodeOptions::Named() const {
+    CodeSettings settings;
+    settings.code = TextCodeFromName(code.value_or("baudot")).value_or(TextCode::Baudot);
+    settings.parity = ParityFromName(parity.value_or("none")).value_or(Parity::None);
+    return settings;
+}
 
 void AddCodeOptions(CLI::App* command, CodeOptions& options) {
     command->add_option("--code", options.code,
                         "Character code: baudot (5 bits), baudot-us (5 bits, US figures $ ' \" # ; ? and the bell), "
                         "ascii7 or ascii8 (7 or 8 data bits, least significant first)")
         ->check(CLI::IsMember({"baudot", "baudot-us", "ascii7", "ascii8"}))
-        ->capture_default_str();
+        ->default_str("baudot");
     command->add_option("--parity", options.parity, "ASCII parity bit after the data bits: none, even or odd")
         ->check(CLI::IsMember({"none", "even", "odd"}))
-        ->capture_default_str();
+        ->default_str("none");
 }
 
 CodeSettings ChosenCode(const CodeOptions& options) {
-    CodeSettings settings;
-    settings.code = TextCodeFromName(options.code).value_or(TextCode::Baudot);
-    settings.parity = ParityFromName(options.parity).value_or(Parity::None);
-    if (!IsAscii(settings.code) && settings.parity != Parity::None)
-        throw CLI::ValidationError("--parity", "only with --code ascii7 or ascii8 (Baudot has no parity bit)");
+    const CodeSettings settings = options.Named();
+    CheckParity(settings, false);
     return settings;
 }
 

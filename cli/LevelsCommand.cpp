@@ -4,6 +4,7 @@
 
 #include "cli/LevelSource.h"
 #include "cli/RasterOptions.h"
+#include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 
 namespace morvane::cli {
@@ -11,7 +12,7 @@ namespace morvane::cli {
 namespace {
 struct LevelsOptions {
     LevelSourceOptions source;
-    DemodSettings demod;
+    ToneOptions tones;
     std::string output;
 };
 }  // namespace
@@ -21,18 +22,19 @@ void AddLevelsCommand(CLI::App& app) {
     CLI::App* command = app.add_subcommand("levels", "Demodulate a recording and print its level stream, one level a line "
                                                      "(128 silence, above 128 tone 1 stronger)");
     AddLevelSourceOptions(command, options->source);
-    AddToneOptions(command, options->demod);
-    command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
+    AddToneOptions(command, options->tones);
+    AddOutputOption(command, options->output);
     command->callback([options] {
         // Printed as they are produced: a long recording or a pipe from a
         // sound card needs no memory for the whole stream.
         TextOutput out(options->output);
         const bool live = options->source.live;
-        StreamLevels(options->source, options->demod, [&out, live](const std::int32_t* levels, std::size_t count) {
+        LevelSource source(options->source, options->tones.Demod());
+        source.Run(SourceRun::EachBlock([&out, live](const std::int32_t* levels, std::size_t count) {
             for (std::size_t i = 0; i < count; ++i) out.WriteLine(levels[i]);
             if (live) out.Flush();
             else out.FlushIfInteractive();
-        });
+        }));
         out.Close();
     });
 }

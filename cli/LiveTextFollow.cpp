@@ -7,14 +7,16 @@
 #include "align/FrameFinder.h"
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
+#include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 #include "livetext/LiveTextReader.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
 namespace {
 
-constexpr double kRate = 48000.0;
+constexpr double kRate = kSampleRate;
 
 // HH:MM:SS of a number of seconds.
 std::string Clock(std::int64_t seconds) {
@@ -36,8 +38,10 @@ std::string WallClock(std::chrono::system_clock::time_point at) {
 
 }  // namespace
 
-void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneSearch search,
-                    std::optional<CodeSettings> code, bool soft, const std::string& output) {
+void FollowLiveText(const LevelSourceOptions& source, const ToneOptions& tones, const CodeOptions& codeOptions,
+                    bool soft, const std::string& output) {
+    const std::optional<CodeSettings> code =
+        codeOptions.code ? std::optional<CodeSettings>(ChosenCode(codeOptions)) : std::nullopt;
     TextOutput out(output);
     std::optional<LiveTextReader> reader;
     std::vector<LiveTextPiece> pieces;
@@ -49,6 +53,7 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
                 out.Write(piece.text);
                 continue;
             }
+            if (!code) CheckParity({piece.transmission.code.code, codeOptions.Named().parity}, true);
             const double seconds = static_cast<double>(piece.transmission.firstSample) / kRate;
             const std::string clock =
                 source.live ? WallClock(started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
@@ -62,25 +67,31 @@ void FollowLiveText(const LevelSourceOptions& source, DemodSettings demod, ToneS
         pieces.clear();
         out.Flush();
     };
-    FollowStream(source, demod, search, soft,
-                 [&](const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                     const std::vector<SoftWindow>& windows, bool ended) {
+    LevelSource stream(source, tones.Demod());
+    stream.SearchTones(tones.Missing(), false);
+    const DemodSettings& demod = stream.Demod();
+    // Only the levels the reader can still reach are kept.
+    stream.Run(SourceRun::Trimmed(
+        soft,
+        [&](const std::vector<std::int32_t>& levels, std::int64_t base, const LevelTimeline& timeline,
+            const std::vector<SoftWindow>& windows, bool ended) {
                      // The tones are known once the first levels come.
                      if (!reader) {
                          reader.emplace(LiveTextOptions{demod.tone1Hz, demod.tone2Hz, code, soft});
                          // Live sound is read from when the tones were known.
                          const double seconds = static_cast<double>(timeline.SampleOf(
-                                                    static_cast<std::int64_t>(levels.size()))) / kRate;
+                                                    base + static_cast<std::int64_t>(levels.size()))) / kRate;
                          started = std::chrono::system_clock::now() -
                                    std::chrono::duration_cast<std::chrono::system_clock::duration>(
                                        std::chrono::duration<double>(seconds));
                      }
                      if (ended)
-                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Finish(levels, timeline, soft ? &windows : nullptr, pieces, base);
                      else
-                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces);
+                         reader->Extend(levels, timeline, soft ? &windows : nullptr, pieces, base);
                      show();
-                 });
+                 },
+        [&] { return reader ? reader->Reach() : std::int64_t{0}; }));
     if (transmissions > 0) out.Write("\r\n");
     out.Close();
     if (transmissions == 0) throw CliError(kNothingFound, kNoFrameStructure);

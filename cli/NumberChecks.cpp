@@ -74,32 +74,34 @@ CLI::Validator FiniteRange(double low, double high, bool lowExclusive) {
 }
 
 CLI::Validator ToneFrequency() {
-    // Up to half the sample rate of 48 000 per second; the demodulator holds
-    // tones as 32-bit floats, so the value must survive that narrowing.
+    // Up to half the sample rate of 48 000 per second. Below 1 Hz no tone can
+    // be told from silence, and such a value would not survive the 32-bit
+    // float the demodulator holds (or the option line that prints it).
     const CLI::Validator range = FiniteRange(0.0, 24000.0, true);
     return CLI::Validator(
         [range](std::string& text) -> std::string {
             std::string copy = text;
             std::string problem = range(copy);
             if (!problem.empty()) return problem;
-            if (!(static_cast<float>(std::strtod(text.c_str(), nullptr)) > 0.0f))
-                return text + " Hz is too small: it would be a 0 Hz tone";
+            if (!(std::strtod(text.c_str(), nullptr) >= kLowestTone))
+                return text + " Hz is too low: a tone must be 1 Hz or more";
             return {};
         },
-        "HZ, 0 < f <= 24000");
+        "HZ, 1 <= f <= 24000");
 }
 
 CLI::Validator FiniteFloat() {
+    // No description: the option's help shows its type alone.
     return CLI::Validator(
         [](std::string& text) -> std::string {
             double value = 0.0;
             std::string problem;
             if (!ParseDouble(text, value, problem)) return problem;
-            if (!std::isfinite(static_cast<float>(value)) || !std::isfinite(value))
-                return text + " is outside the range of a 32-bit float";
+            if (!std::isfinite(value) || !std::isfinite(static_cast<float>(value)))
+                return text + " is not a finite number (it must fit a 32-bit float)";
             return {};
         },
-        "NUMBER");
+        "");
 }
 
 CLI::Validator WholeNumber(std::int64_t low, std::int64_t high) {

@@ -9,11 +9,15 @@ namespace morvane::cli {
 /// inclusive, unless lowExclusive); NaN, infinities and other text are usage errors.
 CLI::Validator FiniteRange(double low, double high, bool lowExclusive = false);
 
-/// A tone frequency: finite, 0 < f ≤ 24 000 Hz, and still above 0 as a 32-bit
-/// float (1e-50 would become a 0 Hz tone).
+/// The lowest tone accepted, in Hz.
+inline constexpr double kLowestTone = 1.0;
+
+/// A tone frequency: finite, 1 ≤ f ≤ 24 000 Hz (0 and below: outside the
+/// range; above 0 but below 1 Hz: too low).
 CLI::Validator ToneFrequency();
 
-/// A number that stays finite as a 32-bit float (the raster's slant).
+/// A number that stays finite as a 32-bit float (the raster's slant): NaN,
+/// infinities and values beyond a float's range are usage errors.
 CLI::Validator FiniteFloat();
 
 /// A whole decimal number (optional sign, digits only) within low … high;

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "cli/CliError.h"
-#include "decode/ReplacingFile.h"
+#include "report/ReplacingFile.h"
 
 namespace morvane::cli {
 

@@ -7,6 +7,7 @@
 #include "cli/LevelSource.h"
 #include "cli/PngWriter.h"
 #include "cli/RasterOptions.h"
+#include "cli/SharedRules.h"
 #include "raster/RasterImage.h"
 
 namespace morvane::cli {
@@ -58,7 +59,7 @@ void AddRasterCommand(CLI::App& app) {
     AddLevelSourceOptions(command, options->source);
     AddRasterOptions(command, options->raster);
     command->add_option("--size", options->size, "Image size in pixels, WIDTHxHEIGHT")->required();
-    command->add_option("-o,--output", options->output, "PNG file to write")->required();
+    AddOutputOption(command, options->output, "PNG file to write")->required();
     command->callback([options] {
         const ImageSize size = ParseSize(options->size);
         RasterParams params;

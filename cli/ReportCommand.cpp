@@ -10,7 +10,9 @@
 
 #include "cli/BitsCommand.h"
 #include "cli/CliError.h"
-#include "decode/VariationsReport.h"
+#include "cli/SharedRules.h"
+#include "cli/SoftOptions.h"
+#include "report/VariationsReport.h"
 
 extern char** environ;
 
@@ -54,7 +56,7 @@ void AddReportCommand(CLI::App& app) {
     AddLevelSourceOptions(command, options->source);
     AddRasterOptions(command, options->raster);
     AddSoftOptions(command, options->soft);
-    command->add_option("-o,--output", options->output, "Write the page to FILE (default: results.html beside this program)");
+    AddOutputOption(command, options->output, "Write the page to FILE (default: results.html beside this program)");
     command->add_flag("--open", options->open, "Open the page with the desktop's default handler (xdg-open)");
     command->callback([options] {
         const std::string bits = RecordingBits(options->source, options->raster, options->soft);

@@ -9,6 +9,7 @@
 #include "cli/CliError.h"
 #include "cli/LevelSource.h"
 #include "cli/NumberChecks.h"
+#include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 #include "dsp/Spectrum.h"
 
@@ -38,7 +39,7 @@ void AddSpectrumCommand(CLI::App& app) {
     command->add_option("--block", options->block, "Block number, 0 for the first (0.68 s a block)")
         ->check(WholeNumber(0, std::numeric_limits<std::int64_t>::max()))
         ->capture_default_str();
-    command->add_option("-o,--output", options->output, "Write to FILE instead of standard output");
+    AddOutputOption(command, options->output);
     command->callback([options] {
         RecordingReader reader(options->recording, options->channel);
         ReportWarning(reader);

@@ -1,15 +1,20 @@
 #include "cli/SynthCommand.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
 #include "recording/RecordingWriter.h"
+#include "channel/HfChannel.h"
+#include "cli/ChannelOptions.h"
 #include "cli/CliError.h"
 #include "cli/CodeOptions.h"
 #include "cli/NumberChecks.h"
 #include "cli/OutputFile.h"
 #include "synth/RttySynth.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane::cli {
 
@@ -20,6 +25,7 @@ struct SynthOptions {
     std::string stopBits = "1.5";
     double snrDb = 0.0;
     CodeOptions code;
+    ChannelOptions channel;
     std::string output;
 };
 }  // namespace
@@ -38,7 +44,7 @@ void AddSynthCommand(CLI::App& app) {
         ->check(ToneFrequency())
         ->capture_default_str();
     command->add_option("--space", s.spaceHz, "Space tone in Hz (bit 0)")->check(ToneFrequency())->capture_default_str();
-    command->add_option("--baud", s.baud, "Bits per second")->check(FiniteRange(1.0, 48000.0))->capture_default_str();
+    command->add_option("--baud", s.baud, "Bits per second")->check(FiniteRange(1.0, static_cast<double>(kSampleRate)))->capture_default_str();
     command->add_option("--stop-bits", options->stopBits, "Length of the stop element in bits")
         ->check(CLI::IsMember({"1", "1.5", "2"}))
         ->capture_default_str();
@@ -47,22 +53,35 @@ void AddSynthCommand(CLI::App& app) {
         ->capture_default_str();
     CLI::Option* snr = command->add_option("--snr", options->snrDb,
                                            "Add white Gaussian noise at this signal-to-noise ratio in dB, "
-                                           "measured in a 3 kHz bandwidth")
+                                           "measured in a 3 kHz bandwidth (with a channel option: at the "
+                                           "receiver, over the signal's mean power)")
                            ->check(FiniteRange(-60.0, 200.0));
-    command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise")
+    command->add_option("--seed", s.seed, "Noise seed; the same seed gives the same noise (and fading)")
         ->check(UnsignedWholeNumber())->capture_default_str();
     AddCodeOptions(command, options->code);
+    AddChannelOptions(command, options->channel);
     command->add_option("-o,--output", options->output, "WAV file to write")->required();
     command->callback([options, snr] {
         RttySynthSettings settings = options->settings;
         settings.code = ChosenCode(options->code);
         settings.stopBits = std::stod(options->stopBits);
         if (snr->count() > 0) settings.snrDb = options->snrDb;
+        // Through a channel the noise is added at the receiver, after the fading.
+        const bool channel = AnyChannelOption(options->channel);
+        std::optional<double> receiverSnr;
+        if (channel) std::swap(receiverSnr, settings.snrDb);
         std::vector<std::int16_t> samples;
         try {
             samples = SynthesizeRtty(options->text, settings);
         } catch (const std::invalid_argument& e) {
             throw CLI::ValidationError("--text", e.what());
+        }
+        if (channel) {
+            try {
+                samples = ApplyChannel(samples, ChosenChannel(options->channel, receiverSnr, settings.seed));
+            } catch (const std::invalid_argument& e) {
+                throw CLI::ValidationError("--channel", e.what());
+            }
         }
         OutputFile out(options->output);
         try {

@@ -7,17 +7,21 @@
 #include <new>
 
 #include "cli/CliError.h"
+#include "cli/CliSignals.h"
 #include "cli/AlignCommand.h"
 #include "cli/BitsCommand.h"
 #include "cli/LevelsCommand.h"
 #include "cli/RasterCommand.h"
 #include "cli/SpectrumCommand.h"
 #include "cli/SynthCommand.h"
+#include "cli/ChannelCommand.h"
 #include "cli/DecodeCommand.h"
 #include "cli/ReportCommand.h"
 
 int main(int argc, char** argv) {
     using namespace morvane::cli;
+    // Ctrl-C and SIGTERM: handled here for the whole run (see CliSignals).
+    const CliSignals signals;
     CLI::App app{"Looks at and decodes two-tone FSK (radioteletype) recordings.", "morvane-cli"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "morvane-cli 1.3");
@@ -26,6 +30,7 @@ int main(int argc, char** argv) {
     AddSpectrumCommand(app);
     AddRasterCommand(app);
     AddSynthCommand(app);
+    AddChannelCommand(app);
     AddBitsCommand(app);
     AddDecodeCommand(app);
     AddReportCommand(app);

@@ -2,6 +2,8 @@
 #include <complex>
 #include <cstdint>
 
+#include "dsp/Half.h"
+
 namespace morvane {
 
 /// The evidence behind one level: the window's correlation with each tone as
@@ -11,8 +13,8 @@ namespace morvane {
 /// magnitudes are the tone energies the level is made from. Silent windows
 /// hold zeros. 16-bit floats: eight bytes a window.
 struct SoftWindow {
-    _Float16 re1 = 0, im1 = 0;  // tone 1 (levels above 128 when it is the stronger)
-    _Float16 re2 = 0, im2 = 0;  // tone 2
+    Half re1, im1;  // tone 1 (levels above 128 when it is the stronger)
+    Half re2, im2;  // tone 2
 
     std::complex<double> Tone1() const { return {static_cast<double>(re1), static_cast<double>(im1)}; }
     std::complex<double> Tone2() const { return {static_cast<double>(re2), static_cast<double>(im2)}; }

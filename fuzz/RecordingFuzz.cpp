@@ -10,6 +10,7 @@
 
 #include "FuzzInput.h"
 #include "recording/RecordingReader.h"
+#include "dsp/SampleFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace morvane;
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::int16_t> block(32768);
         // A header may announce hours; a few seconds tell whether reading works.
         std::size_t total = 0;
-        for (std::size_t n; total < 48000 * 4 && (n = reader.Read(block.data(), block.size())) > 0;) total += n;
+        for (std::size_t n; total < std::size_t{kSampleRate} * 4 && (n = reader.Read(block.data(), block.size())) > 0;) total += n;
     } catch (const std::runtime_error&) {
     }
     close(fd);

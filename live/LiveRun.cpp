@@ -42,7 +42,7 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
     if (!options.recording.empty()) loop.UseRecording(options.recording, RecordingPace::AfterProcess);
 
     if (!searching) loop.StartCapture();  // recording from the very first block
-    const std::string status = loop.Start(options.commandLine, options.demod.tone1Hz, options.demod.tone2Hz);
+    const std::string status = loop.Start(options.arguments, options.demod.tone1Hz, options.demod.tone2Hz);
     if (!loop.IsOpen()) throw std::runtime_error(status);
     if (onStatus) onStatus(status);
     started = &loop;

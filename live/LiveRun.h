@@ -16,7 +16,7 @@ namespace morvane {
 
 /// A capture run without a window (the command-line tool's --live).
 struct LiveRunOptions {
-    std::string commandLine;  // searched for the card switches "/s0" ... "/s5"
+    std::vector<std::string> arguments;  // the card switch among them ("/s0" ... "/s5") picks the card
     DemodSettings demod;      // the tones, used exactly as given
     double seconds = 0.0;     // stop after this long (0 or less: only on interrupt or end of input)
     std::string recording;    // when set: this recording plays as the card, as fast as it is processed

@@ -49,7 +49,7 @@ std::string ProcessingLoop::OpenRecording(const std::string& path, RecordingPace
     return m_openStatus = okStatus;
 }
 
-std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, float tone2Hz) {
+std::string ProcessingLoop::Start(const std::vector<std::string>& arguments, float tone1Hz, float tone2Hz) {
     m_format = kCaptureFormat;
     m_stream.Clear();
     SetTones(tone1Hz, tone2Hz);
@@ -62,7 +62,7 @@ std::string ProcessingLoop::Start(std::string_view commandLine, float tone1Hz, f
     if (!m_recordingPath.empty())
         return OpenRecording(m_recordingPath, m_recordingPace, false, "Playing \"" + FileName(m_recordingPath) + "\"");
 
-    const DeviceChoice choice = ChooseDevice(commandLine, *m_system);
+    const DeviceChoice choice = ChooseDevice(arguments, *m_system);
     if (opened) return choice.status;
 
     m_playingRecording = false;

@@ -49,7 +49,7 @@ struct ProcessingHooks {
 ///
 /// Typical window use:
 ///   ctor: ProcessingLoop loop(MakeSoundSystem(), hooks);
-///   init: status label = loop.Start(commandLine, low tone, high tone);
+///   init: status label = loop.Start(arguments, low tone, high tone);
 ///   Process posted: loop.Process();
 ///   "Start capture": RefreshRasterParams(); loop.StartCapture();
 ///   "Stop capture": if (loop.StopCapture()) post Show;
@@ -74,14 +74,14 @@ public:
     /// (default: the sample shipped with the program; empty: none).
     void SetFallbackRecording(std::string path) { m_fallbackPath = std::move(path); }
 
-    /// Start: empties the stream, sets the tones (Hz), picks the card from the "/s0" … "/s5" switches in
-    /// commandLine and, if the device is closed, opens it. Returns the status
+    /// Start: empties the stream, sets the tones (Hz), picks the card from the "/s0" … "/s5" switches among
+    /// the program's arguments and, if the device is closed, opens it. Returns the status
     /// text: the card choice, "Cannot open card \"NAME\": REASON" when the
     /// card fails to open, or a note that the sample recording plays instead
     /// when there is no sound input. Once opened (or failed), a later Start
     /// does not reopen: it still updates tones and levels, and gives the card
     /// choice again, or the failure / recording note it gave at first.
-    std::string Start(std::string_view commandLine, float tone1Hz, float tone2Hz);
+    std::string Start(const std::vector<std::string>& arguments, float tone1Hz, float tone2Hz);
 
     /// Reads the recording `path` in place of the input in use, from its first
     /// sample, with capture on from its first block, so the levels equal those

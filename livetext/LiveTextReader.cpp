@@ -18,12 +18,14 @@ constexpr std::int64_t kShortestHunt = 648;  // the frame finder needs four of t
 constexpr std::int64_t kHuntStep = 300;     // the hunt window grows (then slides) by this many levels (0.5 s)
 constexpr std::int64_t kHuntLevels = 3000;  // longest hunt window (5 s)
 constexpr double kMinConfidence = 0.3;      // weaker alignments are taken for chance structure in noise
+constexpr double kMinSoftConfidence = 0.5;  // the keying summed over a few windows makes chance structure in noise clearer
 constexpr double kMinUnusualConfidence = 0.8;  // a rate far from the usual ones needs a clearer structure
 constexpr double kClearConfidence = 0.95;  // an alignment this clear needs no second window
 constexpr double kSameFrame = 0.01;         // frame periods this close (relative) are the same structure
 constexpr double kHuntSum = 4.0;            // soft hunting: grid steps summed around every point
 constexpr int kMissesToEnd = 3;             // badly framed frames in a row that end a transmission
 constexpr std::int64_t kMargin = 2;         // grid points kept beyond what a frame reads
+constexpr std::int64_t kReachMargin = 64;   // levels kept before the first one a reading reaches
 }  // namespace
 
 /// The grid around one frame: g0 is the grid position of the stretch's point
@@ -43,6 +45,7 @@ LiveTextReader::LiveTextReader(LiveTextOptions options) { Reset(options); }
 void LiveTextReader::Reset(LiveTextOptions options) {
     m_options = options;
     m_seen = 0;
+    m_reach = 0;
     m_following = false;
     m_alignment = {};
     m_doubtful.clear();
@@ -57,24 +60,52 @@ void LiveTextReader::HuntFrom(std::int64_t level) {
     m_lastFound.reset();
 }
 
-void LiveTextReader::Extend(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out) {
+void LiveTextReader::Check(const std::vector<std::int32_t>& levels, const std::vector<SoftWindow>* soft,
+                           std::int64_t base) const {
     if (m_options.soft && (soft == nullptr || soft->size() != levels.size()))
         throw std::invalid_argument("live text: soft decisions need one tone correlation per level (" +
                                     std::to_string(soft ? soft->size() : 0) + " for " +
                                     std::to_string(levels.size()) + " levels)");
-    if (static_cast<std::int64_t>(levels.size()) < m_seen) Reset(m_options);
-    m_seen = static_cast<std::int64_t>(levels.size());
-    const StreamGrid grid(levels, timeline);
+    if (base < 0 || base > m_reach)
+        throw std::invalid_argument("live text: levels from " + std::to_string(base) +
+                                    " on given, but the reading still needs them from " + std::to_string(Reach()));
+}
+
+void LiveTextReader::Extend(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
+                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out, std::int64_t base) {
+    const std::int64_t n = base + static_cast<std::int64_t>(levels.size());
+    if (n < m_seen) Reset(m_options);
+    Check(levels, soft, base);
+    m_seen = n;
+    const StreamGrid grid(levels, timeline, base);
     Run(grid, m_options.soft ? soft : nullptr, false, out);
 }
 
 void LiveTextReader::Finish(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out) {
-    Extend(levels, timeline, soft, out);
-    const StreamGrid grid(levels, timeline);
+                            const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out, std::int64_t base) {
+    Extend(levels, timeline, soft, out, base);
+    const StreamGrid grid(levels, timeline, base);
     Run(grid, m_options.soft ? soft : nullptr, true, out);
     Reset(m_options);
+}
+
+std::int64_t LiveTextReader::Reach() const { return m_reach; }
+
+void LiveTextReader::NoteReach(const StreamGrid& grid) {
+    // The hunt reads its window (at the end once more the last kHuntLevels
+    // levels); a followed frame reaches a bit and the margins back from its
+    // start, and a transmission that ends hunts again from its first badly
+    // framed frame.
+    std::int64_t reach = std::max(m_huntFrom, m_huntEnd - kHuntLevels - kHuntStep);
+    if (m_following) {
+        const FrameModel& m = m_alignment.model;
+        double back = m_last + m.frame - m.bit;
+        if (!m_doubtful.empty()) back = std::min(back, m_firstDoubtful);
+        const std::int64_t point = static_cast<std::int64_t>(std::floor(back)) - kMargin -
+                                   static_cast<std::int64_t>(std::ceil(m.bit)) - 2;
+        reach = grid.FirstAtOrAfter(m_origin + point * grid.Window()) - 1;
+    }
+    m_reach = std::clamp<std::int64_t>(reach - kReachMargin, m_reach, grid.Levels());
 }
 
 void LiveTextReader::Run(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended,
@@ -101,6 +132,7 @@ void LiveTextReader::Run(const StreamGrid& grid, const std::vector<SoftWindow>* 
         break;
     }
     Flush(out);
+    NoteReach(grid);
 }
 
 bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>* soft, std::int64_t end,
@@ -120,8 +152,8 @@ bool LiveTextReader::Hunt(const StreamGrid& grid, const std::vector<SoftWindow>*
     const FrameAlignment found = FindFrames(signal, LevelTimeline(grid.Window()), &frames);
     // A frame structure counts as steady when two hunt windows in a row find
     // it with their frames in the same places, or one finds a usual rate very clearly.
-    const bool steady = found.found && !frames.empty() &&
-                        found.confidence >= (found.nominalBaud > 0.0 ? kMinConfidence : kMinUnusualConfidence);
+    const double least = found.nominalBaud <= 0.0 ? kMinUnusualConfidence : (soft ? kMinSoftConfidence : kMinConfidence);
+    const bool steady = found.found && !frames.empty() && found.confidence >= least;
     std::vector<double> starts;
     if (steady)
         for (const TrackedFrame& f : frames) starts.push_back(signal.SampleOf(f.start));

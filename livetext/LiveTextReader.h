@@ -35,19 +35,27 @@ class LiveTextReader {
 public:
     explicit LiveTextReader(LiveTextOptions options);
 
-    /// levels, timeline, soft: the whole stream so far, the same stream as at
+    /// levels, timeline, soft: the stream so far, the same stream as at
     /// the previous call with more at its end (soft may be null unless
-    /// options.soft; then it holds one entry per level). Appends what became
-    /// known to `out`: a Transmission piece when a transmission is found
-    /// (aligned), then Text pieces as frames arrive. A stream shorter than
-    /// at the previous call starts the reading over. Throws
-    /// std::invalid_argument when options.soft is set and `soft` does not
-    /// hold one entry per level.
+    /// options.soft; then it holds one entry per level). `levels` (and
+    /// `soft`) may leave out the stream's first `base` levels, as long as
+    /// base is at most Reach() of the previous call: the timeline still
+    /// describes the whole stream. Appends what became known to `out`: a
+    /// Transmission piece when a transmission is found (aligned), then Text
+    /// pieces as frames arrive. A stream shorter than at the previous call
+    /// starts the reading over. Throws std::invalid_argument when
+    /// options.soft is set and `soft` does not hold one entry per level, or
+    /// when base lies beyond Reach().
     void Extend(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out);
+                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out, std::int64_t base = 0);
     /// The stream has ended: decodes what is left. Later calls start over.
     void Finish(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
-                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out);
+                const std::vector<SoftWindow>* soft, std::vector<LiveTextPiece>& out, std::int64_t base = 0);
+
+    /// The first level of the stream that later calls can still read: the
+    /// levels before it may be left out from then on (bounded memory on an
+    /// endless stream: the hunt window and the frames being followed).
+    std::int64_t Reach() const;
     /// The stream was emptied (capture restarted) or the tones changed: starts over with `options`.
     void Reset(LiveTextOptions options);
 
@@ -57,6 +65,7 @@ public:
 private:
     struct Stretch;
 
+    void Check(const std::vector<std::int32_t>& levels, const std::vector<SoftWindow>* soft, std::int64_t base) const;
     void Run(const StreamGrid& grid, const std::vector<SoftWindow>* soft, bool ended, std::vector<LiveTextPiece>& out);
     bool Hunt(const StreamGrid& grid, const std::vector<SoftWindow>* soft, std::int64_t end,
               std::vector<LiveTextPiece>& out);
@@ -64,10 +73,12 @@ private:
     Stretch Around(const StreamGrid& grid, const std::vector<SoftWindow>* soft, double at) const;
     std::string Row(const Stretch& stretch, double start, bool framed) const;
     void HuntFrom(std::int64_t level);
+    void NoteReach(const StreamGrid& grid);
     void Flush(std::vector<LiveTextPiece>& out);
 
     LiveTextOptions m_options;
     std::int64_t m_seen = 0;  // levels at the previous call
+    std::int64_t m_reach = 0; // the first level later calls can read
 
     // Hunting: windows [max(huntFrom, huntEnd − kHuntLevels), huntEnd) in turn.
     std::int64_t m_huntFrom = 0;

@@ -4,10 +4,11 @@
 
 namespace morvane {
 
-StreamGrid::StreamGrid(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline)
+StreamGrid::StreamGrid(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline, std::int64_t base)
     : m_levels(levels),
       m_timeline(timeline),
-      m_timed(timeline.LevelCount() == static_cast<std::int64_t>(levels.size()) && !timeline.Calls().empty()),
+      m_base(std::max<std::int64_t>(0, base)),
+      m_timed(timeline.LevelCount() == m_base + static_cast<std::int64_t>(levels.size()) && !timeline.Calls().empty()),
       m_window(timeline.Window()) {}
 
 std::int64_t StreamGrid::StartOf(std::int64_t level) const {
@@ -26,7 +27,7 @@ TimeTrueSignal StreamGrid::Lay(std::int64_t originSample, std::int64_t g0, std::
     out.window = m_window;
     out.originSample = originSample + g0 * m_window;
     out.levels.assign(static_cast<std::size_t>(std::max<std::int64_t>(0, g1 - g0)), 128);
-    firstLevel = std::max<std::int64_t>(0, firstLevel);
+    firstLevel = std::max(m_base, firstLevel);
     endLevel = std::min(endLevel, Levels());
     if (out.levels.empty() || firstLevel >= endLevel) return out;
     // The nearest level of the first point, then onward as the points advance.
@@ -41,7 +42,7 @@ TimeTrueSignal StreamGrid::Lay(std::int64_t originSample, std::int64_t g0, std::
             start = nextStart;
             if (k + 1 < endLevel) nextStart = StartOf(k + 1);
         }
-        out.levels[i] = m_levels[static_cast<std::size_t>(k)];
+        out.levels[i] = m_levels[static_cast<std::size_t>(k - m_base)];
     }
     return out;
 }
@@ -58,11 +59,11 @@ void StreamGrid::Cut(const std::vector<SoftWindow>& soft, std::int64_t a, std::i
                      std::vector<SoftWindow>& windows) const {
     timeline = LevelTimeline(m_window);
     windows.clear();
-    const std::int64_t n = std::min(Levels(), static_cast<std::int64_t>(soft.size()));
-    std::int64_t first = std::min(n, FirstAtOrAfter(a - m_window + 1));
+    const std::int64_t n = std::min(Levels(), m_base + static_cast<std::int64_t>(soft.size()));
+    std::int64_t first = std::max(m_base, std::min(n, FirstAtOrAfter(a - m_window + 1)));
     std::int64_t end = std::min(n, FirstAtOrAfter(b));
     if (first >= end) return;
-    windows.assign(soft.begin() + first, soft.begin() + end);
+    windows.assign(soft.begin() + (first - m_base), soft.begin() + (end - m_base));
     // Every demodulator call in the cut, with its windows at their true samples.
     while (first < end) {
         std::int64_t run = end - first;

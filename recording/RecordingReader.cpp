@@ -125,6 +125,7 @@ struct RecordingReader::Impl {
             std::string line = log.substr(lineStart, lineEnd - lineStart);
             lineStart = lineEnd + 1;
             line.erase(0, line.find_first_not_of(" \t"));
+            if (NoteUnannounced(log, line)) return;
             const std::size_t colon = line.find(" : ");
             const std::size_t should = line.find("(should be ");
             if (colon == std::string::npos || should == std::string::npos) continue;
@@ -140,6 +141,25 @@ struct RecordingReader::Impl {
                 return;
             }
         }
+    }
+
+    // A header that announces less sound than the file holds: libsndfile
+    // reads what the header announces and stops at the bytes behind it,
+    // which are no chunk ("*** Unknown chunk marker (D8C4FDAE) at position
+    // 602444. Exiting parser."; the file's "Length : 1204844" heads the
+    // log). Those bytes are not read: they may be anything.
+    bool NoteUnannounced(const std::string& log, const std::string& line) {
+        static constexpr const char* kMarker = "*** Unknown chunk marker";
+        const std::size_t at = line.find(" at position ");
+        if (line.rfind(kMarker, 0) != 0 || at == std::string::npos) return false;
+        const long long position = std::atoll(line.c_str() + at + 13);
+        const std::size_t lengthAt = log.find("Length : ");
+        const long long length = lengthAt == std::string::npos ? 0 : std::atoll(log.c_str() + lengthAt + 9);
+        if (length <= position) return false;
+        warning = "the header announces less sound than the file holds (" + std::to_string(length - position) +
+                  " bytes after the sound it announces are no part of the recording); reading the " +
+                  std::to_string(announcedFrames) + " frames it announces";
+        return true;
     }
 
     // Formats whose length libsndfile knows without counting (FLAC, Ogg, ...)

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "dsp/SampleFormat.h"
+
 namespace morvane {
 
 /// Reads a recording as signed 16-bit mono samples at 48 000 per second, a
@@ -23,7 +25,7 @@ namespace morvane {
 /// "cannot read 'PATH': REASON".
 class RecordingReader {
 public:
-    static constexpr std::int32_t kRate = 48000;
+    static constexpr std::int32_t kRate = kSampleRate;
 
     /// path: a sound file, or "-" for standard input. channel: 1 is the first.
     explicit RecordingReader(const std::string& path, std::int32_t channel = 1);
@@ -43,7 +45,10 @@ public:
     /// Non-empty when the file holds less sound than its header announces
     /// (a cut-off recording): the samples present are read all the same. Known
     /// from the header at once for WAV, AIFF, AU and W64, and once the end has
-    /// been read for every format (fewer frames than announced).
+    /// been read for every format (fewer frames than announced). Also when
+    /// a header announces less sound than the file holds (bytes after the
+    /// sound that are no chunk): the sound the header announces is read, the
+    /// bytes behind it are not.
     const std::string& Warning() const;
     /// How many 48 kHz samples the whole recording should give, from its
     /// header (an estimate when resampling); -1 when unknown (standard input).

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "recording/RecordingDevice.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane {
 
@@ -16,7 +17,7 @@ std::optional<std::string> RecordingSystem::InputName(int) {
 }
 
 std::unique_ptr<SoundDevice> RecordingSystem::OpenInput(int, const CaptureFormat& format) {
-    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels != 1 || format.samplesPerSec != 48000)
+    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels != 1 || format.samplesPerSec != kSampleRate)
         throw std::runtime_error("a recording plays only as 16-bit mono 48 kHz");
     return std::make_unique<RecordingDevice>(m_path, m_pace, m_loop, m_ended, m_progress);
 }

@@ -1,4 +1,5 @@
 #include "recording/RecordingWriter.h"
+#include "dsp/SampleFormat.h"
 
 #include <sndfile.h>
 
@@ -18,7 +19,7 @@ void WriteTo(SNDFILE* file, const std::string& name, const std::vector<std::int1
 
 SF_INFO WavInfo() {
     SF_INFO info{};
-    info.samplerate = 48000;
+    info.samplerate = kSampleRate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     return info;

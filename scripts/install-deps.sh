@@ -10,16 +10,19 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-dejavu-core xdg-utils chromium
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils sox
+  minimodem
 )
 
 # Extras for one purpose only, named on the command line:
-#   bench  minimodem, the decoder bench/vs_minimodem.sh compares against
+#   bench  what bench/vs_minimodem.sh needs (minimodem, now in the main list)
+#   cer    fldigi and numpy, for scripts/cer-table.py
 #   fuzz   clang with its libFuzzer runtime, for `make fuzz`
 for extra in "$@"; do
   case "$extra" in
     bench) packages+=(minimodem) ;;
+    cer) packages+=(fldigi python3-numpy) ;;
     fuzz) packages+=(clang libclang-rt-dev) ;;
-    *) echo "install-deps.sh: unknown extra '$extra' (bench, fuzz)" >&2; exit 2 ;;
+    *) echo "install-deps.sh: unknown extra '$extra' (bench, cer, fuzz)" >&2; exit 2 ;;
   esac
 done
 

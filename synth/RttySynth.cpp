@@ -14,7 +14,7 @@ namespace morvane {
 
 namespace {
 
-constexpr double kRate = 48000.0;
+constexpr double kRate = kSampleRate;
 constexpr std::uint8_t kSpaceCode = 4;
 constexpr std::uint8_t kLineBreakCode = 8;
 constexpr std::uint8_t kNoCode = 0xFF;
@@ -210,7 +210,7 @@ std::vector<std::int16_t> SynthesizeRtty(std::string_view text, const RttySynthS
     const double keyedSamples = totalBits * samplesPerBit;
     if (keyedSamples + 2.0 * static_cast<double>(idle) > static_cast<double>(kMaxSynthSamples))
         throw std::invalid_argument("the text is too long: the signal would last more than " +
-                                    std::to_string(kMaxSynthSamples / 48000) + " s");
+                                    std::to_string(kMaxSynthSamples / kSampleRate) + " s");
     const std::int64_t keyed = std::llround(keyedSamples);
     const std::int64_t total = idle + keyed + idle;
 

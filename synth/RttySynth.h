@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "decode/TextCode.h"
+#include "dsp/SampleFormat.h"
 
 namespace morvane {
 
@@ -21,7 +22,7 @@ struct RttySynthSettings {
 };
 
 /// Longest signal SynthesizeRtty makes, in samples (two hours at 48 kHz).
-inline constexpr std::int64_t kMaxSynthSamples = std::int64_t{48000} * 7200;
+inline constexpr std::int64_t kMaxSynthSamples = std::int64_t{kSampleRate} * 7200;
 
 /// Five-bit teleprinter codes (0 … 31) of UTF-8 text: lower case folded to
 /// upper case, a space sent as code 4, a line feed (or CR LF, or a lone CR)

@@ -7,6 +7,8 @@
 #include "support/DecodeRoundTripSupport.h"
 #include "decode/BitTransforms.h"
 #include "raster/BitExtraction.h"
+#include "decode/RowDecoder.h"
+#include "support/BetweenTonesSupport.h"
 #include "synth/RttySynth.h"
 #include <cmath>
 
@@ -185,5 +187,138 @@ TEST(FrameFinder, RasterOptionsReadTheTextWithTheDecoder) {
         EXPECT_EQ(text, CrLf(c.text)) << c.name << ": count " << a.raster.count << " offset " << a.raster.offset
                                       << " slant " << a.raster.slant << " width " << a.raster.gridWidth << " ignore "
                                       << a.ignore;
+    }
+}
+
+namespace {
+
+// Frames found with the tones at 1500 / 2000 Hz and decoded in `code` (the
+// code found when none is given).
+struct Found {
+    FrameAlignment alignment;
+    std::string text;
+};
+
+Found FindAndDecode(const std::vector<std::int16_t>& samples, std::optional<CodeSettings> code = std::nullopt) {
+    const Captured captured = Capture(samples, DemodSettings{});
+    const TimeTrueSignal signal = MakeTimeTrueSignal(captured.levels, captured.timeline);
+    std::vector<TrackedFrame> frames;
+    Found f;
+    f.alignment = FindFrames(signal, captured.timeline, &frames);
+    if (code) f.alignment.code = *code;
+    if (f.alignment.found) f.text = FrameText(FrameBits(signal, f.alignment.model, frames), f.alignment);
+    return f;
+}
+
+// Below this a reading says it is not sure (a clean signal read right
+// gives 0.9 or more; deep in noise a right reading falls below as well).
+constexpr double kSure = 0.6;
+
+std::string Repeated(const std::string& piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += piece;
+    return out;
+}
+
+}  // namespace
+
+TEST(FrameFinder, ReadsTheTuningPatternAsRyAtEveryRate) {
+    // RYRY repeats itself every two frames, and R and Y differ in every code
+    // bit: two frames, or some bits, repeat better than one frame.
+    const std::string ry = Repeated("RY", 40);
+    for (double baud : {45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0})
+        for (double stopBits : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << baud << " Bd, " << stopBits << " stop bits");
+            const Found f = FindAndDecode(SynthesizeRtty(ry, Synth(baud, stopBits, 1500, 2000)));
+            ASSERT_TRUE(f.alignment.found) << f.alignment.reason;
+            EXPECT_EQ(f.alignment.nominalBaud, baud);
+            EXPECT_EQ(f.alignment.model.stopBits, stopBits);
+            EXPECT_EQ(f.text, ry);
+            EXPECT_GE(f.alignment.confidence, 0.9);
+        }
+}
+
+TEST(FrameFinder, TuningPatternInAsciiIsReadOrNotSure) {
+    // In ASCII, RYRY alone may frame as well a few bits on (8 data bits, one
+    // stop bit: six bits on): then the reading must say it is not sure.
+    const std::string ry = Repeated("RY", 40);
+    const CodeSettings codes[] = {{TextCode::Ascii7, Parity::None}, {TextCode::Ascii7, Parity::Even},
+                                  {TextCode::Ascii8, Parity::None}};
+    for (const CodeSettings& code : codes)
+        for (double baud : {50.0, 75.0, 100.0})
+            for (double stopBits : {1.0, 2.0}) {
+                SCOPED_TRACE(testing::Message() << CodeSettingsName(code) << ", " << baud << " Bd, " << stopBits
+                                                << " stop bits");
+                RttySynthSettings synth = Synth(baud, stopBits, 1500, 2000);
+                synth.code = code;
+                const Found f = FindAndDecode(SynthesizeRtty(ry, synth));
+                if (f.alignment.found && f.alignment.confidence >= kSure) EXPECT_EQ(f.text, ry);
+            }
+}
+
+TEST(FrameFinder, ReadsUsFiguresLeastSignificantBitFirst) {
+    // The US figures fill the places the program's table leaves empty: read
+    // backwards they once looked the clearer way.
+    const std::string text = "RYRY $5 'Q' #7; \"Z\" ?B RYRY\n";
+    const CodeSettings us{TextCode::BaudotUs, Parity::None};
+    for (double baud : {45.45, 50.0, 75.0, 100.0, 150.0})
+        for (double stopBits : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << baud << " Bd, " << stopBits << " stop bits");
+            RttySynthSettings synth = Synth(baud, stopBits, 1500, 2000);
+            synth.code = us;
+            const Found f = FindAndDecode(SynthesizeRtty(text, synth), us);
+            ASSERT_TRUE(f.alignment.found) << f.alignment.reason;
+            EXPECT_TRUE(f.alignment.reverseDirection);
+            EXPECT_EQ(f.text, CrLf(text));
+        }
+}
+
+TEST(FrameFinder, AToneBetweenTheTonesOrKeyingFarTooFastHoldsNoFrames) {
+    // The demodulator's windows meet one steady tone between the two at
+    // phases that come round every few windows: levels as regular as keying.
+    using namespace betweentones;
+    const struct {
+        const char* name;
+        std::vector<std::int16_t> samples;
+    } cases[] = {
+        {"1750 Hz sine", SteadyTone(1750.0, Shape::Sine, 20.0)},
+        {"1750 Hz square", SteadyTone(1750.0, Shape::Square, 20.0)},
+        {"1750 Hz clipped", SteadyTone(1750.0, Shape::Clipped, 20.0)},
+        {"1620 Hz sine", SteadyTone(1620.0, Shape::Sine, 20.0)},
+        {"reversals at 1000 Bd", Reversals(1500.0, 2000.0, 1000.0, 20.0)},
+        {"reversals at 600 Bd", Reversals(1500.0, 2000.0, 600.0, 20.0)},
+    };
+    for (const auto& c : cases) {
+        const Found f = FindAndDecode(c.samples);
+        EXPECT_FALSE(f.alignment.found) << c.name << ": " << f.alignment.baud << " Bd, confidence "
+                                        << f.alignment.confidence << ", text " << f.text.substr(0, 40);
+        EXPECT_EQ(f.alignment.reason, kNoFrameStructure) << c.name;
+    }
+}
+
+TEST(FrameFinder, RatesBeyondTheOnesReadAreNotFoundOrNotSure) {
+    // Faster than the frame finder reads, the period it finds is a multiple
+    // or a part of the frame: the text is wrong, and the reading must say so.
+    const std::string text = "The quick brown fox jumps over the lazy dog. 0123456789 (73), de Morvane! Now is the time";
+    struct Case {
+        double baud, stopBits;
+        CodeSettings code;
+    };
+    const Case cases[] = {
+        {200.0, 1.0, {TextCode::Ascii7, Parity::None}}, {300.0, 1.0, {TextCode::Ascii7, Parity::None}},
+        {300.0, 2.0, {TextCode::Ascii8, Parity::None}}, {450.0, 1.0, {TextCode::Ascii7, Parity::None}},
+        {450.0, 2.0, {TextCode::Ascii8, Parity::None}}, {600.0, 1.0, {TextCode::Ascii7, Parity::None}},
+        {600.0, 2.0, {TextCode::Ascii8, Parity::None}}, {200.0, 1.5, {}},
+        {250.0, 1.5, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << CodeSettingsName(c.code) << ", " << c.baud << " Bd, " << c.stopBits
+                                        << " stop bits");
+        RttySynthSettings synth = Synth(c.baud, c.stopBits, 1500, 2000);
+        synth.code = c.code;
+        const std::string sent = c.code.code == TextCode::Baudot ? "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG" : text;
+        const Found f = FindAndDecode(SynthesizeRtty(sent, synth));
+        if (f.alignment.found && f.alignment.confidence >= kSure)
+            EXPECT_EQ(f.text, sent) << f.alignment.baud << " Bd, confidence " << f.alignment.confidence;
     }
 }

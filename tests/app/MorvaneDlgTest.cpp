@@ -137,8 +137,6 @@ private:
     int m_serial = 0;
 
     std::unique_ptr<CMorvaneDlg> Make(CMorvaneDlg::Launch launch = {}) {
-        if (launch.commandLine.empty())
-            launch.commandLine = "morvane";
         return std::make_unique<CMorvaneDlg>(*m_store, std::make_unique<QuietSystem>(), launch);
     }
     // Closes the window as the program does at exit and opens the store again, as a restart does.
@@ -227,7 +225,7 @@ private slots:
 
     void longStatusKeepsItsBeginning() {
         const std::string missing = m_dir.filePath(QStringLiteral("no-such-recording-with-a-rather-long-name.wav")).toStdString();
-        auto window = Make({"morvane", missing, false, {}, false});
+        auto window = Make({{"--input", missing}, missing, false, {}, false});
         QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Cannot open recording")));
         auto* label = Child<QLabel>(window.get(), "status");
         QCOMPARE(label->toolTip(), window->StatusText());
@@ -236,7 +234,7 @@ private slots:
     }
 
     void cardSwitchChoosesTheCard() {
-        auto window = Make({"morvane /s0", "", false, {}, false});
+        auto window = Make({{"/s0"}, "", false, {}, false});
         QTRY_COMPARE(window->StatusText(), QStringLiteral("Card \"Quiet card\" selected"));
     }
 
@@ -254,6 +252,9 @@ private slots:
         QTest::newRow("input= without file") << QStringList{"--input="} << false << "" << false << "";
         QTest::newRow("plain file, card") << QStringList{"/s2", "rec.flac"} << true << "" << false << "rec.flac";
         QTest::newRow("unknown option") << QStringList{"--frobnicate"} << true << "" << false << "";
+        // A path is a recording even where it holds a card switch; only the word itself is one.
+        QTest::newRow("path holding /s3/") << QStringList{"/tmp/s3/rec.wav"} << true << "" << false << "/tmp/s3/rec.wav";
+        QTest::newRow("/s10") << QStringList{"/s10"} << true << "" << false << "/s10";
     }
     void commandLineOptions() {
         QFETCH(QStringList, args);
@@ -275,7 +276,7 @@ private slots:
             QCOMPARE(QString::fromStdString(launch->inputPath), input);
             QCOMPARE(launch->fast, fast);
             QCOMPARE(QString::fromStdString(launch->openPath), open);
-            QCOMPARE(QString::fromStdString(launch->commandLine), (QStringList{"/usr/bin/morvane"} + args).join(' '));
+            QCOMPARE(launch->arguments, std::vector<std::string>(texts.begin() + 1, texts.end()));
         }
     }
 
@@ -668,7 +669,7 @@ private slots:
         // and the status line says so.
         auto system = std::make_unique<FeedingSystem>();
         FeedingSystem* feeding = system.get();
-        CMorvaneDlg window(*m_store, std::move(system), CMorvaneDlg::Launch{"morvane", "", false, {}, false});
+        CMorvaneDlg window(*m_store, std::move(system), CMorvaneDlg::Launch{{}, "", false, {}, false});
         QTRY_VERIFY(window.Loop().IsOpen());
         QTest::mouseClick(Child<QPushButton>(&window, "startCapture"), Qt::LeftButton);
         QVERIFY(window.Recording());
@@ -794,7 +795,7 @@ private slots:
 
     void capturingStatusCountsLevels() {
         const std::string wav = Recording("count.wav", "RYRY", 5.0);
-        auto window = Make({"morvane --input " + wav, wav, false, {}, false});
+        auto window = Make({{"--input", wav}, wav, false, {}, false});
         // Real time: after a block or two the status shows the reading, not the capture.
         QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Reading count.wav: ")));
         QTest::mouseClick(Child<QPushButton>(window.get(), "stopCapture"), Qt::LeftButton);
@@ -1157,7 +1158,7 @@ private slots:
         morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, morvane::RttySynthSettings{}));
 
         // --input --fast: capture runs from the first block, nothing to press.
-        auto window = Make({"morvane --input " + wav + " --fast", wav, true, {}, false});
+        auto window = Make({{"--input", wav, "--fast"}, wav, true, {}, false});
         QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
         QVERIFY(finished.wait(20000));
         QVERIFY(!window->Recording());
@@ -1391,7 +1392,7 @@ private slots:
         synth.idleSeconds = 2.0;  // the recording plays from Start on; capture starts a little later
         morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(text, synth));
 
-        auto window = Make({"morvane --input " + wav + " --fast", wav, true, {}, false});
+        auto window = Make({{"--input", wav, "--fast"}, wav, true, {}, false});
         QSignalSpy ended(window.get(), &CMorvaneDlg::inputEnded);
         // "Align" stands in the window's context menu with Ctrl+L.
         QAction* align = nullptr;

@@ -161,7 +161,7 @@ TEST_F(CodesAndFollow, FollowPrintsTextBeforeTheInputEnds) {
     const std::size_t half = samples.size() / 2;
 
     ::signal(SIGPIPE, SIG_IGN);  // should the program end early, writing must fail, not kill the test
-    for (const std::vector<std::string>& how : {FrameArgs(90, 2), std::vector<std::string>{"--auto"}}) {
+    for (const std::vector<std::string>& how : {FrameArgs(90, 2), std::vector<std::string>{"--auto", "--reader", "levels"}}) {
     SCOPED_TRACE(how[0]);
     int toChild[2], fromChild[2];
     ASSERT_EQ(::pipe(toChild), 0);
@@ -261,7 +261,7 @@ TEST_F(CodesAndFollow, AutoFollowStartsEveryTransmissionOnItsOwnLine) {
         .write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
 
     for (bool soft : {false, true}) {
-        std::vector<std::string> args = {"decode", "-", "--auto", "--follow", "--low", "1500", "--high", "2000"};
+        std::vector<std::string> args = {"decode", "-", "--auto", "--reader", "levels", "--follow", "--low", "1500", "--high", "2000"};
         if (soft) args.push_back("--soft");
         const Result r = Run(args, raw.string());
         EXPECT_EQ(r.status, 0) << r.err;
@@ -271,7 +271,7 @@ TEST_F(CodesAndFollow, AutoFollowStartsEveryTransmissionOnItsOwnLine) {
         EXPECT_NE(r.err.find(" \u00b7 75 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\n"), std::string::npos) << r.err;
     }
     // Tones searched in the first seconds: said on standard error.
-    const Result searched = Run({"decode", "-", "--auto", "--follow"}, raw.string());
+    const Result searched = Run({"decode", "-", "--auto", "--reader", "levels", "--follow"}, raw.string());
     EXPECT_EQ(searched.status, 0) << searched.err;
     EXPECT_EQ(searched.out, first + "\r\n" + second + "\r\n");
     EXPECT_NE(searched.err.find("morvane-cli: tones: low 1500"), std::string::npos) << searched.err;
@@ -283,10 +283,10 @@ TEST_F(CodesAndFollow, AutoFollowStartsEveryTransmissionOnItsOwnLine) {
         int status;
         const char* wantInError;
     } refused[] = {
-        {{"decode", "-", "--auto", "--follow", "--low", "1500", "--high", "2000"}, 3, "no steady frame structure"},
-        {{"decode", "-", "--auto", "--follow"}, 3, "cannot find the tones"},
-        {{"decode", "-", "--auto", "--follow", "--count", "90"}, 2, "--count"},
-        {{"decode", "-", "--auto", "--follow", "--reverse-bits"}, 2, "--reverse-bits"},
+        {{"decode", "-", "--auto", "--reader", "levels", "--follow", "--low", "1500", "--high", "2000"}, 3, "no steady frame structure"},
+        {{"decode", "-", "--auto", "--reader", "levels", "--follow"}, 3, "cannot find the tones"},
+        {{"decode", "-", "--auto", "--reader", "levels", "--follow", "--count", "90"}, 2, "--count"},
+        {{"decode", "-", "--auto", "--reader", "levels", "--follow", "--reverse-bits"}, 2, "--reverse-bits"},
     };
     for (const auto& c : refused) {
         const Result r = Run(c.args, silence.string());

@@ -26,7 +26,7 @@
 #include "raster/BitExtraction.h"
 #include "raster/SoftBitExtraction.h"
 #include "decode/BitTransforms.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 #include "support/DecodeRoundTripSupport.h"
 
 #include "support/CliRunSupport.h"
@@ -243,15 +243,15 @@ TEST_F(DecodeCommands, AlignFindsTheFramesAndPrintsTheOptionsThatReadThem) {
     EXPECT_EQ(d.out.rfind(CrLf(kText), 0), 0u) << d.out;
 
     // decode --auto gives the text exactly, the tones found as align found them.
-    const Result automatic = Run({"decode", rec.path, "--auto"});
+    const Result automatic = Run({"decode", rec.path, "--auto", "--reader", "levels"});
     ASSERT_EQ(automatic.status, 0) << automatic.err;
     EXPECT_EQ(automatic.out, CrLf(kText) + "\r\n");
     EXPECT_NE(automatic.err.find("aligned: 75.0"), std::string::npos) << automatic.err;
     // Options given win: the tones swapped make mark the high tone, which
     // --auto then reads with inverted bits; --ignore 0 reads the stop cell as code.
-    const Result swapped = Run({"decode", rec.path, "--auto", "--low", "2295", "--high", "2125"});
+    const Result swapped = Run({"decode", rec.path, "--auto", "--reader", "levels", "--low", "2295", "--high", "2125"});
     EXPECT_EQ(swapped.out, CrLf(kText) + "\r\n") << swapped.err;
-    const Result ignored = Run({"decode", rec.path, "--auto", "--ignore", "0"});
+    const Result ignored = Run({"decode", rec.path, "--auto", "--reader", "levels", "--ignore", "0"});
     EXPECT_EQ(ignored.status, 0);
     EXPECT_NE(ignored.out, CrLf(kText) + "\r\n");
 }
@@ -277,7 +277,7 @@ TEST_F(DecodeCommands, AlignNamesTheCodeAndDecodeAutoUsesIt) {
         << a.out;
     EXPECT_NE(a.out.find(" --code ascii7 --parity even\n"), std::string::npos) << a.out;
     for (const char* soft : {"", "--soft"}) {
-        std::vector<std::string> args = {"decode", ascii.path, "--auto"};
+        std::vector<std::string> args = {"decode", ascii.path, "--auto", "--reader", "levels"};
         if (*soft) args.push_back(soft);
         const Result d = Run(args);
         ASSERT_EQ(d.status, 0) << d.err;
@@ -286,19 +286,19 @@ TEST_F(DecodeCommands, AlignNamesTheCodeAndDecodeAutoUsesIt) {
     }
     // A code given wins; a parity bit given alone goes with the code found,
     // and a parity bit cannot go with Baudot frames.
-    const Result asBaudot = Run({"decode", ascii.path, "--auto", "--code", "baudot"});
+    const Result asBaudot = Run({"decode", ascii.path, "--auto", "--reader", "levels", "--code", "baudot"});
     EXPECT_EQ(asBaudot.status, 0) << asBaudot.err;
     EXPECT_NE(asBaudot.out, kText + "\r\n");
-    const Result oddParity = Run({"decode", ascii.path, "--auto", "--parity", "odd"});
+    const Result oddParity = Run({"decode", ascii.path, "--auto", "--reader", "levels", "--parity", "odd"});
     EXPECT_EQ(oddParity.status, 0) << oddParity.err;
     EXPECT_EQ(oddParity.out.find_first_not_of("?\r\n"), std::string::npos) << oddParity.out;
-    EXPECT_EQ(Run({"decode", baudot.path, "--auto", "--parity", "even"}).status, 2);
+    EXPECT_EQ(Run({"decode", baudot.path, "--auto", "--reader", "levels", "--parity", "even"}).status, 2);
 
     // The raster path: 7 data bits, 1 stop bit at 50 baud are 108 levels a
     // row; the option line's raster with the code found reads the text (the
     // last, cut-off row may add a character of idle mark behind it).
     const Recording raster = Synth("align-ascii50.wav", {"--code", "ascii7", "--stop-bits", "1"});
-    const Result r = Run({"decode", raster.path, "--auto", "--grid-width", "24"});
+    const Result r = Run({"decode", raster.path, "--auto", "--reader", "levels", "--grid-width", "24"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind(kText, 0), 0u) << r.out;
     EXPECT_NE(r.err.find("--count 108 "), std::string::npos) << r.err;
@@ -314,11 +314,12 @@ TEST_F(DecodeCommands, AlignSaysWhenThereIsNothingToFind) {
     const Result given = Run({"align", silence.string(), "--low", "1500", "--high", "2000"});
     EXPECT_EQ(given.status, 3);
     EXPECT_NE(given.out.find("frames: no signal"), std::string::npos) << given.out;
-    // Standard input cannot be read twice: the tones must be given.
-    const Result stdinAuto = Run({"decode", "-", "--auto"});
-    EXPECT_EQ(stdinAuto.status, 2) << stdinAuto.err;
-    EXPECT_NE(stdinAuto.err.find("--low and --high"), std::string::npos) << stdinAuto.err;
-    const Result decodeNothing = Run({"decode", silence.string(), "--auto", "--low", "1500", "--high", "2000"});
+    // Standard input is searched for the tones as a recording is: nothing
+    // there holds none.
+    const Result stdinAuto = Run({"decode", "-", "--auto", "--reader", "levels"});
+    EXPECT_EQ(stdinAuto.status, 3) << stdinAuto.err;
+    EXPECT_NE(stdinAuto.err.find("cannot find the tones"), std::string::npos) << stdinAuto.err;
+    const Result decodeNothing = Run({"decode", silence.string(), "--auto", "--reader", "levels", "--low", "1500", "--high", "2000"});
     EXPECT_EQ(decodeNothing.status, 3);
     EXPECT_TRUE(decodeNothing.out.empty());
 }
@@ -345,7 +346,7 @@ TEST_F(DecodeCommands, AutoDecodesAnotherTransmittersRecording) {
     // Made with minimodem 0.24 (Debian): `printf 'CQ CQ ... 73' | minimodem --tx rtty -f F -R 8000`,
     // 45.45 baud, 1.5 stop bits, mark 1585 Hz above space 1415 Hz, at 8 kHz.
     const std::string path = std::string(MORVANE_TEST_DATA) + "/minimodem-rtty45-8k.wav";
-    const Result d = Run({"decode", path, "--auto"});
+    const Result d = Run({"decode", path, "--auto", "--reader", "levels"});
     ASSERT_EQ(d.status, 0) << d.err;
     EXPECT_EQ(d.out, "CQ CQ DE MORVANE RYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73\r\n");
     const Result a = Run({"align", path});
@@ -419,8 +420,8 @@ TEST_F(DecodeCommands, AutoSoftFollowsAndReadsTheFramesThroughNoise) {
 
     // Clean: the soft reading gives the same exact text as the level reading.
     const std::string clean = synth("auto-soft-clean.wav", {});
-    const Result cleanPlain = Run({"decode", clean, "--auto"});
-    const Result cleanSoft = Run({"decode", clean, "--auto", "--soft"});
+    const Result cleanPlain = Run({"decode", clean, "--auto", "--reader", "levels"});
+    const Result cleanSoft = Run({"decode", clean, "--auto", "--reader", "levels", "--soft"});
     ASSERT_EQ(cleanSoft.status, 0) << cleanSoft.err;
     EXPECT_EQ(cleanPlain.out, sent + "\r\n");
     EXPECT_EQ(cleanSoft.out, cleanPlain.out);
@@ -430,8 +431,8 @@ TEST_F(DecodeCommands, AutoSoftFollowsAndReadsTheFramesThroughNoise) {
     // one follows the frames and reads nearly all of them.
     for (const char* seed : {"2", "6"}) {
         const std::string noisy = synth(std::string("auto-soft-") + seed + ".wav", {"--snr", "-6", "--seed", seed});
-        const Result plain = Run({"decode", noisy, "--auto"});
-        const Result soft = Run({"decode", noisy, "--auto", "--soft"});
+        const Result plain = Run({"decode", noisy, "--auto", "--reader", "levels"});
+        const Result soft = Run({"decode", noisy, "--auto", "--reader", "levels", "--soft"});
         ASSERT_EQ(plain.status, 0) << plain.err;
         ASSERT_EQ(soft.status, 0) << soft.err;
         EXPECT_LT(cer(soft), 2.5) << "seed " << seed << "\n" << soft.out;
@@ -441,7 +442,7 @@ TEST_F(DecodeCommands, AutoSoftFollowsAndReadsTheFramesThroughNoise) {
         // --soft reads them with the same options given by hand.
         if (std::string(seed) != "2") continue;
         const std::vector<std::string> tones = {"--low", "1500", "--high", "2000", "--grid-width", "24"};
-        const Result rasterAuto = Run(Args({"decode", noisy, "--auto", "--soft", "--show-bits"}, tones));
+        const Result rasterAuto = Run(Args({"decode", noisy, "--auto", "--reader", "levels", "--soft", "--show-bits"}, tones));
         ASSERT_EQ(rasterAuto.status, 0) << rasterAuto.err;
         const std::size_t at = rasterAuto.err.find(": --low");
         ASSERT_NE(at, std::string::npos) << rasterAuto.err;
@@ -456,11 +457,65 @@ TEST_F(DecodeCommands, AutoSoftFollowsAndReadsTheFramesThroughNoise) {
 
         // Usage errors, before any work: no soft time-true raster yet, and
         // no cells to trim when the frames are read.
-        const Result timeTrue = Run({"decode", noisy, "--auto", "--soft", "--time-true", "--slant", "-0.04"});
+        const Result timeTrue = Run({"decode", noisy, "--auto", "--reader", "levels", "--soft", "--time-true", "--slant", "-0.04"});
         EXPECT_EQ(timeTrue.status, 2);
         EXPECT_NE(timeTrue.err.find("--time-true"), std::string::npos) << timeTrue.err;
-        const Result trim = Run({"decode", noisy, "--auto", "--soft", "--soft-trim", "1"});
+        const Result trim = Run({"decode", noisy, "--auto", "--reader", "levels", "--soft", "--soft-trim", "1"});
         EXPECT_EQ(trim.status, 2);
         EXPECT_NE(trim.err.find("--soft-trim"), std::string::npos) << trim.err;
     }
 }
+
+namespace morvane {
+namespace {
+
+class ReceiverDecode : public ::testing::Test {
+protected:
+    static Result Run(const std::vector<std::string>& args) {
+        static const fs::path dir = [] {
+            const fs::path d = fs::temp_directory_path() / ("morvane-cli-receiver-" + std::to_string(::getpid()));
+            fs::create_directories(d);
+            return d;
+        }();
+        return clitest::Run(MORVANE_CLI_BINARY, args, dir, "/dev/null", "");
+    }
+    static std::string Synth(const std::string& name, const std::vector<std::string>& extra) {
+        const std::string path = (fs::temp_directory_path() / ("morvane-rx-" + std::to_string(::getpid()) + name)).string();
+        std::vector<std::string> args = {"synth", "--text", "CQ CQ DE MORVANE 40712 WJNYH RYRYRY END", "-o", path};
+        args.insert(args.end(), extra.begin(), extra.end());
+        EXPECT_EQ(Run(args).status, 0);
+        return path;
+    }
+};
+
+// decode --auto reads with the receiver by default: the header with the
+// quality goes to standard error, letters after figures and a space come
+// back as letters; --reader levels still reads the level stream.
+TEST_F(ReceiverDecode, AutoReadsTheSamplesAndReportsTheQuality) {
+    const std::string rec = Synth("a.wav", {"--snr", "3", "--mark", "2125", "--space", "2295", "--baud", "45.45"});
+    const Result r = Run({"decode", rec, "--auto"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "CQ CQ DE MORVANE 40712 WJNYH RYRYRY END\r\n");
+    EXPECT_NE(r.err.find("45.45 Bd \u00b7 212"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" Hz \u00b7 Baudot \u00b7 quality 0."), std::string::npos) << r.err;
+    const Result figures = Run({"decode", rec, "--auto", "--no-unshift-on-space"});
+    EXPECT_EQ(figures.out, "CQ CQ DE MORVANE 40712 WJNYH RYRYRY END\r\n") << "the sender put a letters shift in";
+    const Result levels = Run({"decode", rec, "--auto", "--reader", "levels"});
+    EXPECT_EQ(levels.status, 0);
+    EXPECT_NE(levels.err.find("aligned:"), std::string::npos) << levels.err;
+    const Result follow = Run({"decode", rec, "--auto", "--follow"});
+    EXPECT_EQ(follow.out, r.out);
+}
+
+// Noise alone prints nothing and ends with status 3; a malformed squelch is a usage error.
+TEST_F(ReceiverDecode, NoiseAlonePrintsNothing) {
+    const std::string rec = Synth("n.wav", {"--snr", "-40", "--idle", "10"});
+    const Result r = Run({"decode", rec, "--auto"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Run({"decode", rec, "--auto", "--squelch", "loud"}).status, 2);
+    EXPECT_EQ(Run({"decode", rec, "--auto", "--reader", "bits"}).status, 2);
+}
+
+}  // namespace
+}  // namespace morvane

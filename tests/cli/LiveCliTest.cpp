@@ -51,6 +51,8 @@ TEST(LiveCli, StrayWordsAreUsageErrors) {
         {"levels --live --seconds ''", "not a number"},
         {"levels --live --seconds 1 --bogus", "--bogus"},
         {"report --live /S1", "/S1"},
+        {"levels --live /s10", "takes no recording ('/s10')"},  // only /s0 ... /s5 are card switches
+        {"decode --live /s1 /s10", "not expected: /s10"},
     };
     for (const WordCase& c : cases) {
         const Result r = RunCli(c.args);

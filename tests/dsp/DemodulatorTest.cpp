@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -418,6 +419,46 @@ TEST(Demodulator, SoftStreamHoldsTheEnergiesInOnePhaseReference) {
         }
     }
     EXPECT_EQ(std::count(levels.begin(), levels.end(), 128), 5);  // the windows of the gap
+}
+
+// The 16-bit floats of the soft windows, converted in software: the values
+// every processor must give, and where the processor has F16C, the same bits
+// as its instructions for every half and for floats across the whole range.
+TEST(Demodulator, HalvesConvertAsF16cDoes) {
+    const struct {
+        float value;
+        std::uint16_t bits;
+    } known[] = {{0.0f, 0x0000},         {-0.0f, 0x8000},        {1.0f, 0x3C00},        {-2.0f, 0xC000},
+                 {65504.0f, 0x7BFF},     {65519.0f, 0x7BFF},     {65520.0f, 0x7C00},    {1e9f, 0x7C00},
+                 {6.103515625e-5f, 0x0400}, {5.9604645e-8f, 0x0001}, {2.9802322e-8f, 0x0000}, {2.9802326e-8f, 0x0001},
+                 {1.00048828125f, 0x3C00}, {1.00146484375f, 0x3C02}, {-std::numeric_limits<float>::infinity(), 0xFC00}};
+    for (const auto& k : known) {
+        EXPECT_EQ(Half(k.value).Bits(), k.bits) << k.value;
+        if (std::fabs(k.value) <= 65504.0f)
+            EXPECT_NEAR(static_cast<float>(Half(k.value)), k.value, std::fabs(k.value) / 1024.0f + 6e-8f) << k.value;
+    }
+    std::vector<SoftWindow> every(65536 / 4);
+    for (std::uint32_t b = 0; b < 65536; ++b) {
+        SoftWindow& w = every[b / 4];
+        Half* lanes[] = {&w.re1, &w.im1, &w.re2, &w.im2};
+        *lanes[b % 4] = Half::FromBits(static_cast<std::uint16_t>(b));
+    }
+    std::vector<float> soft(65536), hard(65536);
+    UnpackSoftWindows(every.data(), soft.data(), every.size(), false);
+    UnpackSoftWindows(every.data(), hard.data(), every.size(), true);
+    ASSERT_EQ(0, std::memcmp(soft.data(), hard.data(), soft.size() * sizeof(float)));
+    std::vector<float> floats;
+    for (std::uint64_t b = 0; b < (std::uint64_t{1} << 32); b += 4093) {
+        floats.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(b)));
+    }
+    while (floats.size() % 4 != 0) floats.push_back(0.5f);
+    std::vector<SoftWindow> packedSoft(floats.size() / 4), packedHard(floats.size() / 4);
+    PackSoftWindows(floats.data(), packedSoft.data(), packedSoft.size(), false);
+    PackSoftWindows(floats.data(), packedHard.data(), packedHard.size(), true);
+    for (std::size_t k = 0; k < packedSoft.size(); ++k)
+        ASSERT_EQ(0, std::memcmp(&packedSoft[k], &packedHard[k], sizeof(SoftWindow)))
+            << "window " << k << ": " << floats[4 * k] << " " << floats[4 * k + 1] << " " << floats[4 * k + 2] << " "
+            << floats[4 * k + 3];
 }
 
 TEST(Demodulator, SoftPackingIsTheSameWithAndWithoutF16c) {

@@ -41,7 +41,7 @@ TEST(CaptureThreads, CloseWhileBlocksArriveHandlesNoLateBlock) {
         loop.SetFallbackRecording("");
         const std::vector<std::int32_t>& levels = loop.Stream().levels;
         loop.StartCapture();
-        loop.Start("morvane /s0", 1500.0f, 2000.0f);
+        loop.Start({"/s0"}, 1500.0f, 2000.0f);
         ASSERT_TRUE(loop.IsOpen());
 
         // Process a few blocks while the device thread keeps delivering.
@@ -85,7 +85,7 @@ TEST(CaptureThreads, CaptureTogglesWhileBlocksArrive) {
     ProcessingLoop loop(std::move(fake), hooks);
     loop.SetFallbackRecording("");
     const std::vector<std::int32_t>& levels = loop.Stream().levels;
-    loop.Start("morvane", 1500.0f, 2000.0f);
+    loop.Start({}, 1500.0f, 2000.0f);
     for (int i = 0; i < 40; ++i) {
         if (i % 10 == 0) loop.StartCapture();
         if (i % 10 == 7) loop.StopCapture();
@@ -126,7 +126,7 @@ std::vector<std::int32_t> PlayThroughLoop(const std::string& path, float low, fl
     loop.UseRecording(path, RecordingPace::AfterProcess);
     const std::vector<std::int32_t>& levels = loop.Stream().levels;
     loop.StartCapture();
-    EXPECT_EQ(loop.Start("morvane", low, high), "Playing \"" + std::filesystem::path(path).filename().string() + "\"");
+    EXPECT_EQ(loop.Start({}, low, high), "Playing \"" + std::filesystem::path(path).filename().string() + "\"");
     for (;;) {
         const auto command = queue.Next(10s);
         if (!command) {
@@ -179,7 +179,7 @@ TEST(CaptureThreads, ReadingARecordingReplacesTheCardForItsLength) {
     card->names = {"Mic"};
     ProcessingLoop loop(std::move(fake), hooks);
     const std::vector<std::int32_t>& levels = loop.Stream().levels;
-    loop.Start("morvane", 1500.0f, 2000.0f);
+    loop.Start({}, 1500.0f, 2000.0f);
     ASSERT_EQ(card->opens, 1);
     loop.StartCapture();
     loop.AdoptLevels({1, 2, 3});  // as if the card had captured something
@@ -305,7 +305,7 @@ TEST(CaptureThreads, LiveRunStopsOnTimeAndOnInterrupt) {
         return fake;
     };
     LiveRunOptions options;
-    options.commandLine = "morvane-cli decode --live /s0";
+    options.arguments = {"/s0"};
     std::string status;
     const auto start = std::chrono::steady_clock::now();
     options.seconds = 0.5;
@@ -349,7 +349,7 @@ TEST(CaptureThreads, StalledConsumerSeesTheDroppedBlocksCounted) {
         return static_cast<std::int32_t>(block.size() * 2);
     };
     LiveRunOptions options;
-    options.commandLine = "morvane-cli levels --live /s0";
+    options.arguments = {"/s0"};
     std::shared_ptr<test::FakeDeviceStats> stats;  // outlives the system, which the run owns
     options.onLevels = [&](const std::int32_t*, std::size_t) {
         if (stalled) return;
@@ -397,7 +397,7 @@ TEST(CaptureThreads, LiveRunWithoutInputFails) {
     auto failing = std::make_unique<test::FakeSystem>();
     failing->names = {"Busy card"};
     failing->openError = "Device or resource busy";
-    options.commandLine = "x /s0";
+    options.arguments = {"/s0"};
     try {
         RunLiveCapture(std::move(failing), options, interrupted);
         ADD_FAILURE() << "no exception";

@@ -45,7 +45,7 @@ protected:
 
 TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
     loop->AdoptLevels({7, 8, 9});
-    EXPECT_EQ(loop->Start("morvane /s1", 1275.0f, 2125.0f), "Card \"Line\" selected");
+    EXPECT_EQ(loop->Start({"/s1"}, 1275.0f, 2125.0f), "Card \"Line\" selected");
     EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 1275.0f);
     EXPECT_EQ(loop->Settings().tone2Hz, 2125.0f);
@@ -56,9 +56,9 @@ TEST_F(LoopFixture, StartPicksCardSetsTonesAndEmptiesLevels) {
 }
 
 TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
-    loop->Start("morvane /s0", 1500.0f, 2000.0f);
+    loop->Start({"/s0"}, 1500.0f, 2000.0f);
     loop->AdoptLevels({1, 2, 3});
-    EXPECT_EQ(loop->Start("morvane", 0.0f, -800.0f), kHint);
+    EXPECT_EQ(loop->Start({}, 0.0f, -800.0f), kHint);
     EXPECT_EQ(system->opens, 1);
     EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(loop->Settings().tone1Hz, 0.0f);
@@ -67,7 +67,7 @@ TEST_F(LoopFixture, StartWhileOpenUpdatesButDoesNotReopen) {
 
 struct FailedOpenCase {
     const char* name;
-    const char* commandLine;
+    std::vector<std::string> arguments;
     bool defaultHasName;
     const char* error;
     const char* status;  // what Start says, the first time and every time after
@@ -79,10 +79,10 @@ TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
     const FailedOpenCase& c = GetParam();
     system->openError = c.error;
     if (!c.defaultHasName) system->defaultName.reset();
-    EXPECT_EQ(loop->Start(c.commandLine, 1500.0f, 2000.0f), c.status);
+    EXPECT_EQ(loop->Start(c.arguments, 1500.0f, 2000.0f), c.status);
     EXPECT_FALSE(loop->IsOpen());
     // Not retried, and still not reported as selected.
-    EXPECT_EQ(loop->Start("morvane /s1", 1500.0f, 2000.0f), c.status);
+    EXPECT_EQ(loop->Start({"/s1"}, 1500.0f, 2000.0f), c.status);
     EXPECT_EQ(system->opens, 1);
     loop->Process();  // no device: nothing happens
     EXPECT_TRUE(spectrumBlocks.empty());
@@ -90,14 +90,14 @@ TEST_P(FailedOpen, SaysSoAndIsNotRetried) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, FailedOpen,
-    ::testing::Values(FailedOpenCase{"NamedCard", "morvane /s0", true, "Device unavailable",
+    ::testing::Values(FailedOpenCase{"NamedCard", {"/s0"}, true, "Device unavailable",
                                      "Cannot open card \"Mic\": Device unavailable"},
-                      FailedOpenCase{"UnnamedDefault", "morvane", false, "Invalid device",
+                      FailedOpenCase{"UnnamedDefault", {}, false, "Invalid device",
                                      "Cannot open sound card '-1': Invalid device"}),
     [](const ::testing::TestParamInfo<FailedOpenCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     auto block = test::Tone(32768, 1500.0, 300.0);
     ASSERT_TRUE(system->device->Feed(block));
     EXPECT_EQ(posts, 1);
@@ -111,7 +111,7 @@ TEST_F(LoopFixture, ProcessWhileNotRecordingOnlyFeedsSpectrum) {
 }
 
 TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     loop->StartCapture();
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -128,7 +128,7 @@ TEST_F(LoopFixture, ProcessWhileRecordingDemodulatesAndRedraws) {
 }
 
 TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     const auto a = test::Tone(32768, 1500.0, 20000.0);
     const auto b = test::Tone(32768, 2000.0, 9000.0);
     const auto c = test::Tone(30000, 2000.0, 20000.0, 7);
@@ -163,7 +163,7 @@ TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
 }
 
 TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
     EXPECT_FALSE(loop->Recording());
     loop->StartCapture();
@@ -174,7 +174,7 @@ TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
 }
 
 TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     loop->StartCapture();
     auto block = test::Tone(32768, 1500.0, 20000.0);
     system->device->Feed(block);
@@ -185,7 +185,7 @@ TEST_F(LoopFixture, ProcessAfterStopReturnsAtOnce) {
     EXPECT_TRUE(Levels().empty());
     EXPECT_EQ(redraws, 0);
     // Stop closes for good: a later Start opens the device again.
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     EXPECT_EQ(system->opens, 2);
     EXPECT_TRUE(loop->Recording()) << "recording outlives the device";
 }
@@ -201,7 +201,7 @@ public:
 
 TEST_F(LoopFixture, NoSoundInputAndNoSampleSaysSo) {
     system->names.clear();
-    EXPECT_EQ(loop->Start("morvane", 1500.0f, 2000.0f), "No sound input found");
+    EXPECT_EQ(loop->Start({}, 1500.0f, 2000.0f), "No sound input found");
     EXPECT_FALSE(loop->IsOpen());
 }
 
@@ -222,7 +222,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     loop.SetFallbackRecording(sample);
     const std::vector<std::int32_t>& levels = loop.Stream().levels;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(loop.Start("morvane /s0", 1500.0f, 2000.0f), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start({"/s0"}, 1500.0f, 2000.0f), "No sound input found: playing the sample recording");
     EXPECT_TRUE(loop.IsOpen());
     std::unique_lock lock(mutex);
     // Real-time pace: a block every 0.68 s, the third at 2.05 s; the sample
@@ -231,7 +231,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
     lock.unlock();
     loop.AdoptLevels({1});
-    EXPECT_EQ(loop.Start("morvane /s1", 1400.0f, 2000.0f), "No sound input found: playing the sample recording");
+    EXPECT_EQ(loop.Start({"/s1"}, 1400.0f, 2000.0f), "No sound input found: playing the sample recording");
     EXPECT_TRUE(levels.empty());
     EXPECT_EQ(loop.Settings().tone1Hz, 1400.0f);
 }
@@ -239,7 +239,7 @@ TEST(LoopFallback, NoSoundInputPlaysTheSampleAsACard) {
 TEST(LoopFallback, UnreadableRecordingIsReported) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     loop.UseRecording("/nonexistent/dir/take.wav", RecordingPace::AfterProcess);
-    const std::string status = loop.Start("morvane", 1500.0f, 2000.0f);
+    const std::string status = loop.Start({}, 1500.0f, 2000.0f);
     EXPECT_EQ(status.rfind("Cannot open recording \"take.wav\": cannot read", 0), 0u) << status;
     EXPECT_FALSE(loop.IsOpen());
 }
@@ -261,7 +261,7 @@ TEST(SoundPlayer, MissingFileStartsNothingAndPlayingNeverCrashes) {
 // The loop keeps the spectrum of what it captured for Align: the two tones of
 // the blocks since Start capture, nothing once a new capture starts.
 TEST_F(LoopFixture, SpectrumOfTheCaptureShowsItsTones) {
-    loop->Start("morvane", 1500.0f, 2000.0f);
+    loop->Start({}, 1500.0f, 2000.0f);
     loop->StartCapture();
     for (int i = 0; i < 4; ++i) {
         std::vector<std::int16_t> block = test::Tone(16384, 1000.0, 8000.0);
@@ -291,10 +291,10 @@ TEST(LoopTones, ChangesAreAnnounced) {
     loop.SetTones(1275.0f, 2000.0f);
     EXPECT_EQ(announced, 1);
     EXPECT_EQ(loop.Stream().tones.tone1Hz, 1275.0f);
-    loop.Start("morvane", 1275.0f, 1445.0f);
+    loop.Start({}, 1275.0f, 1445.0f);
     EXPECT_EQ(announced, 2);
     EXPECT_EQ(loop.Stream().tones.tone2Hz, 1445.0f);
-    loop.Start("morvane", 1275.0f, 1445.0f);
+    loop.Start({}, 1275.0f, 1445.0f);
     EXPECT_EQ(announced, 2);
 }
 
@@ -303,7 +303,7 @@ TEST(LoopTones, ChangesAreAnnounced) {
 TEST(LoopStatus, CaptureAndDurations) {
     ProcessingLoop loop(std::make_unique<test::FakeSystem>(), {});
     loop.SetFallbackRecording("");
-    loop.Start("morvane", 1500.0f, 2000.0f);
+    loop.Start({}, 1500.0f, 2000.0f);
     EXPECT_EQ(loop.ActivityText(), "");
     loop.StartCapture();
     loop.AdoptLevels(std::vector<std::int32_t>(1234567, 128));

@@ -8,6 +8,7 @@
 
 #include "CaptureBlocks.h"
 #include "livetext/LiveTextReader.h"
+#include "support/BetweenTonesSupport.h"
 #include "synth/RttySynth.h"
 
 namespace morvane {
@@ -37,12 +38,14 @@ Reading Collect(const std::vector<LiveTextPiece>& pieces) {
 // The sound through the capture path block by block, as the window runs it,
 // the reader extended after every block and finished at the end. With
 // `inOnePiece` the reader sees the whole stream once, at the end.
-Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false) {
+Reading ReadLive(const std::vector<std::int16_t>& samples, bool soft, bool inOnePiece = false,
+                 std::optional<CodeSettings> code = std::nullopt) {
     const DemodSettings demod;  // 1500 / 2000 Hz
     LiveTextOptions options;
     options.tone1Hz = demod.tone1Hz;
     options.tone2Hz = demod.tone2Hz;
     options.soft = soft;
+    options.code = code;
     LiveTextReader reader(options);
     std::vector<LiveTextPiece> pieces;
     test::CaptureBlocks(
@@ -175,6 +178,144 @@ TEST(LiveTextReader, GivesTheSamePiecesInOnePieceAsBlockByBlock) {
     }
 }
 
+TEST(LiveTextReader, FirstTransmissionHasTheRightRateAndText) {
+    // A transmission that starts with the tuning pattern: the first hunt
+    // windows hold nothing else, and RYRY in 8-bit ASCII frames as well six
+    // bits on. The first transmission found must be the right one.
+    const std::string text = "RYRYRYRYRYRYRYRYRYRY THE QUICK BROWN FOX";
+    struct Case {
+        double baud, stopBits;
+        CodeSettings code;
+    };
+    const Case cases[] = {
+        {75.0, 1.0, {TextCode::Ascii7, Parity::Odd}},   {50.0, 1.0, {TextCode::Ascii7, Parity::None}},
+        {100.0, 1.0, {TextCode::Ascii8, Parity::None}}, {50.0, 2.0, {TextCode::Ascii7, Parity::None}},
+        {45.45, 1.5, {}},                               {75.0, 1.5, {}},
+        {100.0, 1.0, {}},                               {150.0, 1.5, {}},
+    };
+    for (const Case& c : cases)
+        for (bool soft : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.baud << " Bd, " << c.stopBits << " stop bits, " << CodeName(c.code)
+                                            << ", soft " << soft);
+            const Reading r = ReadLive(Synth(text, c.baud, c.stopBits, 0.5, {}, 1, c.code), soft);
+            ASSERT_EQ(r.transmissions.size(), 1U);
+            EXPECT_EQ(r.transmissions[0].nominalBaud, c.baud);
+            EXPECT_EQ(r.transmissions[0].code.code, c.code.code);
+            EXPECT_EQ(r.texts[0], text);
+        }
+}
+
+TEST(LiveTextReader, ReadsTheUsFiguresWhenTheyAreGiven) {
+    const std::string text = "RYRY $5 'Q' #7; \"Z\" ?B RYRY";
+    const CodeSettings us{TextCode::BaudotUs, Parity::None};
+    for (double baud : {45.45, 50.0, 75.0, 100.0, 150.0})
+        for (double stopBits : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << baud << " Bd, " << stopBits << " stop bits");
+            const Reading r = ReadLive(Synth(text, baud, stopBits, 0.5, {}, 1, us), false, false, us);
+            ASSERT_EQ(r.transmissions.size(), 1U);
+            EXPECT_EQ(r.texts[0], text);
+        }
+}
+
+TEST(LiveTextReader, AToneBetweenTheTonesOrKeyingFarTooFastGivesNothing) {
+    using namespace betweentones;
+    const std::vector<std::vector<std::int16_t>> sounds = {
+        SteadyTone(1750.0, Shape::Sine, 20.0), SteadyTone(1750.0, Shape::Square, 20.0),
+        SteadyTone(1750.0, Shape::Clipped, 20.0), Reversals(1500.0, 2000.0, 1000.0, 20.0)};
+    for (std::size_t k = 0; k < sounds.size(); ++k)
+        for (bool soft : {false, true}) {
+            const Reading r = ReadLive(sounds[k], soft);
+            EXPECT_TRUE(r.transmissions.empty()) << "sound " << k << ", soft " << soft << ": "
+                                                 << (r.texts.empty() ? "" : r.texts[0]);
+        }
+}
+
+TEST(LiveTextReader, SoftHuntFindsNothingInLongNoise) {
+    // Three minutes of uniform noise each; soft hunting once took chance
+    // structure in these for transmissions at 50 … 110 baud.
+    for (std::uint64_t seed : {2U, 9U, 21U}) {
+        const Reading r = ReadLive(betweentones::UniformNoise(seed, 180.0), true);
+        EXPECT_TRUE(r.transmissions.empty()) << "seed " << seed << ": " << r.transmissions.size()
+                                             << " transmissions, first at sample "
+                                             << (r.transmissions.empty() ? 0 : r.transmissions[0].firstSample);
+    }
+}
+
+// The reading of ReadLive with the stream's front left out after every
+// block, as far as Reach() allows; `mostKept` receives the most levels held.
+Reading ReadKeepingWhatIsReached(const std::vector<std::int16_t>& samples, bool soft, std::size_t& mostKept) {
+    const DemodSettings demod;
+    LiveTextOptions options;
+    options.tone1Hz = demod.tone1Hz;
+    options.tone2Hz = demod.tone2Hz;
+    options.soft = soft;
+    LiveTextReader reader(options);
+    std::vector<LiveTextPiece> pieces;
+    CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    std::vector<std::int32_t> levels, fresh;
+    std::vector<SoftWindow> windows, freshWindows;
+    std::int64_t base = 0;
+    LevelTimeline timeline(DemodWindow(demod, kCaptureFormat));
+    constexpr std::size_t kBlock = kDeviceBlockBytes / 2;
+    mostKept = 0;
+    for (std::size_t at = 0; at < samples.size(); at += kBlock) {
+        std::vector<std::int16_t> block(samples.begin() + static_cast<std::ptrdiff_t>(at),
+                                        samples.begin() + static_cast<std::ptrdiff_t>(std::min(samples.size(), at + kBlock)));
+        buffers.HandleBlock(block.data(), static_cast<std::int32_t>(block.size() * 2));
+        fresh.clear();
+        freshWindows.clear();
+        LevelTimeline call(timeline.Window());
+        buffers.DemodulatePending(demod, kCaptureFormat, fresh, {.soft = &freshWindows, .timeline = &call});
+        for (DemodCall c : call.Calls()) {
+            c.firstLevel += timeline.LevelCount();
+            timeline.Append(c);
+        }
+        levels.insert(levels.end(), fresh.begin(), fresh.end());
+        windows.insert(windows.end(), freshWindows.begin(), freshWindows.end());
+        mostKept = std::max(mostKept, levels.size());
+        reader.Extend(levels, timeline, &windows, pieces, base);
+        const std::int64_t keep = reader.Reach();
+        EXPECT_GE(keep, base);
+        levels.erase(levels.begin(), levels.begin() + (keep - base));
+        windows.erase(windows.begin(), windows.begin() + (keep - base));
+        base = keep;
+    }
+    reader.Finish(levels, timeline, &windows, pieces, base);
+    return Collect(pieces);
+}
+
+TEST(LiveTextReader, KeepsOnlyWhatTheHuntAndTheFollowerCanReach) {
+    // Six minutes: noise, transmissions at two rates with gaps, a long
+    // transmission. Keeping only the levels the reader can reach gives the
+    // same reading as the whole stream, with a few seconds held at most.
+    std::vector<std::int16_t> sound = betweentones::UniformNoise(4, 30.0);
+    for (int round = 0; round < 3; ++round) {
+        sound = Joined(sound, Synth(kText, 50.0, 1.5, 1.0, 6.0, 10 + round));
+        sound = Joined(sound, std::vector<std::int16_t>(48000 * 20, 0));
+        sound = Joined(sound, Synth(kText, 75.0, 1.0, 1.0, {}, 1,
+                                    round % 2 ? CodeSettings{TextCode::Ascii7, Parity::Even} : CodeSettings{}));
+        sound = Joined(sound, betweentones::UniformNoise(20 + round, 30.0));
+    }
+    std::string longText;
+    for (int i = 0; i < 10; ++i) longText += std::string(kText) + " ";
+    sound = Joined(sound, Synth(longText, 50.0, 1.5, 1.0));
+    for (bool soft : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "soft " << soft);
+        std::size_t mostKept = 0;
+        const Reading kept = ReadKeepingWhatIsReached(sound, soft, mostKept);
+        const Reading whole = ReadLive(sound, soft);
+        ASSERT_GE(whole.transmissions.size(), 7U);
+        ASSERT_EQ(kept.transmissions.size(), whole.transmissions.size());
+        for (std::size_t i = 0; i < whole.transmissions.size(); ++i) {
+            EXPECT_EQ(kept.transmissions[i].firstSample, whole.transmissions[i].firstSample);
+            EXPECT_EQ(kept.texts[i], whole.texts[i]);
+        }
+        // The hunt window (5 s), a step and a block: under ten seconds of levels.
+        EXPECT_LT(mostKept, 6000U) << "of " << sound.size() / 80 << " levels";
+    }
+}
+
 TEST(LiveTextReader, RefusesSoftDecisionsWithoutCorrelations) {
     LiveTextOptions options;
     options.soft = true;
@@ -184,6 +325,9 @@ TEST(LiveTextReader, RefusesSoftDecisionsWithoutCorrelations) {
     EXPECT_THROW(reader.Extend(levels, LevelTimeline(), nullptr, pieces), std::invalid_argument);
     const std::vector<SoftWindow> shorter(999);
     EXPECT_THROW(reader.Extend(levels, LevelTimeline(), &shorter, pieces), std::invalid_argument);
+    // Levels left out that the reading still needs.
+    LiveTextReader plain(LiveTextOptions{});
+    EXPECT_THROW(plain.Extend(levels, LevelTimeline(), nullptr, pieces, 500), std::invalid_argument);
 }
 
 }  // namespace

@@ -17,11 +17,11 @@ namespace {
 SoftWindow Window(float a, float b = 0.0f) {
     SoftWindow w;
     if (a >= 0) {
-        w.re1 = static_cast<_Float16>(a);
-        w.re2 = static_cast<_Float16>(b);
+        w.re1 = Half(static_cast<float>(a));
+        w.re2 = Half(static_cast<float>(b));
     } else {
-        w.re2 = static_cast<_Float16>(-a);
-        w.re1 = static_cast<_Float16>(b);
+        w.re2 = Half(static_cast<float>(-a));
+        w.re1 = Half(static_cast<float>(b));
     }
     return w;
 }

@@ -14,10 +14,10 @@ TEST(SoftRowStream, GivesExactlyTheBatchExtraction) {
     std::normal_distribution<float> gauss(0.0F, 1.0F);
     std::vector<SoftWindow> all(5000);
     for (SoftWindow& w : all) {
-        w.re1 = static_cast<_Float16>(gauss(random));
-        w.im1 = static_cast<_Float16>(gauss(random));
-        w.re2 = static_cast<_Float16>(gauss(random));
-        w.im2 = static_cast<_Float16>(gauss(random));
+        w.re1 = Half(static_cast<float>(gauss(random)));
+        w.im1 = Half(static_cast<float>(gauss(random)));
+        w.re2 = Half(static_cast<float>(gauss(random)));
+        w.im2 = Half(static_cast<float>(gauss(random)));
     }
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {

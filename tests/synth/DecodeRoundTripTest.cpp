@@ -8,7 +8,7 @@
 #include "support/DecodeRoundTripSupport.h"
 #include "decode/BaudotDecoder.h"
 #include "decode/BitTransforms.h"
-#include "decode/VariationsReport.h"
+#include "report/VariationsReport.h"
 #include "synth/RttySynth.h"
 
 using namespace morvane;

@@ -1,0 +1,141 @@
+#include "cli/ReceiverDecode.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "cli/AutoAlign.h"
+#include "cli/CliError.h"
+#include "cli/TextOutput.h"
+#include "livetext/TransmissionInfo.h"
+#include "receiver/RateEstimate.h"
+#include "receiver/Receiver.h"
+#include "recording/RecordingReader.h"
+
+namespace morvane::cli {
+
+namespace {
+constexpr std::size_t kPiece = 32768;  // samples read at a time (64 KiB)
+
+std::string StreamClock(std::int64_t sample) {
+    const std::int64_t seconds = sample / RecordingReader::kRate;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::string Header(const ReceivedTransmission& t) {
+    TransmissionInfo info;
+    info.firstSample = t.firstSample;
+    info.baud = t.baud;
+    info.nominalBaud = UsualBaud(t.baud);
+    info.stopBits = t.stopBits;
+    info.tone1Hz = static_cast<float>(t.tone1Hz);
+    info.tone2Hz = static_cast<float>(t.tone2Hz);
+    info.code = t.code;
+    char quality[64];
+    std::snprintf(quality, sizeof quality, " \u00b7 quality %.2f", t.quality);
+    return TransmissionHeader(StreamClock(t.firstSample), info) + quality;
+}
+
+// Writes the pieces: each transmission on a new line after its header.
+void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLineStart, bool& any) {
+    for (const ReceiverPiece& piece : pieces) {
+        if (piece.opens) {
+            if (!atLineStart) out.Write("\r\n");
+            out.Flush();
+            std::fprintf(stderr, "morvane-cli: %s\n", Header(piece.transmission).c_str());
+            std::fflush(stderr);
+            atLineStart = true;
+            any = true;
+        }
+        if (piece.text.empty()) continue;
+        out.Write(piece.text);
+        atLineStart = piece.text.size() >= 2 && piece.text.compare(piece.text.size() - 2, 2, "\r\n") == 0;
+    }
+}
+}  // namespace
+
+void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& options, bool follow,
+                    const std::string& output) {
+    RecordingReader reader(source.recording, source.channel);
+    ReceiverOptions o = options;
+    o.sampleRate = RecordingReader::kRate;
+    Receiver receiver(o);
+    TextOutput out(output);
+    std::vector<std::int16_t> samples(kPiece);
+    bool atLineStart = true, any = false;
+    while (const std::size_t n = reader.Read(samples.data(), samples.size())) {
+        receiver.Push(samples.data(), n);
+        if (!follow) continue;
+        WritePieces(receiver.Take(), out, atLineStart, any);
+        out.Flush();
+    }
+    ReportWarning(reader);
+    receiver.Finish();
+    WritePieces(receiver.Take(), out, atLineStart, any);
+    if (!any) {
+        out.Close();
+        throw CliError(kNothingFound, receiver.Reason());
+    }
+    out.Write("\r\n");
+    out.Close();
+}
+
+}  // namespace morvane::cli
+
+namespace morvane::cli {
+
+void AddReceiverOptions(CLI::App* command, ReceiverChoice& choice) {
+    command->add_option("--reader", choice.reader,
+                        "With --auto: 'samples' reads the recording's samples with the receiver (filters matched "
+                        "to the bit, fading correction, squelch), 'levels' the earlier reading of the level stream")
+        ->check(CLI::IsMember({"samples", "levels"}))
+        ->capture_default_str();
+    command->add_option("--squelch", choice.squelch,
+                        "With --auto (receiver): the least tone-over-noise in dB a frame needs for text, or 'off'")
+        ->check([](const std::string& value) -> std::string {
+            if (value == "off") return {};
+            try {
+                std::size_t used = 0;
+                const double db = std::stod(value, &used);
+                if (used == value.size() && std::isfinite(db) && db >= -50.0 && db <= 50.0) return {};
+            } catch (const std::exception&) {
+            }
+            return "a number of dB (-50 ... 50) or 'off'";
+        })
+        ->capture_default_str();
+    command->add_flag("--no-unshift-on-space", choice.noUnshift,
+                      "With --auto (receiver): a Baudot space in figures stays in figures");
+}
+
+bool UseReceiver(const ReceiverChoice& choice, const LevelSourceOptions& source, const CLI::App& command) {
+    if (choice.reader != "samples" || source.live) return false;
+    for (const char* name : {"--count", "--offset", "--slant", "--grid-width", "--grid-shift", "--soft-trim",
+                             "--reverse-bits", "--reverse-direction", "--ignore", "--show-bits", "--time-true"})
+        if (command.count(name) > 0) return false;
+    return true;
+}
+
+ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const DemodSettings& demod, const CLI::App& command) {
+    ReceiverOptions o;
+    if (command.count("--low") > 0) o.tone1Hz = demod.tone1Hz;
+    if (command.count("--high") > 0) o.tone2Hz = demod.tone2Hz;
+    if (command.count("--code") > 0 || command.count("--parity") > 0) {
+        CodeSettings code;
+        code.code = TextCodeFromName(command.get_option("--code")->as<std::string>()).value_or(TextCode::Baudot);
+        code.parity = ParityFromName(command.get_option("--parity")->as<std::string>()).value_or(Parity::None);
+        if (!IsAscii(code.code) && code.parity != Parity::None)
+            throw CLI::ValidationError("--parity", "only with an ASCII code");
+        o.code = code;
+    }
+    o.unshiftOnSpace = !choice.noUnshift;
+    if (choice.squelch == "off")
+        o.squelchDb.reset();
+    else
+        o.squelchDb = std::stod(choice.squelch);
+    return o;
+}
+
+}  // namespace morvane::cli

@@ -1,0 +1,43 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/LevelSource.h"
+#include "receiver/ReceiverTypes.h"
+
+namespace morvane::cli {
+
+/// decode --auto read by the receiver, straight from the recording's samples
+/// (48 kHz): every transmission's header (stream time, rate, tones, code,
+/// quality) to standard error, its text on a new line of `output` (standard
+/// output when empty). With `follow` every piece is written and flushed as it
+/// comes. Throws CliError(kNothingFound) when nothing was received.
+void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& options, bool follow,
+                    const std::string& output);
+
+}  // namespace morvane::cli
+
+namespace morvane::cli {
+
+/// The words of decode that choose and set the receiver.
+struct ReceiverChoice {
+    std::string reader = "samples";  // --reader samples|levels
+    std::string squelch = "8";       // --squelch DB|off
+    bool noUnshift = false;          // --no-unshift-on-space
+};
+
+/// Adds --reader, --squelch and --no-unshift-on-space to decode.
+void AddReceiverOptions(CLI::App* command, ReceiverChoice& choice);
+
+/// True when decode --auto is read by the receiver: --reader samples (the
+/// default) on a recording or standard input, without raster options,
+/// --soft-trim, --reverse-bits/--reverse-direction/--ignore or --show-bits.
+bool UseReceiver(const ReceiverChoice& choice, const LevelSourceOptions& source, const CLI::App& command);
+
+/// The receiver's settings from the command line: the tones given with
+/// --low/--high, the code with --code/--parity, the squelch and unshift.
+ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const DemodSettings& demod, const CLI::App& command);
+
+}  // namespace morvane::cli

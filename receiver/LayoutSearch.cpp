@@ -1,0 +1,247 @@
+#include "receiver/LayoutSearch.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace morvane {
+
+namespace {
+constexpr std::array<int, 4> kLeads{6, 8, 9, 10};
+constexpr double kMinGoodShare = 0.75;
+constexpr double kNearBest = 0.06;
+constexpr int kMinFrames = 8;
+constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
+
+// The decision values of a stretch through a chain started at its own
+// levels, and where a signal is there at all: the tones' magnitudes together
+// stand above about half their upper tenth.
+struct Decided {
+    std::vector<double> v;
+    std::vector<bool> present;
+};
+
+Decided Decisions(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                  double bitLength) {
+    const std::size_t n = std::min(tone1.size(), tone2.size());
+    std::vector<double> m1(n), m2(n), sum(n);
+    Decided out{std::vector<double>(n), std::vector<bool>(n)};
+    std::vector<SyncedFrame> none;
+    ReceiverChain pre(bitLength, ToneLevels{});
+    for (std::size_t i = 0; i < n; ++i) {
+        pre.Push(tone1[i], tone2[i], none);
+        m1[i] = pre.Magnitude1();
+        m2[i] = pre.Magnitude2();
+        sum[i] = m1[i] + m2[i];
+    }
+    const ToneLevels levels = LevelsOf(m1, m2);
+    const ToneLevels together = LevelsOf(sum, sum);
+    const double gate = 0.55 * together.envelope1;
+    ReceiverChain chain(bitLength, levels);
+    for (std::size_t i = 0; i < n; ++i) {
+        out.v[i] = chain.Push(tone1[i], tone2[i], none);
+        out.present[i] = sum[i] >= gate;
+    }
+    return out;
+}
+
+struct Trial {
+    std::vector<SyncedFrame> frames;
+    double good = 0.0;
+};
+
+// Frames read with one layout; only those that start where a signal is count.
+Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
+    Trial t;
+    FrameSync sync(bitLength, lead, 1.0);
+    std::vector<SyncedFrame> frames;
+    for (double x : d.v) sync.Push(polarity * x, frames);
+    int good = 0;
+    for (auto& f : frames) {
+        const auto at = static_cast<std::size_t>(std::clamp(f.start + (lead + 1) * 0.5 * bitLength, 0.0,
+                                                            static_cast<double>(d.v.size() - 1)));
+        if (!d.present[at]) continue;
+        good += f.stopOk;
+        t.frames.push_back(std::move(f));
+    }
+    t.good = t.frames.size() >= kMinFrames ? static_cast<double>(good) / static_cast<double>(t.frames.size()) : 0.0;
+    return t;
+}
+
+double MarkShare(const std::vector<SyncedFrame>& frames, std::size_t bit) {
+    int marks = 0, n = 0;
+    for (const auto& f : frames) {
+        if (!f.stopOk || bit >= f.bits.size()) continue;
+        ++n;
+        marks += f.bits[bit] > 0.0;
+    }
+    return n ? static_cast<double>(marks) / n : 0.0;
+}
+
+// Share of good frames whose bits 1 … dataBits + 1 have even parity.
+double EvenShare(const std::vector<SyncedFrame>& frames, int dataBits) {
+    int even = 0, n = 0;
+    for (const auto& f : frames) {
+        if (!f.stopOk) continue;
+        ++n;
+        int ones = 0;
+        for (int k = 1; k <= dataBits + 1; ++k) ones += f.bits[static_cast<std::size_t>(k)] > 0.0;
+        even += ones % 2 == 0;
+    }
+    return n ? static_cast<double>(even) / n : 0.0;
+}
+
+double StopBitsOf(const std::vector<SyncedFrame>& frames, double bitLength, int lead) {
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+        if (!frames[i].stopOk || !frames[i - 1].stopOk) continue;
+        const double bits = (frames[i].start - frames[i - 1].start) / bitLength - lead;
+        if (bits > 0.7 && bits < 2.4) gaps.push_back(bits);
+    }
+    if (gaps.size() < 3) return 1.0;
+    std::sort(gaps.begin(), gaps.end());
+    const double shortest = gaps[gaps.size() / 10];
+    return std::clamp(std::round(shortest * 2.0) / 2.0, 1.0, 2.0);
+}
+
+// ASCII of `lead` bits: the code and parity the frames' bits show.
+void AsciiCode(FoundLayout& out, const std::array<Trial, 4>& trials) {
+    // Seven data bits: the 8th bit after the start is mark (second stop bit
+    // or the line at rest), or keeps a parity; otherwise eight data bits.
+    const Trial& nine = trials[2];
+    const bool nineOk = nine.good >= kMinGoodShare;
+    const double even7 = nineOk ? EvenShare(nine.frames, 7) : 0.5;
+    if (!nineOk || MarkShare(nine.frames, 8) >= 0.75) {
+        out.code = {TextCode::Ascii7, Parity::None};
+        out.leadBits = 8;
+    } else if (even7 >= 0.9 || even7 <= 0.1) {
+        out.code = {TextCode::Ascii7, even7 >= 0.9 ? Parity::Even : Parity::Odd};
+        out.leadBits = 9;
+    } else {
+        const Trial& ten = trials[3];
+        const double even8 = ten.good >= kMinGoodShare && MarkShare(ten.frames, 9) < 0.75 ? EvenShare(ten.frames, 8) : 0.5;
+        out.code = {TextCode::Ascii8, even8 >= 0.9 ? Parity::Even : (even8 <= 0.1 ? Parity::Odd : Parity::None)};
+        out.leadBits = out.code.parity == Parity::None ? 9 : 10;
+    }
+}
+}  // namespace
+
+FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                         double bitLength, std::optional<CodeSettings> given) {
+    FoundLayout out;
+    const Decided v = Decisions(tone1, tone2, bitLength);
+    std::array<std::array<Trial, 4>, 2> trials;
+    double best = 0.0;
+    for (int p = 0; p < 2; ++p)
+        for (std::size_t l = 0; l < kLeads.size(); ++l) {
+            trials[p][l] = Run(v, bitLength, kLeads[l], p == 0 ? 1 : -1);
+            best = std::max(best, trials[p][l].good);
+        }
+    if (best < kMinGoodShare) {
+        out.reason = "no steady frame structure found";
+        return out;
+    }
+    // The polarity whose 5-bit or 7-bit frames hold best (idle and stop are mark).
+    const auto score = [&](int p) { return std::max(trials[p][0].good, trials[p][1].good); };
+    const int p = score(0) >= score(1) ? 0 : 1;
+    out.polarity = p == 0 ? 1 : -1;
+    const auto& t = trials[p];
+    const auto passes = [&](std::size_t l) { return t[l].good >= std::max(kMinGoodShare, best - kNearBest); };
+    const bool ascii = given ? IsAscii(given->code)
+                             : passes(1) && !(MarkShare(t[1].frames, 6) >= 0.95 && MarkShare(t[1].frames, 7) >= 0.95);
+    if (ascii) {
+        AsciiCode(out, t);
+        if (given) {
+            out.code = *given;
+            out.leadBits = 1 + DataBits(given->code) + (given->parity != Parity::None ? 1 : 0);
+        }
+    } else {
+        if (!passes(0) && !given) {
+            out.reason = "no steady frame structure found";
+            return out;
+        }
+        out.code = given ? *given : CodeSettings{};
+        out.leadBits = 6;
+    }
+    const std::size_t l = static_cast<std::size_t>(std::find(kLeads.begin(), kLeads.end(), out.leadBits) - kLeads.begin());
+    out.goodShare = t[std::min<std::size_t>(l, 3)].good;
+    out.stopBits = StopBitsOf(t[std::min<std::size_t>(l, 3)].frames, bitLength, out.leadBits);
+    double quality = 0.0;
+    int good = 0;
+    for (const auto& f : t[std::min<std::size_t>(l, 3)].frames)
+        if (f.stopOk) {
+            quality += f.quality;
+            ++good;
+        }
+    out.quality = good > 0 ? quality / good : 0.0;
+    const double present = static_cast<double>(std::count(v.present.begin(), v.present.end(), true));
+    out.coverage = present > 0.0 ? std::min(1.0, good * (out.leadBits + out.stopBits) * bitLength / present) : 0.0;
+    if (good == 0 || quality / good < kMinQuality) {
+        out.reason = "no steady frame structure found";
+        return out;
+    }
+    out.found = true;
+    return out;
+}
+
+}  // namespace morvane
+
+namespace morvane {
+
+namespace {
+constexpr double kHysteresis = 0.3;
+
+// Zero crossings (seconds) where the decision goes fully over to the other side.
+std::vector<double> Edges(const Decided& d, double subRate) {
+    const std::vector<double>& v = d.v;
+    std::vector<double> edges;
+    int side = 0;
+    double crossing = 0.0;
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        if ((v[i - 1] < 0.0) != (v[i] < 0.0)) crossing = static_cast<double>(i - 1) + v[i - 1] / (v[i - 1] - v[i]);
+        const int now = v[i] > kHysteresis ? 1 : (v[i] < -kHysteresis ? -1 : side);
+        if (now != side && side != 0 && d.present[i]) edges.push_back(crossing / subRate);
+        side = now;
+    }
+    return edges;
+}
+}  // namespace
+
+RateEstimate MeasureRate(const std::vector<std::complex<double>>& tone1,
+                         const std::vector<std::complex<double>>& tone2, double subRate) {
+    constexpr std::array<std::array<double, 2>, 3> kBands{{{28.0, 80.0}, {70.0, 165.0}, {140.0, 330.0}}};
+    RateEstimate best;
+    const auto consider = [&](double filterBaud, double low, double high) {
+        const Decided v = Decisions(tone1, tone2, subRate / filterBaud);
+        const RateEstimate r = EstimateRate(Edges(v, subRate), low, high);
+        if (r.found && r.coherence > best.coherence) best = r;
+    };
+    for (const auto& band : kBands) consider(band[1], band[0], band[1]);
+    return best;
+}
+
+}  // namespace morvane
+
+namespace morvane {
+
+double ToneOffsetHz(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
+                    double subRate) {
+    constexpr double kWideBaud = 80.0;
+    const double bit = subRate / kWideBaud;
+    const std::size_t n = std::min(tone1.size(), tone2.size());
+    std::vector<double> m1(n), m2(n);
+    std::vector<SyncedFrame> none;
+    ReceiverChain pre(bit, ToneLevels{});
+    for (std::size_t i = 0; i < n; ++i) {
+        pre.Push(tone1[i], tone2[i], none);
+        m1[i] = pre.Magnitude1();
+        m2[i] = pre.Magnitude2();
+    }
+    ReceiverChain chain(bit, LevelsOf(m1, m2));
+    double cycles = 0.0;
+    for (std::size_t i = 0; i < n; ++i) chain.Push(tone1[i], tone2[i], none);
+    return chain.TakeToneError(cycles) ? cycles * subRate : 0.0;
+}
+
+}  // namespace morvane

@@ -1,0 +1,364 @@
+#include "receiver/Receiver.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+
+namespace morvane {
+
+namespace {
+constexpr double kSubBlockRate = 4800.0;   // sub-blocks a second the mixers aim at
+constexpr double kToneWindow = 10.0;       // seconds of sound the tone search looks at
+constexpr double kFirstSearch = 2.0;       // seconds before the first tone search
+constexpr double kAcquireEvery = 1.0;      // seconds between tries to find rate and frames
+constexpr double kTryOn = 4.0;             // seconds of the stretch (its newest) a try reads
+constexpr double kAcquireFirst = 2.0;      // seconds of keying before the first try
+constexpr double kAcquireLongest = 8.0;    // seconds the acquisition stretch holds
+constexpr double kAfcSpan = 50.0;          // Hz the tones may move
+constexpr double kAfcGain = 0.03;          // share of the error corrected per bit
+constexpr double kMinQuality = 0.4;        // a good frame's least quality
+constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch
+constexpr double kFrameBelow = 2.0;        // dB a good frame may lie below the squelch level
+constexpr double kLoneQuality = 0.75;      // a frame out of step with the one before needs this quality
+constexpr int kCloseRun = 4;               // bad frames in a row close it
+constexpr double kSilence = 4.0;           // seconds without frames end a transmission
+constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
+constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
+constexpr double kSureScore = 0.55;        // frames this clear lock after two tries agree
+constexpr int kAgreeingTries = 4;          // … others after this many
+constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left to the tracking
+constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
+
+double Seconds(double sampleRate, double s) { return s * sampleRate; }
+}  // namespace
+
+Receiver::Receiver(const ReceiverOptions& options) : m_options(options) {
+    const double rate = options.sampleRate;
+    if (!(rate >= 1000.0 && rate <= 1e7)) throw std::invalid_argument("sample rate must be 1000 … 10000000 per second");
+    for (const auto& tone : {options.tone1Hz, options.tone2Hz})
+        if (tone && !(*tone > 0.0 && *tone < rate / 2.0))
+            throw std::invalid_argument("a tone must lie between 0 Hz and half the sample rate");
+    m_decimation = std::max(1, static_cast<int>(std::lround(rate / kSubBlockRate)));
+    m_subRate = rate / m_decimation;
+    if (options.tone1Hz && options.tone2Hz)
+        StartTones(*options.tone1Hz, *options.tone2Hz);
+    else
+        m_finder = std::make_unique<KeyedToneFinder>(rate, kToneWindow);
+}
+
+void Receiver::Push(const std::int16_t* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) Sample(samples[i] / 32768.0);
+}
+
+void Receiver::Push(const float* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) Sample(samples[i]);
+}
+
+void Receiver::Sample(double x) {
+    ++m_samples;
+    if (!m_mixer1) {
+        m_finder->Add(static_cast<float>(x));
+        m_raw.push_back(static_cast<float>(x));
+        if (static_cast<double>(m_raw.size()) > Seconds(m_options.sampleRate, kToneWindow)) m_raw.pop_front();
+        const auto every = static_cast<std::int64_t>(Seconds(m_options.sampleRate, kAcquireEvery));
+        if (m_samples % every == 0 && m_finder->Seconds() >= kFirstSearch) SearchTones();
+        return;
+    }
+    std::complex<double> c1, c2;
+    const bool done = m_mixer1->Push(x, c1);
+    m_mixer2->Push(x, c2);
+    if (done) SubBlock(c1, c2);
+}
+
+void Receiver::SearchTones() {
+    const KeyedPair pair = m_finder->Find(m_options.tone1Hz, m_options.tone2Hz);
+    if (!pair.found) {
+        m_reason = pair.reason;
+        return;
+    }
+    StartTones(pair.lowHz, pair.highHz);
+}
+
+void Receiver::StartTones(double lowHz, double highHz) {
+    m_baseTone1 = lowHz;
+    m_baseTone2 = highHz;
+    m_mixer1.emplace(m_options.sampleRate, lowHz, m_decimation);
+    m_mixer2.emplace(m_options.sampleRate, highHz, m_decimation);
+    m_mixStart = m_samples - static_cast<std::int64_t>(m_raw.size());
+    m_finder.reset();
+    m_reason = "no steady frame structure found";
+    std::deque<float> raw;
+    raw.swap(m_raw);
+    for (float x : raw) {
+        std::complex<double> c1, c2;
+        const bool done = m_mixer1->Push(x, c1);
+        m_mixer2->Push(x, c2);
+        if (done) SubBlock(c1, c2);
+    }
+}
+
+void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
+    ++m_subBlocks;
+    if (m_chain) {
+        Locked(c1, c2);
+        if (m_unlock) Unlock();
+        return;
+    }
+    if (m_acq1.empty()) m_acqStart = m_subBlocks - 1;
+    m_acq1.push_back(c1);
+    m_acq2.push_back(c2);
+    if (static_cast<double>(m_acq1.size()) > kAcquireLongest * m_subRate) {
+        const auto drop = static_cast<std::ptrdiff_t>(kAcquireEvery * m_subRate);
+        m_acq1.erase(m_acq1.begin(), m_acq1.begin() + drop);
+        m_acq2.erase(m_acq2.begin(), m_acq2.begin() + drop);
+        m_acqStart += drop;
+    }
+    const auto every = static_cast<std::int64_t>(kAcquireEvery * m_subRate);
+    if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) TryLock(false);
+}
+
+// Rate and frames are taken once two tries in a row (half a second apart)
+// find the same, or at the end of the input what one try finds.
+bool Receiver::TryLock(bool last) {
+    if (m_acq1.size() < static_cast<std::size_t>((last ? 0.5 : kAcquireFirst) * m_subRate)) return false;
+    // The rate the edges show, and the usual rates (deep in noise the edges
+    // scatter): the one whose frames hold best wins.
+    CorrectTones();
+    const auto from = static_cast<std::ptrdiff_t>(
+        m_acq1.size() - std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate)));
+    const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
+    std::vector<double> rates{kUsualRates.begin(), kUsualRates.end()};
+    const RateEstimate measured = MeasureRate(t1, t2, m_subRate);
+    if (measured.found) rates.insert(rates.begin(), measured.baud);
+    double baud = 0.0, best = 0.0;
+    FoundLayout layout;
+    for (double r : rates) {
+        if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
+        const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
+        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage : 0.0;
+        if (score > best) {
+            best = score;
+            baud = r;
+            layout = l;
+        }
+    }
+    if (!layout.found) {
+        m_candidate.reset();
+        m_agreeing = 0;
+        return false;
+    }
+    const bool same = m_candidate && std::fabs(m_candidate->baud / baud - 1.0) < kSameRate &&
+                      m_candidate->layout.leadBits == layout.leadBits &&
+                      m_candidate->layout.polarity == layout.polarity;
+    m_agreeing = same ? m_agreeing + 1 : 1;
+    m_candidate = Candidate{baud, layout};
+    const bool sure = (m_agreeing >= 2 && best >= kSureScore) || m_agreeing >= kAgreeingTries;
+    if (!sure && !last) return false;
+    m_candidate.reset();
+    m_agreeing = 0;
+    Lock(baud, layout);
+    return true;
+}
+
+// The tones as the stretch shows them (within the tracking span): the
+// stretch is turned by the difference and the mixers moved by it.
+void Receiver::CorrectTones() {
+    const double hz = ToneOffsetHz(m_acq1, m_acq2, m_subRate);
+    const double moved = std::clamp(m_mixer1->Frequency() + hz - m_baseTone1, -kAfcSpan, kAfcSpan);
+    const double turn = m_baseTone1 + moved - m_mixer1->Frequency();
+    if (std::fabs(turn) < kLeastTurn) return;
+    // Turned so that the stretch's end joins what the moved mixers give next.
+    const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * turn / m_subRate);
+    std::complex<double> phasor = std::polar(1.0, 2.0 * std::numbers::pi * turn * static_cast<double>(m_acq1.size()) / m_subRate);
+    for (std::size_t i = 0; i < m_acq1.size(); ++i) {
+        m_acq1[i] *= phasor;
+        m_acq2[i] *= phasor;
+        phasor *= step;
+    }
+    m_mixer1->SetFrequency(m_baseTone1 + moved);
+    m_mixer2->SetFrequency(m_baseTone2 + moved);
+}
+
+void Receiver::Lock(double baud, const FoundLayout& layout) {
+    m_baud = baud;
+    m_layout = layout;
+    const double bit = m_subRate / baud;
+    std::vector<double> m1, m2;
+    {
+        ReceiverChain pre(bit, ToneLevels{});
+        std::vector<SyncedFrame> none;
+        for (std::size_t i = 0; i < m_acq1.size(); ++i) {
+            pre.Push(m_acq1[i], m_acq2[i], none);
+            m1.push_back(pre.Magnitude1());
+            m2.push_back(pre.Magnitude2());
+        }
+    }
+    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2));
+    m_chain->SetLayout(layout.leadBits, layout.stopBits, layout.polarity);
+    m_chainStart = m_acqStart;
+    m_chainPushed = 0;
+    m_lastFrame = 0;
+    m_decoder.emplace(layout.code, m_options.unshiftOnSpace);
+    std::vector<std::complex<double>> a, b;
+    a.swap(m_acq1);
+    b.swap(m_acq2);
+    m_replaying = true;
+    for (std::size_t i = 0; i < a.size(); ++i) Locked(a[i], b[i]);
+    m_replaying = false;
+}
+
+void Receiver::Locked(std::complex<double> c1, std::complex<double> c2) {
+    m_frames.clear();
+    m_chain->Push(c1, c2, m_frames);
+    ++m_chainPushed;
+    for (const auto& f : m_frames) OnFrame(f);
+    const auto bit = std::max<std::int64_t>(1, std::lround(m_subRate / m_baud));
+    if (m_chainPushed % bit == 0) TrackTones();
+    const double quiet = static_cast<double>(m_chainPushed - m_lastFrame) / m_subRate;
+    if (m_open && quiet > kSilence) Close();
+    if (!m_open && quiet > kGiveUp) m_unlock = true;
+}
+
+// Rate and frames are measured afresh on what comes next.
+void Receiver::Unlock() {
+    m_unlock = false;
+    m_chain.reset();
+    m_run.clear();
+    m_held.clear();
+    m_acq1.clear();
+    m_acq2.clear();
+}
+
+void Receiver::TrackTones() {
+    double cycles = 0.0;
+    if (!m_chain->TakeToneError(cycles) || m_replaying) return;
+    const double step = kAfcGain * cycles * m_subRate;
+    const double moved = std::clamp(m_mixer1->Frequency() + step - m_baseTone1, -kAfcSpan, kAfcSpan);
+    m_mixer1->SetFrequency(m_baseTone1 + moved);
+    m_mixer2->SetFrequency(m_baseTone2 + moved);
+}
+
+std::int64_t Receiver::SampleOf(double chainIndex) const {
+    const double sub = static_cast<double>(m_chainStart) + chainIndex - m_chain->Delay();
+    return m_mixStart + static_cast<std::int64_t>(std::floor(sub * m_decimation));
+}
+
+// The squelch: text only while the frames show a signal. Frames are good
+// when start, stop and the element before the start hold with a margin and
+// the tones stand above their noise; a run of good frames mostly back to
+// back, clearly above the squelch level together, opens a transmission; bad
+// frames are held until a good one follows, and a run of them closes it.
+void Receiver::OnFrame(const SyncedFrame& frame) {
+    const bool squelch = m_options.squelchDb.has_value();
+    const double level = squelch ? *m_options.squelchDb : 0.0;
+    const bool good = !squelch || (frame.stopOk && frame.markBefore && frame.quality >= kMinQuality &&
+                                   frame.snrDb >= level - kFrameBelow && (frame.inStep || frame.quality >= kLoneQuality));
+    if (good) m_lastFrame = m_chainPushed;
+    if (!m_open) {
+        if (!good) {
+            m_run.clear();
+            return;
+        }
+        m_run.push_back(frame);
+        if (m_run.size() > kOpenRun) m_run.erase(m_run.begin());
+        if (!squelch || RunOpens(level)) Open();
+        return;
+    }
+    if (!good) {
+        m_held.push_back(frame);
+        if (++m_bad >= kCloseRun) Close();
+        return;
+    }
+    for (const auto& f : m_held) Emit(f);
+    m_held.clear();
+    m_bad = 0;
+    Emit(frame);
+}
+
+bool Receiver::RunOpens(double level) const {
+    if (m_run.size() < kOpenRun) return false;
+    double snr = 0.0;
+    int inStep = 0;
+    for (std::size_t i = 0; i < m_run.size(); ++i) {
+        snr += m_run[i].snrDb;
+        inStep += i > 0 && m_run[i].inStep;
+    }
+    return snr / static_cast<double>(m_run.size()) >= level && inStep + 1 >= static_cast<int>(kOpenRun);
+}
+
+void Receiver::Open() {
+    ReceiverPiece piece;
+    piece.opens = true;
+    ReceivedTransmission& t = piece.transmission;
+    t.firstSample = SampleOf(m_run.front().start);
+    t.baud = m_baud;
+    t.stopBits = m_layout.stopBits;
+    t.tone1Hz = m_mixer1->Frequency();
+    t.tone2Hz = m_mixer2->Frequency();
+    t.markIsTone1 = m_layout.polarity > 0;
+    t.code = m_layout.code;
+    double q = 0.0;
+    for (const auto& f : m_run) q += f.quality;
+    t.quality = q / static_cast<double>(m_run.size());
+    double snr = 0.0;
+    for (const auto& f : m_run) snr += f.snrDb;
+    t.snrDb = snr / static_cast<double>(m_run.size());
+    m_pieces.push_back(std::move(piece));
+    m_open = true;
+    m_bad = 0;
+    ++m_transmissions;
+    m_decoder->Reset();
+    for (const auto& f : m_run) Emit(f);
+    m_run.clear();
+}
+
+void Receiver::Close() {
+    m_open = false;
+    m_held.clear();
+    m_run.clear();
+    m_bad = 0;
+}
+
+void Receiver::Emit(const SyncedFrame& frame) {
+    const int data = DataBits(m_layout.code.code);
+    unsigned value = 0;
+    int ones = 0;
+    for (int k = 0; k < data; ++k) {
+        const bool one = frame.bits[static_cast<std::size_t>(1 + k)] > 0.0;
+        value |= static_cast<unsigned>(one) << k;
+        ones += one;
+    }
+    bool parityOk = true;
+    if (IsAscii(m_layout.code.code) && m_layout.code.parity != Parity::None) {
+        ones += frame.bits[static_cast<std::size_t>(1 + data)] > 0.0;
+        parityOk = (ones % 2 == 0) == (m_layout.code.parity == Parity::Even);
+    }
+    std::string text;
+    m_decoder->Decode(value, parityOk, text);
+    if (text.empty()) return;
+    if (m_pieces.empty()) m_pieces.emplace_back();
+    m_pieces.back().text += text;
+}
+
+void Receiver::Finish() {
+    if (!m_mixer1 && m_finder) {
+        if (m_finder->Seconds() > 0.2) SearchTones();
+        if (!m_mixer1) return;
+    }
+    if (!m_chain && m_transmissions == 0) TryLock(true);
+    // A transmission still open ends here: frames held as bad are dropped.
+    m_held.clear();
+    m_open = false;
+}
+
+std::vector<ReceiverPiece> Receiver::Take() {
+    std::vector<ReceiverPiece> out;
+    out.swap(m_pieces);
+    return out;
+}
+
+std::string Receiver::Reason() const { return m_transmissions > 0 ? std::string() : m_reason; }
+
+}  // namespace morvane

@@ -1,0 +1,57 @@
+#include "receiver/ReceiverChain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace morvane {
+
+namespace {
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0.0;
+    const auto at = static_cast<std::ptrdiff_t>(q * static_cast<double>(v.size() - 1));
+    std::nth_element(v.begin(), v.begin() + at, v.end());
+    return v[static_cast<std::size_t>(at)];
+}
+}  // namespace
+
+ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2) {
+    return {Quantile(m1, 0.9), Quantile(m1, 0.1), Quantile(m2, 0.9), Quantile(m2, 0.1)};
+}
+
+ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start)
+    : m_bit(bitLength),
+      m_filter1(static_cast<int>(std::lround(bitLength))),
+      m_filter2(static_cast<int>(std::lround(bitLength))),
+      m_atc(bitLength) {
+    m_atc.Start(start.envelope1, start.floor1, start.envelope2, start.floor2);
+}
+
+void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
+    m_sync.assign(1, FrameSync(m_bit, leadBits, stopBits));
+    m_polarity = polarity < 0 ? -1 : 1;
+}
+
+double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
+    const std::complex<double> y1 = m_filter1.Push(c1), y2 = m_filter2.Push(c2);
+    m_m1 = std::abs(y1);
+    m_m2 = std::abs(y2);
+    const double v = m_atc.Push(m_m1, m_m2);
+    // Each tone's rotation is measured only while it is keyed on, so the
+    // keying itself never moves the tones.
+    if (m_atc.On1(m_m1)) m_turn += y1 * std::conj(m_last1);
+    if (m_atc.On2(m_m2)) m_turn += y2 * std::conj(m_last2);
+    m_last1 = y1;
+    m_last2 = y2;
+    if (!m_sync.empty()) m_sync.front().Push(m_polarity * v, out, m_polarity > 0 ? m_m1 : m_m2, m_polarity > 0 ? m_m2 : m_m1);
+    return v;
+}
+
+bool ReceiverChain::TakeToneError(double& cyclesPerSubBlock) {
+    const bool any = std::norm(m_turn) > 0.0;
+    if (any) cyclesPerSubBlock = std::arg(m_turn) / (2.0 * std::numbers::pi);
+    m_turn = {};
+    return any;
+}
+
+}  // namespace morvane

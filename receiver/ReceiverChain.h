@@ -1,0 +1,53 @@
+#pragma once
+#include <complex>
+#include <vector>
+
+#include "receiver/BitFilter.h"
+#include "receiver/FrameSync.h"
+#include "receiver/ToneAtc.h"
+
+namespace morvane {
+
+/// Where the two tones' envelopes and noise floors start.
+struct ToneLevels {
+    double envelope1 = 0.0, floor1 = 0.0, envelope2 = 0.0, floor2 = 0.0;
+};
+
+/// The envelope levels of a stretch of filtered magnitudes: the upper and
+/// lower tenth of each tone's values.
+ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2);
+
+/// One tone pair read at one rate: the two bit filters, the threshold
+/// correction and (when given a layout) the frame timing; it also measures
+/// how far the tones sit from the mixers, for the tone tracking.
+class ReceiverChain {
+public:
+    /// bitLength: sub-blocks per bit (≥ 2).
+    ReceiverChain(double bitLength, const ToneLevels& start);
+    /// Sets the frame layout: leadBits (start, data, parity), stopBits, and
+    /// polarity (+1: mark is tone 1).
+    void SetLayout(int leadBits, double stopBits, int polarity);
+    /// Adds one sub-block of each tone; returns the decision value (positive:
+    /// tone 1) and appends completed frames to `out` once a layout is set.
+    double Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out);
+    /// The filter magnitudes of the last sub-block.
+    double Magnitude1() const { return m_m1; }
+    double Magnitude2() const { return m_m2; }
+    /// The mean frequency error of the keyed-on tones since the last call,
+    /// in cycles per sub-block; false when neither tone was on.
+    bool TakeToneError(double& cyclesPerSubBlock);
+    double SnrDb() const { return m_atc.SnrDb(); }
+    /// Sub-blocks from a bit's middle to the filter output that holds it.
+    double Delay() const { return m_filter1.Delay(); }
+
+private:
+    double m_bit;
+    BitFilter m_filter1, m_filter2;
+    ToneAtc m_atc;
+    std::vector<FrameSync> m_sync;  // empty until a layout is set
+    int m_polarity = 1;
+    std::complex<double> m_last1{}, m_last2{}, m_turn{};
+    double m_m1 = 0.0, m_m2 = 0.0;
+};
+
+}  // namespace morvane

@@ -1,0 +1,139 @@
+// decode --auto and align on what tends to fool an automatic reading: the
+// tuning pattern RYRY sent by another program, the US figures, a steady tone
+// between the given tones, and a WAV whose header announces less sound than
+// the file holds. A reading is right, or says it found nothing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "recording/RecordingWriter.h"
+#include "support/BetweenTonesSupport.h"
+#include "support/CliRunSupport.h"
+
+namespace fs = std::filesystem;
+using namespace morvane;
+using clitest::Result;
+
+namespace {
+
+class AutoReading : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = fs::temp_directory_path() / ("morvane-cli-auto-" + std::to_string(::getpid()));
+        fs::create_directories(s_dir);
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        fs::remove_all(s_dir, ignored);
+    }
+    static Result Run(const std::vector<std::string>& args) {
+        return clitest::Run(MORVANE_CLI_BINARY, args, s_dir);
+    }
+    static std::string Data(const std::string& name) { return std::string(MORVANE_TEST_DATA) + "/" + name; }
+    static std::string Repeated(const std::string& piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += piece;
+        return out;
+    }
+    static inline fs::path s_dir;
+};
+
+TEST_F(AutoReading, TuningPatternFromMinimodemReadsAsRy) {
+    // Made with minimodem 0.24 (Debian), at 8 kHz:
+    //   RY × 30 | minimodem --tx rtty -f minimodem-ry45-8k.wav -R 8000   (45.45 Bd, 1.5 stop bits)
+    //   RY × 30 | minimodem --tx --baudot -f minimodem-ry75-8k.wav -R 8000 75   (1 stop bit)
+    //   'RYRYRYRYRYRYRYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG' |
+    //     minimodem --tx -8 -f minimodem-ry-ascii8-100-8k.wav -R 8000 100
+    const struct {
+        const char* file;
+        const char* rate;
+        std::string text;
+    } cases[] = {
+        {"minimodem-ry45-8k.wav", "45.45 Bd", Repeated("RY", 30)},
+        {"minimodem-ry75-8k.wav", "75 Bd", Repeated("RY", 30)},
+        {"minimodem-ry-ascii8-100-8k.wav", "100 Bd", "RYRYRYRYRYRYRYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Result whole = Run({"decode", Data(c.file), "--auto"});
+        ASSERT_EQ(whole.status, 0) << whole.err;
+        EXPECT_NE(whole.out.find(c.text), std::string::npos) << whole.out;
+        EXPECT_NE(whole.err.find("confidence 1.00"), std::string::npos) << whole.err;
+        const Result follow = Run({"decode", Data(c.file), "--auto", "--follow"});
+        ASSERT_EQ(follow.status, 0) << follow.err;
+        EXPECT_NE(follow.err.find(std::string(" · ") + c.rate + " · "), std::string::npos) << follow.err;
+        EXPECT_NE(follow.out.find(c.text), std::string::npos) << follow.out;
+    }
+}
+
+TEST_F(AutoReading, UsFiguresComeOutAsSent) {
+    const std::string text = "RYRY $5 'Q' #7; \"Z\" ?B RYRY";
+    const std::string wav = (s_dir / "us.wav").string();
+    for (const char* baud : {"45.45", "75", "100"})
+        for (const char* stop : {"1", "1.5", "2"}) {
+            SCOPED_TRACE(std::string(baud) + " Bd, " + stop + " stop bits");
+            ASSERT_EQ(Run({"synth", "--text", text, "--code", "baudot-us", "--baud", baud, "--stop-bits", stop, "-o", wav})
+                          .status,
+                      0);
+            const Result whole = Run({"decode", wav, "--auto", "--code", "baudot-us"});
+            ASSERT_EQ(whole.status, 0) << whole.err;
+            EXPECT_EQ(whole.out, text + "\r\n");
+            const Result follow = Run({"decode", wav, "--auto", "--follow", "--code", "baudot-us"});
+            ASSERT_EQ(follow.status, 0) << follow.err;
+            EXPECT_EQ(follow.out, text + "\r\n");
+        }
+}
+
+TEST_F(AutoReading, AToneBetweenTheGivenTonesIsNothingFound) {
+    using namespace betweentones;
+    const std::vector<std::vector<std::int16_t>> sounds = {
+        SteadyTone(1750.0, Shape::Sine, 20.0), SteadyTone(1750.0, Shape::Square, 20.0),
+        SteadyTone(1750.0, Shape::Clipped, 20.0), Reversals(1500.0, 2000.0, 1000.0, 20.0)};
+    const std::string wav = (s_dir / "between.wav").string();
+    for (std::size_t k = 0; k < sounds.size(); ++k) {
+        SCOPED_TRACE(k);
+        WriteWav16Mono(wav, sounds[k]);
+        for (bool follow : {false, true}) {
+            std::vector<std::string> args = {"decode", wav, "--auto", "--low", "1500", "--high", "2000"};
+            if (follow) args.push_back("--follow");
+            const Result r = Run(args);
+            EXPECT_EQ(r.status, 3) << "follow " << follow << ": " << r.err << r.out;
+            EXPECT_EQ(r.out, "") << "follow " << follow;
+        }
+    }
+}
+
+TEST_F(AutoReading, AHeaderThatAnnouncesLessSoundIsReadAsAnnouncedWithAWarning) {
+    // Two seconds of sound, the data chunk's size saying one.
+    const std::string wav = (s_dir / "short-header.wav").string();
+    WriteWav16Mono(wav, betweentones::SteadyTone(1500.0, betweentones::Shape::Sine, 2.0));
+    std::fstream file(wav, std::ios::in | std::ios::out | std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::size_t data = bytes.find("data");
+    ASSERT_NE(data, std::string::npos);
+    const std::uint32_t announced = 48000 * 2;
+    file.seekp(static_cast<std::streamoff>(data + 4));
+    const char size[4] = {static_cast<char>(announced & 0xFF), static_cast<char>((announced >> 8) & 0xFF),
+                          static_cast<char>((announced >> 16) & 0xFF), static_cast<char>(announced >> 24)};
+    file.write(size, 4);
+    file.close();
+    const Result r = Run({"levels", wav});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("warning"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("announces less sound than the file holds"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("96000 bytes after the sound"), std::string::npos) << r.err;
+    // One second of levels: 600 less the blocks' dropped samples.
+    const auto lines = static_cast<std::size_t>(std::count(r.out.begin(), r.out.end(), '\n'));
+    EXPECT_GT(lines, 590U);
+    EXPECT_LE(lines, 600U);
+}
+
+}  // namespace
