@@ -348,7 +348,7 @@ void CMorvaneDlg::SetReceivePane(bool on) {
     if (grow) resize(target, height());
     m_pane->setVisible(on);
     PlacePane();
-    if (isVisible()) CWindowPlacement::KeepOnScreen(*this);
+    if (isVisible()) CWindowPlacement::KeepOnScreen(*this, false);
 }
 
 void CMorvaneDlg::PlacePane() {

@@ -102,7 +102,7 @@ QRect CWindowPlacement::FitInto(const QRect& wanted, const QRect& area) {
     return QRect(x, y, w, h);
 }
 
-void CWindowPlacement::KeepOnScreen(QWidget& window) {
+void CWindowPlacement::KeepOnScreen(QWidget& window, bool shrink) {
     const QRect frame = window.frameGeometry();
     const QScreen* best = nullptr;
     std::int64_t bestShare = -1;
@@ -116,7 +116,7 @@ void CWindowPlacement::KeepOnScreen(QWidget& window) {
     }
     if (!best) return;
     const QRect fitted = FitInto(frame, best->availableGeometry());
-    if (fitted.size() != frame.size())
+    if (shrink && fitted.size() != frame.size())
         window.resize(std::max(1, window.width() - (frame.width() - fitted.width())),
                       std::max(1, window.height() - (frame.height() - fitted.height())));
     if (fitted.topLeft() != frame.topLeft()) window.move(fitted.topLeft());

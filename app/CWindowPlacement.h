@@ -38,7 +38,8 @@ public:
 
     /// Moves (and if need be shrinks) the window so that its outer rectangle
     /// lies wholly in the available area of the screen it is on most.
-    static void KeepOnScreen(QWidget& window);
+    /// `shrink` false: only moved (a window wider than the screen keeps its size, its left edge shown).
+    static void KeepOnScreen(QWidget& window, bool shrink = true);
     /// The rectangle nearest to `wanted` (shrunk to fit) that lies wholly in `area`.
     static QRect FitInto(const QRect& wanted, const QRect& area);
 
