@@ -23,15 +23,18 @@ std::span<const std::int32_t> BlockPipeline::Play(std::int16_t* samples, std::si
     if (!m_keep) levels.clear();
     const std::size_t before = levels.size();
     if (m_keep && m_base > 0) {
-        // The front is gone: the block's call is recorded on its own and
-        // moved to its place in the whole stream's timeline.
+        // The front is gone: the block is demodulated on its own and its
+        // call moved to its place in the whole stream's timeline.
+        m_fresh.clear();
+        m_freshSoft.clear();
         LevelTimeline call(m_stream.timeline.Window());
-        m_buffers.DemodulatePending(m_stream.tones, kCaptureFormat, levels,
-                                    {m_soft ? &m_stream.soft : nullptr, &call});
+        m_buffers.DemodulatePending(m_stream.tones, kCaptureFormat, m_fresh, {m_soft ? &m_freshSoft : nullptr, &call});
         for (DemodCall c : call.Calls()) {
-            c.firstLevel += m_base;
+            c.firstLevel += m_stream.timeline.LevelCount();
             m_stream.timeline.Append(c);
         }
+        levels.insert(levels.end(), m_fresh.begin(), m_fresh.end());
+        m_stream.soft.insert(m_stream.soft.end(), m_freshSoft.begin(), m_freshSoft.end());
     } else if (m_keep)
         m_buffers.DemodulatePending(m_stream.tones, kCaptureFormat, levels,
                                     {m_soft ? &m_stream.soft : nullptr, &m_stream.timeline});

@@ -38,6 +38,8 @@ private:
     bool m_keep;
     bool m_soft;
     std::int64_t m_base = 0;  // stream index of levels[0]
+    std::vector<std::int32_t> m_fresh;  // one block's levels and correlations, once the front is gone
+    std::vector<SoftWindow> m_freshSoft;
     CaptureBuffers m_buffers;
     LevelStream m_stream;
 };

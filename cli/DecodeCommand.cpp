@@ -50,8 +50,10 @@ void RunDecode(const DecodeOptions& o) {
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
     if (o.autoAlign && UseReceiver(o.receiver, o.source, *o.source.command)) {
+        std::optional<Parity> parityAlone;
+        if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
         ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
-                       o.output);
+                       o.output, parityAlone);
         return;
     }
     for (const Runner& runner : kRunners)

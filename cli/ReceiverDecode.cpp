@@ -1,5 +1,7 @@
 #include "cli/ReceiverDecode.h"
 
+#include "cli/SharedRules.h"
+
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -40,9 +42,12 @@ std::string Header(const ReceivedTransmission& t) {
 }
 
 // Writes the pieces: each transmission on a new line after its header.
-void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLineStart, bool& any) {
+void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLineStart, bool& any,
+                 std::optional<Parity> parity) {
     for (const ReceiverPiece& piece : pieces) {
         if (piece.opens) {
+            // --parity alone goes with the code found: a usage error on Baudot frames.
+            if (parity) CheckParity({piece.transmission.code.code, *parity}, true);
             if (!atLineStart) out.Write("\r\n");
             out.Flush();
             std::fprintf(stderr, "morvane-cli: %s\n", Header(piece.transmission).c_str());
@@ -58,7 +63,7 @@ void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLin
 }  // namespace
 
 void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& options, bool follow,
-                    const std::string& output) {
+                    const std::string& output, std::optional<Parity> parityAlone) {
     RecordingReader reader(source.recording, source.channel);
     ReceiverOptions o = options;
     o.sampleRate = RecordingReader::kRate;
@@ -69,12 +74,12 @@ void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& opt
     while (const std::size_t n = reader.Read(samples.data(), samples.size())) {
         receiver.Push(samples.data(), n);
         if (!follow) continue;
-        WritePieces(receiver.Take(), out, atLineStart, any);
+        WritePieces(receiver.Take(), out, atLineStart, any, parityAlone);
         out.Flush();
     }
     ReportWarning(reader);
     receiver.Finish();
-    WritePieces(receiver.Take(), out, atLineStart, any);
+    WritePieces(receiver.Take(), out, atLineStart, any, parityAlone);
     if (!any) {
         out.Close();
         throw CliError(kNothingFound, receiver.Reason());
@@ -122,12 +127,11 @@ ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const DemodSettin
     ReceiverOptions o;
     if (command.count("--low") > 0) o.tone1Hz = demod.tone1Hz;
     if (command.count("--high") > 0) o.tone2Hz = demod.tone2Hz;
-    if (command.count("--code") > 0 || command.count("--parity") > 0) {
+    if (command.count("--code") > 0) {
         CodeSettings code;
         code.code = TextCodeFromName(command.get_option("--code")->as<std::string>()).value_or(TextCode::Baudot);
         code.parity = ParityFromName(command.get_option("--parity")->as<std::string>()).value_or(Parity::None);
-        if (!IsAscii(code.code) && code.parity != Parity::None)
-            throw CLI::ValidationError("--parity", "only with an ASCII code");
+        CheckParity(code, false);
         o.code = code;
     }
     o.unshiftOnSpace = !choice.noUnshift;

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/LevelSource.h"
+#include "decode/TextCode.h"
 #include "receiver/ReceiverTypes.h"
 
 namespace morvane::cli {
@@ -13,9 +14,11 @@ namespace morvane::cli {
 /// (48 kHz): every transmission's header (stream time, rate, tones, code,
 /// quality) to standard error, its text on a new line of `output` (standard
 /// output when empty). With `follow` every piece is written and flushed as it
-/// comes. Throws CliError(kNothingFound) when nothing was received.
+/// comes. `parityAlone` (--parity without --code) goes with the code found:
+/// a usage error when that is Baudot. Throws CliError(kNothingFound) when
+/// nothing was received.
 void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& options, bool follow,
-                    const std::string& output);
+                    const std::string& output, std::optional<Parity> parityAlone = std::nullopt);
 
 }  // namespace morvane::cli
 
