@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "align/FrameFinder.h"
+#include "decode/BitTransforms.h"
+#include "decode/RowDecoder.h"
 
 namespace morvane {
 namespace {
@@ -19,16 +21,16 @@ std::string Number(double value, int precision) {
     return std::string(buffer, result.ptr);
 }
 
-std::string FoundText(const FrameAlignment& a) {
-    return "Aligned: " + Number(a.baud, 2) + " baud, " + Number(a.model.stopBits, -1) + " stop bits, mark " +
-           (a.model.polarity > 0 ? "low" : "high") + ", confidence " + Number(a.confidence, 2) + ", code " +
-           CodeSettingsName(a.code);
+std::string FoundText(const FrameAlignment& a, const std::string& source) {
+    return (source.empty() ? "Aligned: " : "Aligned on " + source + ": ") + Number(a.baud, 2) + " Bd, " +
+           Number(a.model.stopBits, -1) + " stop bits, mark " + (a.model.polarity > 0 ? "low" : "high") +
+           ", confidence " + Number(a.confidence, 2) + ", " + CodeSettingsName(a.code);
 }
 
 }  // namespace
 
 AlignOutcome DecideAlign(std::int32_t lowHz, std::int32_t highHz, const ToneEstimate& tones,
-                         const FrameAlignment& frames) {
+                         const FrameAlignment& frames, const std::string& source) {
     AlignOutcome outcome;
     outcome.frames = frames;
     std::string tonesNote;
@@ -40,24 +42,41 @@ AlignOutcome DecideAlign(std::int32_t lowHz, std::int32_t highHz, const ToneEsti
             std::llabs(static_cast<long long>(high) - highHz) > kAlignToneTolerance) {
             outcome.lowHz = low;
             outcome.highHz = high;
-            tonesNote = "Tones set to " + std::to_string(low) + " / " + std::to_string(high) + " Hz";
+            tonesNote = "Tones set to " + std::to_string(low) + " / " + std::to_string(high) + " Hz" +
+                        (source.empty() ? "" : " from " + source);
         }
     }
     if (!frames.found) {
-        outcome.status = tonesNote.empty() ? "Align: " + frames.reason : tonesNote + ": capture again, then Align";
+        const std::string align = source.empty() ? "Align: " : "Align on " + source + ": ";
+        outcome.status = tonesNote.empty() ? align + frames.reason : tonesNote + ": capture again, then Align";
         return outcome;
     }
     outcome.fields = AlignFields{std::to_string(frames.raster.count), std::to_string(frames.raster.offset),
                                  Number(static_cast<double>(frames.raster.slant), 4),
                                  std::to_string(frames.raster.gridWidth)};
-    const std::string found = FoundText(frames);
+    const std::string found = FoundText(frames, source);
     outcome.status = tonesNote.empty() ? found : tonesNote + "; " + found;
     return outcome;
 }
 
 AlignOutcome AlignStream(const LevelStream& stream, std::int32_t lowHz, std::int32_t highHz,
-                         const ToneEstimate& tones) {
-    return DecideAlign(lowHz, highHz, tones, FindFrames(stream.levels, stream.timeline));
+                         const ToneEstimate& tones, const std::string& source) {
+    return DecideAlign(lowHz, highHz, tones, FindFrames(stream.levels, stream.timeline), source);
+}
+
+std::int64_t ReadableCharacters(const std::string& bits, const FrameAlignment& frames) {
+    const std::string prepared = PrepareBits(bits, frames.reverseBits, frames.reverseDirection, frames.ignore);
+    std::string text;
+    DecodeText(prepared, frames.ignore, frames.code, text);
+    std::int64_t readable = 0;
+    for (const char c : text)
+        if (c != '?' && c != '\r' && c != '\n') ++readable;
+    return readable;
+}
+
+bool SoftReadsMore(const ShownBits& bits, const FrameAlignment& frames) {
+    if (!frames.found || bits.soft.empty()) return false;
+    return ReadableCharacters(bits.soft, frames) > ReadableCharacters(bits.hard, frames);
 }
 
 }  // namespace morvane

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "align/FrameAlignment.h"
+#include "align/ShownRaster.h"
 #include "align/ToneFinder.h"
 #include "dsp/LevelStream.h"
 
@@ -32,12 +33,22 @@ struct AlignOutcome {
 /// the levels. lowHz, highHz: the whole numbers the tone fields hold (Hz, any
 /// value). Found tones are rounded to whole Hz. When the tones change, levels
 /// made with the old ones cannot show the frames well: without frames the
-/// status asks to capture again.
+/// status asks to capture again. source: what was measured (a recording's
+/// name, "the capture"), named in the status; empty names nothing.
 AlignOutcome DecideAlign(std::int32_t lowHz, std::int32_t highHz, const ToneEstimate& tones,
-                         const FrameAlignment& frames);
+                         const FrameAlignment& frames, const std::string& source = {});
 
 /// Finds the frames of the stream's levels and decides Align (DecideAlign).
 AlignOutcome AlignStream(const LevelStream& stream, std::int32_t lowHz, std::int32_t highHz,
-                         const ToneEstimate& tones);
+                         const ToneEstimate& tones, const std::string& source = {});
+
+/// Characters the rows of `bits` (one frame a row, ExtractBits' lines) give
+/// with the alignment's Bits extract options and code, '?' (an undecided or
+/// broken frame) not counted.
+std::int64_t ReadableCharacters(const std::string& bits, const FrameAlignment& frames);
+
+/// Whether Bits extract should read the frames soft: when the soft reading
+/// of the aligned raster gives more readable characters than the hard one.
+bool SoftReadsMore(const ShownBits& bits, const FrameAlignment& frames);
 
 }  // namespace morvane

@@ -57,17 +57,15 @@ constexpr OtherCode kOtherCodes[] = {
     {"ASCII 8-bit, odd parity", {morvane::TextCode::Ascii8, morvane::Parity::Odd}},
 };
 
-// The text boxes keep their own paragraphs; CR LF and a lone CR each become
-// one line break there. The decoder never reads the box, only the member.
+// The text boxes keep their own paragraphs: every line end (CR, LF, CR LF,
+// CR CR LF) becomes one line break there. The decoder never reads the box,
+// only the member.
 QString ForDisplay(const std::string& text) {
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
+    const std::string shown = morvane::ShownLineBreaks(text);
+    return QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
-void ShowText(QPlainTextEdit* edit, const std::string& text) {
-    const QString shown = ForDisplay(text);
+void ShowText(QPlainTextEdit* edit, const QString& shown) {
     if (edit->toPlainText() != shown)
         edit->setPlainText(shown);
 }
@@ -92,6 +90,10 @@ void CBitsExtractDlg::StoreOptions(CSettingsStore& settings, bool reverseBits, b
     settings.WriteInt(kSection, QStringLiteral("ReverseBits"), reverseBits ? 1 : 0);
     settings.WriteInt(kSection, QStringLiteral("ReverseDirection"), reverseDirection ? 1 : 0);
     settings.WriteText(kSection, QStringLiteral("BitsIgnore"), QString::number(ignore));
+}
+
+void CBitsExtractDlg::StoreSoftDecision(CSettingsStore& settings, bool soft) {
+    settings.WriteInt(kSection, QStringLiteral("SoftDecision"), soft ? 1 : 0);
 }
 
 void CBitsExtractDlg::StoreCode(CSettingsStore& settings, const morvane::CodeSettings& found) {
@@ -280,7 +282,7 @@ void CBitsExtractDlg::resizeEvent(QResizeEvent* event) {
 
 void CBitsExtractDlg::CopyText() {
     // As the box shows it: one line break per line.
-    QGuiApplication::clipboard()->setText(ForDisplay(m_decodedText));
+    QGuiApplication::clipboard()->setText(m_shownText);
 }
 
 void CBitsExtractDlg::showEvent(QShowEvent* event) {
@@ -303,9 +305,9 @@ void CBitsExtractDlg::ReadControls() {
 }
 
 void CBitsExtractDlg::ShowMembers() {
-    ShowText(m_bitsEdit, m_bitsText);
+    ShowText(m_bitsEdit, ForDisplay(m_bitsText));
     m_reverseBitsCheck->setChecked(m_reverseBits != 0);
-    ShowText(m_decodedEdit, m_decodedText);
+    ShowText(m_decodedEdit, m_shownText);
     m_reverseDirectionCheck->setChecked(m_reverseDirection != 0);
     m_softDecisionCheck->setChecked(m_softDecision != 0);
     if (m_ignoreEdit->text() != m_ignoreBitsText)
@@ -322,6 +324,10 @@ void CBitsExtractDlg::Recompute() {
                                            ? kOtherCodes[entry - 1].code
                                            : morvane::CodeSettings{};
     morvane::DecodeText(m_bitsText, ignore, code, m_decodedText);
+    // Shown with the line ends as they were sent: a line feed (a space in the
+    // decoded text) breaks the line too, and CR CR LF breaks it once.
+    const std::string shown = morvane::DecodeShownText(m_bitsText, ignore, code);
+    m_shownText = QString::fromLatin1(shown.data(), static_cast<qsizetype>(shown.size()));
     ShowMembers();
 }
 

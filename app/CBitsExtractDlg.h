@@ -46,6 +46,8 @@ public:
     /// next dialog reads it: the ASCII entry of that layout; for Baudot frames
     /// "Baudot 5-bit code" unless a Baudot entry is chosen already.
     static void StoreCode(CSettingsStore& settings, const morvane::CodeSettings& found);
+    /// Stores "Soft decision" where the next dialog reads it.
+    static void StoreSoftDecision(CSettingsStore& settings, bool soft);
 
     /// Reads the controls, transforms the source bits and decodes them.
     void Recompute();
@@ -58,6 +60,8 @@ public:
     /// and the decoded text.
     const std::string& BitsText() const { return m_bitsText; }
     const std::string& DecodedText() const { return m_decodedText; }
+    /// The decoded text as its box shows it: one line break per line end sent.
+    const QString& ShownText() const { return m_shownText; }
     /// The ignore count as the decoder takes it: the leading integer of the text.
     std::int32_t IgnoreCount() const;
     /// The bits the dialog works from: the soft reading's while "Soft decision" is ticked.
@@ -88,6 +92,7 @@ private:
     std::string m_bitsText;
     std::int32_t m_reverseBits = 0;
     std::string m_decodedText;
+    QString m_shownText;  // the decoded text as its box shows it
     std::int32_t m_reverseDirection = 0;
     std::int32_t m_softDecision = 0;
     QString m_ignoreBitsText = QStringLiteral("0");

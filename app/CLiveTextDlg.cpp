@@ -71,8 +71,14 @@ void CLiveTextDlg::showEvent(QShowEvent* event) {
     if (!m_placed) {
         m_placed = true;
         const CWindowPlacement::Saved saved = CWindowPlacement::Read(m_store, kPlacementSection);
-        if (saved.size) CWindowPlacement::ResizeOuter(*this, *saved.size);
-        if (saved.position) CWindowPlacement::MoveOntoAScreen(*this, *saved.position);
+        if (saved.size) CWindowPlacement::ResizeOuter(*this, *saved.size, saved.frame);
+        if (saved.position)
+            CWindowPlacement::MoveOntoAScreen(*this, *saved.position);
+        else if (parentWidget())
+            // The first time over the main window.
+            move(parentWidget()->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        // Never partly off the screen.
+        CWindowPlacement::KeepOnScreen(*this);
     }
     QWidget::showEvent(event);
 }
@@ -98,29 +104,59 @@ void CLiveTextDlg::Insert(const QString& text) {
     QTextCursor end(m_text->document());
     end.movePosition(QTextCursor::End);
     end.insertText(text);
+    m_unsaved = true;
     bar->setValue(follow ? bar->maximum() : kept);
 }
 
 void CLiveTextDlg::BeginTransmission(const QString& header) {
+    m_lineEnd = LineEnd::InLine;
     const QString shown = m_text->document()->isEmpty() ? QString() : m_text->toPlainText();
     const bool atLineStart = shown.isEmpty() || shown.endsWith(QLatin1Char('\n'));
     Insert((atLineStart ? QString() : QStringLiteral("\n")) + header + QLatin1Char('\n'));
 }
 
 void CLiveTextDlg::AppendText(const QString& text) {
-    QString shown = text;
-    shown.remove(QLatin1Char('\r'));
-    Insert(shown);
+    Insert(ShownLineEnds(text));
+}
+
+QString CLiveTextDlg::ShownLineEnds(const QString& text) {
+    // A Baudot carriage return comes decoded as CR LF and its line feed as a
+    // space: a run of carriage returns (CR CR LF) breaks the line once, and
+    // the space of the line feed that ends it is not shown at the line's start.
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+            if (m_lineEnd != LineEnd::AfterReturn) shown += QLatin1Char('\n');
+            m_lineEnd = LineEnd::AfterReturn;
+            continue;
+        }
+        if (m_lineEnd == LineEnd::AfterReturn && (c == QLatin1Char('\n') || c == QLatin1Char(' '))) {
+            m_lineEnd = LineEnd::InLine;  // the line feed of CR LF
+            continue;
+        }
+        shown += c;
+        m_lineEnd = LineEnd::InLine;
+    }
+    return shown;
 }
 
 QString CLiveTextDlg::Text() const { return m_text->toPlainText(); }
+
+QTextDocument* CLiveTextDlg::Document() const { return m_text->document(); }
 
 void CLiveTextDlg::Copy() {
     const QString selected = m_text->textCursor().selection().toPlainText();
     QGuiApplication::clipboard()->setText(selected.isEmpty() ? Text() : selected);
 }
 
-void CLiveTextDlg::Clear() { m_text->clear(); }
+void CLiveTextDlg::Clear() {
+    m_text->clear();
+    m_lineEnd = LineEnd::InLine;
+    m_unsaved = false;
+}
 
 bool CLiveTextDlg::SaveTo(const QString& path, QString& error) const {
     QSaveFile file(path);
@@ -132,11 +168,17 @@ bool CLiveTextDlg::SaveTo(const QString& path, QString& error) const {
     return true;
 }
 
-void CLiveTextDlg::OnSave() {
+void CLiveTextDlg::OnSave() { AskAndSave(); }
+
+bool CLiveTextDlg::AskAndSave() {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save text"), QString(),
                                                       QStringLiteral("Text files (*.txt);;All files (*)"));
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     QString error;
-    if (!SaveTo(path, error))
+    if (!SaveTo(path, error)) {
         QMessageBox::warning(this, QStringLiteral("Live text"), QStringLiteral("Cannot save \"%1\": %2").arg(path, error));
+        return false;
+    }
+    m_unsaved = false;
+    return true;
 }

@@ -6,6 +6,7 @@ class CSettingsStore;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
+class QTextDocument;
 
 /// "Live text": the text decoded while a capture runs, each transmission on a
 /// line of its own under its header line. Non-modal; it keeps its place and
@@ -25,12 +26,15 @@ public:
     /// A transmission begins: `header` on a line of its own (a new line is
     /// started when the text so far does not end with one).
     void BeginTransmission(const QString& header);
-    /// Decoded characters. Carriage returns are dropped (a teleprinter's CR
-    /// moves no paper); line feeds start new lines.
+    /// Decoded characters. Every line end starts one new line: CR, LF, CR LF,
+    /// and a run of CRs with its LF (CR CR LF, also across calls); the space
+    /// a Baudot line feed decodes to right after a CR is not shown.
     void AppendText(const QString& text);
 
     /// All the text shown.
     QString Text() const;
+    /// The document holding it (a second view may show it too).
+    QTextDocument* Document() const;
     /// Whether "Soft decision" is ticked.
     bool Soft() const;
     /// Whether the view follows the newest text (not scrolled back).
@@ -43,6 +47,10 @@ public:
     /// Writes all the text to `path` (UTF-8, replacing the file only once the
     /// whole text is written). False with the reason in `error` on failure.
     bool SaveTo(const QString& path, QString& error) const;
+    /// "Save text...": asks for a file and saves there; true once saved.
+    bool AskAndSave();
+    /// Whether text came in since the last save or clear.
+    bool Unsaved() const { return m_unsaved; }
 
     /// Where the place and size are kept.
     static constexpr const char* kSection = "Windows\\LiveText";
@@ -59,6 +67,7 @@ protected:
 
 private:
     void Insert(const QString& text);
+    QString ShownLineEnds(const QString& text);
     void OnSave();
 
     CSettingsStore& m_store;
@@ -68,4 +77,7 @@ private:
     QPushButton* m_clearButton = nullptr;
     QCheckBox* m_softCheck = nullptr;
     bool m_placed = false;
+    bool m_unsaved = false;
+    enum class LineEnd { InLine, AfterReturn };
+    LineEnd m_lineEnd = LineEnd::InLine;  // whether the text so far ends in a carriage return
 };

@@ -15,11 +15,16 @@ CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, const morvane::LevelStream& 
 
 CLiveTextFeed::~CLiveTextFeed() = default;
 
-void CLiveTextFeed::Show() {
+CLiveTextDlg* CLiveTextFeed::Made() {
     if (!m_window) {
         m_window = new CLiveTextDlg(m_store, m_parent);
         QObject::connect(m_window, &CLiveTextDlg::softChanged, &m_context, [this] { m_restartDue = true; });
     }
+    return m_window;
+}
+
+void CLiveTextFeed::Show() {
+    Made();
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -41,7 +46,7 @@ void CLiveTextFeed::Restart(bool realTime) {
 }
 
 void CLiveTextFeed::Update(bool realTime) {
-    if (!m_window || !m_window->isVisible()) {
+    if (!m_window || !(m_window->isVisible() || m_shownElsewhere)) {
         m_running = false;
         return;
     }

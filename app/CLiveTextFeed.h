@@ -33,6 +33,11 @@ public:
 
     /// Shows the window (creating it the first time) and brings it to the front.
     void Show();
+    /// Creates the window (hidden) the first time; returns it.
+    CLiveTextDlg* Made();
+    /// Whether another view (the main window's receive pane) shows the text:
+    /// the reading then runs with the window closed too.
+    void SetShownElsewhere(bool shown) { m_shownElsewhere = shown; }
     /// The window, or null before the first Show.
     CLiveTextDlg* Window() const { return m_window; }
 
@@ -59,6 +64,7 @@ private:
     bool m_finished = false;           // ... which has ended
     bool m_restartDue = false;         // the tones or the soft decision changed since
     bool m_wallClock = true;
+    bool m_shownElsewhere = false;
     QDateTime m_streamStart;           // the wall-clock time of the stream's first sample
     std::unique_ptr<morvane::LiveTextWorker> m_worker;  // last: stopped first
 };

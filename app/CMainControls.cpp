@@ -66,7 +66,8 @@ void CMainControls::LayOut(CSettingsStore& store) {
     const CWindowPlacement::Saved saved = CWindowPlacement::Read(store);
     if (saved.size) {
         m_restoredSize = *saved.size;
-        CWindowPlacement::ResizeOuter(m_window, m_restoredSize);
+        m_savedFrame = saved.frame;
+        CWindowPlacement::ResizeOuter(m_window, m_restoredSize, m_savedFrame);
     }
     if (saved.position) CWindowPlacement::MoveOntoAScreen(m_window, *saved.position);
     m_window.setSizeGripEnabled(true);
@@ -81,8 +82,15 @@ void CMainControls::SetTabOrder(CParameterPanel& panel) {
 
 bool CMainControls::Resized() {
     if (m_layout.Empty()) return false;
-    m_layout.Apply(m_window.size());
+    m_layout.Apply(m_window.size() - QSize(m_reservedRight, 0));
     return true;
+}
+
+void CMainControls::ReserveRight(int width) {
+    m_minWidth += width - m_reservedRight;
+    m_reservedRight = width;
+    ApplyMinimumSize();
+    Resized();
 }
 
 void CMainControls::Shown() {
@@ -90,13 +98,13 @@ void CMainControls::Shown() {
     m_shownOnce = true;
     // The desktop's frame is known only once the window is shown: the
     // outer sizes (minimum and restored) are converted again with it.
-    m_minWidth = m_templateClientWidth + (m_window.frameGeometry().width() - m_window.width());
+    m_minWidth = m_templateClientWidth + m_reservedRight + (m_window.frameGeometry().width() - m_window.width());
     ApplyMinimumSize();
-    if (m_restoredSize.isValid()) CWindowPlacement::ResizeOuter(m_window, m_restoredSize);
+    if (m_restoredSize.isValid()) CWindowPlacement::ResizeOuter(m_window, m_restoredSize, m_savedFrame);
 }
 
 void CMainControls::ApplyMinimumSize() {
     // m_minWidth and kMinHeight are outer sizes; Qt limits the client area.
     const int frameHeight = m_window.frameGeometry().height() - m_window.height();
-    m_window.setMinimumSize(m_templateClientWidth, std::max(0, kMinHeight - frameHeight));
+    m_window.setMinimumSize(m_templateClientWidth + m_reservedRight, std::max(0, kMinHeight - frameHeight));
 }

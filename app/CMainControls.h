@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <QSize>
 #include <cstdint>
 
@@ -36,6 +37,13 @@ public:
     void Shown();
     /// The window's outer width when it was laid out: the narrowest it can be dragged.
     std::int32_t MinWidth() const { return m_minWidth; }
+    /// Keeps `width` pixels on the right of the client area for a side pane
+    /// (0: none): the controls are laid out in the rest as without it, and
+    /// the window is that much wider at least.
+    void ReserveRight(int width);
+    int ReservedRight() const { return m_reservedRight; }
+    /// Whether a stored size was restored (it already holds a side pane shown then).
+    bool SizeRestored() const { return m_restoredSize.isValid(); }
 
     static constexpr std::int32_t kMinHeight = 400;
 
@@ -58,5 +66,7 @@ private:
     std::int32_t m_minWidth = 0;
     int m_templateClientWidth = 0;
     bool m_shownOnce = false;
+    int m_reservedRight = 0;
     QSize m_restoredSize;  // outer size read from the settings, or invalid
+    std::optional<QSize> m_savedFrame;  // the frame's share of it when it was saved
 };

@@ -4,15 +4,20 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QMetaObject>
 #include <QPushButton>
 #include <algorithm>
+#include <limits>
 #include <exception>
 
 #include "align/AlignPolicy.h"
 #include "app/CAboutDlg.h"
 #include "app/CBitsExtractDlg.h"
+#include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
 #include "app/CSettingsStore.h"
 #include "app/CWindowMenu.h"
@@ -29,6 +34,9 @@ namespace {
 const QString kData = QString::fromLatin1(CSettingsStore::kSectionData);
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
+
+const QString kMenuHint = QStringLiteral(
+    "Right-click for the menu: Open recording (Ctrl+O), Save picture (Ctrl+S), Align (Ctrl+L), Live text (Ctrl+T), ...");
 
 }  // namespace
 
@@ -60,6 +68,9 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     CWindowPlacement::Save(*this, m_store);
+    // The pane shows the live text's document: it goes before the live text does.
+    delete m_pane;
+    m_pane = nullptr;
     WriteSettings();
 }
 
@@ -96,21 +107,27 @@ morvane::ProcessingHooks CMorvaneDlg::MakeHooks() {
 void CMorvaneDlg::ReadSettings() {
     m_controls->showGrid->setChecked(m_store.ReadInt(kData, QStringLiteral("ShowGrid"), 1) != 0);
     m_raster->SetFollowNewest(m_store.ReadInt(kData, QStringLiteral("FollowNewest"), 0) != 0);
+    m_raster->SetContrast(m_store.ReadInt(kData, QStringLiteral("Contrast"), 0));
 }
 
 void CMorvaneDlg::WriteSettings() {
     m_panel->WriteSettings();
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_controls->showGrid->isChecked() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_raster->FollowNewest() ? 1 : 0);
+    m_store.WriteInt(kData, QStringLiteral("Contrast"), m_raster->Contrast());
+    m_store.WriteInt(kData, QStringLiteral("ReceivePane"), ReceivePaneShown() ? 1 : 0);
     m_store.Flush();
 }
 
 void CMorvaneDlg::Initialise() {
     m_controls->LayOut(m_store);
     m_menu = std::make_unique<CWindowMenu>(*this, m_raster->FollowNewest());
+    if (m_store.ReadInt(kData, QStringLiteral("ReceivePane"), 0) != 0) SetReceivePane(true);
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
+    // The raster points to the menu the right button opens.
+    m_results->setToolTip(kMenuHint);
     setWindowIcon(MorvaneIcon());
     m_nextPickHigh = false;
 
@@ -138,6 +155,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(c.contrast, &QPushButton::clicked, this, &CMorvaneDlg::OnContrast);
     connect(m_panel, &CParameterPanel::showRequested, this, [this] { Post(&CMorvaneDlg::OnShow); });
     connect(m_panel, &CParameterPanel::tonesEdited, this, &CMorvaneDlg::OnTonesEdited);
+    connect(m_results, &CResultsView::scrollRows, this, &CMorvaneDlg::OnScrollRows);
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
     connect(this, &CMorvaneDlg::inputEnded, this, [this] { FinishReading(false); });
 
@@ -149,6 +167,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(m.align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
     connect(m.timeTrue, &QAction::toggled, this, [this](bool on) { m_raster->SetTimeTrue(on); });
     connect(m.liveText, &QAction::triggered, this, &CMorvaneDlg::OnLiveText);
+    connect(m.receivePane, &QAction::toggled, this, &CMorvaneDlg::SetReceivePane);
     connect(m.about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
 }
 
@@ -217,7 +236,10 @@ void CMorvaneDlg::OpenRecording(const QString& path, morvane::RecordingPace pace
     m_raster->TakeFields();
     m_menu->replay->setEnabled(true);
     std::string error;
+    m_alignWhenRead = false;
     const bool reading = m_loop->ReadRecording(path.toStdString(), pace, error);
+    m_capturedPath = reading ? path : QString();
+    m_capturedName = reading ? FromStd(m_loop->ReadingName()) : QString();
     m_frameClock.invalidate();
     m_results->Draw();
     if (!reading)
@@ -241,6 +263,10 @@ void CMorvaneDlg::FinishReading(bool stopped) {
     UpdateActivity();
     OnShow();
     m_panoramic->RedrawMarkers();  // the rows added since the last frame
+    if (m_alignWhenRead) {
+        m_alignWhenRead = false;
+        if (!stopped) AlignCaptured(false);
+    }
     emit readingFinished();
 }
 
@@ -259,13 +285,23 @@ void CMorvaneDlg::SetFollowNewest(bool on) {
 
 void CMorvaneDlg::OnSavePicture() {
     const QString path = AskForPicturePath(this);
+    if (path.isEmpty()) return;
     QString error;
-    if (!path.isEmpty() && !SavePicture(path, error)) WarnCannotSave(this, path, error);
+    if (!SavePicture(path, error)) {
+        WarnCannotSave(this, path, error);
+        return;
+    }
+    const QSize size = m_results->ClientSize();
+    SetStatus(QStringLiteral("Picture saved: %1 (%2 \u00D7 %3)").arg(QFileInfo(path).fileName()).arg(size.width()).arg(size.height()),
+              true);
 }
 
 void CMorvaneDlg::OnStartCapture() {
     m_raster->TakeFields();
     m_loop->StartCapture();
+    m_capturedPath.clear();
+    m_capturedName.clear();
+    m_alignWhenRead = false;
     UpdateActivity();
 }
 
@@ -282,7 +318,55 @@ void CMorvaneDlg::OnStopCapture() {
     UpdateActivity();
 }
 
-void CMorvaneDlg::OnLiveText() { m_liveText->Show(); }
+void CMorvaneDlg::SetReceivePane(bool on) {
+    if (m_menu->receivePane->isChecked() != on) m_menu->receivePane->setChecked(on);
+    if (on == ReceivePaneShown()) return;
+    if (!m_pane) {
+        // A second view of the live text's document.
+        m_pane = new QPlainTextEdit(this);
+        m_pane->setObjectName(QStringLiteral("receivePane"));
+        m_pane->setReadOnly(true);
+        m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        m_pane->setDocument(m_liveText->Made()->Document());
+        m_pane->setFont(m_liveText->Window()->findChild<QPlainTextEdit*>()->font());
+        m_pane->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto* copy = new QAction(QStringLiteral("&Copy"), m_pane);
+        copy->setShortcut(QKeySequence::Copy);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        connect(copy, &QAction::triggered, m_pane, &QPlainTextEdit::copy);
+        auto* all = new QAction(QStringLiteral("Select &all"), m_pane);
+        connect(all, &QAction::triggered, m_pane, &QPlainTextEdit::selectAll);
+        auto* save = new QAction(QStringLiteral("&Save text..."), m_pane);
+        connect(save, &QAction::triggered, this, [this] { m_liveText->Window()->AskAndSave(); });
+        m_pane->addActions({copy, all, save});
+    }
+    m_liveText->SetShownElsewhere(on);
+    // Hidden at start the window keeps the size it was restored to (which held the pane then).
+    const bool grow = isVisible() || !m_controls->SizeRestored();
+    const int target = width() + (on ? kPaneWidth : -kPaneWidth);  // before the minimum changes it
+    m_controls->ReserveRight(on ? kPaneWidth : 0);
+    if (grow) resize(target, height());
+    m_pane->setVisible(on);
+    PlacePane();
+    if (isVisible()) CWindowPlacement::KeepOnScreen(*this, false);
+}
+
+void CMorvaneDlg::PlacePane() {
+    if (!m_pane || !ReceivePaneShown()) return;
+    // From the strip's top to the raster's bottom, in the reserved strip.
+    const QRect strip = m_panoramic->geometry();
+    const QRect raster = m_results->geometry();
+    const int left = width() - kPaneWidth;
+    m_pane->setGeometry(left, strip.top(), kPaneWidth - strip.left(), raster.bottom() - strip.top() + 1);
+}
+
+void CMorvaneDlg::OnLiveText() {
+    m_liveText->Show();
+    // The window's shortcuts (Ctrl+O, Ctrl+L, ...) work from the live text too.
+    CLiveTextDlg* live = m_liveText->Window();
+    for (QAction* action : actions())
+        if (!action->isSeparator() && action != m_menu->about && !live->actions().contains(action)) live->addAction(action);
+}
 
 void CMorvaneDlg::OnExtractBits() {
     if (Recording()) return;
@@ -294,20 +378,65 @@ void CMorvaneDlg::OnExtractBits() {
 }
 
 void CMorvaneDlg::OnAlign() {
+    m_alignNote.clear();
+    AlignCaptured(true);
+}
+
+QString CMorvaneDlg::CapturedName() const {
+    return m_capturedName.isEmpty() ? QStringLiteral("the capture") : m_capturedName;
+}
+
+void CMorvaneDlg::AlignCaptured(bool mayReadAgain) {
+    if (m_loop->Reading()) {
+        // Measured once everything is in.
+        m_alignWhenRead = true;
+        SetStatus(QStringLiteral("Align: once %1 has been read").arg(CapturedName()), true);
+        return;
+    }
     // Tones first: levels demodulated against tones far from the sender's
     // cannot show its frames.
-    const morvane::AlignOutcome found =
-        morvane::AlignStream(Stream(), m_panel->LowHz(), m_panel->HighHz(), m_loop->FindTones());
-    // The fields' change hands the tones to the demodulator.
-    m_panel->Fill(found);
-    if (found.fields) {
-        const morvane::FrameAlignment& a = found.frames;
-        CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
-        CBitsExtractDlg::StoreCode(m_store, a.code);
-        m_raster->TakeFields();
-        m_raster->Draw();
+    const morvane::AlignOutcome found = morvane::AlignStream(Stream(), m_panel->LowHz(), m_panel->HighHz(),
+                                                             m_loop->FindTones(), CapturedName().toStdString());
+    if (found.lowHz && found.highHz) {
+        // Both at once; the change hands them to the demodulator.
+        m_panel->SetTones(*found.lowHz, *found.highHz);
+        if (mayReadAgain && !m_capturedPath.isEmpty()) {
+            // A recording can be demodulated again with its own tones.
+            const QString note =
+                QStringLiteral("Tones set to %1 / %2 Hz from %3").arg(*found.lowHz).arg(*found.highHz).arg(CapturedName());
+            OpenRecording(m_capturedPath);
+            if (m_loop->Reading()) {
+                m_alignNote = note;
+                m_alignWhenRead = true;
+                SetStatus(note + QStringLiteral(": reading it again"));
+                return;
+            }
+        }
     }
-    SetStatus(FromStd(found.status));
+    QString status = ApplyAlign(found);
+    // What was found first; how the tones came about after it.
+    if (!m_alignNote.isEmpty()) status += QStringLiteral("; ") + m_alignNote + QStringLiteral(", read again");
+    m_alignNote.clear();
+    SetStatus(status, true);
+}
+
+QString CMorvaneDlg::ApplyAlign(const morvane::AlignOutcome& found) {
+    m_panel->Fill(found);
+    QString status = FromStd(found.status);
+    if (!found.fields) return status;
+    const morvane::FrameAlignment& a = found.frames;
+    CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
+    CBitsExtractDlg::StoreCode(m_store, a.code);
+    m_raster->TakeFields();
+    m_raster->Draw();
+    // Bits extract opens with the reading that frames more characters.
+    const morvane::ShownBits bits = m_raster->Bits();
+    if (!bits.soft.empty()) {
+        const bool soft = morvane::SoftReadsMore(bits, a);
+        CBitsExtractDlg::StoreSoftDecision(m_store, soft);
+        if (soft) status += QStringLiteral(", soft decision");
+    }
+    return status;
 }
 
 void CMorvaneDlg::OnAbout() {
@@ -318,6 +447,15 @@ void CMorvaneDlg::OnAbout() {
 void CMorvaneDlg::OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
 
 void CMorvaneDlg::OnContrast() { m_raster->NextContrast(); }
+
+void CMorvaneDlg::OnScrollRows(int rows) {
+    // Whole rows: the offset moves by Count levels a row, never below 0.
+    const std::int64_t count = std::max<std::int32_t>(1, m_raster->Params().count);
+    const std::int64_t offset = std::clamp<std::int64_t>(
+        std::int64_t{m_panel->RasterOffset()} + rows * count, 0, std::numeric_limits<std::int32_t>::max());
+    m_panel->SetText(Field::Offset, QString::number(offset));
+    OnShow();
+}
 
 bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
     // While the mouse is over the strip, the status line tells which tone a click sets.
@@ -335,6 +473,22 @@ void CMorvaneDlg::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     OpenRecording(path);
+}
+
+void CMorvaneDlg::reject() {
+    CLiveTextDlg* live = m_liveText->Window();
+    if (live && live->Unsaved() && !live->Text().isEmpty()) {
+        QMessageBox ask(QMessageBox::Question, QStringLiteral("Morvane"),
+                        QStringLiteral("The live text holds text that has not been saved."),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        ask.setObjectName(QStringLiteral("quitQuestion"));
+        ask.setInformativeText(QStringLiteral("Save it before Morvane ends?"));
+        ask.setDefaultButton(QMessageBox::Save);
+        ask.setEscapeButton(QMessageBox::Cancel);
+        const int answer = ask.exec();
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !live->AskAndSave())) return;
+    }
+    QDialog::reject();
 }
 
 void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
@@ -356,6 +510,7 @@ void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
 void CMorvaneDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_controls && m_controls->Resized()) m_status->Refresh();
+    PlacePane();
 }
 
 void CMorvaneDlg::showEvent(QShowEvent* event) {

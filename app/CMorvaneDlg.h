@@ -65,6 +65,8 @@ public:
     void OnAbout();
     void OnShowGrid();
     void OnContrast();
+    /// The wheel over the raster: Offset moves by whole rows.
+    void OnScrollRows(int rows);
     /// "Align" (Ctrl+L, context menu): finds the tones in the spectrum of the
     /// capture so far and the frames in its levels, and fills Low, High,
     /// Count, Offset, Slant and Width and the Bits extract options; the status
@@ -75,6 +77,13 @@ public:
     void OnLiveText();
     /// The live text and its window.
     CLiveTextFeed& LiveText() const { return *m_liveText; }
+    /// "Receive pane" (Ctrl+R, context menu, kept between runs, off at
+    /// first): the live text's running text in a pane on the right of the
+    /// window, which grows by kPaneWidth for it; everything else stays where
+    /// it is. Hidden, the window is as without it.
+    void SetReceivePane(bool on);
+    bool ReceivePaneShown() const { return m_controls->ReservedRight() > 0; }
+    static constexpr int kPaneWidth = 320;
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -126,6 +135,11 @@ signals:
     /// A reading has ended (at the recording's end or stopped) and its levels are shown.
     void readingFinished();
 
+public slots:
+    /// Exit, Esc and the close box: asks first when the live text holds text
+    /// not saved (Save, Discard, Cancel); otherwise ends at once.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -143,13 +157,21 @@ private:
     void PostForThisInput(void (CMorvaneDlg::*command)());
     void ConnectControls();
     void Initialise();
-    void SetStatus(const QString& text) { m_status->SetStatus(text); }
+    /// `notice`: shown over the input's activity for some seconds (Align's outcome).
+    void SetStatus(const QString& text, bool notice = false) { m_status->SetStatus(text, notice); }
     void RedrawDuringCapture();
     void UpdateActivity();
     QString NextPickText() const;
     bool FrameDue() const;
     void OnTonesEdited();
     void ShowTones();
+    /// Align on what the stream holds; `mayReadAgain`: a recording read with
+    /// tones far from its own is read again with its own, then aligned.
+    void AlignCaptured(bool mayReadAgain);
+    /// Fills the fields and the Bits extract options from frames found; returns the status.
+    QString ApplyAlign(const morvane::AlignOutcome& found);
+    /// What the stream was captured from, as Align names it.
+    QString CapturedName() const;
     template <typename Method>
     void Post(Method method);
 
@@ -162,10 +184,17 @@ private:
     std::unique_ptr<CWindowMenu> m_menu;
     std::unique_ptr<CStatusLine> m_status;
     std::unique_ptr<CRasterDisplay> m_raster;
+    class QPlainTextEdit* m_pane = nullptr;  // the receive pane, a child
+    void PlacePane();
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 
     bool m_nextPickHigh = false;
+    // What the level stream holds: a recording read (its path), or a capture of the input (empty path).
+    QString m_capturedPath;
+    QString m_capturedName;
+    bool m_alignWhenRead = false;  // Align once the recording being read has been read
+    QString m_alignNote;           // what Align did before that reading, said with its outcome
     QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
     static constexpr qint64 kFrameMs = 40;
 };

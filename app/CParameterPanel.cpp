@@ -146,7 +146,7 @@ void CParameterPanel::Attach() {
     for (Field tone : {Field::Low, Field::High})
         connect(m_fields[Index(tone)].edit, &QLineEdit::textChanged, this, [this] {
             UpdateDfLabel();
-            emit tonesEdited();
+            if (!m_holdTones) emit tonesEdited();
         });
 }
 
@@ -160,13 +160,46 @@ void CParameterPanel::SetText(Field field, const QString& text) {
     if (edit->text() != text) edit->setText(text);
 }
 
+bool CParameterPanel::WhollyNumber(Field field, const QString& text) {
+    // What the conversion reads to the end: an integer, or for Slant a decimal number.
+    static const QRegularExpression integer(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
+    static const QRegularExpression decimal(
+        QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\s*$"));
+    return (field == Field::Slant ? decimal : integer).match(text).hasMatch();
+}
+
+void CParameterPanel::MarkNotANumber(Field field, const QString& text) {
+    // The text is still converted as the C library reads it; the field only
+    // shows that this is not the number it looks like.
+    QLineEdit* edit = m_fields[Index(field)].edit;
+    const bool wrong = !WhollyNumber(field, text);
+    if (edit->property("notANumber").toBool() == wrong) return;
+    edit->setProperty("notANumber", wrong);
+    edit->setStyleSheet(wrong ? QStringLiteral("QLineEdit { border: 1px solid #d00000; }") : QString());
+}
+
 void CParameterPanel::Convert(Field field) {
     const FieldSpec& spec = SpecOf(field);
     const QString text = m_fields[Index(field)].edit->text();
+    MarkNotANumber(field, text);
     if (spec.apply)
         spec.apply(m_raster, text);
     else
         (field == Field::Low ? m_lowHz : m_highHz) = ToLong(text);
+    QLineEdit* edit = m_fields[Index(field)].edit;
+    if (!NotANumber(field)) {
+        edit->setToolTip(QString());
+        return;
+    }
+    const QString used = field == Field::Slant ? QString::number(static_cast<double>(m_raster.slant))
+                         : field == Field::Low ? QString::number(m_lowHz)
+                         : field == Field::High ? QString::number(m_highHz)
+                                                : QString::number(ToLong(text));
+    edit->setToolTip(QStringLiteral("Not a number: used as %1").arg(used));
+}
+
+bool CParameterPanel::NotANumber(Field field) const {
+    return m_fields[Index(field)].edit->property("notANumber").toBool();
 }
 
 void CParameterPanel::ApplyRaster(morvane::RasterParams& params) const {
@@ -178,15 +211,21 @@ void CParameterPanel::ApplyRaster(morvane::RasterParams& params) const {
 }
 
 void CParameterPanel::Fill(const morvane::AlignOutcome& found) {
-    if (found.lowHz && found.highHz) {
-        SetText(Field::Low, QString::number(*found.lowHz));
-        SetText(Field::High, QString::number(*found.highHz));
-    }
+    if (found.lowHz && found.highHz) SetTones(*found.lowHz, *found.highHz);
     if (!found.fields) return;
     SetText(Field::Count, QString::fromStdString(found.fields->count));
     SetText(Field::Offset, QString::fromStdString(found.fields->offset));
     SetText(Field::Slant, QString::fromStdString(found.fields->slant));
     SetText(Field::Width, QString::fromStdString(found.fields->width));
+}
+
+void CParameterPanel::SetTones(std::int32_t lowHz, std::int32_t highHz) {
+    const std::int32_t lowBefore = m_lowHz, highBefore = m_highHz;
+    m_holdTones = true;
+    SetText(Field::Low, QString::number(lowHz));
+    SetText(Field::High, QString::number(highHz));
+    m_holdTones = false;
+    if (m_lowHz != lowBefore || m_highHz != highBefore) emit tonesEdited();
 }
 
 QList<QWidget*> CParameterPanel::TabOrder() const {

@@ -55,11 +55,20 @@ public:
     /// Low and High as whole numbers (Hz).
     std::int32_t LowHz() const { return m_lowHz; }
     std::int32_t HighHz() const { return m_highHz; }
+    /// Offset as converted from its field.
+    std::int32_t RasterOffset() const { return m_raster.offset; }
     /// Sets count, offset, slant, gridWidth and gridShift from the fields.
     void ApplyRaster(morvane::RasterParams& params) const;
-    /// Puts in what Align found: the tones, when it changes them, and Count,
-    /// Offset, Slant and Width, when it found frames.
+    /// Puts in what Align found: the tones, when it changes them (both at
+    /// once, see SetTones), and Count, Offset, Slant and Width, when it found frames.
     void Fill(const morvane::AlignOutcome& found);
+    /// Puts both tones into Low and High and announces them once, together
+    /// (tonesEdited is not raised between the two).
+    void SetTones(std::int32_t lowHz, std::int32_t highHz);
+    /// Whether a field's text is not wholly a number (it is still used as the
+    /// conversion reads it); such a field has a red frame and says in its
+    /// tooltip what it is used as.
+    bool NotANumber(Field field) const;
     /// The edits and spins, row by row, left to right.
     QList<QWidget*> TabOrder() const;
 
@@ -77,6 +86,8 @@ private:
     };
     static constexpr std::size_t Index(Field field) { return static_cast<std::size_t>(field); }
     void Convert(Field field);
+    static bool WhollyNumber(Field field, const QString& text);
+    void MarkNotANumber(Field field, const QString& text);
     void UpdateDfLabel();
     void UpdateSpeedLabel();
 
@@ -85,6 +96,7 @@ private:
     std::array<FieldState, kFieldCount> m_fields;
     morvane::RasterParams m_raster;  // the five raster fields, converted
     std::int32_t m_lowHz = 0, m_highHz = 0;
+    bool m_holdTones = false;  // SetTones is putting in both tones
     QLabel* m_dfLabel = nullptr;
     QLabel* m_speedLabel = nullptr;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <QString>
 
 #include "align/ShownRaster.h"
@@ -37,6 +38,9 @@ public:
     void SetShowGrid(bool on, bool draw = true);
     /// "Contrast": the next of the three contrast modes.
     void NextContrast();
+    /// The contrast mode (0 … 2; others read as 0), without drawing.
+    void SetContrast(std::int32_t mode) { m_params.contrastMode = mode >= 0 && mode <= 2 ? mode : 0; }
+    std::int32_t Contrast() const { return m_params.contrastMode; }
     void SetTimeTrue(bool on);
     void SetFollowNewest(bool on);
     bool FollowNewest() const { return m_followNewest; }

@@ -20,6 +20,7 @@ CWindowMenu::CWindowMenu(QWidget& window, bool followNewestOn) {
         {"A&lign", QKeySequence(Qt::CTRL | Qt::Key_L), &CWindowMenu::align, "align"},
         {"&Time-true raster", QKeySequence(), &CWindowMenu::timeTrue, "timeTrue"},
         {"Live te&xt", QKeySequence(Qt::CTRL | Qt::Key_T), &CWindowMenu::liveText, "liveText"},
+        {"Recei&ve pane", QKeySequence(Qt::CTRL | Qt::Key_R), &CWindowMenu::receivePane, "receivePane"},
         {nullptr, QKeySequence(), nullptr, nullptr},
         {"&About Morvane...", QKeySequence(), &CWindowMenu::about, "about"},
     };
@@ -39,6 +40,7 @@ CWindowMenu::CWindowMenu(QWidget& window, bool followNewestOn) {
     followNewest->setCheckable(true);
     followNewest->setChecked(followNewestOn);
     timeTrue->setCheckable(true);
+    receivePane->setCheckable(true);
     replay->setEnabled(false);
     window.setContextMenuPolicy(Qt::ActionsContextMenu);
 }

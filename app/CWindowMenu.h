@@ -5,8 +5,8 @@ class QWidget;
 
 /// The main window's context menu (the desktop has no system menu to
 /// extend): its entries, each with its shortcut, added to the window as
-/// actions in menu order. "Follow newest rows" and "Time-true raster" are
-/// checkable; "Replay at real time" starts disabled. The window connects them.
+/// actions in menu order. "Follow newest rows", "Time-true raster" and
+/// "Receive pane" are checkable; "Replay at real time" starts disabled. The window connects them.
 struct CWindowMenu {
     /// followNewest: whether "Follow newest rows" starts checked.
     CWindowMenu(QWidget& window, bool followNewest);
@@ -18,5 +18,6 @@ struct CWindowMenu {
     QAction* align = nullptr;
     QAction* timeTrue = nullptr;
     QAction* liveText = nullptr;
+    QAction* receivePane = nullptr;
     QAction* about = nullptr;
 };

@@ -26,6 +26,8 @@ constexpr std::int32_t kShowMaximised = 3;
 constexpr std::int64_t kFarthestCoordinate = std::int64_t{1} << 20;
 constexpr std::int64_t kLargestSide = std::int64_t{1} << 16;
 
+constexpr std::int32_t kLargestFrame = 1024;
+
 bool SaneCoordinate(std::int64_t v) { return v >= -kFarthestCoordinate && v <= kFarthestCoordinate; }
 bool SaneSide(std::int64_t v) { return v >= 1 && v <= kLargestSide; }
 
@@ -50,6 +52,8 @@ void CWindowPlacement::Save(const QWidget& window, CSettingsStore& store, const 
     store.WriteInt(section, QStringLiteral("Width"), normal.width() + frameWidth);
     store.WriteInt(section, QStringLiteral("Height"), normal.height() + frameHeight);
     store.WriteInt(section, QStringLiteral("State"), state);
+    store.WriteInt(section, QStringLiteral("FrameWidth"), frameWidth);
+    store.WriteInt(section, QStringLiteral("FrameHeight"), frameHeight);
 }
 
 CWindowPlacement::Saved CWindowPlacement::Read(CSettingsStore& store, const QString& section) {
@@ -65,6 +69,10 @@ CWindowPlacement::Saved CWindowPlacement::Read(CSettingsStore& store, const QStr
     // damaged file) makes the pair impossible: it is ignored.
     if (!(x == kMissing && y == kMissing) && SaneCoordinate(x) && SaneCoordinate(y)) saved.position = QPoint(x, y);
     if (!(w == kMissing && h == kMissing) && SaneSide(w) && SaneSide(h)) saved.size = QSize(w, h);
+    const std::int32_t fw = store.ReadInt(section, QStringLiteral("FrameWidth"), kMissing);
+    const std::int32_t fh = store.ReadInt(section, QStringLiteral("FrameHeight"), kMissing);
+    // A frame is a few dozen pixels; anything else is not one.
+    if (fw >= 0 && fh >= 0 && fw <= kLargestFrame && fh <= kLargestFrame) saved.frame = QSize(fw, fh);
     return saved;
 }
 
@@ -86,10 +94,46 @@ void CWindowPlacement::MoveOntoAScreen(QWidget& window, const QPoint& position) 
     }
 }
 
-void CWindowPlacement::ResizeOuter(QWidget& window, const QSize& outer) {
+QRect CWindowPlacement::FitInto(const QRect& wanted, const QRect& area) {
+    const int w = std::min(wanted.width(), area.width());
+    const int h = std::min(wanted.height(), area.height());
+    const int x = std::clamp(wanted.x(), area.x(), area.x() + area.width() - w);
+    const int y = std::clamp(wanted.y(), area.y(), area.y() + area.height() - h);
+    return QRect(x, y, w, h);
+}
+
+void CWindowPlacement::KeepOnScreen(QWidget& window, bool shrink) {
+    const QRect frame = window.frameGeometry();
+    const QScreen* best = nullptr;
+    std::int64_t bestShare = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(frame);
+        const std::int64_t share = common.isEmpty() ? 0 : std::int64_t{common.width()} * common.height();
+        if (share > bestShare) {
+            best = screen;
+            bestShare = share;
+        }
+    }
+    if (!best) return;
+    const QRect fitted = FitInto(frame, best->availableGeometry());
+    if (shrink && fitted.size() != frame.size())
+        window.resize(std::max(1, window.width() - (frame.width() - fitted.width())),
+                      std::max(1, window.height() - (frame.height() - fitted.height())));
+    if (fitted.topLeft() != frame.topLeft()) window.move(fitted.topLeft());
+}
+
+QSize CWindowPlacement::ClientFor(const QSize& outer, const QSize& liveFrame, const std::optional<QSize>& savedFrame) {
+    // No frame yet (not shown, or not yet framed by the desktop): the one it had when saved.
+    const bool framed = liveFrame.width() > 0 || liveFrame.height() > 0;
+    const QSize frame = !framed && savedFrame ? *savedFrame : liveFrame;
+    return QSize(ClampSide(std::int64_t{outer.width()} - frame.width()),
+                 ClampSide(std::int64_t{outer.height()} - frame.height()));
+}
+
+void CWindowPlacement::ResizeOuter(QWidget& window, const QSize& outer, const std::optional<QSize>& savedFrame) {
     // Qt keeps the client area at least at the minimum size, so a saved size
     // below it comes back at the minimum.
-    const std::int64_t frameWidth = std::int64_t{window.frameGeometry().width()} - window.width();
-    const std::int64_t frameHeight = std::int64_t{window.frameGeometry().height()} - window.height();
-    window.resize(ClampSide(outer.width() - frameWidth), ClampSide(outer.height() - frameHeight));
+    const QSize liveFrame(std::max(0, window.frameGeometry().width() - window.width()),
+                          std::max(0, window.frameGeometry().height() - window.height()));
+    window.resize(ClientFor(outer, liveFrame, savedFrame));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -19,9 +20,12 @@ public:
     struct Saved {
         std::optional<QPoint> position;  // outer top-left
         std::optional<QSize> size;       // outer size
+        std::optional<QSize> frame;      // outer size less the client size when it was saved
     };
 
-    /// Writes the window's normal (restored) placement and its show state.
+    /// Writes the window's normal (restored) placement and its show state,
+    /// and beside them the frame's share of the outer size ("FrameWidth",
+    /// "FrameHeight"): before a window is shown its frame is not known yet.
     static void Save(const QWidget& window, CSettingsStore& store, const QString& section = kMainDlg);
 
     /// Reads the stored placement; "State" is read but never applied. A
@@ -32,6 +36,18 @@ public:
     /// Moves the window to `position` unless that would put it wholly off every screen.
     static void MoveOntoAScreen(QWidget& window, const QPoint& position);
 
+    /// Moves (and if need be shrinks) the window so that its outer rectangle
+    /// lies wholly in the available area of the screen it is on most.
+    /// `shrink` false: only moved (a window wider than the screen keeps its size, its left edge shown).
+    static void KeepOnScreen(QWidget& window, bool shrink = true);
+    /// The rectangle nearest to `wanted` (shrunk to fit) that lies wholly in `area`.
+    static QRect FitInto(const QRect& wanted, const QRect& area);
+
     /// Resizes the window so that its outer size, frame included, is `outer`.
-    static void ResizeOuter(QWidget& window, const QSize& outer);
+    /// While the desktop has not framed the window yet, the frame is taken as
+    /// `savedFrame` (none: no frame).
+    static void ResizeOuter(QWidget& window, const QSize& outer, const std::optional<QSize>& savedFrame = {});
+    /// The client size for an outer size: less the window's frame, or the
+    /// saved one while the window has none yet (both sides at least 1).
+    static QSize ClientFor(const QSize& outer, const QSize& liveFrame, const std::optional<QSize>& savedFrame);
 };

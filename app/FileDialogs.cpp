@@ -20,8 +20,17 @@ QString AskForRecording(QWidget* parent, const QString& last) {
 }
 
 QString AskForPicturePath(QWidget* parent) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save picture"), QStringLiteral("raster.png"),
-                                        QStringLiteral("PNG images (*.png)"));
+    QFileDialog dialog(parent, QStringLiteral("Save picture"), QString(), QStringLiteral("PNG images (*.png)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    dialog.selectFile(QStringLiteral("raster.png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return WithPngExtension(dialog.selectedFiles().first());
+}
+
+QString WithPngExtension(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + QStringLiteral(".png");
 }
 
 void WarnCannotSave(QWidget* parent, const QString& path, const QString& reason) {

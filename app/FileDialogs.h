@@ -9,8 +9,11 @@ class QWidget;
 /// Returns the path chosen, or empty.
 QString AskForRecording(QWidget* parent, const QString& last);
 
-/// "Save picture": asks where to save the raster as PNG. Returns the path, or empty.
+/// "Save picture": asks where to save the raster as PNG. Returns the path
+/// (with ".png" added to a name chosen without an extension), or empty.
 QString AskForPicturePath(QWidget* parent);
+/// `path` with ".png" added when its file name has no extension.
+QString WithPngExtension(const QString& path);
 
 /// The warning that the picture could not be saved at `path` for `reason`.
 void WarnCannotSave(QWidget* parent, const QString& path, const QString& reason);

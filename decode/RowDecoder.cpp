@@ -5,7 +5,14 @@
 
 namespace morvane {
 
-RowDecoder::RowDecoder(CodeSettings settings) : m_settings(settings) {}
+namespace {
+
+constexpr std::uint8_t kCarriageReturnGroup = 8;
+constexpr std::uint8_t kLineFeedGroup = 2;
+
+}  // namespace
+
+RowDecoder::RowDecoder(CodeSettings settings, LineEnds lineEnds) : m_settings(settings), m_lineEnds(lineEnds) {}
 
 void RowDecoder::Row(std::string_view row, std::int32_t ignore, std::string& out) {
     if (IsAscii(m_settings.code)) {
@@ -13,6 +20,11 @@ void RowDecoder::Row(std::string_view row, std::int32_t ignore, std::string& out
         return;
     }
     const std::uint8_t group = BaudotGroupOfRow(row, ignore);
+    if (m_lineEnds == LineEnds::AsSent && (group == kCarriageReturnGroup || group == kLineFeedGroup)) {
+        // Both shifts alike, and neither changes the shift.
+        out += group == kCarriageReturnGroup ? '\r' : '\n';
+        return;
+    }
     if (m_settings.code == TextCode::BaudotUs && m_figures && group < 32 && !kBaudotUsFigures[group].empty()) {
         out += kBaudotUsFigures[group];
         return;
@@ -66,6 +78,28 @@ void DecodeText(const std::string& input, std::int32_t ignore, const CodeSetting
     const std::string_view text = &input == &output ? std::string_view(copy) : std::string_view(input);
     output.clear();
     RowDecoder(settings).Rows(text, ignore, output);
+}
+
+std::string ShownLineBreaks(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            while (i + 1 < text.size() && text[i + 1] == '\r') ++i;
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            shown += '\n';
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::string DecodeShownText(const std::string& input, std::int32_t ignore, const CodeSettings& settings) {
+    std::string sent;
+    RowDecoder(settings, RowDecoder::LineEnds::AsSent).Rows(input, ignore, sent);
+    return ShownLineBreaks(sent);
 }
 
 }  // namespace morvane

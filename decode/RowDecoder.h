@@ -22,7 +22,13 @@ namespace morvane {
 /// gives nothing in ASCII, as does a row too short for a group.
 class RowDecoder {
 public:
-    explicit RowDecoder(CodeSettings settings = {});
+    /// How the Baudot codes of the line ends come out: as DecodeBaudot gives
+    /// them (carriage return, code 8, as CR LF; line feed, code 2, as a
+    /// space), or as sent (code 8 as CR, code 2 as LF), for a text shown line
+    /// by line (see ShownLineBreaks).
+    enum class LineEnds { AsDecoded, AsSent };
+
+    explicit RowDecoder(CodeSettings settings = {}, LineEnds lineEnds = LineEnds::AsDecoded);
 
     /// Appends the text of one row to `out`.
     void Row(std::string_view row, std::int32_t ignore, std::string& out);
@@ -37,11 +43,21 @@ private:
     void AsciiRow(std::string_view row, std::int32_t ignore, std::string& out) const;
 
     CodeSettings m_settings;
+    LineEnds m_lineEnds;
     bool m_figures = false;
 };
 
 /// Decodes a whole bit string (rows cut at line feeds) in the chosen code
 /// into `output`, which it replaces. The Baudot code is DecodeBaudot itself.
 void DecodeText(const std::string& input, std::int32_t ignore, const CodeSettings& settings, std::string& output);
+
+/// A decoded text as it is shown line by line: every line end a teleprinter
+/// sends (CR, LF, CR LF, CR CR LF: any run of CRs with or without a LF, or a
+/// lone LF) becomes one '\n'.
+std::string ShownLineBreaks(std::string_view text);
+
+/// The text of a whole bit string as DecodeText decodes it, with the line
+/// ends as sent and then shown (ShownLineBreaks): what a reader sees.
+std::string DecodeShownText(const std::string& input, std::int32_t ignore, const CodeSettings& settings);
 
 }  // namespace morvane

@@ -1,5 +1,7 @@
 #include "widgets/CResultsView.h"
 
+#include <QWheelEvent>
+
 #include <QPainter>
 #include <algorithm>
 #include <exception>
@@ -52,4 +54,15 @@ void CResultsView::paintEvent(QPaintEvent* event) {
     painter.setClipRect(client);
     if (m_image.size() != client.size()) painter.fillRect(client, Qt::white);
     painter.drawImage(client.topLeft(), m_image);
+}
+
+void CResultsView::wheelEvent(QWheelEvent* event) {
+    // 120 eighths of a degree make a notch; a fine-grained wheel adds up.
+    constexpr int kNotch = 120;
+    m_wheelEighths += event->angleDelta().y();
+    const int notches = m_wheelEighths / kNotch;
+    m_wheelEighths -= notches * kNotch;
+    event->accept();
+    // Turned away from the user (positive) goes back up the stream.
+    if (notches != 0) emit scrollRows(-notches * kRowsPerNotch);
 }

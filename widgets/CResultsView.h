@@ -47,7 +47,16 @@ public:
     /// Size of the area inside the frame: the raster's W × H.
     QSize ClientSize() const { return contentsRect().size(); }
 
+    /// Rows a wheel turn of one notch scrolls.
+    static constexpr int kRowsPerNotch = 3;
+
+signals:
+    /// The wheel was turned over the view: `rows` rows on (positive: later
+    /// rows, further down the stream) or back (negative).
+    void scrollRows(int rows);
+
 protected:
+    void wheelEvent(QWheelEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -58,4 +67,5 @@ private:
     const morvane::RasterParams* m_params = nullptr;
     morvane::RasterModel m_empty;
     QImage m_image;
+    int m_wheelEighths = 0;  // wheel turned and not yet a whole notch
 };

@@ -59,7 +59,7 @@ TEST(AlignPolicy, TonesAndStatus) {
         std::string status;
     };
     const std::string found =
-        "Aligned: 75.01 baud, 1.5 stop bits, mark high, confidence 0.99, code " + CodeSettingsName(CodeSettings{});
+        "Aligned: 75.01 Bd, 1.5 stop bits, mark high, confidence 0.99, " + CodeSettingsName(CodeSettings{});
     const Case cases[] = {
         {"no tones, no frames", 1500, 2000, ToneEstimate{}, NotFound("no frames"), false, 0, 0, "Align: no frames"},
         {"tones within 20 Hz", 1500, 2000, Tones(1519.6, 1980.4), Found(), false, 0, 0, found},
@@ -84,6 +84,19 @@ TEST(AlignPolicy, TonesAndStatus) {
     }
 }
 
+// The status names what was measured.
+TEST(AlignPolicy, StatusNamesTheSource) {
+    const std::string found =
+        "Aligned on rec.wav: 75.01 Bd, 1.5 stop bits, mark high, confidence 0.99, " + CodeSettingsName(CodeSettings{});
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(1500, 2000), Found(), "rec.wav").status, found);
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(2125, 2295), Found(), "rec.wav").status,
+              "Tones set to 2125 / 2295 Hz from rec.wav; " + found);
+    EXPECT_EQ(DecideAlign(1500, 2000, Tones(2125, 2295), NotFound("x"), "the capture").status,
+              "Tones set to 2125 / 2295 Hz from the capture: capture again, then Align");
+    EXPECT_EQ(DecideAlign(1500, 2000, ToneEstimate{}, NotFound("no frames"), "the capture").status,
+              "Align on the capture: no frames");
+}
+
 // The raster fields as they are typed, in the C locale's notation whatever
 // the process's locale; stop bits as %g prints them, mark low for polarity +1.
 TEST(AlignPolicy, FieldsAndNumbers) {
@@ -104,7 +117,7 @@ TEST(AlignPolicy, FieldsAndNumbers) {
     a.confidence = 1.0;
     const AlignOutcome one = DecideAlign(1500, 2000, ToneEstimate{}, a);
     EXPECT_EQ(one.status,
-              "Aligned: 45.45 baud, 1 stop bits, mark low, confidence 1.00, code " + CodeSettingsName(a.code));
+              "Aligned: 45.45 Bd, 1 stop bits, mark low, confidence 1.00, " + CodeSettingsName(a.code));
     EXPECT_EQ(one.fields->slant, "0.0000");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
@@ -144,4 +157,32 @@ TEST(AlignPolicy, StreamAlignsAndShownBitsFollowTheRaster) {
 
     stream.soft.clear();  // energies not kept
     EXPECT_TRUE(ExtractShownBits(stream, params, false).soft.empty());
+}
+
+// Deep in noise the soft reading frames more characters than the hard one
+// (Align then has Bits extract read soft); on a clean signal it does not.
+// Without frames or soft bits there is nothing to prefer.
+TEST(AlignPolicy, SoftReadingChosenWhenItFramesMore) {
+    const std::string text = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73";
+    for (const double snr : {-6.0, 20.0}) {
+        SCOPED_TRACE(snr);
+        RttySynthSettings synth;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = snr;
+        synth.seed = 3;
+        LevelStream stream;
+        stream.levels = roundtrip::LevelsThroughCapture(SynthesizeRtty(text, synth), DemodSettings{},
+                                                        {.soft = &stream.soft, .timeline = &stream.timeline});
+        const AlignOutcome o = AlignStream(stream, 1500, 2000, ToneEstimate{});
+        ASSERT_TRUE(o.fields) << o.status;
+        const ShownBits bits = ExtractShownBits(stream, o.frames.raster, false);
+        const std::int64_t hard = ReadableCharacters(bits.hard, o.frames);
+        const std::int64_t soft = ReadableCharacters(bits.soft, o.frames);
+        EXPECT_EQ(SoftReadsMore(bits, o.frames), snr < 0) << hard << " hard, " << soft << " soft";
+        EXPECT_GE(soft, static_cast<std::int64_t>(text.size()) * 8 / 10);
+        EXPECT_FALSE(SoftReadsMore(ShownBits{bits.hard, {}}, o.frames));
+        FrameAlignment none = o.frames;
+        none.found = false;
+        EXPECT_FALSE(SoftReadsMore(bits, none));
+    }
 }

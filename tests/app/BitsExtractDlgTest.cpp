@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <map>
 #include <memory>
 
 #include "app/CSettingsStore.h"
@@ -159,6 +160,51 @@ private slots:
         auto dialog = Open("0001\r\n");
         QCOMPARE(QString::fromStdString(dialog->BitsText()), QStringLiteral("0001\r\n"));
         QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("?"));
+    }
+
+    // Baudot line ends: the decoded text stays as the decoder gives it
+    // (carriage return CR LF, line feed a space); the box shows every line
+    // end sent (CR, LF, CR LF, CR CR LF) as one line break, and "Copy text"
+    // copies what the box shows.
+    void lineEndsBreakTheShownLineOnce_data() {
+        QTest::addColumn<QString>("codes");
+        QTest::addColumn<QString>("decoded");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("CR") << "A CR E" << "A\r\nE" << "A\nE";
+        QTest::newRow("LF") << "A LF E" << "A E" << "A\nE";
+        QTest::newRow("CR LF") << "A CR LF E" << "A\r\n E" << "A\nE";
+        QTest::newRow("CR CR LF") << "A CR CR LF E" << "A\r\n\r\n E" << "A\nE";
+        QTest::newRow("two lines end") << "A CR LF CR LF E" << "A\r\n \r\n E" << "A\n\nE";
+        QTest::newRow("in figures") << "FIGS A CR CR LF A" << "-\r\n\r\n -" << "-\n-";
+    }
+    void lineEndsBreakTheShownLineOnce() {
+        QFETCH(QString, codes);
+        QFETCH(QString, decoded);
+        QFETCH(QString, shown);
+        // One frame a row: the five code bits, most significant first, then two stop cells.
+        const std::map<QString, const char*> groups = {
+            {"A", "00011"}, {"E", "00001"}, {"CR", "01000"}, {"LF", "00010"}, {"FIGS", "11011"}};
+        std::string bits;
+        for (const QString& code : codes.split(QLatin1Char(' '))) bits += std::string(groups.at(code)) + "11\r\n";
+        auto dialog = Open(bits);
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), decoded);
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), shown);
+        dialog->CopyText();
+        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
+    }
+
+    // ASCII sends its own CR and LF: each line end is one break there too.
+    void asciiLineEndsBreakTheShownLineOnce() {
+        const auto row = [](unsigned value) {
+            std::string bits;
+            for (int bit = 6; bit >= 0; --bit) bits += (value >> bit) & 1 ? '1' : '0';
+            return bits + "\r\n";
+        };
+        m_store->WriteText("Data", "EncodeAs", "ASCII 7-bit");
+        std::string bits;
+        for (const char c : std::string("A\r\r\nB\nC\rD\r\nE")) bits += row(static_cast<unsigned char>(c));
+        auto dialog = Open(bits);
+        QCOMPARE(Child<QPlainTextEdit>(dialog.get(), "decodedEdit")->toPlainText(), QStringLiteral("A\nB\nC\nD\nE"));
     }
 
     void upDownStepsTheCountWithinItsRange() {

@@ -25,6 +25,27 @@ private:
 private slots:
     void init() { m_store = std::make_unique<CSettingsStore>(m_dir.filePath(QStringLiteral("s%1.ini").arg(++m_serial))); }
 
+    // Every line end breaks the line once, however the pieces arrive: a
+    // Baudot CR comes as CR LF and its LF as a space; ASCII sends both.
+    void lineEndsBreakTheLineOnce_data() {
+        QTest::addColumn<QStringList>("pieces");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Baudot CR LF") << QStringList{"AB\r\n CD"} << "AB\nCD";
+        QTest::newRow("Baudot CR CR LF") << QStringList{"AB\r\n\r\n CD"} << "AB\nCD";
+        QTest::newRow("split CR CR LF") << QStringList{"AB\r\n", "\r\n", " CD"} << "AB\nCD";
+        QTest::newRow("lone CR") << QStringList{"AB\rCD"} << "AB\nCD";
+        QTest::newRow("ASCII LF") << QStringList{"AB\nCD"} << "AB\nCD";
+        QTest::newRow("ASCII CR CR LF") << QStringList{"AB\r\r\nCD"} << "AB\nCD";
+        QTest::newRow("space inside a line stays") << QStringList{"AB CD"} << "AB CD";
+    }
+    void lineEndsBreakTheLineOnce() {
+        QFETCH(QStringList, pieces);
+        QFETCH(QString, shown);
+        CLiveTextDlg dialog(*m_store);
+        for (const QString& piece : pieces) dialog.AppendText(piece);
+        QCOMPARE(dialog.Text(), shown);
+    }
+
     // Each transmission starts on a line of its own under its header; CRs
     // are dropped, LFs break lines, text split anywhere joins up.
     void transmissionsStandOnTheirOwnLines() {

@@ -5,10 +5,14 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QUrl>
+#include <QScreen>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,7 +32,9 @@
 #include "align/TimeTrueRaster.h"
 #include "app/CMorvaneApp.h"
 #include "app/CMorvaneDlg.h"
+#include "app/CParameterPanel.h"
 #include "app/CSettingsStore.h"
+#include "app/CWindowPlacement.h"
 #include "live/ProcessingLoop.h"
 #include "raster/RasterImage.h"
 #include "recording/RecordingPipeline.h"
@@ -37,6 +43,8 @@
 #include "app/CBitsExtractDlg.h"
 #include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
+#include "app/CStatusLine.h"
+#include "app/FileDialogs.h"
 #include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
@@ -94,6 +102,8 @@ std::vector<std::int32_t> CommandLineLevels(const std::string& path, float low =
     return morvane::RecordingLevels(reader, settings);
 }
 
+constexpr const char* kFoxText = "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 73";
+
 const QString kHint = QStringLiteral("Hint: use '/s0' .. '/s5' argument to change sound card");
 
 // Runs `action` (which opens a modal dialog) and hands the dialog to `inspect`
@@ -118,6 +128,7 @@ bool WithModal(const std::function<void()>& action, Inspect inspect) {
 
 class MorvaneDlgTest : public QObject {
     Q_OBJECT
+    using Field = CParameterPanel::Field;
 
 private:
     QTemporaryDir m_dir;
@@ -445,6 +456,40 @@ private slots:
         QCOMPARE(window->result(), int(QDialog::Rejected));
     }
 
+    // Esc (in any field), Exit or the close box ask first while the live text
+    // holds text not saved: Cancel keeps the window, Discard ends it. Without
+    // such text (none, or cleared) Esc ends at once.
+    void escapeAsksWhileTheLiveTextIsUnsaved() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Action(window.get(), "liveTextAction")->trigger();
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(live);
+        live->AppendText(QStringLiteral("RYRY CQ DE MORVANE"));
+        auto* low = Child<QLineEdit>(window.get(), "lowEdit");
+        const auto answer = [&](QMessageBox::StandardButton button, const std::function<void()>& press) {
+            return WithModal<QMessageBox>(press, [&](QMessageBox* box) {
+                QCOMPARE(box->objectName(), QStringLiteral("quitQuestion"));
+                box->button(button)->click();
+            });
+        };
+        QVERIFY(answer(QMessageBox::Cancel, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(window->isVisible());
+        QVERIFY(answer(QMessageBox::Cancel, [&] { QTest::mouseClick(Child<QPushButton>(window.get(), "exit"), Qt::LeftButton); }));
+        QVERIFY(window->isVisible());
+        QCOMPARE(live->Text(), QStringLiteral("RYRY CQ DE MORVANE"));
+        QVERIFY(answer(QMessageBox::Discard, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->result(), int(QDialog::Rejected));
+
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        live->Clear();
+        QVERIFY(!answer(QMessageBox::Cancel, [&] { QTest::keyClick(low, Qt::Key_Escape); }));
+        QVERIFY(!window->isVisible());
+    }
+
     void aboutAndExtractWaitWhileRecording() {
         auto window = Make();
         QTRY_VERIFY(window->Loop().IsOpen());
@@ -551,6 +596,40 @@ private slots:
         QCOMPARE(window->frameGeometry().height(), CMorvaneDlg::kMinHeight);
         QVERIFY(window->x() < 90000);
         QVERIFY(window->y() < 90000);
+    }
+
+    // The size is saved with the frame the desktop drew around it (here 8 ×
+    // 30 pixels); a window made again, before the desktop frames it, takes
+    // the client size of that run, not the outer size: three restarts give
+    // the same geometry.
+    void restartsKeepTheGeometry() {
+        m_store->WriteInt("Windows\\MainDlg", "X", 40);
+        m_store->WriteInt("Windows\\MainDlg", "Y", 30);
+        m_store->WriteInt("Windows\\MainDlg", "Width", 850);
+        m_store->WriteInt("Windows\\MainDlg", "Height", 600);
+        m_store->WriteInt("Windows\\MainDlg", "FrameWidth", 8);
+        m_store->WriteInt("Windows\\MainDlg", "FrameHeight", 30);
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Framed at once (the platform knows its frame): the outer size comes
+        // back; not yet framed: the client size of the run that saved it.
+        const QSize liveFrame = window->frameGeometry().size() - window->size();
+        QCOMPARE(liveFrame.isNull() ? window->size() : window->frameGeometry().size(),
+                 liveFrame.isNull() ? QSize(842, 570) : QSize(850, 600));
+        const QRect first = window->frameGeometry();
+        for (int restart = 0; restart < 3; ++restart) {
+            Restart(window);
+            window = Make();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QCOMPARE(window->frameGeometry(), first);
+        }
+        // The arithmetic: the live frame once there is one, the saved one before.
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(0, 0), QSize(8, 30)), QSize(842, 570));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(2, 25), QSize(8, 30)), QSize(848, 575));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(850, 600), QSize(0, 0), std::nullopt), QSize(850, 600));
+        QCOMPARE(CWindowPlacement::ClientFor(QSize(5, 5), QSize(0, 0), QSize(8, 30)), QSize(1, 1));
     }
 
     void impossiblePlacementIsIgnored() {
@@ -817,6 +896,142 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
+    // A name chosen without an extension is saved with ".png"; the status
+    // line confirms where and how large.
+    void savePictureAddsTheExtensionAndConfirms() {
+        auto window = Make();
+        window->ShowLevels(std::vector<std::int32_t>(5000, 200));
+        const QString path = m_dir.filePath(QStringLiteral("plain"));
+        const bool saved = WithModal<QFileDialog>([&] { Action(window.get(), "savePictureAction")->trigger(); },
+                                                  [&](QFileDialog* dialog) {
+                                                      dialog->selectFile(path);
+                                                      static_cast<QDialog*>(dialog)->accept();
+                                                  });
+        QVERIFY(saved);
+        QVERIFY(QFileInfo::exists(path + QStringLiteral(".png")));
+        QVERIFY(!QImage(path + QStringLiteral(".png")).isNull());
+        const QSize size = window->Results()->ClientSize();
+        QCOMPARE(window->StatusText(),
+                 QStringLiteral("Picture saved: plain.png (%1 \u00D7 %2)").arg(size.width()).arg(size.height()));
+        QCOMPARE(WithPngExtension(QStringLiteral("/a/b.c/pic")), QStringLiteral("/a/b.c/pic.png"));
+        QCOMPARE(WithPngExtension(QStringLiteral("/a/pic.PNG")), QStringLiteral("/a/pic.PNG"));
+    }
+
+    // The contrast mode chosen comes back after a restart (0 at first).
+    void contrastIsKept() {
+        auto window = Make();
+        QCOMPARE(window->Params().contrastMode, 0);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "contrast"), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(window.get(), "contrast"), Qt::LeftButton);
+        Restart(window);
+        window = Make();
+        QCOMPARE(window->Params().contrastMode, 2);
+        Restart(window);
+        m_store->WriteInt("Data", "Contrast", 7);  // not a mode
+        window = Make();
+        QCOMPARE(window->Params().contrastMode, 0);
+    }
+
+    // Text that is not wholly a number is still converted as before ("abc"
+    // 0, "1e3" 1 in Low, 1000 in Slant) but the field shows it: a red frame
+    // and a tooltip with the value used.
+    void notANumberIsShown_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("low abc") << "low" << "abc" << true << "Not a number: used as 0";
+        QTest::newRow("low 1e3") << "low" << "1e3" << true << "Not a number: used as 1";
+        QTest::newRow("low 1500") << "low" << "1500" << false << "";
+        QTest::newRow("high 2000Hz") << "high" << "2000Hz" << true << "Not a number: used as 2000";
+        QTest::newRow("slant 1e3") << "slant" << "1e3" << false << "";
+        QTest::newRow("slant 0.5x") << "slant" << "0.5x" << true << "Not a number: used as 0.5";
+        QTest::newRow("slant -.25") << "slant" << "-.25" << false << "";
+        QTest::newRow("empty") << "high" << "" << true << "Not a number: used as 0";
+    }
+    void notANumberIsShown() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, marked);
+        QFETCH(QString, tip);
+        auto window = Make();
+        auto* edit = Child<QLineEdit>(window.get(), qPrintable(field + QStringLiteral("Edit")));
+        edit->setText(QStringLiteral("7"));
+        edit->setText(text);
+        const Field f = field == QStringLiteral("low") ? Field::Low : field == QStringLiteral("high") ? Field::High : Field::Slant;
+        QCOMPARE(window->Parameters().NotANumber(f), marked);
+        QCOMPARE(edit->toolTip(), tip);
+        QCOMPARE(!edit->styleSheet().isEmpty(), marked);
+        edit->setText(QStringLiteral("12"));
+        QVERIFY(!window->Parameters().NotANumber(f));
+        QVERIFY(edit->styleSheet().isEmpty());
+    }
+
+    // The wheel over the raster moves Offset by whole rows, never below 0.
+    void wheelScrollsTheRaster() {
+        auto window = Make();
+        window->ShowLevels(std::vector<std::int32_t>(20000, 200));
+        Type(Child<QLineEdit>(window.get(), "countEdit"), QStringLiteral("90"));
+        Type(Child<QLineEdit>(window.get(), "offsetEdit"), QStringLiteral("7"));
+        window->RefreshRasterParams();
+        CResultsView* view = window->Results();
+        const auto turn = [&](int eighths) {
+            QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, eighths),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view, &wheel);
+        };
+        auto* offset = Child<QLineEdit>(window.get(), "offsetEdit");
+        turn(-120);  // towards the user: on down the stream
+        QCOMPARE(offset->text(), QStringLiteral("%1").arg(7 + 3 * 90));
+        QCOMPARE(window->Params().offset, 7 + 3 * 90);
+        turn(60);
+        QCOMPARE(offset->text(), QStringLiteral("%1").arg(7 + 3 * 90));  // half a notch: nothing yet
+        turn(60);
+        QCOMPARE(offset->text(), QStringLiteral("7"));
+        turn(120);
+        QCOMPARE(offset->text(), QStringLiteral("0"));
+    }
+
+    // Align's outcome stays in front of "Capturing ..." for some seconds.
+    void alignOutcomeStaysInFrontOfTheCapture() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());
+        QTest::mouseClick(Child<QPushButton>(window.get(), "startCapture"), Qt::LeftButton);
+        QTRY_VERIFY(window->StatusText().startsWith(QStringLiteral("Capturing ")));
+        Action(window.get(), "alignAction")->trigger();
+        const QString aligned = window->StatusText();
+        QVERIFY2(aligned.startsWith(QStringLiteral("Align on the capture: ")), qPrintable(aligned));
+        window->OnProcess();  // what the next block does to the status line
+        QCOMPARE(window->StatusText(), aligned);
+        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().startsWith(QStringLiteral("Capturing ")),
+                                 CStatusLine::kNoticeMs + 5000);
+    }
+
+    // The live text opens wholly on the screen, even over a window at the
+    // screen's corner, and Ctrl+O there opens a recording as in the window.
+    void liveTextOpensOnTheScreenAndTakesTheShortcuts() {
+        auto window = Make();
+        const QRect area = window->screen()->availableGeometry();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->move(area.right() - 100, area.bottom() - 80);
+        Action(window.get(), "liveTextAction")->trigger();
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(QTest::qWaitForWindowExposed(live));
+        QVERIFY2(area.contains(live->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                     .arg(live->frameGeometry().x())
+                                                                     .arg(live->frameGeometry().y())
+                                                                     .arg(live->frameGeometry().width())
+                                                                     .arg(live->frameGeometry().height())));
+        live->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(live));
+        const bool asked = WithModal<QFileDialog>([&] { QTest::keyClick(live, Qt::Key_O, Qt::ControlModifier); },
+                                                  [](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(asked);
+        QCOMPARE(CWindowPlacement::FitInto(QRect(700, 500, 300, 200), QRect(0, 0, 800, 600)), QRect(500, 400, 300, 200));
+        QCOMPARE(CWindowPlacement::FitInto(QRect(-50, 10, 900, 200), QRect(0, 0, 800, 600)), QRect(0, 10, 800, 200));
+    }
+
     // A stored text a digits-only field cannot hold reads as its default;
     // Low and High come back as typed.
     void storedTextsAFieldCannotHold() {
@@ -1018,6 +1233,152 @@ private slots:
         QCOMPARE(both.count(QStringLiteral(" Hz \u00b7 Baudot")), 2);
     }
 
+    // A recording read with the fields' tones (1500/2000) far from its own:
+    // one Align sets both of its tones at once, reads it again with them and
+    // aligns on it, naming it; Bits extract then decodes the text. Made by
+    // our synthesiser (2125/2295 Hz) and by minimodem (50 Bd, 450 Hz shift,
+    // 8 kHz, mark low).
+    void alignUsesTheTonesOfTheRecordingRead_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        morvane::RttySynthSettings synth;
+        synth.markHz = 2125;
+        synth.spaceHz = 2295;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = 10.0;
+        const std::string wav = m_dir.filePath(QStringLiteral("rtty2125.wav")).toStdString();
+        morvane::WriteWav16Mono(wav, morvane::SynthesizeRtty(kFoxText, synth));
+        QTest::newRow("synth 2125/2295") << QString::fromStdString(wav) << 2125 << 2295;
+        QTest::newRow("minimodem 1753/2201 8 kHz")
+            << QStringLiteral(MORVANE_TEST_DATA "/minimodem-baudot50-450-8k.wav") << 1753 << 2201;
+    }
+    void alignUsesTheTonesOfTheRecordingRead() {
+        QFETCH(QString, path);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        auto window = Make();
+        QTRY_COMPARE(window->StatusText(), kHint);
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(path);
+        QVERIFY(finished.wait(20000));
+        QSignalSpy tones(&window->Parameters(), &CParameterPanel::tonesEdited);
+        Action(window.get(), "alignAction")->trigger();
+        // Both tones in one step.
+        QCOMPARE(tones.count(), 1);
+        const int lowSet = Child<QLineEdit>(window.get(), "lowEdit")->text().toInt();
+        const int highSet = Child<QLineEdit>(window.get(), "highEdit")->text().toInt();
+        QVERIFY2(std::abs(lowSet - low) <= 3 && std::abs(highSet - high) <= 3,
+                 qPrintable(QStringLiteral("%1 / %2").arg(lowSet).arg(highSet)));
+        QCOMPARE(window->Loop().Settings().tone1Hz, float(lowSet));
+        QCOMPARE(window->Loop().Settings().tone2Hz, float(highSet));
+        // Read again with them, then aligned on it.
+        const QString name = QFileInfo(path).fileName();
+        QTRY_VERIFY_WITH_TIMEOUT(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name), 20000);
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name) &&
+                     window->StatusText().endsWith(
+                         QStringLiteral("; Tones set to %1 / %2 Hz from %3, read again").arg(lowSet).arg(highSet).arg(name)),
+                 qPrintable(window->StatusText()));
+        QVERIFY(!window->Loop().Reading());
+        QCOMPARE(window->Stream().levels, CommandLineLevels(path.toStdString(), float(lowSet), float(highSet)));
+        const std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QString::fromLatin1(kFoxText)), qPrintable(*extracted));
+        // A second Align keeps the tones and reads nothing again.
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY(!window->Loop().Reading());
+        QCOMPARE(tones.count(), 1);
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on ") + name), qPrintable(window->StatusText()));
+    }
+
+    // A recording deep in noise (-6 dB): the hard reading of the aligned
+    // raster is mostly '?', the soft one reads the text, so Align leaves
+    // "Soft decision" ticked for Bits extract and says so. On a clean one it
+    // is left off.
+    void alignChoosesTheReadingThatFrames() {
+        morvane::RttySynthSettings synth;
+        synth.idleSeconds = 1.0;
+        synth.snrDb = -6.0;
+        synth.seed = 3;
+        const std::string noisy = m_dir.filePath(QStringLiteral("deep.wav")).toStdString();
+        morvane::WriteWav16Mono(noisy, morvane::SynthesizeRtty(kFoxText, synth));
+        auto window = Make();
+        QSignalSpy finished(window.get(), &CMorvaneDlg::readingFinished);
+        window->OpenRecording(QString::fromStdString(noisy));
+        QVERIFY(finished.wait(20000));
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY2(window->StatusText().startsWith(QStringLiteral("Aligned on deep.wav: ")) &&
+                     window->StatusText().endsWith(QStringLiteral(", soft decision")),
+                 qPrintable(window->StatusText()));
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", 0), 1);
+        std::optional<QString> extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QStringLiteral("QUICK BROWN FOX")), qPrintable(*extracted));
+
+        synth.snrDb = 20.0;
+        const std::string clean = m_dir.filePath(QStringLiteral("clean.wav")).toStdString();
+        morvane::WriteWav16Mono(clean, morvane::SynthesizeRtty(kFoxText, synth));
+        window->OpenRecording(QString::fromStdString(clean));
+        QVERIFY(finished.wait(20000));
+        Action(window.get(), "alignAction")->trigger();
+        QVERIFY2(!window->StatusText().contains(QStringLiteral("soft")), qPrintable(window->StatusText()));
+        QCOMPARE(m_store->ReadInt("Data", "SoftDecision", 1), 0);
+        extracted = ExtractedText(window.get());
+        QVERIFY(extracted);
+        QVERIFY2(extracted->contains(QString::fromLatin1(kFoxText)), qPrintable(*extracted));
+    }
+
+    // "Receive pane" (Ctrl+R, off at first) shows the live text's running
+    // text on the right: the window grows by the pane, every other control
+    // stays where it was; hidden again the window is as before. The choice
+    // is kept, and the window comes back with the pane and its size.
+    void receivePaneShowsTheLiveTextBeside() {
+        auto window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QAction* pane = Action(window.get(), "receivePaneAction");
+        QVERIFY(pane->isCheckable() && !pane->isChecked());
+        QCOMPARE(pane->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+        QVERIFY(window->findChild<QPlainTextEdit*>(QStringLiteral("receivePane")) == nullptr);
+        const QSize before = window->size();
+        const int resultsWidth = Child<QWidget>(window.get(), "results")->width();
+        std::vector<std::pair<QString, QRect>> places;
+        for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            places.emplace_back(child->objectName(), child->geometry());
+        pane->trigger();
+        QVERIFY(window->ReceivePaneShown());
+        QCOMPARE(window->size(), before + QSize(CMorvaneDlg::kPaneWidth, 0));
+        for (const auto& [name, place] : places)
+            if (!name.isEmpty()) QVERIFY2(Child<QWidget>(window.get(), qPrintable(name))->geometry() == place, qPrintable(name));
+        auto* shown = Child<QPlainTextEdit>(window.get(), "receivePane");
+        QVERIFY(shown->isVisible());
+        QVERIFY(shown->geometry().left() >= Child<QWidget>(window.get(), "results")->geometry().right());
+        QVERIFY(window->rect().contains(shown->geometry()));
+        // The live text's text, line ends and headers as there.
+        CLiveTextDlg* live = window->LiveText().Window();
+        QVERIFY(live && !live->isVisible());
+        live->BeginTransmission(QStringLiteral("14:02:11 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot"));
+        live->AppendText(QStringLiteral("RYRY\r\n\r\n CQ"));
+        QCOMPARE(shown->toPlainText(), QStringLiteral("14:02:11 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\nRYRY\nCQ"));
+        // Resizing keeps it on the right, the raster stretching beside it.
+        window->resize(window->width() + 100, window->height() + 50);
+        QCOMPARE(shown->geometry().right(), window->width() - 1 - Child<QWidget>(window.get(), "panoramic")->x());
+        QCOMPARE(Child<QWidget>(window.get(), "results")->width(), resultsWidth + 100);
+        pane->trigger();
+        QVERIFY(!shown->isVisible());
+        QCOMPARE(window->size(), before + QSize(100, 50));
+        pane->trigger();
+        const QSize withPane = window->frameGeometry().size();
+        live->Clear();  // nothing to ask about at the end
+        Restart(window);
+        window = Make();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->ReceivePaneShown());
+        QVERIFY(Action(window.get(), "receivePaneAction")->isChecked());
+        QCOMPARE(window->frameGeometry().size(), withPane);
+    }
+
     // Ctrl+L aligns the levels captured so far: Count, Offset, Slant, Width
     // and the Bits extract options are filled, and the text decodes.
     void alignFillsTheFieldsFromTheCapture() {
@@ -1046,13 +1407,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ended.count() > 0, 20000);
         QTRY_VERIFY(!window->Loop().Reading());
         align->trigger();
-        // "Aligned: 75.01 baud, 1 stop bits, mark high, confidence 1.00": four
+        // "Aligned on align.wav: 75.01 Bd, 1 stop bits, mark high, confidence 1.00, ...": four
         // seconds of keying measure the rate to a few hundredths of a baud.
         const QString status = window->StatusText();
-        QVERIFY2(status.startsWith(QStringLiteral("Aligned: ")) &&
-                     status.contains(QStringLiteral(" baud, 1 stop bits, mark high")),
+        QVERIFY2(status.startsWith(QStringLiteral("Aligned on align.wav: ")) &&
+                     status.contains(QStringLiteral(" Bd, 1 stop bits, mark high")),
                  qPrintable(status));
-        QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 1, 1).toDouble() - 75.0) < 0.1, qPrintable(status));
+        QVERIFY2(std::fabs(status.section(QLatin1Char(' '), 3, 3).toDouble() - 75.0) < 0.1, qPrintable(status));
         QCOMPARE(Child<QLineEdit>(window.get(), "countEdit")->text(), QStringLiteral("56"));
         QCOMPARE(Child<QLineEdit>(window.get(), "widthEdit")->text(), QStringLiteral("16"));
         QCOMPARE(window->Params().count, 56);

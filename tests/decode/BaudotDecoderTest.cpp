@@ -6,6 +6,7 @@
 #include "decode/BaudotDecoder.h"
 #include "decode/BaudotRows.h"
 #include "decode/BitTransforms.h"
+#include "decode/RowDecoder.h"
 
 using namespace morvane;
 
@@ -101,4 +102,45 @@ TEST(BaudotDecoder, PreparedRowsDecodeLikeTheText) {
             EXPECT_EQ(got, expected) << bits << " / " << ignore << " inverted";
         }
     }
+}
+
+// Shown line ends: any run of CRs with or without its LF, or a lone LF, is one break.
+TEST(ShownLineBreaks, EveryLineEndIsOneBreak) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"", ""},           {"A\rB", "A\nB"},       {"A\nB", "A\nB"},         {"A\r\nB", "A\nB"},
+        {"A\r\r\nB", "A\nB"}, {"A\r\n\r\nB", "A\n\nB"}, {"A\n\nB", "A\n\nB"}, {"\r\r\r", "\n"},
+        {"A B", "A B"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShownLineBreaks(c.text), c.shown) << c.text;
+}
+
+// Line ends as sent differ from DecodeBaudot only in codes 8 (CR) and 2 (LF),
+// on random rows with both shifts.
+TEST(ShownLineBreaks, AsSentDiffersOnlyInTheLineEnds) {
+    std::mt19937 random(7);
+    std::string bits;
+    for (int row = 0; row < 4000; ++row) {
+        const unsigned group = random() % 32;
+        for (int bit = 4; bit >= 0; --bit) bits += (group >> bit) & 1 ? '1' : '0';
+        bits += "11\r\n";
+    }
+    std::string decoded, sent;
+    DecodeBaudot(bits, 0, decoded);
+    RowDecoder(CodeSettings{}, RowDecoder::LineEnds::AsSent).Rows(bits, 0, sent);
+    std::string expected;
+    for (std::size_t i = 0, j = 0; i < sent.size(); ++i) {
+        if (sent[i] == '\r') {
+            ASSERT_EQ(decoded.compare(j, 2, "\r\n"), 0);
+            j += 2;
+        } else if (sent[i] == '\n') {
+            ASSERT_EQ(decoded[j++], ' ');
+        } else {
+            ASSERT_EQ(decoded[j++], sent[i]);
+        }
+        if (i + 1 == sent.size()) EXPECT_EQ(j, decoded.size());
+    }
+    EXPECT_EQ(DecodeShownText(bits, 0, CodeSettings{}), ShownLineBreaks(sent));
 }
