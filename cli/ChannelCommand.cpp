@@ -28,19 +28,6 @@ struct ChannelCommandOptions {
     std::string output;
 };
 
-std::vector<std::int16_t> ReadRecording(const std::string& path, std::int32_t channel) {
-    std::vector<std::int16_t> samples;
-    try {
-        RecordingReader reader(path, channel);
-        ReportWarning(reader);
-        std::vector<std::int16_t> piece(65536);
-        while (const std::size_t got = reader.Read(piece.data(), piece.size()))
-            samples.insert(samples.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
-    } catch (const std::runtime_error& e) {
-        throw CliError(1, e.what());
-    }
-    return samples;
-}
 }  // namespace
 
 void AddChannelCommand(CLI::App& app) {
@@ -65,7 +52,7 @@ void AddChannelCommand(CLI::App& app) {
         ->capture_default_str();
     command->add_option("-o,--output", options->output, "WAV file to write")->required();
     command->callback([options, snr] {
-        const std::vector<std::int16_t> in = ReadRecording(options->recording, options->inputChannel);
+        const std::vector<std::int16_t> in = ReadWholeRecording(options->recording, options->inputChannel);
         std::optional<double> snrDb;
         if (snr->count() > 0) snrDb = options->snrDb;
         const ChannelSettings settings = ChosenChannel(options->channel, snrDb, options->seed);

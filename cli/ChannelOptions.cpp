@@ -6,10 +6,25 @@
 
 #include "channel/ChannelPresets.h"
 #include "cli/CliError.h"
+#include "cli/LevelSource.h"
 #include "cli/NumberChecks.h"
 #include "recording/RecordingReader.h"
 
 namespace morvane::cli {
+
+std::vector<std::int16_t> ReadWholeRecording(const std::string& path, std::int32_t channel) {
+    std::vector<std::int16_t> samples;
+    try {
+        RecordingReader reader(path, channel);
+        std::vector<std::int16_t> piece(65536);
+        while (const std::size_t got = reader.Read(piece.data(), piece.size()))
+            samples.insert(samples.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
+        ReportWarning(reader);  // a cut-off file is known once it has been read
+    } catch (const std::runtime_error& e) {
+        throw CliError(1, e.what());
+    }
+    return samples;
+}
 
 namespace {
 
@@ -29,16 +44,8 @@ Carrier ParseCarrier(const std::string& text) {
 }
 
 std::vector<double> ReadWhole(const std::string& path) {
-    std::vector<double> samples;
-    try {
-        RecordingReader reader(path);
-        std::vector<std::int16_t> piece(65536);
-        while (const std::size_t got = reader.Read(piece.data(), piece.size()))
-            samples.insert(samples.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
-    } catch (const std::runtime_error& e) {
-        throw CliError(1, e.what());
-    }
-    return samples;
+    const std::vector<std::int16_t> samples = ReadWholeRecording(path, 1);
+    return {samples.begin(), samples.end()};
 }
 
 // FILE:DB:SHIFT_HZ, split from the right so that the file name may hold colons.

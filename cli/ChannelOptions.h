@@ -32,6 +32,11 @@ struct ChannelOptions {
 /// --mix FILE:DB:SHIFT_HZ (repeatable) and --silence S.
 void AddChannelOptions(CLI::App* command, ChannelOptions& options);
 
+/// The whole of a recording's channel (1 is the first) at 48 kHz; the
+/// reader's warning, if any, goes to standard error once it has been read.
+/// Throws CliError (status 1) when it cannot be read.
+std::vector<std::int16_t> ReadWholeRecording(const std::string& path, std::int32_t channel);
+
 /// Whether any of those options was given.
 bool AnyChannelOption(const ChannelOptions& options);
 
