@@ -13,15 +13,16 @@ std::int32_t FloorPowerOfTwo(std::int32_t x) {
     return p;
 }
 
-void NormalizePeak(std::int16_t* samples, std::int32_t byteCount) {
+std::int32_t NormalizePeak(std::int16_t* samples, std::int32_t byteCount) {
     constexpr std::int32_t kTargetPeak = 25000;
-    if (samples == nullptr || byteCount <= 0) return;
+    if (samples == nullptr || byteCount <= 0) return 1;
     const std::int32_t count = byteCount / 2;
     std::int32_t peak = 0;
     for (std::int32_t i = 0; i < count; ++i) peak = std::max(peak, std::abs(static_cast<std::int32_t>(samples[i])));
-    if (peak == 0 || peak > kTargetPeak) return;
+    if (peak == 0 || peak > kTargetPeak) return 1;
     const std::int32_t gain = kTargetPeak / peak;
     for (std::int32_t i = 0; i < count; ++i) samples[i] = static_cast<std::int16_t>(samples[i] * gain);
+    return gain;
 }
 
 }  // namespace morvane

@@ -9,6 +9,8 @@ std::int32_t FloorPowerOfTwo(std::int32_t x);
 
 /// Scales a block of signed 16-bit samples (byteCount bytes) in place by the
 /// whole gain 25 000 div peak, unless its peak is 0 or above 25 000.
-void NormalizePeak(std::int16_t* samples, std::int32_t byteCount);
+/// Returns the gain applied (1 when the block was left unchanged), so that
+/// sample / gain gives the block as it came.
+std::int32_t NormalizePeak(std::int16_t* samples, std::int32_t byteCount);
 
 }  // namespace morvane

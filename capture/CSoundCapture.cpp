@@ -109,6 +109,11 @@ std::int32_t CSoundCapture::PendingFill() const {
     return m_buffers ? m_buffers->Fill() : 0;
 }
 
+std::int64_t CSoundCapture::SamplesHandedOut() const {
+    std::lock_guard lock(m_lock);
+    return m_buffers ? m_buffers->SamplesHandedOut() : 0;
+}
+
 bool CSoundCapture::Recording() const {
     std::lock_guard lock(m_lock);
     return m_recording;

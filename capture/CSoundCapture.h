@@ -76,6 +76,9 @@ public:
 
     /// Bytes waiting in the pending buffer; 0 when closed.
     std::int32_t PendingFill() const;
+    /// Sample position up to which the samples were handed out (see
+    /// CaptureBuffers::SamplesHandedOut); counted from the device's opening, 0 when closed.
+    std::int64_t SamplesHandedOut() const;
 
     /// The recording flag (kept while closed and carried into the next Open).
     bool Recording() const;

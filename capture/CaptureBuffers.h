@@ -31,12 +31,19 @@ public:
     /// correlations go there, one per level; with `outputs.timeline`, the call
     /// is recorded in it (which level it appended first, how many samples it
     /// dropped in front), so that every level's sample position stays known.
+    /// With `outputs.samples`, the pending samples not handed out before are
+    /// appended there as the device delivered them (each divided by its
+    /// block's normalisation gain again, which restores it exactly), the
+    /// first of them at sample SamplesHandedOut() - count.
     std::int32_t DemodulatePending(const DemodSettings& settings, const CaptureFormat& format,
                                    std::vector<std::int32_t>& levels, DemodOutputs outputs = {});
 
     /// Sample position of the first pending sample, counted over every sample
     /// that entered the pending buffer since construction.
     std::int64_t PendingStart() const { return m_pendingStart; }
+    /// Sample position (as PendingStart) up to which DemodulatePending has
+    /// handed out the samples; samples consumed while nobody asked are skipped.
+    std::int64_t SamplesHandedOut() const { return m_handedOut; }
 
     /// The newest block as samples ((newestSize + 1) / 2 of them; zero before any block).
     const std::vector<std::int16_t>& Newest() const { return m_newest; }
@@ -52,12 +59,23 @@ public:
     const std::uint8_t* PendingBytes() const { return reinterpret_cast<const std::uint8_t*>(m_pending.data()); }
 
 private:
+    void HandOut(std::int32_t fillBytes, std::vector<std::int16_t>& out);
+
+    /// The normalisation gain of the pending samples before sample `end`
+    /// (and after the previous entry's end).
+    struct BlockGain {
+        std::int64_t end;
+        std::int32_t gain;
+    };
+
     std::vector<std::int16_t> m_pending;
     std::vector<std::int16_t> m_work;
     std::vector<std::int16_t> m_newest;
     std::int32_t m_newestSize;
     std::int32_t m_fill = 0;
     std::int64_t m_pendingStart = 0;  // samples consumed by the demodulator so far
+    std::int64_t m_handedOut = 0;     // samples handed out as they came (see DemodulatePending)
+    std::vector<BlockGain> m_gains;   // of the blocks in the pending buffer, oldest first
     bool m_recording = false;
 };
 

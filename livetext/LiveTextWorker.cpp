@@ -1,5 +1,7 @@
 #include "livetext/LiveTextWorker.h"
 
+#include "livetext/ReceivedPieces.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -33,6 +35,7 @@ void LiveTextWorker::Post(Job job) {
 }
 
 void LiveTextWorker::Restart(LiveTextOptions options) {
+    m_samples = false;
     m_soft = options.decider && options.decider->ReadsCorrelations();
     m_fedLevels = 0;
     m_fedCalls = 0;
@@ -42,8 +45,31 @@ void LiveTextWorker::Restart(LiveTextOptions options) {
     Post(std::move(job));
 }
 
+void LiveTextWorker::RestartOnSamples(ReceiverOptions options, std::int64_t firstSample) {
+    m_samples = true;
+    m_soft = false;
+    m_fedLevels = 0;
+    m_fedCalls = 0;
+    m_fedSamples = 0;
+    Job job;
+    job.kind = Job::Kind::Restart;
+    job.receiver = options;
+    job.firstSample = firstSample;
+    Post(std::move(job));
+}
+
+void LiveTextWorker::FeedSamples(const std::int16_t* samples, std::size_t count) {
+    if (!m_samples) throw std::logic_error("the live text reads the level stream, not samples");
+    if (count == 0) return;
+    Job job;
+    job.samples.assign(samples, samples + count);
+    m_fedSamples += static_cast<std::int64_t>(count);
+    Post(std::move(job));
+}
+
 void LiveTextWorker::Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                           const std::vector<SoftWindow>& soft) {
+    if (m_samples) return;
     const std::vector<DemodCall>& calls = timeline.Calls();
     if (levels.size() < m_fedLevels || calls.size() < m_fedCalls)
         throw std::invalid_argument("the live text's stream became shorter: start it over");
@@ -87,15 +113,31 @@ void LiveTextWorker::Do(Job& job, std::vector<LiveTextPiece>& found) {
             m_levels.clear();
             m_timeline.Clear();
             m_softStream.clear();
-            m_reader.emplace(job.options);
+            m_reader.reset();
+            m_receiver.reset();
+            m_firstSample = job.firstSample;
+            if (job.receiver)
+                m_receiver.emplace(*job.receiver);
+            else
+                m_reader.emplace(job.options);
             return;
         case Job::Kind::Data:
+            if (m_receiver) {
+                m_receiver->Push(job.samples.data(), job.samples.size());
+                AppendReceived(m_receiver->Take(), m_firstSample, found);
+                return;
+            }
             m_levels.insert(m_levels.end(), job.levels.begin(), job.levels.end());
             for (const DemodCall& call : job.calls) m_timeline.Append(call);
             m_softStream.insert(m_softStream.end(), job.soft.begin(), job.soft.end());
             if (m_reader) m_reader->Extend(m_levels, m_timeline, m_softStream, found);
             return;
         case Job::Kind::Finish:
+            if (m_receiver) {
+                m_receiver->Finish();
+                AppendReceived(m_receiver->Take(), m_firstSample, found);
+                m_receiver.reset();
+            }
             if (m_reader) m_reader->Finish(m_levels, m_timeline, m_softStream, found);
             m_reader.reset();
             return;
@@ -121,6 +163,7 @@ void LiveTextWorker::Run() {
         } catch (const std::exception& e) {
             error = e.what();
             m_reader.reset();
+            m_receiver.reset();
         }
 
         lock.lock();

@@ -13,13 +13,17 @@
 #include "dsp/SoftWindow.h"
 #include "livetext/LiveTextPiece.h"
 #include "livetext/LiveTextReader.h"
+#include "receiver/Receiver.h"
 
 namespace morvane {
 
-/// Runs a LiveTextReader on a thread of its own, so that the owner's thread
-/// (the window's, between two blocks) only copies what the stream gained:
-/// hunting for a transmission takes milliseconds a block, too long for the
-/// window's Process step. The pieces found wait for Take, in order.
+/// Runs a reading of the live text on a thread of its own, so that the
+/// owner's thread (the window's, between two blocks) only copies what the
+/// stream gained: hunting for a transmission takes milliseconds a block, too
+/// long for the window's Process step. The reading is either the level
+/// stream's (Restart, Feed: a LiveTextReader) or the samples' (RestartOnSamples,
+/// FeedSamples: the Receiver, which keeps only what it still needs however
+/// long the stream runs). The pieces found wait for Take, in order.
 class LiveTextWorker {
 public:
     /// `ready` is called on the worker's thread whenever pieces are waiting;
@@ -33,10 +37,25 @@ public:
     /// Starts over on an empty stream, read with `options` (a new capture,
     /// other tones). Pieces of the stream before still waiting are dropped.
     void Restart(LiveTextOptions options);
+    /// Starts over reading samples (48 kHz) with the receiver set by
+    /// `options`; `firstSample` is the stream position of the first sample
+    /// FeedSamples will hand on, so that the transmissions' first samples
+    /// count as the level stream's timeline counts. Pieces of the stream
+    /// before still waiting are dropped; the receiver's errors (tones out of
+    /// range) come through Error().
+    void RestartOnSamples(ReceiverOptions options, std::int64_t firstSample = 0);
+    /// Whether the reading started last reads samples.
+    bool ReadsSamples() const { return m_samples; }
+    /// Hands on the next `count` samples of the sound (RestartOnSamples).
+    /// Returns at once. Throws std::logic_error while the levels are read.
+    void FeedSamples(const std::int16_t* samples, std::size_t count);
+    /// Samples handed on since the last RestartOnSamples.
+    std::int64_t FedSamples() const { return m_fedSamples; }
     /// Hands on what the stream gained since the last Feed or Restart:
     /// `levels`, `timeline` and (when the decider reads correlations) `soft`
     /// are the whole stream so far, the same stream with more at its end
-    /// (`soft` is not read otherwise and may be empty). Returns at once.
+    /// (`soft` is not read otherwise and may be empty). Returns at once; does
+    /// nothing while samples are read.
     /// Throws std::invalid_argument when the stream is shorter than what was
     /// handed on (start over with Restart) or its parts are out of step.
     void Feed(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
@@ -57,6 +76,9 @@ private:
     struct Job {
         enum class Kind { Restart, Data, Finish } kind = Kind::Data;
         LiveTextOptions options;
+        std::optional<ReceiverOptions> receiver;  // Restart: read the samples with these
+        std::int64_t firstSample = 0;
+        std::vector<std::int16_t> samples;
         std::vector<std::int32_t> levels;
         std::vector<DemodCall> calls;
         std::vector<SoftWindow> soft;
@@ -70,6 +92,8 @@ private:
 
     // Owner's side: how much of the stream was handed on.
     bool m_soft = false;
+    bool m_samples = false;
+    std::int64_t m_fedSamples = 0;
     std::size_t m_fedLevels = 0;
     std::size_t m_fedCalls = 0;
 
@@ -78,6 +102,8 @@ private:
     LevelTimeline m_timeline;
     std::vector<SoftWindow> m_softStream;
     std::optional<LiveTextReader> m_reader;
+    std::optional<Receiver> m_receiver;
+    std::int64_t m_firstSample = 0;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

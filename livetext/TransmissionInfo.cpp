@@ -2,6 +2,8 @@
 
 #include "text/TextNumbers.h"
 
+#include <cstdio>
+
 namespace morvane {
 
 namespace {
@@ -25,8 +27,14 @@ std::string CodeName(const CodeSettings& code) {
 
 std::string TransmissionHeader(std::string_view clock, const TransmissionInfo& info) {
     const std::string baud = info.nominalBaud > 0.0 ? ShortDecimal(info.nominalBaud, 2) : ShortDecimal(info.baud, 1);
-    return std::string(clock) + kDot + baud + " Bd" + kDot + ShortDecimal(info.tone1Hz, 1) + "/" + ShortDecimal(info.tone2Hz, 1) +
-           " Hz" + kDot + CodeName(info.code);
+    std::string header = std::string(clock) + kDot + baud + " Bd" + kDot + ShortDecimal(info.tone1Hz, 1) + "/" +
+                         ShortDecimal(info.tone2Hz, 1) + " Hz" + kDot + CodeName(info.code);
+    if (info.quality) {
+        char quality[48];
+        std::snprintf(quality, sizeof quality, "%squality %.2f", kDot, *info.quality);
+        header += quality;
+    }
+    return header;
 }
 
 }  // namespace morvane

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@ struct TransmissionInfo {
     float tone1Hz = 0.0F;          // the tones the levels were demodulated with
     float tone2Hz = 0.0F;
     CodeSettings code;
+    std::optional<double> quality;  // 0 … 1, the opening frames' quality, when the reading measures it
 };
 
 /// The name of a code as the live text shows it: "Baudot", "Baudot, US
@@ -25,7 +27,8 @@ std::string CodeName(const CodeSettings& code);
 /// The line that opens a transmission in the live text, for instance
 /// "14:02:11 · 50 Bd · 1500/2000 Hz · Baudot": `clock` as given, the usual
 /// rate (or the measured one to 0.1 Bd when none is near), tone 1 / tone 2
-/// to 0.1 Hz without trailing zeros, the code. UTF-8, no line end.
+/// to 0.1 Hz without trailing zeros, the code, and when known the quality
+/// (" · quality 0.87"). UTF-8, no line end.
 std::string TransmissionHeader(std::string_view clock, const TransmissionInfo& info);
 
 }  // namespace morvane

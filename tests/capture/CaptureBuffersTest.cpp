@@ -226,3 +226,41 @@ TEST(CaptureBuffers, SoftStreamKeepsOnePhaseReferenceAcrossCalls) {
         }
     }
 }
+
+// The samples handed out with the levels are the sound as it came, whatever
+// each block's gain was (doubled, left alone above 25 000, silence), in
+// order, each once: also when a call consumes only part of what is pending,
+// and when a call that did not ask lets its samples go.
+TEST(CaptureBuffers, HandsOutTheSamplesAsTheyCame) {
+    const struct {
+        std::int16_t peak;
+        std::size_t samples;
+        bool ask;  // the call after this block asks for the samples
+    } cases[] = {{300, 3000, true}, {12500, 2000, true}, {30000, 1111, true}, {0, 500, true},
+                 {-1, 700, false},  {1000, 2500, true},  {7, 40, true},       {20000, 3001, true}};
+    CaptureBuffers b(4000);
+    b.SetRecording(true);
+    DemodSettings demod;
+    std::vector<std::int32_t> levels;
+    std::vector<std::int16_t> sent, got;
+    std::int64_t skipped = 0;
+    for (const auto& c : cases) {
+        std::vector<std::int16_t> block =
+            c.peak < 0 ? std::vector<std::int16_t>(c.samples, -3) : ToneBlock(c.samples, c.peak, 5);
+        const std::vector<std::int16_t> original = block;
+        ASSERT_TRUE(b.HandleBlock(block.data(), Bytes(block)));
+        const std::int64_t pendingBefore = b.PendingStart() + b.Fill() / 2;
+        if (!c.ask) {
+            b.DemodulatePending(demod, kCaptureFormat, levels);
+            // What this call consumed is gone; what it left is handed out next time.
+            skipped = b.PendingStart() - (pendingBefore - static_cast<std::int64_t>(original.size()));
+            sent.insert(sent.end(), original.begin() + skipped, original.end());
+            continue;
+        }
+        sent.insert(sent.end(), original.begin(), original.end());
+        b.DemodulatePending(demod, kCaptureFormat, levels, {.samples = &got});
+        EXPECT_EQ(b.SamplesHandedOut(), pendingBefore);
+    }
+    EXPECT_GT(skipped, 0);
+    EXPECT_EQ(got, sent);
+}

@@ -10,6 +10,7 @@ struct HeaderCase {
     float tone1, tone2;
     CodeSettings code;
     const char* expected;
+    std::optional<double> quality = std::nullopt;
 };
 
 TEST(TransmissionHeader, NamesRateTonesAndCode) {
@@ -25,6 +26,10 @@ TEST(TransmissionHeader, NamesRateTonesAndCode) {
         // Parity means nothing to Baudot and is not named.
         {75.0, 75.0, 1500.0F, 1700.0F, {TextCode::Baudot, Parity::Odd},
          "14:02:11 \u00b7 75 Bd \u00b7 1500/1700 Hz \u00b7 Baudot"},
+        // The receiver's reading measures the quality: named last, to two places.
+        {45.45, 45.45, 1275.0F, 1445.0F, {}, "14:02:11 \u00b7 45.45 Bd \u00b7 1275/1445 Hz \u00b7 Baudot \u00b7 quality 0.87",
+         0.8712},
+        {50.0, 50.0, 1500.0F, 2000.0F, {}, "14:02:11 \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot \u00b7 quality 0.00", 0.0},
     };
     for (const HeaderCase& c : cases) {
         TransmissionInfo info;
@@ -33,6 +38,7 @@ TEST(TransmissionHeader, NamesRateTonesAndCode) {
         info.tone1Hz = c.tone1;
         info.tone2Hz = c.tone2;
         info.code = c.code;
+        info.quality = c.quality;
         EXPECT_EQ(TransmissionHeader("14:02:11", info), c.expected);
     }
 }
