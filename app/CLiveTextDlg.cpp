@@ -2,10 +2,12 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -42,10 +44,23 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     m_softCheck = new QCheckBox(QStringLiteral("Soft decision"), this);
     m_softCheck->setObjectName(QStringLiteral("softDecision"));
     m_softCheck->setChecked(m_store.ReadInt(kPlacementSection, QStringLiteral("SoftDecision"), 0) != 0);
+    m_readerBox = new QComboBox(this);
+    m_readerBox->setObjectName(QStringLiteral("reader"));
+    m_readerBox->addItem(QStringLiteral("Samples"));
+    m_readerBox->addItem(QStringLiteral("Level stream"));
+    m_readerBox->setToolTip(QStringLiteral(
+        "Samples: the receiver reads the sound itself (filters matched to the bit, fading correction, squelch). "
+        "Level stream: the levels the raster shows are read"));
+    m_readerBox->setCurrentIndex(m_store.ReadInt(kPlacementSection, QStringLiteral("Reader"), 0) == 1 ? 1 : 0);
+    m_softCheck->setEnabled(!ReadsSamples());
+    auto* readerLabel = new QLabel(QStringLiteral("Read:"), this);
+    readerLabel->setBuddy(m_readerBox);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_copyButton);
     buttons->addWidget(m_saveButton);
+    buttons->addWidget(readerLabel);
+    buttons->addWidget(m_readerBox);
     buttons->addWidget(m_softCheck);
     buttons->addStretch(1);
     buttons->addWidget(m_clearButton);
@@ -60,6 +75,11 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     connect(m_softCheck, &QCheckBox::toggled, this, [this](bool on) {
         m_store.WriteInt(kPlacementSection, QStringLiteral("SoftDecision"), on ? 1 : 0);
         emit softChanged(on);
+    });
+    connect(m_readerBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_store.WriteInt(kPlacementSection, QStringLiteral("Reader"), index == 1 ? 1 : 0);
+        m_softCheck->setEnabled(index == 1);
+        emit readerChanged(index != 1);
     });
 }
 
@@ -89,6 +109,8 @@ void CLiveTextDlg::hideEvent(QHideEvent* event) {
 }
 
 bool CLiveTextDlg::Soft() const { return m_softCheck->isChecked(); }
+
+bool CLiveTextDlg::ReadsSamples() const { return m_readerBox->currentIndex() != 1; }
 
 bool CLiveTextDlg::Following() const {
     const QScrollBar* bar = m_text->verticalScrollBar();

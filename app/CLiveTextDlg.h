@@ -4,6 +4,7 @@
 
 class CSettingsStore;
 class QCheckBox;
+class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTextDocument;
@@ -13,10 +14,12 @@ class QTextDocument;
 /// size between runs. The view follows the newest text unless the person has
 /// scrolled back, and comes back to following when they scroll to the end.
 /// Copy puts the selection (or, without one, all the text) on the clipboard;
-/// Save text... writes all of it to a UTF-8 file; Clear empties it. "Soft
-/// decision" asks for bits decided on the tone correlations summed over each
-/// bit (kept between runs). The window only shows what it is given (the main
-/// window feeds it).
+/// Save text... writes all of it to a UTF-8 file; Clear empties it. "Read:"
+/// chooses what the text is read from: "Samples" (the default: the receiver
+/// on the sound itself) or "Level stream" (the levels the raster shows);
+/// with the level stream "Soft decision" asks for bits decided on the tone
+/// correlations summed over each bit. Both are kept between runs. The window
+/// only shows what it is given (the main window feeds it).
 class CLiveTextDlg : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +40,8 @@ public:
     QTextDocument* Document() const;
     /// Whether "Soft decision" is ticked.
     bool Soft() const;
+    /// Whether "Read:" says "Samples" (otherwise "Level stream").
+    bool ReadsSamples() const;
     /// Whether the view follows the newest text (not scrolled back).
     bool Following() const;
 
@@ -60,6 +65,8 @@ public:
 signals:
     /// "Soft decision" was ticked or cleared.
     void softChanged(bool on);
+    /// "Read:" was changed.
+    void readerChanged(bool samples);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +83,7 @@ private:
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_clearButton = nullptr;
     QCheckBox* m_softCheck = nullptr;
+    QComboBox* m_readerBox = nullptr;
     bool m_placed = false;
     bool m_unsaved = false;
     enum class LineEnd { InLine, AfterReturn };

@@ -4,11 +4,13 @@
 #include <QTime>
 
 #include "app/CLiveTextDlg.h"
-#include "dsp/SampleFormat.h"
 #include "dsp/LevelStream.h"
+#include "dsp/SampleFormat.h"
+#include "live/ProcessingLoop.h"
 
-CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, const morvane::LevelStream& stream, QWidget* parent)
-    : m_store(store), m_stream(stream), m_parent(parent), m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
+CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, const morvane::ProcessingLoop& loop, QWidget* parent)
+    : m_store(store), m_loop(loop), m_stream(loop.Stream()), m_parent(parent),
+      m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
           // The worker's thread: only post; the pieces are taken on the window's.
           QMetaObject::invokeMethod(&m_context, [this] { ShowFound(); }, Qt::QueuedConnection);
       })) {}
@@ -19,6 +21,7 @@ CLiveTextDlg* CLiveTextFeed::Made() {
     if (!m_window) {
         m_window = new CLiveTextDlg(m_store, m_parent);
         QObject::connect(m_window, &CLiveTextDlg::softChanged, &m_context, [this] { m_restartDue = true; });
+        QObject::connect(m_window, &CLiveTextDlg::readerChanged, &m_context, [this] { m_restartDue = true; });
     }
     return m_window;
 }
@@ -31,18 +34,32 @@ void CLiveTextFeed::Show() {
 }
 
 void CLiveTextFeed::Restart(bool realTime) {
-    m_worker->Restart(
-        morvane::LiveTextOptions{m_stream.tones.tone1Hz, m_stream.tones.tone2Hz, {},
-                                 morvane::LiveTextDeciderFor(m_window->Soft())});
+    std::int64_t end = 0;  // the stream position of the newest sample read
+    if (m_window->ReadsSamples()) {
+        // The receiver finds the keyed pair itself, as decode --auto does.
+        m_worker->RestartOnSamples(morvane::ReceiverOptions{}, m_loop.NewSamplesStart());
+        end = m_loop.NewSamplesStart() + static_cast<std::int64_t>(m_loop.NewSamples().size());
+    } else {
+        m_worker->Restart(morvane::LiveTextOptions{m_stream.tones.tone1Hz, m_stream.tones.tone2Hz, {},
+                                                   morvane::LiveTextDeciderFor(m_window->Soft())});
+        end = m_stream.timeline.SampleOf(static_cast<std::int64_t>(m_stream.levels.size()));
+    }
     m_running = true;
     m_restartDue = false;
+    m_tonesChanged = false;
     m_finished = false;
     m_wallClock = realTime;
-    // The stream's first sample lies as far back as the levels present reach.
-    const auto ms = static_cast<qint64>(static_cast<double>(m_stream.timeline.SampleOf(
-                                            static_cast<std::int64_t>(m_stream.levels.size()))) *
-                                        1000.0 / morvane::kSampleRate);
+    // The stream's first sample lies as far back as the sound present reaches.
+    const auto ms = static_cast<qint64>(static_cast<double>(end) * 1000.0 / morvane::kSampleRate);
     m_streamStart = QDateTime::currentDateTime().addMSecs(-ms);
+}
+
+bool CLiveTextFeed::NewStream() const {
+    // Emptied (a new capture or reading), or more after the end was read.
+    const std::size_t size = m_stream.levels.size();
+    if (size < m_seenLevels) return true;
+    if (!m_finished) return false;
+    return m_worker->ReadsSamples() ? !m_loop.NewSamples().empty() : size != m_worker->Fed();
 }
 
 void CLiveTextFeed::Update(bool realTime) {
@@ -50,15 +67,27 @@ void CLiveTextFeed::Update(bool realTime) {
         m_running = false;
         return;
     }
-    const std::size_t size = m_stream.levels.size();
-    if (!m_running || m_restartDue || size < m_worker->Fed() || (m_finished && size != m_worker->Fed()))
+    const bool samples = m_window->ReadsSamples();
+    if (!m_running || m_restartDue || (m_tonesChanged && !samples) || m_worker->ReadsSamples() != samples ||
+        NewStream())
         Restart(realTime);
-    m_worker->Feed(m_stream.levels, m_stream.timeline, m_stream.soft);
+    m_seenLevels = m_stream.levels.size();
+    if (m_worker->ReadsSamples()) {
+        // A recording read faster than real time waits for the receiver
+        // rather than piling its sound up in front of it.
+        if (!realTime) m_worker->WaitBelow(kBacklogBlocks);
+        m_worker->FeedSamples(m_loop.NewSamples().data(), m_loop.NewSamples().size());
+    }
+    else
+        m_worker->Feed(m_stream.levels, m_stream.timeline, m_stream.soft);
 }
 
 void CLiveTextFeed::Finish() {
-    if (!m_running || m_finished || m_stream.levels.size() < m_worker->Fed()) return;
-    m_worker->Feed(m_stream.levels, m_stream.timeline, m_stream.soft);
+    if (!m_running || m_finished) return;
+    if (!m_worker->ReadsSamples()) {
+        if (m_stream.levels.size() < m_worker->Fed()) return;
+        m_worker->Feed(m_stream.levels, m_stream.timeline, m_stream.soft);
+    }
     m_worker->Finish();
     m_finished = true;
 }

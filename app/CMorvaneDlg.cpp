@@ -49,7 +49,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
                          QWidget* parent)
     : QDialog(parent), m_store(settings), m_launch(std::move(launch)) {
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), MakeHooks());
-    m_liveText = std::make_unique<CLiveTextFeed>(m_store, m_loop->Stream(), this);
+    m_liveText = std::make_unique<CLiveTextFeed>(m_store, *m_loop, this);
     m_panel = new CParameterPanel(m_store, m_loop->Settings().referenceBaud, this);
 
     setWindowTitle(QStringLiteral("Morvane"));

@@ -1,14 +1,25 @@
 #include "cli/FollowDecode.h"
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 
+#include "cli/AutoAlign.h"
+#include "cli/CliError.h"
 #include "cli/LiveTextFollow.h"
 #include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
 #include "decode/TextFollower.h"
+#include "dsp/SampleFormat.h"
+#include "livetext/TransmissionInfo.h"
 #include "raster/BitRowStream.h"
+#include "livetext/ReceivedPieces.h"
 #include "raster/SoftRowStream.h"
+#include "receiver/Receiver.h"
+#ifdef MORVANE_HAVE_LIVE
+#include "cli/LiveSource.h"
+#endif
 
 namespace morvane::cli {
 
@@ -37,6 +48,70 @@ void FollowRows(const DecodeOptions& o, const RasterParams& params, Feed feed) {
     out.Write("\r\n");
     out.Close();
 }
+
+#ifdef MORVANE_HAVE_LIVE
+// The local wall-clock time, HH:MM:SS, of a moment.
+std::string WallClock(std::chrono::system_clock::time_point at) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(at);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+// decode --live --auto --follow read by the receiver: the card's samples as
+// they come, written as decode --auto --follow writes a recording's (each
+// transmission's header, with the wall-clock time it began, to standard
+// error and its text on a new line), flushed after every block.
+void FollowLiveReceiver(const DecodeOptions& o) {
+    std::optional<Parity> parityAlone;
+    if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
+    Receiver receiver(ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command));
+    TextOutput out(o.output);
+    bool atLineStart = true, any = false;
+    std::chrono::system_clock::time_point started{};  // of the first sample
+    std::vector<LiveTextPiece> pieces;
+    const auto write = [&] {
+        for (const LiveTextPiece& piece : pieces) {
+            if (piece.kind == LiveTextPiece::Kind::Text) {
+                out.Write(piece.text);
+                atLineStart = piece.text.size() >= 2 && piece.text.compare(piece.text.size() - 2, 2, "\r\n") == 0;
+                continue;
+            }
+            if (parityAlone) CheckParity({piece.transmission.code.code, *parityAlone}, true);
+            if (!atLineStart) out.Write("\r\n");
+            out.Flush();
+            const auto at = started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                          std::chrono::duration<double>(double(piece.transmission.firstSample) / kSampleRate));
+            std::fprintf(stderr, "morvane-cli: %s\n", TransmissionHeader(WallClock(at), piece.transmission).c_str());
+            std::fflush(stderr);
+            atLineStart = true;
+            any = true;
+        }
+        pieces.clear();
+        out.Flush();
+    };
+    LiveSource(o.source).CaptureSamples([&](const std::int16_t* samples, std::size_t count, std::int64_t first) {
+        if (started == std::chrono::system_clock::time_point{})
+            started = std::chrono::system_clock::now() -
+                      std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                          std::chrono::duration<double>(double(first + std::int64_t(count)) / kSampleRate));
+        receiver.Push(samples, count);
+        AppendReceived(receiver.Take(), 0, pieces);
+        write();
+    });
+    receiver.Finish();
+    AppendReceived(receiver.Take(), 0, pieces);
+    write();
+    if (!any) {
+        out.Close();
+        throw CliError(kNothingFound, receiver.Reason());
+    }
+    out.Write("\r\n");
+    out.Close();
+}
+#endif
 
 }  // namespace
 
@@ -83,6 +158,15 @@ void FollowAuto(const DecodeOptions& o) {
         if (option.given)
             throw CLI::ValidationError(option.name, "does not combine with --auto --follow, which follows the "
                                                     "frames it finds");
+#ifdef MORVANE_HAVE_LIVE
+    // Live sound is read from the samples by the receiver, as a recording
+    // is, unless the level-stream reading is asked for.
+    if (o.source.live && o.receiver.reader == "samples") {
+        LiveSource::CheckWords(o.source);
+        FollowLiveReceiver(o);
+        return;
+    }
+#endif
     FollowLiveText(o.source, r.tones, o.code, o.soft.soft, o.output);
 }
 

@@ -60,4 +60,11 @@ std::vector<std::int32_t> LiveSource::Capture(const DemodSettings& demod, LiveRu
     }
 }
 
+void LiveSource::CaptureSamples(LiveRunOptions::SampleHandler onSamples) const {
+    LiveRunOptions run;
+    run.onSamples = std::move(onSamples);
+    run.keepLevels = false;
+    Capture(DemodSettings{}, std::move(run), {});
+}
+
 }  // namespace morvane::cli

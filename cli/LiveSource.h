@@ -33,6 +33,13 @@ public:
     /// when no sound input can be opened.
     std::vector<std::int32_t> Capture(const DemodSettings& demod, LiveRunOptions run, DemodOutputs outputs) const;
 
+    /// The sound card's samples as it delivered them (before the blocks'
+    /// peak normalisation), captured from the first block until --seconds
+    /// have passed or Ctrl-C, handed to `onSamples` block by block; no level
+    /// stream is kept. The status goes to standard error. Throws CliError
+    /// (status 1) when no sound input can be opened.
+    void CaptureSamples(LiveRunOptions::SampleHandler onSamples) const;
+
 private:
     const LevelSourceOptions& m_options;
 };

@@ -38,6 +38,7 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
             handedOn = 0;
         };
     ProcessingLoop loop(std::move(system), hooks);
+    loop.SetKeepSoft(options.keepLevels);
     loop.SetFallbackRecording("");  // without a window a sample must not pass for the card
     if (!options.recording.empty()) loop.UseRecording(options.recording, RecordingPace::AfterProcess);
 
@@ -58,6 +59,13 @@ std::vector<std::int32_t> RunLiveCapture(std::unique_ptr<SoundSystem> system, co
             handedOn = levels.size();
         }
         if (options.onStream) options.onStream(levels, stream.timeline, stream.soft);
+        const std::vector<std::int16_t>& samples = loop.NewSamples();
+        if (options.onSamples && !samples.empty())
+            options.onSamples(samples.data(), samples.size(), loop.NewSamplesStart());
+        if (!options.keepLevels) {
+            loop.AdoptLevels({});
+            handedOn = 0;
+        }
     };
     bool ended = false;
     while (!ended && !interrupted && (!timed || steady_clock::now() < end)) {

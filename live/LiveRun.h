@@ -36,6 +36,15 @@ struct LiveRunOptions {
     using StreamHandler = std::function<void(const std::vector<std::int32_t>& levels, const LevelTimeline& timeline,
                                              const std::vector<SoftWindow>& soft)>;
     StreamHandler onStream;
+    /// When set: gets the samples each processed block brought, as the card
+    /// delivered them (before peak normalisation), and the sample position
+    /// of the first (see ProcessingLoop::NewSamples), on the calling thread.
+    using SampleHandler = std::function<void(const std::int16_t* samples, std::size_t count, std::int64_t first)>;
+    SampleHandler onSamples;
+    /// False: only the samples are wanted; the levels are not kept from one
+    /// block to the next (bounded memory however long the capture runs), and
+    /// the run returns none.
+    bool keepLevels = true;
 };
 
 /// Runs the processing loop on the calling thread with capture on from the

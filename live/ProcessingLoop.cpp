@@ -102,7 +102,7 @@ bool ProcessingLoop::ReadRecording(const std::string& path, RecordingPace pace, 
     m_format = kCaptureFormat;
     // A stream of its own: the timeline and soft stream go with the levels.
     m_stream.Clear();
-    m_toneFinder = ToneFinder();
+    m_tones = CaptureTones();
     m_progress = std::make_shared<RecordingProgress>();
     m_recordingSystem = std::make_unique<RecordingSystem>(path, pace, false, m_hooks.inputEnded, m_progress);
     // Capture on before the device opens: its first block is captured.
@@ -145,6 +145,7 @@ void ProcessingLoop::ReopenInput() {
 }
 
 void ProcessingLoop::Process() {
+    m_newSamples.clear();
     if (!m_capture.IsOpen()) return;
     HandledOnExit handled(m_capture);
 
@@ -152,17 +153,17 @@ void ProcessingLoop::Process() {
     if (!newest) return;
     if (m_hooks.updateSpectrum) m_hooks.updateSpectrum(newest->samples, newest->byteCount);
     if (!newest->recording) return;
-    m_toneFinder.Add(newest->samples.data(),
-                     std::min(newest->samples.size(), static_cast<std::size_t>(std::max(0, newest->byteCount / 2))));
 
     m_capture.DemodulatePending(m_stream.tones, m_stream.levels,
-                                {m_keepSoft ? &m_stream.soft : nullptr, &m_stream.timeline});
+                                {m_keepSoft ? &m_stream.soft : nullptr, &m_stream.timeline, &m_newSamples});
+    m_newSamplesStart = m_capture.SamplesHandedOut() - static_cast<std::int64_t>(m_newSamples.size());
+    m_tones.Add(m_newSamples.data(), m_newSamples.size());
     if (m_hooks.redrawResults) m_hooks.redrawResults();
 }
 
 void ProcessingLoop::StartCapture() {
     m_stream.Clear();
-    m_toneFinder = ToneFinder();
+    m_tones = CaptureTones();
     m_capture.SetRecording(true);
     m_captureStart = std::chrono::steady_clock::now();
 }

@@ -13,7 +13,7 @@
 #include "recording/RecordingProgress.h"
 #include "live/SoundPlayer.h"
 #include "capture/SoundSystem.h"
-#include "align/ToneFinder.h"
+#include "live/CaptureTones.h"
 #include "dsp/LevelStream.h"
 
 namespace morvane {
@@ -159,11 +159,19 @@ public:
     /// its levels, their tone energies (kept for the soft reading), where they
     /// lie in time, and the tones the demodulator uses.
     const LevelStream& Stream() const { return m_stream; }
-    /// The tones the spectrum of the capture so far shows (everything captured
-    /// since the last Start capture or ReadRecording).
-    ToneEstimate FindTones() const { return m_toneFinder.Find(); }
+    /// The keyed tone pair of the capture so far (everything captured since
+    /// the last Start capture or ReadRecording; see CaptureTones).
+    ToneEstimate FindTones() const { return m_tones.Find(); }
     /// Whether Process keeps the tone energies (on by default).
     void SetKeepSoft(bool keep) { m_keepSoft = keep; }
+    /// The samples the last Process took in while recording, as the device
+    /// delivered them (before the block's peak normalisation), for readers
+    /// that work on the sound itself; empty when it took none. They continue
+    /// the samples of the Process before unless sound was lost.
+    const std::vector<std::int16_t>& NewSamples() const { return m_newSamples; }
+    /// Sample position of NewSamples()[0] on the level stream's timeline
+    /// (counted as LevelTimeline::SampleOf counts).
+    std::int64_t NewSamplesStart() const { return m_newSamplesStart; }
 
     /// Whether recording is on (takes the capture lock).
     bool Recording() const;
@@ -185,8 +193,10 @@ private:
     std::unique_ptr<SoundSystem> m_recordingSystem;
     ProcessingHooks m_hooks;
     LevelStream m_stream;
-    ToneFinder m_toneFinder;  // fed with every block captured
+    CaptureTones m_tones;  // fed with every sample captured
     bool m_keepSoft = true;
+    std::vector<std::int16_t> m_newSamples;
+    std::int64_t m_newSamplesStart = 0;
     CaptureFormat m_format{};
     std::string m_recordingPath;
     RecordingPace m_recordingPace = RecordingPace::RealTime;

@@ -2,6 +2,7 @@
 
 #include "livetext/ReceivedPieces.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -102,6 +103,11 @@ void LiveTextWorker::Drain() {
     m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
+void LiveTextWorker::WaitBelow(std::size_t jobs) {
+    std::unique_lock lock(m_mutex);
+    m_taken.wait(lock, [&] { return m_jobs.size() < std::max<std::size_t>(jobs, 1); });
+}
+
 std::string LiveTextWorker::Error() const {
     std::lock_guard lock(m_mutex);
     return m_error;
@@ -151,6 +157,7 @@ void LiveTextWorker::Run() {
         if (m_stop) return;
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
+        m_taken.notify_all();
         const std::uint64_t epoch = m_epoch;
         if (job.kind == Job::Kind::Restart) m_error.clear();
         m_busy = true;

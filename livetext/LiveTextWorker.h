@@ -66,6 +66,10 @@ public:
     std::vector<LiveTextPiece> Take();
     /// Waits until every job handed on is done (for tests and benchmarks).
     void Drain();
+    /// Waits until fewer than `jobs` (≥ 1) blocks handed on wait to be read:
+    /// an owner handing on faster than real time (a recording read as fast
+    /// as it goes) keeps the sound waiting here bounded.
+    void WaitBelow(std::size_t jobs);
     /// Levels handed on since the last Restart.
     std::size_t Fed() const { return m_fedLevels; }
     /// Why the reading stopped, when the reader threw (empty otherwise); a
@@ -108,6 +112,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
+    std::condition_variable m_taken;  // a job was taken off the queue
     std::deque<Job> m_jobs;
     std::vector<LiveTextPiece> m_found;
     std::uint64_t m_epoch = 0;  // counts Restarts: pieces of an earlier stream are dropped

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "capture/CaptureBuffers.h"
@@ -17,6 +18,7 @@
 #include "dsp/LevelTimeline.h"
 #include "dsp/VectorState.h"
 #include "livetext/LiveTextWorker.h"
+#include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 
@@ -108,6 +110,67 @@ void BM_ProcessAndShowOneBlockWithLiveText(benchmark::State& state) {
     worker.Drain();
 }
 BENCHMARK(BM_ProcessAndShowOneBlockWithLiveText)->Unit(benchmark::kMicrosecond);
+
+// The same with the live text read from the samples: the block's samples
+// (as they came, before the peak normalisation) are handed to the receiver
+// on the live text's thread. /0: noise alone (the receiver searches for
+// tones all the time); /1: a teleprinter signal at 10 dB (it follows it).
+void BM_ProcessAndShowOneBlockWithReceiver(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CResultsView results;
+    morvane::RasterModel model;
+    results.SetModel(&model);
+    panoramic.resize(852, 58);
+    results.resize(852, 304);
+    panoramic.show();
+    results.show();
+    QApplication::processEvents();
+    model.params.count = 90;
+    model.levels.resize(kHourOfLevels);
+    for (std::size_t i = 0; i < model.levels.size(); ++i) model.levels[i] = (i / 12) % 2 ? 200 : 50;
+    morvane::LevelTimeline timeline;
+    const auto hour = static_cast<std::int32_t>(kHourOfLevels);
+    timeline.Record(0, 0, hour, hour * timeline.Window() * 2);
+    morvane::LiveTextWorker worker;
+    worker.RestartOnSamples({});
+    std::vector<std::int16_t> sound;
+    if (state.range(0) == 0) {
+        std::mt19937 random(7);
+        std::normal_distribution<double> noise(0.0, 4000.0);
+        sound.resize(48000 * 60);
+        for (std::int16_t& v : sound) v = static_cast<std::int16_t>(noise(random));
+    } else {
+        morvane::RttySynthSettings synth;
+        synth.snrDb = 10.0;
+        std::string text;
+        for (int i = 0; i < 12; ++i) text += "RYRY CQ CQ DE MORVANE THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 ";
+        sound = morvane::SynthesizeRtty(text, synth);
+    }
+    morvane::CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    std::vector<std::int16_t> block, samples;
+    std::size_t at = 0;
+    constexpr std::size_t kBlock = morvane::kDeviceBlockBytes / 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (at + kBlock > sound.size()) at = 0;
+        block.assign(sound.begin() + static_cast<std::ptrdiff_t>(at), sound.begin() + static_cast<std::ptrdiff_t>(at + kBlock));
+        at += kBlock;
+        samples.clear();
+        state.ResumeTiming();
+        buffers.HandleBlock(block.data(), morvane::kDeviceBlockBytes);
+        panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
+        buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.timeline = &timeline, .samples = &samples});
+        worker.FeedSamples(samples.data(), samples.size());
+        results.Draw();
+        state.PauseTiming();
+        QApplication::processEvents();
+        (void)worker.Take();
+        state.ResumeTiming();
+    }
+    worker.Drain();
+}
+BENCHMARK(BM_ProcessAndShowOneBlockWithReceiver)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Right after Qt has painted the results view, as the spectrum's window used
 // to be computed (two cosines per sample of 4 096): /0 as painted, /1 with

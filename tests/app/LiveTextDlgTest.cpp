@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QSignalSpy>
+#include <QComboBox>
 #include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -113,12 +115,23 @@ private slots:
         QCOMPARE(dialog.Text(), QStringLiteral("NEW"));
     }
 
-    // The window comes back as large as it was left, with "Soft decision" as it was.
+    // The window comes back as large as it was left, with "Read:" and "Soft
+    // decision" as they were. The samples are read by default; "Soft
+    // decision" only means something for the level stream.
     void remembersItsSizeAndSoftDecision() {
         {
             CLiveTextDlg dialog(*m_store);
             QVERIFY(!dialog.Soft());
-            dialog.findChild<QCheckBox*>(QStringLiteral("softDecision"))->setChecked(true);
+            QVERIFY(dialog.ReadsSamples());
+            auto* soft = dialog.findChild<QCheckBox*>(QStringLiteral("softDecision"));
+            QVERIFY(!soft->isEnabled());
+            QSignalSpy switched(&dialog, &CLiveTextDlg::readerChanged);
+            dialog.findChild<QComboBox*>(QStringLiteral("reader"))->setCurrentIndex(1);
+            QCOMPARE(switched.count(), 1);
+            QCOMPARE(switched.front().front().toBool(), false);
+            QVERIFY(!dialog.ReadsSamples());
+            QVERIFY(soft->isEnabled());
+            soft->setChecked(true);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             dialog.resize(701, 409);
@@ -130,6 +143,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.size(), QSize(701, 409));
         QVERIFY(again.Soft());
+        QVERIFY(!again.ReadsSamples());
     }
 };
 

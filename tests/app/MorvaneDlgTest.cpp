@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
@@ -1203,22 +1204,26 @@ private slots:
         QVERIFY(finished.wait(20000));
         window->LiveText().Settle();
         const QString shown = live->Text();
-        // Read faster than real time: the clock is the time into the recording.
+        // Read faster than real time: the clock is the time into the
+        // recording. The receiver reads the samples: the tones it found and
+        // followed, and the quality.
         const QRegularExpression header(QStringLiteral(
-            "^00:00:0[0-9] \u00b7 50 Bd \u00b7 1500/2000 Hz \u00b7 Baudot\n"));
+            "^00:00:0[0-9] \u00b7 50 Bd \u00b7 1(49[5-9]|50[0-4])(\\.[0-9])?/(199[5-9]|200[0-4])(\\.[0-9])? Hz \u00b7 "
+            "Baudot \u00b7 quality [01]\\.[0-9][0-9]\n"));
         QVERIFY2(header.match(shown).hasMatch(), qPrintable(shown));
         QVERIFY2(shown.contains(QString::fromStdString(text)), qPrintable(shown));
 
         // Read a noisier recording (-6 dB, where hard decisions lose whole
-        // words) with the tones the other way round, deciding soft: the
-        // stream starts over, and so does the text, on a new line under a
-        // header naming the new tones (mark is now tone 2: the alignment
-        // finds that too).
+        // words) from the level stream with the tones the other way round,
+        // deciding soft: the stream starts over, and so does the text, on a
+        // new line under a header naming the new tones (mark is now tone 2:
+        // the alignment finds that too).
         const std::string noisy = m_dir.filePath(QStringLiteral("noisy.wav")).toStdString();
         morvane::RttySynthSettings synth;
         synth.idleSeconds = 1.0;
         synth.snrDb = -6.0;
         morvane::WriteWav16Mono(noisy, morvane::SynthesizeRtty(text, synth));
+        Child<QComboBox>(live, "reader")->setCurrentIndex(1);
         Child<QCheckBox>(live, "softDecision")->setChecked(true);
         Type(Child<QLineEdit>(window.get(), "lowEdit"), QStringLiteral("2000"));
         Type(Child<QLineEdit>(window.get(), "highEdit"), QStringLiteral("1500"));

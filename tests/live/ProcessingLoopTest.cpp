@@ -162,6 +162,41 @@ TEST_F(LoopFixture, LeftoversCarryIntoTheNextRecording) {
     EXPECT_EQ(Levels(), want);
 }
 
+// Every Process hands on the samples it took in as the card gave them
+// (before the blocks were scaled to their peak), each once, placed on the
+// stream's time line: nothing while not recording, nothing new from a second
+// Process of one block.
+TEST_F(LoopFixture, NewSamplesAreTheSoundAsItCame) {
+    loop->Start({}, 1500.0f, 2000.0f);
+    const auto a = test::Tone(32768, 1500.0, 900.0);   // scaled up 27 times on the way in
+    const auto b = test::Tone(32768, 2000.0, 9000.0);  // heard while not recording
+    const auto c = test::Tone(30000, 2000.0, 30000.0, 7);  // loud: left as it is
+    std::vector<std::int16_t> got;
+    const auto process = [&] {
+        loop->Process();
+        if (!loop->NewSamples().empty())
+            EXPECT_EQ(loop->NewSamplesStart(), static_cast<std::int64_t>(got.size()));
+        got.insert(got.end(), loop->NewSamples().begin(), loop->NewSamples().end());
+    };
+    auto la = a, lb = b, lc = c;
+    loop->StartCapture();
+    system->device->Feed(la);
+    process();
+    EXPECT_EQ(got.size(), a.size());
+    process();
+    EXPECT_TRUE(loop->NewSamples().empty());
+    EXPECT_TRUE(loop->StopCapture());
+    system->device->Feed(lb);
+    process();
+    EXPECT_TRUE(loop->NewSamples().empty());
+    loop->StartCapture();
+    system->device->Feed(lc, 60000);
+    process();
+    std::vector<std::int16_t> want = a;
+    want.insert(want.end(), c.begin(), c.end());
+    EXPECT_EQ(got, want);
+}
+
 TEST_F(LoopFixture, StopCaptureAnswersWhetherToShow) {
     loop->Start({}, 1500.0f, 2000.0f);
     EXPECT_FALSE(loop->StopCapture()) << "not recording: no Show";
@@ -276,6 +311,42 @@ TEST_F(LoopFixture, SpectrumOfTheCaptureShowsItsTones) {
     EXPECT_NEAR(tones.highHz, 1400.0, 12.0);
     loop->StartCapture();
     EXPECT_FALSE(loop->FindTones().found);
+}
+
+// Align's tones are a keyed pair: a steady carrier three times as strong
+// (and a steady pair) beside it is never taken; a steady pair alone gives
+// none, saying why.
+TEST_F(LoopFixture, TonesOfTheCaptureAreAKeyedPairNeverACarrier) {
+    loop->Start({}, 1500.0f, 2000.0f);
+    const auto mix = [](std::vector<std::int16_t> a, const std::vector<std::int16_t>& b) {
+        for (std::size_t i = 0; i < a.size(); ++i) a[i] = static_cast<std::int16_t>(a[i] + b[i]);
+        return a;
+    };
+    for (const bool keyed : {true, false}) {
+        loop->StartCapture();
+        for (std::size_t i = 0; i < 24; ++i) {
+            // 2125 / 2295 Hz keyed every 4 096 samples (or both steady), a carrier at 1000 Hz.
+            std::vector<std::int16_t> block;
+            for (std::size_t at = 0; at < 32768; at += 4096) {
+                const std::size_t first = i * 32768 + at;
+                const auto pair = keyed ? test::Tone(4096, (first / 4096) % 3 == 0 ? 2295.0 : 2125.0, 2500.0, first)
+                                        : mix(test::Tone(4096, 2125.0, 1250.0, first), test::Tone(4096, 2295.0, 1250.0, first));
+                block.insert(block.end(), pair.begin(), pair.end());
+            }
+            block = mix(block, test::Tone(32768, 1000.0, 7500.0, i * 32768));
+            ASSERT_TRUE(system->device->Feed(block));
+            loop->Process();
+        }
+        const ToneEstimate tones = loop->FindTones();
+        if (!keyed) {
+            EXPECT_FALSE(tones.found) << tones.lowHz << " / " << tones.highHz;
+            EXPECT_EQ(tones.reason, "no pair of tones is keyed");
+            continue;
+        }
+        ASSERT_TRUE(tones.found) << tones.reason;
+        EXPECT_NEAR(tones.lowHz, 2125.0, 6.0);
+        EXPECT_NEAR(tones.highHz, 2295.0, 6.0);
+    }
 }
 
 // The tones live in the loop's stream; a change (by SetTones or Start) is

@@ -23,11 +23,13 @@ capture=""
 decoder=""
 follower=""
 reader=""
+levelreader=""
 cleanup() {
     [ -n "$capture" ] && kill "$capture" 2>/dev/null
     [ -n "$decoder" ] && kill "$decoder" 2>/dev/null
     [ -n "$follower" ] && kill "$follower" 2>/dev/null
     [ -n "$reader" ] && kill "$reader" 2>/dev/null
+    [ -n "$levelreader" ] && kill "$levelreader" 2>/dev/null
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
@@ -140,12 +142,14 @@ head -c $((blocks * 65536)) "$work/signal.raw" | "$cli" levels - >"$work/whole-b
     fail "offline levels of whole blocks failed"
 n=$(wc -l <"$work/whole-blocks.txt")
 
-# Four captures at once, all running before the recording is written:
+# Five captures at once, all running before the recording is written:
 # `levels --live` until all whole blocks came, and `decode --live` with the
 # raster found offline for a time far beyond the recording's 10 seconds, once
 # printing the whole text at the end and once following it (--follow); and
-# the live text, which finds the tones in the first blocks and then the
-# frames by itself (--auto --follow: the sound of the tone search is not read).
+# the live text, which the receiver reads from the samples, finding the
+# tones and the frames by itself (--auto --follow), and once more from the
+# level stream (--reader levels: the tones found in the first blocks, whose
+# sound is not read).
 decode_args=(decode --count 90 --grid-width 24 --offset "$offset" --reverse-direction --ignore 2)
 "$cli" levels --live >"$work/exact.txt" 2>"$work/cli.err" </dev/null &
 capture=$!
@@ -155,11 +159,14 @@ timeout 120 "$cli" "${decode_args[@]}" --live --follow --seconds 40 >"$work/foll
 follower=$!
 timeout 120 "$cli" decode --live --auto --follow --seconds 40 >"$work/livetext.txt" 2>"$work/livetext.err" </dev/null &
 reader=$!
+timeout 120 "$cli" decode --live --auto --follow --reader levels --seconds 40 >"$work/leveltext.txt" 2>"$work/leveltext.err" </dev/null &
+levelreader=$!
 wait_until 60 has_status "$work/cli.err" || fail "the levels capture did not start"
 wait_until 60 has_status "$work/decode.err" || fail "the decode capture did not start"
 wait_until 60 has_status "$work/follow.err" || fail "the following decode capture did not start"
 wait_until 60 has_status "$work/livetext.err" || fail "the live text capture did not start"
-wait_until 60 streams_running psrc 4 || fail "the captures did not connect to the pipe source"
+wait_until 60 has_status "$work/leveltext.err" || fail "the level-stream live text capture did not start"
+wait_until 60 streams_running psrc 5 || fail "the captures did not connect to the pipe source"
 # Written at about the pace of real time, a tenth of a second at a time: a
 # faster burst would overrun the capture streams' buffers in the server.
 chunks=$((($(stat -c %s "$work/signal.raw") + 9599) / 9600))
@@ -178,6 +185,8 @@ wait "$follower" || { follower=""; cat "$work/follow.err" >>"$work/cli.err"; fai
 follower=""
 wait "$reader" || { reader=""; cat "$work/livetext.err" >>"$work/cli.err"; fail "morvane-cli decode --live --auto --follow failed"; }
 reader=""
+wait "$levelreader" || { levelreader=""; cat "$work/leveltext.err" >>"$work/cli.err"; fail "morvane-cli decode --live --auto --follow --reader levels failed"; }
+levelreader=""
 
 head -n "$n" "$work/exact.txt" | cmp -s - "$work/whole-blocks.txt" || fail "live levels differ from the offline ones"
 echo "pipe: $n levels identical to the offline stream"
@@ -187,6 +196,17 @@ echo "decode --live --follow: $(tr -d '\r' <"$work/followed.txt" | tr '\n' '|')"
 grep -qF "$text" "$work/followed.txt" || fail "decode --live --follow did not give the text"
 echo "decode --live --auto --follow: $(tr -d '\r' <"$work/livetext.txt" | tr '\n' '|'); $(grep -c ' Bd ' "$work/livetext.err") header(s)"
 grep -qF "THE QUICK BROWN FOX" "$work/livetext.txt" || fail "decode --live --auto --follow did not give the text"
-grep -Eq "tones: low 1(49[5-9]|50[0-4])(\.[0-9])? Hz \(tone 1\), high (199[5-9]|200[0-4])(\.[0-9])? Hz" "$work/livetext.err" ||
+grep -Eq " Bd · 1(49[5-9]|50[0-4])(\.[0-9])?/(199[5-9]|200[0-4])(\.[0-9])? Hz · Baudot · quality " "$work/livetext.err" ||
     fail "the live text did not find the tones 1500 / 2000 Hz"
+# The receiver reads the card's samples as they came: the same text as
+# decode --auto --follow of the same samples from standard input.
+head -c $((blocks * 65536)) "$work/signal.raw" | "$cli" decode - --auto --follow >"$work/offline-auto.txt" 2>/dev/null ||
+    fail "offline decode --auto --follow failed"
+cmp -s "$work/livetext.txt" "$work/offline-auto.txt" ||
+    fail "decode --live --auto --follow gave '$(tr -d '\r' <"$work/livetext.txt" | tr '\n' '|')', the same samples offline '$(tr -d '\r' <"$work/offline-auto.txt" | tr '\n' '|')'"
+echo "decode --live --auto --follow: the same text as offline"
+echo "decode --live --auto --follow --reader levels: $(tr -d '\r' <"$work/leveltext.txt" | tr '\n' '|')"
+grep -qF "THE QUICK BROWN FOX" "$work/leveltext.txt" || fail "decode --live --auto --follow --reader levels did not give the text"
+grep -Eq "tones: low 1(49[5-9]|50[0-4])(\.[0-9])? Hz \(tone 1\), high (199[5-9]|200[0-4])(\.[0-9])? Hz" "$work/leveltext.err" ||
+    fail "the level-stream live text did not find the tones 1500 / 2000 Hz"
 echo "PASS"
