@@ -9,6 +9,7 @@
 #include <numbers>
 #include <vector>
 
+#include "live/CaptureTones.h"
 #include "live/ProcessingLoop.h"
 
 namespace {
@@ -78,6 +79,38 @@ void BM_CapturedBlockToLevels(benchmark::State& state) {
     state.counters["realtime_x"] = benchmark::Counter(state.iterations() * 32768.0 / 48000.0, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CapturedBlockToLevels)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Align's tone search on the window's thread: fed one block (32 768
+// samples) in the first ten seconds, where every sample is kept (/0), and
+// on average over the first hour (/1); and Find with all it keeps (/2),
+// what Align waits for.
+void BM_CaptureTones(benchmark::State& state) {
+    std::vector<std::int16_t> block(32768);
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        const double hz = (i / 960) % 2 ? 2000.0 : 1500.0;
+        block[i] = static_cast<std::int16_t>(std::lround(6000.0 * std::sin(2.0 * std::numbers::pi * hz * i / 48000.0)));
+    }
+    const std::int64_t blocks = state.range(0) == 0 ? 14 : 3600 * 48000 / 32768;
+    CaptureTones tones;
+    if (state.range(0) == 2) {
+        for (std::int64_t i = 0; i < 8 * 3600 * 48000 / 32768 && tones.Seconds() < 39.9; ++i) tones.Add(block.data(), block.size());
+        for (auto _ : state) benchmark::DoNotOptimize(tones.Find().found);
+        state.counters["seconds_kept"] = tones.Seconds();
+        return;
+    }
+    std::int64_t added = 0;
+    for (auto _ : state) {
+        if (added == blocks) {
+            state.PauseTiming();
+            tones = CaptureTones();
+            added = 0;
+            state.ResumeTiming();
+        }
+        tones.Add(block.data(), block.size());
+        ++added;
+    }
+}
+BENCHMARK(BM_CaptureTones)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 #endif

@@ -8,6 +8,7 @@
 
 #include "support/FakeSound.h"
 #include "capture/CaptureBuffers.h"
+#include "live/CaptureTones.h"
 #include "live/ProcessingLoop.h"
 #include "live/StatusTexts.h"
 #include "recording/RecordingWriter.h"
@@ -347,6 +348,26 @@ TEST_F(LoopFixture, TonesOfTheCaptureAreAKeyedPairNeverACarrier) {
         EXPECT_NEAR(tones.lowHz, 2125.0, 6.0);
         EXPECT_NEAR(tones.highHz, 2295.0, 6.0);
     }
+}
+
+// Align's tone search reads all of the first ten seconds, then the first
+// second of every 8 until 90 s, then of every 128, and keeps at most 40 s.
+TEST(CaptureTones, ReadsSecondsSparserAsTheCaptureGoesOnAndKeepsFortySeconds) {
+    const struct {
+        double second;
+        bool read;
+    } cases[] = {{0, true},     {9.99, true},  {10, false}, {15.5, false}, {16, true},   {16.99, true},
+                 {88.5, true},  {89, false},   {96, false}, {127, false},  {128, true},  {128.5, true},
+                 {129, false}, {255, false},  {256, true}, {3584, true},  {3600, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CaptureTones::Read(static_cast<std::int64_t>(c.second * 48000)), c.read) << c.second;
+    CaptureTones tones;
+    const std::vector<std::int16_t> block(32768, 5);
+    for (int i = 0; i < 2 * 3600 * 48000 / 32768; ++i) {
+        tones.Add(block.data(), block.size());
+        if (i == 25) EXPECT_NEAR(tones.Seconds(), 11.0, 1e-9);  // 17.7 s: the first 10 s and second 16
+    }
+    EXPECT_NEAR(tones.Seconds(), 40.0, 1e-9);
 }
 
 // The tones live in the loop's stream; a change (by SetTones or Start) is
