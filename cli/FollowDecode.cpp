@@ -1,5 +1,6 @@
 #include "cli/FollowDecode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -70,7 +71,8 @@ void FollowLiveReceiver(const DecodeOptions& o) {
     Receiver receiver(ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command));
     TextOutput out(o.output);
     bool atLineStart = true, any = false;
-    std::chrono::system_clock::time_point started{};  // of the first sample
+    std::chrono::system_clock::time_point started{};  // of the capture's first sample
+    std::int64_t origin = -1;                         // the capture's sample the receiver began with
     std::vector<LiveTextPiece> pieces;
     const auto write = [&] {
         for (const LiveTextPiece& piece : pieces) {
@@ -93,16 +95,18 @@ void FollowLiveReceiver(const DecodeOptions& o) {
         out.Flush();
     };
     LiveSource(o.source).CaptureSamples([&](const std::int16_t* samples, std::size_t count, std::int64_t first) {
-        if (started == std::chrono::system_clock::time_point{})
+        if (origin < 0) {
+            origin = first;
             started = std::chrono::system_clock::now() -
                       std::chrono::duration_cast<std::chrono::system_clock::duration>(
                           std::chrono::duration<double>(double(first + std::int64_t(count)) / kSampleRate));
+        }
         receiver.Push(samples, count);
-        AppendReceived(receiver.Take(), 0, pieces);
+        AppendReceived(receiver.Take(), origin, pieces);
         write();
     });
     receiver.Finish();
-    AppendReceived(receiver.Take(), 0, pieces);
+    AppendReceived(receiver.Take(), std::max<std::int64_t>(origin, 0), pieces);
     write();
     if (!any) {
         out.Close();

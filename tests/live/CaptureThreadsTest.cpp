@@ -251,6 +251,30 @@ TEST(CaptureThreads, LiveRunOfARecordingGivesTheOfflineLevels) {
     EXPECT_EQ(status, "Playing \"" + std::filesystem::path(wav.path).filename().string() + "\"");
 }
 
+// A run that wants only the samples gets the recording's own, each once and
+// in order (its quiet blocks scaled on the way in and back), and keeps no
+// levels.
+TEST(CaptureThreads, LiveRunHandsOnTheSamplesAsTheyCame) {
+    std::vector<std::int16_t> signal;
+    for (int segment = 0; signal.size() < 100000; ++segment) {
+        const auto piece = test::Tone(720, segment % 3 ? 1275.0 : 1725.0, segment < 60 ? 700.0 : 26000.0, signal.size());
+        signal.insert(signal.end(), piece.begin(), piece.end());
+    }
+    TempFile wav("samples.wav");
+    WriteWav16Mono(wav.path, signal);
+    LiveRunOptions options;
+    options.recording = wav.path;
+    options.keepLevels = false;
+    std::vector<std::int16_t> got;
+    options.onSamples = [&](const std::int16_t* samples, std::size_t count, std::int64_t first) {
+        EXPECT_EQ(first, static_cast<std::int64_t>(got.size()));
+        got.insert(got.end(), samples, samples + count);
+    };
+    std::atomic<bool> interrupted{false};
+    EXPECT_TRUE(RunLiveCapture(std::make_unique<test::FakeSystem>(), options, interrupted).empty());
+    EXPECT_EQ(got, signal);
+}
+
 // With the tones still to be found, every block goes to the search until it
 // names them; capture starts with them from the next block, so the levels
 // are those of the recording's rest read offline.
