@@ -33,11 +33,22 @@ ModeBCharacter ChooseCopy(const SoftBits& dx, const std::optional<SoftBits>& rx,
         if (b.valid) return {b.word, true};
         return {-1, false};
     }
+    // A copy whose hard word is more than one bit from any word (the steady
+    // tone, a burst of noise) decides nothing.
+    const auto near = [](const WordDecision& d) {
+        const int marks = __builtin_popcount(static_cast<unsigned>(d.word));
+        return marks >= 3 && marks <= 5;
+    };
+    const bool aNear = near(a), bNear = near(b);
     // Both copies agree on the nearest valid word: taken whatever the margins.
-    if (a.best == b.best && (a.margin > 0.0f || b.margin > 0.0f)) return {a.best, false};
-    const bool useRx = b.margin > a.margin;
+    if (aNear && bNear && a.best == b.best && (a.margin > 0.0f || b.margin > 0.0f)) return {a.best, false};
+    // Copies that differ where one is a service signal are phasing (RQ in
+    // the DX position, α in the RX position): no character.
+    const auto service = [](int w) { return w == kWordAlpha || w == kWordRepeat || w == kWordBeta; };
+    if (aNear && bNear && (service(a.best) || service(b.best))) return {kWordAlpha, false};
+    const bool useRx = bNear && (!aNear || b.margin > a.margin);
     const WordDecision& c = useRx ? b : a;
-    if (c.margin < kDecidedMargin) return {-1, useRx};
+    if (!near(c) || c.margin < kDecidedMargin) return {-1, useRx};
     return {c.best, useRx};
 }
 
