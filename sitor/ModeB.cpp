@@ -27,7 +27,11 @@ ModeBCharacter ChooseCopy(const SoftBits& dx, const std::optional<SoftBits>& rx,
     const WordDecision a = DecideWord(dx);
     if (choice == CopyChoice::DxOnly || !rx) return {a.valid ? a.word : -1, false};
     const WordDecision b = DecideWord(*rx);
+    const auto service = [](int w) { return w == kWordAlpha || w == kWordRepeat || w == kWordBeta; };
     if (choice == CopyChoice::Valid) {
+        // Copies that differ where one is a service signal are phasing (RQ
+        // in the DX position, α in the RX position): no character.
+        if (a.valid && b.valid && a.word != b.word && (service(a.word) || service(b.word))) return {kWordAlpha, false};
         if (a.valid && b.valid) return {a.word == b.word ? a.word : -1, false};
         if (a.valid) return {a.word, false};
         if (b.valid) return {b.word, true};
@@ -42,9 +46,7 @@ ModeBCharacter ChooseCopy(const SoftBits& dx, const std::optional<SoftBits>& rx,
     const bool aNear = near(a), bNear = near(b);
     // Both copies agree on the nearest valid word: taken whatever the margins.
     if (aNear && bNear && a.best == b.best && (a.margin > 0.0f || b.margin > 0.0f)) return {a.best, false};
-    // Copies that differ where one is a service signal are phasing (RQ in
-    // the DX position, α in the RX position): no character.
-    const auto service = [](int w) { return w == kWordAlpha || w == kWordRepeat || w == kWordBeta; };
+    // Phasing, as above.
     if (aNear && bNear && (service(a.best) || service(b.best))) return {kWordAlpha, false};
     const bool useRx = bNear && (!aNear || b.margin > a.margin);
     const WordDecision& c = useRx ? b : a;
