@@ -128,8 +128,19 @@ void Write(const SoftStream& s, const SitorChoice& choice, const std::string& ou
     std::vector<std::size_t> starts;
     const std::string text = sitor::SitorText(r.characters, &starts);
     if (choice.navtex) return WriteMessages(s, r, text, starts, output);
+    // Each NAVTEX message's header goes to standard error where it starts.
     TextOutput out(output);
-    out.Write(text);
+    std::size_t done = 0;
+    for (const sitor::NavtexMessage& m : sitor::FindNavtexMessages(text)) {
+        out.Write(std::string_view(text).substr(done, m.at - done));
+        out.Flush();
+        done = m.at;
+        std::fprintf(stderr, "morvane-cli: %s \u00b7 NAVTEX %s \u00b7 station %c \u00b7 %s \u00b7 number %s\n",
+                     Clock(SampleOfText(s, r.characters, starts, m.at)).c_str(), m.id.c_str(), m.station,
+                     std::string(sitor::NavtexSubject(m.subject)).c_str(), m.number.empty() ? "??" : m.number.c_str());
+        std::fflush(stderr);
+    }
+    out.Write(std::string_view(text).substr(done));
     out.Write("\r\n");
     out.Close();
 }
