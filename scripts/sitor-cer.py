@@ -12,9 +12,14 @@ Every recording: `synth --code sitor-b --navtex EA01` of the text below
 sitor-b --low 1615 --high 1785 --diversity D`) and the message sent, summed
 over the seeds, over the characters sent. `--fldigi` adds fldigi's NAVTEX
 decoder (scripts/fldigi-rx-modem.py, real time) on the first seed.
+`--fldigi-sender` adds rows for a recording of fldigi's own NAVTEX
+transmitter (scripts/fldigi-tx-modem.py, which wraps the text in its own
+ZCZC header) put through `morvane-cli channel`; its reference text is the
+clean recording's decoding, which must hold the text sent.
 """
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -47,11 +52,33 @@ def run(args):
     return Out(subprocess.run(args, capture_output=True))
 
 
+def sent_recording(cli, tmp, channel, snr):
+    def make(seed):
+        wav = os.path.join(tmp, 'sent.wav')
+        synth = [cli, 'synth', '--code', 'sitor-b', '--navtex', 'EA01', '--text', TEXT, '--snr', str(snr),
+                 '--seed', str(seed), '-o', wav]
+        if channel != 'none':
+            synth += ['--channel', channel]
+        subprocess.run(synth, check=True)
+        return wav
+    return make
+
+
+def channel_recording(cli, tmp, clean, channel, snr):
+    def make(seed):
+        wav = os.path.join(tmp, 'through.wav')
+        subprocess.run([cli, 'channel', clean, '--channel', channel, '--snr', str(snr), '--seed', str(seed),
+                        '-o', wav], check=True)
+        return wav
+    return make
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument('--cli', default='build/cli/morvane-cli')
     ap.add_argument('--seeds', type=int, default=5)
     ap.add_argument('--fldigi', action='store_true')
+    ap.add_argument('--fldigi-sender', action='store_true')
     ap.add_argument('--detect-snr', default='0,-3,-6,-8,-10,-12')
     a = ap.parse_args()
     here = os.path.dirname(os.path.abspath(__file__))
@@ -60,26 +87,33 @@ def main():
     tmp = tempfile.mkdtemp(prefix='sitor-cer-')
     print('| condition | SNR (dB) | margin (default) | valid copy | first copy only |%s' % (' fldigi |' if a.fldigi else ''))
     print('|---|---:|---:|---:|---:|%s' % ('---:|' if a.fldigi else ''))
-    for name, channel, snr in conditions:
+    rows = [(name, snr, sent_recording(a.cli, tmp, channel, snr), SENT) for name, channel, snr in conditions]
+    if a.fldigi_sender:
+        clean = os.path.join(tmp, 'fldigi-clean.wav')
+        subprocess.run([os.path.join(here, 'fldigi-tx-modem.py'), '--modem', 'NAVTEX', '--carrier', '1700',
+                        '--text', TEXT, '-o', clean], check=True)
+        r = run([a.cli, 'decode', clean, '--code', 'sitor-b', '--low', '1615', '--high', '1785'])
+        reference = r.stdout[:-2]
+        if TEXT not in reference:
+            sys.exit('fldigi\'s recording does not decode clean: %r' % reference)
+        for c, snr in [('none', 0), ('none', -6), ('moderate', 3), ('poor', 3), ('flutter', 3)]:
+            rows.append(('fldigi-sent ' + (c if c != 'none' else 'awgn'), snr, channel_recording(a.cli, tmp, clean, c, snr),
+                         reference))
+    for name, snr, make, sent in rows:
         errors = {'margin': 0, 'valid': 0, 'off': 0}
         fl = None
         for seed in range(1, a.seeds + 1):
-            wav = os.path.join(tmp, '%s%d-%d.wav' % (name, snr, seed))
-            synth = [a.cli, 'synth', '--code', 'sitor-b', '--navtex', 'EA01', '--text', TEXT, '--snr', str(snr),
-                     '--seed', str(seed), '-o', wav]
-            if channel != 'none':
-                synth += ['--channel', channel]
-            subprocess.run(synth, check=True)
+            wav = make(seed)
             for d in errors:
                 r = run([a.cli, 'decode', wav, '--code', 'sitor-b', '--low', '1615', '--high', '1785', '--diversity', d])
-                errors[d] += distance(r.stdout[:-2] if r.returncode == 0 else '', SENT)
+                errors[d] += distance(r.stdout[:-2] if r.returncode == 0 else '', sent)
             if a.fldigi and seed == 1:
                 r = run([os.path.join(here, 'fldigi-rx-modem.py'), wav, '--mark', '1785', '--space', '1615',
                          '--baud', '100', '--modem', 'NAVTEX'])
                 got = r.stdout.replace('\r\n', '\n').replace('\n', '\r\n')
-                fl = distance(got, SENT) / len(SENT)
+                fl = distance(got, sent) / len(sent)
             os.remove(wav)
-        n = a.seeds * len(SENT)
+        n = a.seeds * len(sent)
         cells = ' | '.join('%.1f %%' % (100.0 * errors[d] / n) for d in ('margin', 'valid', 'off'))
         print('| %s | %+d | %s |%s' % (name, snr, cells, (' %.1f %% |' % (100 * fl)) if fl is not None else ''))
         sys.stdout.flush()
@@ -96,7 +130,7 @@ def main():
             found += 'code: sitor-b (' in r.stderr
         print('| %+g | %d |' % (snr, found))
         sys.stdout.flush()
-    os.rmdir(tmp) if not os.listdir(tmp) else None
+    shutil.rmtree(tmp, ignore_errors=True)
 
 
 if __name__ == '__main__':
