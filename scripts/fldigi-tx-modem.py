@@ -318,7 +318,7 @@ def main():
             if time.time() > deadline:
                 die(3, 'timeout while fldigi transmitted')
             time.sleep(0.3)
-        time.sleep(1.0)
+        time.sleep(3.0)  # the sound server's buffer still holds the last words
         os.kill(rec.pid, signal.SIGTERM)
         rec.wait(timeout=5)
         data = open(raw, 'rb').read()

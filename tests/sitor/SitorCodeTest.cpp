@@ -6,6 +6,7 @@
 #include "sitor/Ccir476.h"
 #include "sitor/ModeB.h"
 #include "sitor/NavtexMessages.h"
+#include "sitor/SitorRows.h"
 
 namespace morvane::sitor {
 namespace {
@@ -151,6 +152,35 @@ TEST(Navtex, MessagesAreFoundAndKeptOnce) {
     EXPECT_EQ(NavtexBlock(all[0], "00:01:02"),
               "00:01:02 \u00b7 station E \u00b7 navigational warning \u00b7 number 01 \u00b7 0 errors\r\n"
               "ZCZC EA01\r\nGALE 8\r\nNNNN\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace morvane::sitor
+
+namespace morvane::sitor {
+namespace {
+
+// Rows of a raster that holds one word a row, bit 1 first, after `lead` other bits.
+std::string Rows(const std::vector<std::uint8_t>& slots, bool invert, const std::string& lead) {
+    std::string rows;
+    for (std::uint8_t w : slots) {
+        rows += lead;
+        for (int i = 0; i < 7; ++i) rows += (((w >> i) & 1) != 0) != invert ? '1' : '0';
+        rows += "\r\n";
+    }
+    return rows;
+}
+
+TEST(SitorRows, RowsOfSevenBitsReadAsSitorB) {
+    const std::vector<std::uint8_t> slots = InterleaveModeB(EncodeCcir476("CQ NAVTEX 518"), 3);
+    EXPECT_EQ(DecodeSitorRows(Rows(slots, false, ""), 0), "CQ NAVTEX 518");
+    EXPECT_EQ(DecodeSitorRows(Rows(slots, true, "__"), 2), "CQ NAVTEX 518");  // mark on the other tone
+    // Starting on an RX row, with one DX copy lost and one bit undecided.
+    std::string rows = Rows(std::vector<std::uint8_t>(slots.begin() + 1, slots.end()), false, "");
+    rows.replace(11 * 9, 7, "1111111");  // row 11: slot 12, the DX copy of N
+    rows[9 * 13] = ' ';
+    EXPECT_EQ(DecodeSitorRows(rows, 0), "CQ NAVTEX 518");
+    EXPECT_EQ(DecodeSitorRows("", 0), "");
 }
 
 }  // namespace
