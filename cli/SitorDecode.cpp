@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "cli/AutoAlign.h"
@@ -60,7 +62,13 @@ SoftStream ReadSoft(const LevelSourceOptions& source, std::optional<double> low,
         if (!pair.found) throw CliError(kNothingFound, "tones: " + pair.reason);
         s.lowHz = pair.lowHz, s.highHz = pair.highHz;
     }
-    sitor::SitorDemodulator demod(s.lowHz, s.highHz);
+    std::optional<sitor::SitorDemodulator> made;
+    try {
+        made.emplace(s.lowHz, s.highHz);
+    } catch (const std::invalid_argument& e) {
+        throw CLI::ValidationError("--low/--high", e.what());
+    }
+    sitor::SitorDemodulator& demod = *made;
     std::size_t done = std::min(held.size(), limit ? limit : held.size());
     demod.Push(held.data(), done);
     held.clear();
