@@ -83,6 +83,19 @@ TEST_F(SitorCli, NavtexMessagesComeOnceAsBlocksAndFiles) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
+TEST_F(SitorCli, FldigisNavtexIsReadByItself) {
+    // fldigi's own NAVTEX transmitter (recorded at 48 kHz, kept at 8 kHz, its
+    // leading carrier cut): fldigi wraps the text, itself a message, in its
+    // own header ZCZC ZI01 and NNNN.
+    const std::string wav = std::string(MORVANE_TEST_DATA) + "/fldigi-navtex-8k.wav";
+    const Result r = Run({"decode", wav, "--auto"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, std::string("ZCZC ZI01\r\nZCZC EA01\r\n") + kMessage + "\r\nNNNN\r\n\r\nNNNN\r\n\r\n\r\n");
+    const Result blocks = Run({"decode", wav, "--auto", "--navtex"});
+    EXPECT_NE(blocks.out.find("station E \u00b7 navigational warning \u00b7 number 01 \u00b7 0 errors\r\nZCZC EA01\r\n"),
+              std::string::npos) << blocks.out;
+}
+
 TEST_F(SitorCli, NoiseFindsNothingAndWrongWordsAreRefused) {
     const std::string wav = (s_dir / "noise.wav").string();
     ASSERT_EQ(Run({"synth", "--code", "sitor-b", "--text", "X", "--snr", "-40", "-o", wav}).status, 0);
