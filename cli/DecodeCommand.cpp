@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "cli/AutoDecode.h"
+#include "cli/AutoAlign.h"
 #include "cli/BitsCommand.h"
+#include "cli/CliError.h"
 #include "cli/DecodeOptions.h"
 #include "cli/FollowDecode.h"
 #include "cli/NumberChecks.h"
@@ -52,6 +54,10 @@ void RunSitor(const DecodeOptions& o) {
     if (o.code.parity) throw CLI::ValidationError("--parity", "SITOR-B words have no parity bit");
     if (o.follow || o.source.live)
         throw CLI::ValidationError("--code", "sitor-b reads a recording or standard input whole (no --follow, --live)");
+    if (!UseReceiver(o.receiver, o.source, *o.source.command) || o.soft.soft)
+        throw CLI::ValidationError("--code", "sitor-b is read from the samples: no raster options, --soft, --reader "
+                                             "levels, --reverse-bits, --reverse-direction, --ignore, --show-bits or "
+                                             "--time-true");
     const DemodSettings demod = o.raster.tones.Demod();
     SitorDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz), o.sitor,
                 o.output);
@@ -73,6 +79,7 @@ void RunDecode(const DecodeOptions& o) {
             SitorAutoDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz),
                             o.sitor, o.output))
             return;
+        if (o.sitor.navtex) throw CliError(kNothingFound, "--navtex: no SITOR-B in the first minute");
         std::optional<Parity> parityAlone;
         if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
         ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
@@ -127,7 +134,8 @@ void AddDecodeCommand(CLI::App& app) {
                       "following the sender's drift on the sound's time line. Options given as well win over what "
                       "is found (--code, and --parity for the ASCII code found); "
                       "with --count, --offset, --slant or --grid-width the raster is read instead of the frames. "
-                      "With --soft the frames are followed and read on the tone correlations summed over each bit");
+                      "With --soft the frames are followed and read on the tone correlations summed over each bit. "
+                      "SITOR-B (NAVTEX) in a recording's first minute is found and read as --code sitor-b reads it");
     command->add_flag("--follow", options->follow,
                       "Print every character as soon as its raster row has arrived (a recording, - for standard "
                       "input, or --live), flushing the output each time: a running teleprinter. With --soft the "

@@ -85,8 +85,9 @@ def main():
     conditions = [('awgn', 'none', s) for s in (10, 0, -3, -6, -8)] + \
                  [(c, c, s) for c in ('good', 'moderate', 'poor', 'flutter') for s in (10, 3, 0)]
     tmp = tempfile.mkdtemp(prefix='sitor-cer-')
-    print('| condition | SNR (dB) | margin (default) | valid copy | first copy only |%s' % (' fldigi |' if a.fldigi else ''))
-    print('|---|---:|---:|---:|---:|%s' % ('---:|' if a.fldigi else ''))
+    print('| condition | SNR (dB) | margin (default) | valid copy | first copy only |%s' %
+          (' margin, seed 1 | fldigi, seed 1 |' if a.fldigi else ''))
+    print('|---|---:|---:|---:|---:|%s' % ('---:|---:|' if a.fldigi else ''))
     rows = [(name, snr, sent_recording(a.cli, tmp, channel, snr), SENT) for name, channel, snr in conditions]
     if a.fldigi_sender:
         clean = os.path.join(tmp, 'fldigi-clean.wav')
@@ -101,12 +102,15 @@ def main():
                          reference))
     for name, snr, make, sent in rows:
         errors = {'margin': 0, 'valid': 0, 'off': 0}
-        fl = None
+        fl = first = None
         for seed in range(1, a.seeds + 1):
             wav = make(seed)
             for d in errors:
                 r = run([a.cli, 'decode', wav, '--code', 'sitor-b', '--low', '1615', '--high', '1785', '--diversity', d])
-                errors[d] += distance(r.stdout[:-2] if r.returncode == 0 else '', sent)
+                e = distance(r.stdout[:-2] if r.returncode == 0 else '', sent)
+                errors[d] += e
+                if seed == 1 and d == 'margin':
+                    first = e / len(sent)
             if a.fldigi and seed == 1:
                 r = run([os.path.join(here, 'fldigi-rx-modem.py'), wav, '--mark', '1785', '--space', '1615',
                          '--baud', '100', '--modem', 'NAVTEX'])
@@ -115,7 +119,8 @@ def main():
             os.remove(wav)
         n = a.seeds * len(sent)
         cells = ' | '.join('%.1f %%' % (100.0 * errors[d] / n) for d in ('margin', 'valid', 'off'))
-        print('| %s | %+d | %s |%s' % (name, snr, cells, (' %.1f %% |' % (100 * fl)) if fl is not None else ''))
+        extra = (' %.1f %% | %.1f %% |' % (100 * first, 100 * fl)) if fl is not None else ''
+        print('| %s | %+d | %s |%s' % (name, snr, cells, extra))
         sys.stdout.flush()
     print()
     print('| SNR (dB) | recognised by decode --auto (of %d) |' % a.seeds)

@@ -107,6 +107,14 @@ TEST_F(SitorCli, NoiseFindsNothingAndWrongWordsAreRefused) {
     EXPECT_EQ(Run({"synth", "--navtex", "EA01", "--text", "X", "-o", wav}).status, 2);
     EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--parity", "even"}).status, 2);
     EXPECT_EQ(Run({"bits", wav, "--code", "sitor-b"}).status, 2);  // bits takes no --code
+    EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--count", "42"}).status, 2);
+    EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--follow"}).status, 2);
+    // --navtex on a recording without SITOR-B: nothing found.
+    const std::string baudot = (s_dir / "baudot.wav").string();
+    ASSERT_EQ(Run({"synth", "--text", "RYRY DE MORVANE", "-o", baudot}).status, 0);
+    const Result r = Run({"decode", baudot, "--auto", "--navtex"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "");
 }
 
 }  // namespace
