@@ -14,8 +14,9 @@ over the seeds, over the characters sent. `--fldigi` adds fldigi's NAVTEX
 decoder (scripts/fldigi-rx-modem.py, real time) on the first seed.
 `--fldigi-sender` adds rows for a recording of fldigi's own NAVTEX
 transmitter (scripts/fldigi-tx-modem.py, which wraps the text in its own
-ZCZC header) put through `morvane-cli channel`; its reference text is the
-clean recording's decoding, which must hold the text sent.
+ZCZC header) put through `morvane-cli channel`, against the text fldigi
+sends; its clean row shows what the recording itself lost (fldigi's sound
+through the private sound server can drop a few words).
 """
 import argparse
 import os
@@ -93,10 +94,9 @@ def main():
         clean = os.path.join(tmp, 'fldigi-clean.wav')
         subprocess.run([os.path.join(here, 'fldigi-tx-modem.py'), '--modem', 'NAVTEX', '--carrier', '1700',
                         '--text', TEXT, '-o', clean], check=True)
-        r = run([a.cli, 'decode', clean, '--code', 'sitor-b', '--low', '1615', '--high', '1785'])
-        reference = r.stdout[:-2]
-        if TEXT not in reference:
-            sys.exit('fldigi\'s recording does not decode clean: %r' % reference)
+        # fldigi wraps the text in its own header (ZCZC ZI01 ... NNNN).
+        reference = 'ZCZC ZI01\r\n' + TEXT + '\r\nNNNN\r\n\r\n'
+        rows.append(('fldigi-sent clean', 99, lambda seed: shutil.copy(clean, os.path.join(tmp, 'copy.wav')), reference))
         for c, snr in [('none', 0), ('none', -6), ('moderate', 3), ('poor', 3), ('flutter', 3)]:
             rows.append(('fldigi-sent ' + (c if c != 'none' else 'awgn'), snr, channel_recording(a.cli, tmp, clean, c, snr),
                          reference))
@@ -120,7 +120,7 @@ def main():
         n = a.seeds * len(sent)
         cells = ' | '.join('%.1f %%' % (100.0 * errors[d] / n) for d in ('margin', 'valid', 'off'))
         extra = (' %.1f %% | %.1f %% |' % (100 * first, 100 * fl)) if fl is not None else ''
-        print('| %s | %+d | %s |%s' % (name, snr, cells, extra))
+        print('| %s | %s | %s |%s' % (name, 'clean' if snr == 99 else '%+d' % snr, cells, extra))
         sys.stdout.flush()
     print()
     print('| SNR (dB) | recognised by decode --auto (of %d) |' % a.seeds)
