@@ -29,6 +29,7 @@
 #include "report/ReportFolders.h"
 #include "decode/RowDecoder.h"
 #include "report/VariationsReport.h"
+#include "sitor/SitorRows.h"
 #include "widgets/CUpDown.h"
 
 namespace {
@@ -56,6 +57,8 @@ constexpr OtherCode kOtherCodes[] = {
     {"ASCII 8-bit, even parity", {morvane::TextCode::Ascii8, morvane::Parity::Even}},
     {"ASCII 8-bit, odd parity", {morvane::TextCode::Ascii8, morvane::Parity::Odd}},
 };
+// The last entry: rows of one 7-bit word each, read as SITOR-B.
+const QString kSitorEntry = QStringLiteral("SITOR-B / NAVTEX");
 
 // The text boxes keep their own paragraphs: every line end (CR, LF, CR LF,
 // CR CR LF) becomes one line break there. The decoder never reads the box,
@@ -157,6 +160,7 @@ void CBitsExtractDlg::CreateControls() {
     // Filled before the layout is final: the box is made wide enough for its entries.
     m_encodingCombo->addItem(kFirstCode);
     for (const OtherCode& other : kOtherCodes) m_encodingCombo->addItem(QString::fromLatin1(other.name));
+    m_encodingCombo->addItem(kSitorEntry);
     // A stored entry this program does not offer reads as the first one.
     m_encodingCombo->setCurrentIndex(std::max(0, m_encodingCombo->findText(m_encodeAs, Qt::MatchExactly)));
     m_encodeAs = m_encodingCombo->currentText();
@@ -318,6 +322,12 @@ void CBitsExtractDlg::Recompute() {
     ReadControls();
     const std::int32_t ignore = IgnoreCount();
     m_bitsText = morvane::PrepareBits(ActiveSourceBits(), m_reverseBits != 0, m_reverseDirection != 0, ignore);
+    if (m_encodingCombo->currentText() == kSitorEntry) {
+        m_decodedText = morvane::sitor::DecodeSitorRows(m_bitsText, ignore);
+        m_shownText = QString::fromUtf8(morvane::ShownLineBreaks(m_decodedText));
+        ShowMembers();
+        return;
+    }
     // The first entry, Baudot, is DecodeBaudot itself.
     const int entry = m_encodingCombo->currentIndex();
     const morvane::CodeSettings code = entry >= 1 && entry <= static_cast<int>(std::size(kOtherCodes))

@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "cli/AutoDecode.h"
+#include "cli/AutoAlign.h"
 #include "cli/BitsCommand.h"
+#include "cli/CliError.h"
 #include "cli/DecodeOptions.h"
 #include "cli/FollowDecode.h"
 #include "cli/NumberChecks.h"
@@ -41,7 +43,29 @@ constexpr Runner kRunners[] = {
     {false, false, false, &DecodeRaster},
 };
 
+// The tones given with --low and --high.
+std::optional<double> GivenTone(const DecodeOptions& o, const char* name, float hz) {
+    if (o.source.command->count(name) == 0) return std::nullopt;
+    return static_cast<double>(hz);
+}
+
+// --code sitor-b: read from the sound, whole.
+void RunSitor(const DecodeOptions& o) {
+    if (o.code.parity) throw CLI::ValidationError("--parity", "SITOR-B words have no parity bit");
+    if (o.follow || o.source.live)
+        throw CLI::ValidationError("--code", "sitor-b reads a recording or standard input whole (no --follow, --live)");
+    if (!UseReceiver(o.receiver, o.source, *o.source.command) || o.soft.soft)
+        throw CLI::ValidationError("--code", "sitor-b is read from the samples: no raster options, --soft, --reader "
+                                             "levels, --reverse-bits, --reverse-direction, --ignore, --show-bits or "
+                                             "--time-true");
+    const DemodSettings demod = o.raster.tones.Demod();
+    SitorDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz), o.sitor,
+                o.output);
+}
+
 void RunDecode(const DecodeOptions& o) {
+    if (SitorCodeNamed(o.code.code)) return RunSitor(o);
+    if (o.sitor.navtex && !o.autoAlign) throw CLI::ValidationError("--navtex", "NAVTEX messages come with --code sitor-b or --auto");
     // A parity bit with a Baudot code named, before anything is read (with
     // --auto and --parity alone: once the code is found).
     if (!o.autoAlign || o.code.code) ChosenCode(o.code);
@@ -50,6 +74,12 @@ void RunDecode(const DecodeOptions& o) {
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
     if (o.autoAlign && UseReceiver(o.receiver, o.source, *o.source.command)) {
+        const DemodSettings demod = o.raster.tones.Demod();
+        if (!o.code.Given() && !o.follow &&
+            SitorAutoDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz),
+                            o.sitor, o.output))
+            return;
+        if (o.sitor.navtex) throw CliError(kNothingFound, "--navtex: no SITOR-B in the first minute");
         std::optional<Parity> parityAlone;
         if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
         ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
@@ -104,7 +134,8 @@ void AddDecodeCommand(CLI::App& app) {
                       "following the sender's drift on the sound's time line. Options given as well win over what "
                       "is found (--code, and --parity for the ASCII code found); "
                       "with --count, --offset, --slant or --grid-width the raster is read instead of the frames. "
-                      "With --soft the frames are followed and read on the tone correlations summed over each bit");
+                      "With --soft the frames are followed and read on the tone correlations summed over each bit. "
+                      "SITOR-B (NAVTEX) in a recording's first minute is found and read as --code sitor-b reads it");
     command->add_flag("--follow", options->follow,
                       "Print every character as soon as its raster row has arrived (a recording, - for standard "
                       "input, or --live), flushing the output each time: a running teleprinter. With --soft the "
@@ -114,6 +145,7 @@ void AddDecodeCommand(CLI::App& app) {
                       "standard error");
     AddOutputOption(command, options->output);
     AddReceiverOptions(command, options->receiver);
+    AddSitorOptions(command, options->sitor);
     command->callback([options] { RunDecode(*options); });
 }
 

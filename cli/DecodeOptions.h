@@ -7,6 +7,7 @@
 #include "cli/LevelSource.h"
 #include "cli/RasterOptions.h"
 #include "cli/ReceiverDecode.h"
+#include "cli/SitorDecode.h"
 #include "cli/SoftOptions.h"
 
 namespace morvane::cli {
@@ -26,6 +27,7 @@ struct DecodeOptions {
     bool follow = false;
     std::string output;
     ReceiverChoice receiver;  // --reader, --squelch, --no-unshift-on-space
+    SitorChoice sitor;        // --navtex, --diversity
 
     std::int32_t Ignore() const { return ignore.value_or(0); }
 };

@@ -13,6 +13,8 @@
 #include "cli/CodeOptions.h"
 #include "cli/NumberChecks.h"
 #include "cli/OutputFile.h"
+#include "cli/SitorDecode.h"
+#include "cli/SitorSynthOptions.h"
 #include "synth/RttySynth.h"
 #include "dsp/SampleFormat.h"
 
@@ -26,6 +28,7 @@ struct SynthOptions {
     double snrDb = 0.0;
     CodeOptions code;
     ChannelOptions channel;
+    SitorSynthChoice sitor;
     std::string output;
 };
 }  // namespace
@@ -60,10 +63,13 @@ void AddSynthCommand(CLI::App& app) {
         ->check(UnsignedWholeNumber())->capture_default_str();
     AddCodeOptions(command, options->code);
     AddChannelOptions(command, options->channel);
+    AddSitorSynthOptions(command, options->sitor);
     command->add_option("-o,--output", options->output, "WAV file to write")->required();
-    command->callback([options, snr] {
+    command->callback([options, snr, command] {
         RttySynthSettings settings = options->settings;
-        settings.code = ChosenCode(options->code);
+        const bool sitorB = SitorCodeNamed(options->code.code);
+        if (!sitorB && options->sitor.navtex) throw CLI::ValidationError("--navtex", "goes with --code sitor-b");
+        if (!sitorB) settings.code = ChosenCode(options->code);
         settings.stopBits = std::stod(options->stopBits);
         if (snr->count() > 0) settings.snrDb = options->snrDb;
         // Through a channel the noise is added at the receiver, after the fading.
@@ -72,7 +78,8 @@ void AddSynthCommand(CLI::App& app) {
         if (channel) std::swap(receiverSnr, settings.snrDb);
         std::vector<std::int16_t> samples;
         try {
-            samples = SynthesizeRtty(options->text, settings);
+            samples = sitorB ? SynthesizeSitorCommand(options->text, settings, options->sitor, *command)
+                             : SynthesizeRtty(options->text, settings);
         } catch (const std::invalid_argument& e) {
             throw CLI::ValidationError("--text", e.what());
         }

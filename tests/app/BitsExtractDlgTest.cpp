@@ -301,10 +301,22 @@ private slots:
         auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
         QCOMPARE(combo->currentIndex(), 0);
         QCOMPARE(combo->itemText(0), QStringLiteral("Baudot 5-bit code"));
-        QCOMPARE(combo->count(), 8);
+        QCOMPARE(combo->count(), 9);
+        QCOMPARE(combo->itemText(8), QStringLiteral("SITOR-B / NAVTEX"));
         QCOMPARE(combo->itemText(1), QStringLiteral("Baudot, US figures"));
         QCOMPARE(combo->itemText(2), QStringLiteral("ASCII 7-bit"));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Bits extract"));
+    }
+
+    void sitorRowsOfSevenBitsDecode() {
+        // CCIR 476 words, bit 1 first, one a row: phasing (RQ, alpha), then
+        // D, X in the DX rows and again five rows later (the rest alpha).
+        const char* rows = "0110011\r\n1111000\r\n1100101\r\n1111000\r\n0101110\r\n"
+                           "1111000\r\n1111000\r\n1100101\r\n1111000\r\n0101110\r\n";
+        auto dialog = Open(rows);
+        auto* combo = Child<QComboBox>(dialog.get(), "encodingCombo");
+        combo->setCurrentIndex(combo->findText(QStringLiteral("SITOR-B / NAVTEX")));
+        QCOMPARE(QString::fromStdString(dialog->DecodedText()), QStringLiteral("DX"));
     }
 
     void encodingChoiceIsKeptBetweenRuns() {
