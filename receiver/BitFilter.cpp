@@ -18,13 +18,17 @@ BitFilter::BitFilter(int bitLength)
 std::complex<double> BitFilter::Push(std::complex<double> in) {
     m_sum1 += in - m_first[m_at1];
     m_first[m_at1] = in;
-    m_at1 = (m_at1 + 1) % m_first.size();
-    if (m_at1 == 0) Resum(m_first, m_sum1);  // no rounding builds up over hours
+    if (++m_at1 == m_first.size()) {
+        m_at1 = 0;
+        Resum(m_first, m_sum1);  // no rounding builds up over hours
+    }
     const std::complex<double> bit = m_sum1 / static_cast<double>(m_first.size());
     m_sum2 += bit - m_second[m_at2];
     m_second[m_at2] = bit;
-    m_at2 = (m_at2 + 1) % m_second.size();
-    if (m_at2 == 0) Resum(m_second, m_sum2);
+    if (++m_at2 == m_second.size()) {
+        m_at2 = 0;
+        Resum(m_second, m_sum2);
+    }
     return m_sum2 / static_cast<double>(m_second.size());
 }
 

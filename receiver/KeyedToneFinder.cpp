@@ -37,11 +37,16 @@ KeyedToneFinder::KeyedToneFinder(double sampleRate, double windowSeconds) : m_ra
     m_pending.reserve(m_size);
 }
 
-void KeyedToneFinder::Add(float sample) {
-    m_pending.push_back(sample);
-    if (m_pending.size() < m_size) return;
-    AddFrame();
-    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(m_size / 2));
+void KeyedToneFinder::Add(const float* samples, std::size_t count) {
+    while (count > 0) {
+        const std::size_t n = std::min(count, m_size - m_pending.size());
+        m_pending.insert(m_pending.end(), samples, samples + n);
+        samples += n;
+        count -= n;
+        if (m_pending.size() < m_size) return;
+        AddFrame();
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(m_size / 2));
+    }
 }
 
 void KeyedToneFinder::AddFrame() {

@@ -1,5 +1,7 @@
 #include "receiver/Receiver.h"
 
+#include "receiver/MixKernel.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,7 +11,7 @@
 namespace morvane {
 
 namespace {
-constexpr double kSubBlockRate = 4800.0;   // sub-blocks a second the mixers aim at
+constexpr double kSubBlockRate = 2400.0;   // sub-blocks a second the mixers aim at
 constexpr double kToneWindow = 10.0;       // seconds of sound the tone search looks at
 constexpr double kFirstSearch = 2.0;       // seconds before the first tone search
 constexpr double kAcquireEvery = 1.0;      // seconds between tries to find rate and frames
@@ -78,27 +80,73 @@ Receiver::Receiver(const ReceiverOptions& options) : m_options(options) {
 }
 
 void Receiver::Push(const std::int16_t* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) Sample(samples[i] / 32768.0);
-}
-
-void Receiver::Push(const float* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) Sample(samples[i]);
-}
-
-void Receiver::Sample(double x) {
-    ++m_samples;
-    if (!m_mixer1) {
-        m_finder->Add(static_cast<float>(x));
-        m_raw.push_back(static_cast<float>(x));
-        if (static_cast<double>(m_raw.size()) > Seconds(m_options.sampleRate, kToneWindow)) m_raw.pop_front();
-        const auto every = static_cast<std::int64_t>(Seconds(m_options.sampleRate, kAcquireEvery));
-        if (m_samples % every == 0 && m_finder->Seconds() >= kFirstSearch) SearchTones();
-        return;
+    constexpr std::size_t kChunk = 4096;
+    std::array<float, kChunk> x;
+    for (std::size_t at = 0; at < count; at += kChunk) {
+        const std::size_t n = std::min(kChunk, count - at);
+        for (std::size_t i = 0; i < n; ++i) x[i] = static_cast<float>(samples[at + i]) * (1.0F / 32768.0F);
+        PushSamples(x.data(), n);
     }
-    std::complex<double> c1, c2;
-    const bool done = m_mixer1->Push(x, c1);
-    m_mixer2->Push(x, c2);
-    if (done) SubBlock(c1, c2);
+}
+
+void Receiver::Push(const float* samples, std::size_t count) { PushSamples(samples, count); }
+
+// Until the tones are found the samples go to the tone search (tried every
+// second) and are kept for the mixers; from then on they are mixed at once.
+void Receiver::PushSamples(const float* x, std::size_t count) {
+    const auto every = static_cast<std::int64_t>(Seconds(m_options.sampleRate, kAcquireEvery));
+    const auto window = static_cast<std::size_t>(Seconds(m_options.sampleRate, kToneWindow));
+    while (count > 0 && !m_mixer1) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(count), every - m_samples % every));
+        m_finder->Add(x, n);
+        m_raw.insert(m_raw.end(), x, x + n);
+        m_rawKept = std::min(window, m_rawKept + n);
+        if (m_raw.size() > 2 * window + every)
+            m_raw.erase(m_raw.begin(), m_raw.end() - static_cast<std::ptrdiff_t>(m_rawKept));
+        m_samples += static_cast<std::int64_t>(n);
+        x += n;
+        count -= n;
+        if (m_samples % every == 0 && m_finder->Seconds() >= kFirstSearch) SearchTones();
+    }
+    m_samples += static_cast<std::int64_t>(count);
+    Mix(x, count);
+}
+
+void Receiver::Mix(const float* x, std::size_t count) {
+    const auto d = static_cast<std::size_t>(m_decimation);
+    while (count > 0) {
+        if (m_part.empty() && count >= d) {
+            MixSubBlock(x);
+            x += d;
+            count -= d;
+            continue;
+        }
+        const std::size_t n = std::min(count, d - m_part.size());
+        m_part.insert(m_part.end(), x, x + n);
+        x += n;
+        count -= n;
+        if (m_part.size() < d) return;
+        MixSubBlock(m_part.data());
+        m_part.clear();
+    }
+}
+
+void Receiver::MixSubBlock(const float* x) {
+    if (m_mixer1->TakeChanged() | m_mixer2->TakeChanged()) {
+        m_taps.resize(4 * static_cast<std::size_t>(m_decimation));
+        for (int k = 0; k < m_decimation; ++k) {
+            const std::complex<float> a = m_mixer1->Tap(k), b = m_mixer2->Tap(k);
+            const auto at = 4 * static_cast<std::size_t>(k);
+            m_taps[at] = a.real();
+            m_taps[at + 1] = a.imag();
+            m_taps[at + 2] = b.real();
+            m_taps[at + 3] = b.imag();
+        }
+    }
+    const MixSums s = MixBlock(x, m_taps.data(), static_cast<std::size_t>(m_decimation));
+    const std::complex<double> c1 = m_mixer1->Finish(s[0], s[1]), c2 = m_mixer2->Finish(s[2], s[3]);
+    SubBlock(c1, c2);
 }
 
 void Receiver::SearchTones() {
@@ -115,17 +163,13 @@ void Receiver::StartTones(double lowHz, double highHz) {
     m_baseTone2 = highHz;
     m_mixer1.emplace(m_options.sampleRate, lowHz, m_decimation);
     m_mixer2.emplace(m_options.sampleRate, highHz, m_decimation);
-    m_mixStart = m_samples - static_cast<std::int64_t>(m_raw.size());
+    m_mixStart = m_samples - static_cast<std::int64_t>(m_rawKept);
     m_finder.reset();
     m_reason = "no steady frame structure found";
-    std::deque<float> raw;
+    std::vector<float> raw;
     raw.swap(m_raw);
-    for (float x : raw) {
-        std::complex<double> c1, c2;
-        const bool done = m_mixer1->Push(x, c1);
-        m_mixer2->Push(x, c2);
-        if (done) SubBlock(c1, c2);
-    }
+    Mix(raw.data() + (raw.size() - m_rawKept), m_rawKept);
+    m_rawKept = 0;
 }
 
 void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {

@@ -34,8 +34,8 @@ void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
 
 double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
     const std::complex<double> y1 = m_filter1.Push(c1), y2 = m_filter2.Push(c2);
-    m_m1 = std::abs(y1);
-    m_m2 = std::abs(y2);
+    m_m1 = std::sqrt(std::norm(y1));  // no overflow to guard against: hypot's care is not needed
+    m_m2 = std::sqrt(std::norm(y2));
     const double v = m_atc.Push(m_m1, m_m2);
     // Each tone's rotation is measured only while it is keyed on, so the
     // keying itself never moves the tones.
