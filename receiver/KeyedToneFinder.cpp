@@ -50,9 +50,9 @@ void KeyedToneFinder::Add(const float* samples, std::size_t count) {
 }
 
 void KeyedToneFinder::AddFrame() {
-    std::vector<std::complex<double>> data(m_size);
-    for (std::size_t i = 0; i < m_size; ++i) data[i] = m_pending[i] * m_window[i];
-    TransformInPlace(data);
+    std::vector<double> windowed(m_size);
+    for (std::size_t i = 0; i < m_size; ++i) windowed[i] = m_pending[i] * m_window[i];
+    const std::vector<std::complex<double>> data = TransformReal(windowed);
     std::vector<float> power(m_highBin + 2 - m_lowBin);
     for (std::size_t k = m_lowBin; k <= m_highBin + 1; ++k) power[k - m_lowBin] = static_cast<float>(std::norm(data[k]));
     m_frames.push_back(std::move(power));

@@ -135,14 +135,8 @@ void Receiver::Mix(const float* x, std::size_t count) {
 void Receiver::MixSubBlock(const float* x) {
     if (m_mixer1->TakeChanged() | m_mixer2->TakeChanged()) {
         m_taps.resize(4 * static_cast<std::size_t>(m_decimation));
-        for (int k = 0; k < m_decimation; ++k) {
-            const std::complex<float> a = m_mixer1->Tap(k), b = m_mixer2->Tap(k);
-            const auto at = 4 * static_cast<std::size_t>(k);
-            m_taps[at] = a.real();
-            m_taps[at + 1] = a.imag();
-            m_taps[at + 2] = b.real();
-            m_taps[at + 3] = b.imag();
-        }
+        m_mixer1->WriteTaps(m_taps.data(), 4);
+        m_mixer2->WriteTaps(m_taps.data() + 2, 4);
     }
     const MixSums s = MixBlock(x, m_taps.data(), static_cast<std::size_t>(m_decimation));
     const std::complex<double> c1 = m_mixer1->Finish(s[0], s[1]), c2 = m_mixer2->Finish(s[2], s[3]);
@@ -189,7 +183,27 @@ void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
         m_acqStart += drop;
     }
     const auto every = static_cast<std::int64_t>(kAcquireEvery * m_subRate);
-    if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) TryLock(false);
+    if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) {
+        if (StretchKeyed())
+            TryLock(false);
+        else {
+            m_candidate.reset();
+            m_agreeing = 0;
+        }
+    }
+}
+
+// Whether the newest stretch a try would read swings between the tones even
+// over the shortest bit (300 baud): a steady tone (the line at rest, a
+// carrier) shows no frames at any rate, and the try is not worth its cost.
+bool Receiver::StretchKeyed() {
+    const std::size_t n = std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate));
+    const auto from = static_cast<std::ptrdiff_t>(m_acq1.size() - n);
+    const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
+    const auto shortest = static_cast<std::size_t>(std::max(1L, std::lround(m_subRate / kUsualRates.back())));
+    if (KeyingSpread(t1, t2, shortest) >= kLeastKeying) return true;
+    m_reason = "no keyed tone pair: a steady tone";
+    return false;
 }
 
 // Rate and frames are taken once two tries in a row (half a second apart)

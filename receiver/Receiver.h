@@ -43,6 +43,7 @@ private:
     void SearchTones();
     void StartTones(double lowHz, double highHz);
     void SubBlock(std::complex<double> c1, std::complex<double> c2);
+    bool StretchKeyed();
     bool TryLock(bool last);
     void CorrectTones();
     void Lock(double baud, const FoundLayout& layout);

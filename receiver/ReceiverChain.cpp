@@ -3,20 +3,26 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace morvane {
 
 namespace {
-double Quantile(std::vector<double> v, double q) {
-    if (v.empty()) return 0.0;
-    const auto at = static_cast<std::ptrdiff_t>(q * static_cast<double>(v.size() - 1));
-    std::nth_element(v.begin(), v.begin() + at, v.end());
-    return v[static_cast<std::size_t>(at)];
+// The values at the lower and the upper share q of v (nearest rank below).
+std::pair<double, double> Quantiles(std::vector<double> v, double low, double high) {
+    if (v.empty()) return {0.0, 0.0};
+    const auto at = [&](double q) { return static_cast<std::ptrdiff_t>(q * static_cast<double>(v.size() - 1)); };
+    const auto hi = v.begin() + at(high), lo = v.begin() + at(low);
+    std::nth_element(v.begin(), hi, v.end());
+    std::nth_element(v.begin(), lo, hi);  // everything below the upper one is in front of it
+    return {*lo, *hi};
 }
 }  // namespace
 
 ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2) {
-    return {Quantile(m1, 0.9), Quantile(m1, 0.1), Quantile(m2, 0.9), Quantile(m2, 0.1)};
+    const auto [floor1, envelope1] = Quantiles(m1, 0.1, 0.9);
+    const auto [floor2, envelope2] = Quantiles(m2, 0.1, 0.9);
+    return {envelope1, floor1, envelope2, floor2};
 }
 
 ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start)

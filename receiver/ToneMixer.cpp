@@ -16,9 +16,14 @@ void ToneMixer::SetFrequency(double toneHz) {
     m_changed = true;
 }
 
-std::complex<float> ToneMixer::Tap(int k) const {
-    const std::complex<double> t = std::polar(1.0 / m_decimation, -2.0 * std::numbers::pi * m_hz * k / m_rate);
-    return {static_cast<float>(t.real()), static_cast<float>(t.imag())};
+void ToneMixer::WriteTaps(float* out, std::size_t stride) const {
+    const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * m_hz / m_rate);
+    std::complex<double> t(1.0 / m_decimation, 0.0);
+    for (int k = 0; k < m_decimation; ++k, out += stride) {
+        out[0] = static_cast<float>(t.real());
+        out[1] = static_cast<float>(t.imag());
+        t *= step;
+    }
 }
 
 bool ToneMixer::TakeChanged() {

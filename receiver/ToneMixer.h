@@ -20,9 +20,11 @@ public:
     void SetFrequency(double toneHz);
     double Frequency() const { return m_hz; }
     int Decimation() const { return m_decimation; }
-    /// The oscillator at sample k of a sub-block, divided by the sub-block's
-    /// length: e^{-j 2π f k / rate} / decimation, k = 0 … decimation - 1.
-    std::complex<float> Tap(int k) const;
+    /// The oscillator at each sample k of a sub-block, divided by the
+    /// sub-block's length: e^{-j 2π f k / rate} / decimation, k = 0 …
+    /// decimation - 1, its real part written to out[k * stride], its
+    /// imaginary part to out[k * stride + 1].
+    void WriteTaps(float* out, std::size_t stride) const;
     /// True once after every change of frequency (the taps changed).
     bool TakeChanged();
     /// The sub-block's value from its sum over the taps (re, im): turned by
