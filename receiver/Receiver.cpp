@@ -193,15 +193,16 @@ void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
     }
 }
 
-// Whether the newest stretch a try would read swings between the tones even
-// over the shortest bit (300 baud): a steady tone (the line at rest, a
-// carrier) shows no frames at any rate, and the try is not worth its cost.
+// Whether the newest stretch a try would read swings between the tones over
+// the bit of one of the usual rates, as a try asks of the frames it finds: a
+// steady tone (the line at rest, a carrier) shows no frames at any rate, and
+// the try is not worth its cost.
 bool Receiver::StretchKeyed() {
     const std::size_t n = std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate));
     const auto from = static_cast<std::ptrdiff_t>(m_acq1.size() - n);
     const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
-    const auto shortest = static_cast<std::size_t>(std::max(1L, std::lround(m_subRate / kUsualRates.back())));
-    if (KeyingSpread(t1, t2, shortest) >= kLeastKeying) return true;
+    for (double baud : kUsualRates)
+        if (KeyingSpread(t1, t2, static_cast<std::size_t>(m_subRate / baud)) >= kLeastKeying) return true;
     m_reason = "no keyed tone pair: a steady tone";
     return false;
 }
@@ -287,7 +288,7 @@ void Receiver::Lock(double baud, const FoundLayout& layout) {
             m2.push_back(pre.Magnitude2());
         }
     }
-    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2));
+    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2), ChainStep(bit));
     m_chain->SetLayout(layout.leadBits, layout.stopBits, layout.polarity);
     m_chainStart = m_acqStart;
     m_chainPushed = 0;

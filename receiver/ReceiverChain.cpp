@@ -25,11 +25,14 @@ ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2
     return {envelope1, floor1, envelope2, floor2};
 }
 
-ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start)
-    : m_bit(bitLength),
-      m_filter1(static_cast<int>(std::lround(bitLength))),
-      m_filter2(static_cast<int>(std::lround(bitLength))),
-      m_atc(bitLength) {
+int ChainStep(double bitLength) { return std::max(1, static_cast<int>(bitLength / 16.0)); }
+
+ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start, int step)
+    : m_step(std::max(1, step)),
+      m_bit(bitLength / m_step),
+      m_filter1(static_cast<int>(std::lround(m_bit))),
+      m_filter2(static_cast<int>(std::lround(m_bit))),
+      m_atc(m_bit) {
     m_atc.Start(start.envelope1, start.floor1, start.envelope2, start.floor2);
 }
 
@@ -39,6 +42,21 @@ void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
 }
 
 double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
+    if (m_step == 1) return Step(c1, c2, out);
+    m_sum1 += c1;
+    m_sum2 += c2;
+    if (++m_count < m_step) return m_v;
+    const double k = static_cast<double>(m_step);
+    const std::size_t before = out.size();
+    Step(m_sum1 / k, m_sum2 / k, out);
+    m_sum1 = m_sum2 = {};
+    m_count = 0;
+    // Frames counted in sub-blocks as they came in: a step ends with its last one.
+    for (std::size_t i = before; i < out.size(); ++i) out[i].start = out[i].start * k + (k - 1.0);
+    return m_v;
+}
+
+double ReceiverChain::Step(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
     const std::complex<double> y1 = m_filter1.Push(c1), y2 = m_filter2.Push(c2);
     m_m1 = std::sqrt(std::norm(y1));  // no overflow to guard against: hypot's care is not needed
     m_m2 = std::sqrt(std::norm(y2));
@@ -50,12 +68,13 @@ double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std
     m_last1 = y1;
     m_last2 = y2;
     if (!m_sync.empty()) m_sync.front().Push(m_polarity * v, out, m_polarity > 0 ? m_m1 : m_m2, m_polarity > 0 ? m_m2 : m_m1);
+    m_v = v;
     return v;
 }
 
 bool ReceiverChain::TakeToneError(double& cyclesPerSubBlock) {
     const bool any = std::norm(m_turn) > 0.0;
-    if (any) cyclesPerSubBlock = std::arg(m_turn) / (2.0 * std::numbers::pi);
+    if (any) cyclesPerSubBlock = std::arg(m_turn) / (2.0 * std::numbers::pi * m_step);
     m_turn = {};
     return any;
 }
