@@ -21,7 +21,8 @@ public:
 private:
     std::vector<std::complex<double>> m_first, m_second;
     std::size_t m_at1 = 0, m_at2 = 0;
-    std::complex<double> m_sum1{}, m_sum2{};
+    double m_scale1, m_scale2;
+    double m_re1 = 0.0, m_im1 = 0.0, m_re2 = 0.0, m_im2 = 0.0;
 };
 
 }  // namespace morvane

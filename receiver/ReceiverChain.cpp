@@ -43,13 +43,17 @@ void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
 
 double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
     if (m_step == 1) return Step(c1, c2, out);
-    m_sum1 += c1;
-    m_sum2 += c2;
+    // Summed part by part: kept as pairs, each value would be written in
+    // halves and read back whole, which stalls the processor.
+    m_sum[0] += c1.real();
+    m_sum[1] += c1.imag();
+    m_sum[2] += c2.real();
+    m_sum[3] += c2.imag();
     if (++m_count < m_step) return m_v;
     const double k = static_cast<double>(m_step);
     const std::size_t before = out.size();
-    Step(m_sum1 / k, m_sum2 / k, out);
-    m_sum1 = m_sum2 = {};
+    Step({m_sum[0] / k, m_sum[1] / k}, {m_sum[2] / k, m_sum[3] / k}, out);
+    m_sum = {};
     m_count = 0;
     // Frames counted in sub-blocks as they came in: a step ends with its last one.
     for (std::size_t i = before; i < out.size(); ++i) out[i].start = out[i].start * k + (k - 1.0);

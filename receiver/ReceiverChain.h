@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <complex>
 #include <vector>
 
@@ -53,7 +54,7 @@ private:
 
     int m_step;
     int m_count = 0;
-    std::complex<double> m_sum1{}, m_sum2{};
+    std::array<double, 4> m_sum{};  // tone 1 and 2, real and imaginary
     double m_v = 0.0;
     double m_bit;
     BitFilter m_filter1, m_filter2;

@@ -32,10 +32,14 @@ bool ToneMixer::TakeChanged() {
     return changed;
 }
 
+// Worked part by part: a pair written in halves and read back whole stalls
+// the processor.
 std::complex<double> ToneMixer::Finish(float re, float im) {
-    const std::complex<double> out = m_phasor * std::complex<double>(re, im);
-    m_phasor *= m_step;
-    m_phasor *= 1.5 - 0.5 * std::norm(m_phasor);  // keeps the oscillator's amplitude at 1
+    const double pr = m_phasor.real(), pi = m_phasor.imag(), sr = m_step.real(), si = m_step.imag();
+    const std::complex<double> out(pr * re - pi * im, pr * im + pi * re);
+    const double nr = pr * sr - pi * si, ni = pr * si + pi * sr;
+    const double keep = 1.5 - 0.5 * (nr * nr + ni * ni);  // keeps the oscillator's amplitude at 1
+    m_phasor = {nr * keep, ni * keep};
     return out;
 }
 
