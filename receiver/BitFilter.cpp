@@ -23,11 +23,10 @@ BitFilter::BitFilter(int bitLength)
 
 // Worked part by part: a pair written in halves and read back whole stalls
 // the processor.
-std::complex<double> BitFilter::Push(std::complex<double> in) {
-    const double re = in.real(), im = in.imag();
+std::complex<double> BitFilter::Push(double re, double im) {
     m_re1 += re - m_first[m_at1].real();
     m_im1 += im - m_first[m_at1].imag();
-    m_first[m_at1] = in;
+    m_first[m_at1] = {re, im};
     if (++m_at1 == m_first.size()) {
         m_at1 = 0;
         Resum(m_first, m_re1, m_im1);  // no rounding builds up over hours

@@ -14,7 +14,8 @@ public:
     /// bitLength: sub-blocks per bit (≥ 1).
     explicit BitFilter(int bitLength);
     /// Adds one sub-block; returns the filter's output for it (the bit's mean).
-    std::complex<double> Push(std::complex<double> in);
+    std::complex<double> Push(std::complex<double> in) { return Push(in.real(), in.imag()); }
+    std::complex<double> Push(double re, double im);
     /// Sub-blocks from the middle of what the output holds to the newest input.
     double Delay() const { return 0.5 * (m_first.size() - 1) + 0.5 * (m_second.size() - 1); }
 

@@ -41,10 +41,10 @@ void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
     m_polarity = polarity < 0 ? -1 : 1;
 }
 
+// Worked part by part throughout: a pair written in halves and read back
+// whole stalls the processor, and this runs for every sub-block.
 double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
-    if (m_step == 1) return Step(c1, c2, out);
-    // Summed part by part: kept as pairs, each value would be written in
-    // halves and read back whole, which stalls the processor.
+    if (m_step == 1) return Step({c1.real(), c1.imag(), c2.real(), c2.imag()}, out);
     m_sum[0] += c1.real();
     m_sum[1] += c1.imag();
     m_sum[2] += c2.real();
@@ -52,7 +52,7 @@ double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std
     if (++m_count < m_step) return m_v;
     const double k = static_cast<double>(m_step);
     const std::size_t before = out.size();
-    Step({m_sum[0] / k, m_sum[1] / k}, {m_sum[2] / k, m_sum[3] / k}, out);
+    Step({m_sum[0] / k, m_sum[1] / k, m_sum[2] / k, m_sum[3] / k}, out);
     m_sum = {};
     m_count = 0;
     // Frames counted in sub-blocks as they came in: a step ends with its last one.
@@ -60,25 +60,31 @@ double ReceiverChain::Push(std::complex<double> c1, std::complex<double> c2, std
     return m_v;
 }
 
-double ReceiverChain::Step(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out) {
-    const std::complex<double> y1 = m_filter1.Push(c1), y2 = m_filter2.Push(c2);
-    m_m1 = std::sqrt(std::norm(y1));  // no overflow to guard against: hypot's care is not needed
-    m_m2 = std::sqrt(std::norm(y2));
+double ReceiverChain::Step(const std::array<double, 4>& c, std::vector<SyncedFrame>& out) {
+    const std::complex<double> y1 = m_filter1.Push(c[0], c[1]), y2 = m_filter2.Push(c[2], c[3]);
+    const double r1 = y1.real(), i1 = y1.imag(), r2 = y2.real(), i2 = y2.imag();
+    m_m1 = std::sqrt(r1 * r1 + i1 * i1);
+    m_m2 = std::sqrt(r2 * r2 + i2 * i2);
     const double v = m_atc.Push(m_m1, m_m2);
-    // Each tone's rotation is measured only while it is keyed on, so the
-    // keying itself never moves the tones.
-    if (m_atc.On1(m_m1)) m_turn += y1 * std::conj(m_last1);
-    if (m_atc.On2(m_m2)) m_turn += y2 * std::conj(m_last2);
-    m_last1 = y1;
-    m_last2 = y2;
+    // Each tone's rotation (y times the conjugate of the one before) is
+    // measured only while it is keyed on, so the keying never moves the tones.
+    if (m_atc.On1(m_m1)) {
+        m_turn[0] += r1 * m_last[0] + i1 * m_last[1];
+        m_turn[1] += i1 * m_last[0] - r1 * m_last[1];
+    }
+    if (m_atc.On2(m_m2)) {
+        m_turn[0] += r2 * m_last[2] + i2 * m_last[3];
+        m_turn[1] += i2 * m_last[2] - r2 * m_last[3];
+    }
+    m_last = {r1, i1, r2, i2};
     if (!m_sync.empty()) m_sync.front().Push(m_polarity * v, out, m_polarity > 0 ? m_m1 : m_m2, m_polarity > 0 ? m_m2 : m_m1);
     m_v = v;
     return v;
 }
 
 bool ReceiverChain::TakeToneError(double& cyclesPerSubBlock) {
-    const bool any = std::norm(m_turn) > 0.0;
-    if (any) cyclesPerSubBlock = std::arg(m_turn) / (2.0 * std::numbers::pi * m_step);
+    const bool any = m_turn[0] * m_turn[0] + m_turn[1] * m_turn[1] > 0.0;
+    if (any) cyclesPerSubBlock = std::atan2(m_turn[1], m_turn[0]) / (2.0 * std::numbers::pi * m_step);
     m_turn = {};
     return any;
 }

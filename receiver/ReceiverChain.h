@@ -50,7 +50,7 @@ public:
     double Delay() const { return m_filter1.Delay() * m_step + 0.5 * (m_step - 1); }
 
 private:
-    double Step(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out);
+    double Step(const std::array<double, 4>& c, std::vector<SyncedFrame>& out);
 
     int m_step;
     int m_count = 0;
@@ -61,7 +61,8 @@ private:
     ToneAtc m_atc;
     std::vector<FrameSync> m_sync;  // empty until a layout is set
     int m_polarity = 1;
-    std::complex<double> m_last1{}, m_last2{}, m_turn{};
+    std::array<double, 4> m_last{};  // the last filter outputs: tone 1 and 2, real and imaginary
+    std::array<double, 2> m_turn{};  // the rotations summed: real and imaginary
     double m_m1 = 0.0, m_m2 = 0.0;
 };
 
