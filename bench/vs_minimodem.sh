@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # morvane-cli against minimodem on the same ten-minute recording, in one run:
-# `decode` and `levels` of morvane-cli and `minimodem --rx` alternate, seven
+# `decode` (with raster options), `decode --auto` (the receiver), `levels` of
+# morvane-cli and `minimodem --rx` alternate, seven
 # times each, and the best times give the ratios (how many times faster
 # morvane-cli is). Installs minimodem through scripts/install-deps.sh.
 # Usage: bench/vs_minimodem.sh [BUILD_DIR]    (default: build)
@@ -36,6 +37,7 @@ run() {
 }
 for _ in 1 2 3 4 5 6 7; do
     run decode "$cli" decode "$work/rec.wav" --count 90 --reverse-direction --ignore 2
+    run auto "$cli" decode "$work/rec.wav" --auto
     run levels "$cli" levels "$work/rec.wav"
     run minimodem minimodem --rx --file "$work/rec.wav" --baudot --mark 1500 --space 2000 --stopbits 1.5 50
 done
@@ -44,8 +46,10 @@ ms() { awk -v ns="$1" 'BEGIN { printf "%.1f ms", ns / 1e6 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "recording: $seconds s of sound; best of 7 wall times on this machine, same run"
 echo "morvane-cli decode: $(ms "${best[decode]}")  ($(ratio $((seconds * 1000000000)) "${best[decode]}")x real time)"
+echo "morvane-cli decode --auto: $(ms "${best[auto]}")  ($(ratio $((seconds * 1000000000)) "${best[auto]}")x real time)"
 echo "morvane-cli levels: $(ms "${best[levels]}")  ($(ratio $((seconds * 1000000000)) "${best[levels]}")x real time)"
 echo "minimodem --rx:     $(ms "${best[minimodem]}")  ($(ratio $((seconds * 1000000000)) "${best[minimodem]}")x real time)"
 echo "decode is $(ratio "${best[minimodem]}" "${best[decode]}") times as fast as minimodem --rx"
+echo "decode --auto is $(ratio "${best[minimodem]}" "${best[auto]}") times as fast as minimodem --rx"
 echo "levels is $(ratio "${best[minimodem]}" "${best[levels]}") times as fast as minimodem --rx"
 echo "minimodem decoded: $(head -c 60 "$work/minimodem.out" | tr '\n' '|')"

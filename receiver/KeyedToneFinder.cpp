@@ -37,17 +37,22 @@ KeyedToneFinder::KeyedToneFinder(double sampleRate, double windowSeconds) : m_ra
     m_pending.reserve(m_size);
 }
 
-void KeyedToneFinder::Add(float sample) {
-    m_pending.push_back(sample);
-    if (m_pending.size() < m_size) return;
-    AddFrame();
-    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(m_size / 2));
+void KeyedToneFinder::Add(const float* samples, std::size_t count) {
+    while (count > 0) {
+        const std::size_t n = std::min(count, m_size - m_pending.size());
+        m_pending.insert(m_pending.end(), samples, samples + n);
+        samples += n;
+        count -= n;
+        if (m_pending.size() < m_size) return;
+        AddFrame();
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(m_size / 2));
+    }
 }
 
 void KeyedToneFinder::AddFrame() {
-    std::vector<std::complex<double>> data(m_size);
-    for (std::size_t i = 0; i < m_size; ++i) data[i] = m_pending[i] * m_window[i];
-    TransformInPlace(data);
+    std::vector<double> windowed(m_size);
+    for (std::size_t i = 0; i < m_size; ++i) windowed[i] = m_pending[i] * m_window[i];
+    const std::vector<std::complex<double>> data = TransformReal(windowed);
     std::vector<float> power(m_highBin + 2 - m_lowBin);
     for (std::size_t k = m_lowBin; k <= m_highBin + 1; ++k) power[k - m_lowBin] = static_cast<float>(std::norm(data[k]));
     m_frames.push_back(std::move(power));

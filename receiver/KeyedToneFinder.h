@@ -27,7 +27,8 @@ class KeyedToneFinder {
 public:
     /// sampleRate: 8 000 … 10 000 000 per second; window: seconds kept (≥ 1).
     KeyedToneFinder(double sampleRate, double windowSeconds = 10.0);
-    void Add(float sample);
+    void Add(float sample) { Add(&sample, 1); }
+    void Add(const float* samples, std::size_t count);
     /// Seconds of sound held in the window.
     double Seconds() const;
     KeyedPair Find(std::optional<double> lowHz = std::nullopt, std::optional<double> highHz = std::nullopt) const;

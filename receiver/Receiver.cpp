@@ -1,5 +1,7 @@
 #include "receiver/Receiver.h"
 
+#include "receiver/MixKernel.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,7 +11,7 @@
 namespace morvane {
 
 namespace {
-constexpr double kSubBlockRate = 4800.0;   // sub-blocks a second the mixers aim at
+constexpr double kSubBlockRate = 2400.0;   // sub-blocks a second the mixers aim at
 constexpr double kToneWindow = 10.0;       // seconds of sound the tone search looks at
 constexpr double kFirstSearch = 2.0;       // seconds before the first tone search
 constexpr double kAcquireEvery = 1.0;      // seconds between tries to find rate and frames
@@ -78,27 +80,67 @@ Receiver::Receiver(const ReceiverOptions& options) : m_options(options) {
 }
 
 void Receiver::Push(const std::int16_t* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) Sample(samples[i] / 32768.0);
-}
-
-void Receiver::Push(const float* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) Sample(samples[i]);
-}
-
-void Receiver::Sample(double x) {
-    ++m_samples;
-    if (!m_mixer1) {
-        m_finder->Add(static_cast<float>(x));
-        m_raw.push_back(static_cast<float>(x));
-        if (static_cast<double>(m_raw.size()) > Seconds(m_options.sampleRate, kToneWindow)) m_raw.pop_front();
-        const auto every = static_cast<std::int64_t>(Seconds(m_options.sampleRate, kAcquireEvery));
-        if (m_samples % every == 0 && m_finder->Seconds() >= kFirstSearch) SearchTones();
-        return;
+    constexpr std::size_t kChunk = 4096;
+    std::array<float, kChunk> x;
+    for (std::size_t at = 0; at < count; at += kChunk) {
+        const std::size_t n = std::min(kChunk, count - at);
+        for (std::size_t i = 0; i < n; ++i) x[i] = static_cast<float>(samples[at + i]) * (1.0F / 32768.0F);
+        PushSamples(x.data(), n);
     }
-    std::complex<double> c1, c2;
-    const bool done = m_mixer1->Push(x, c1);
-    m_mixer2->Push(x, c2);
-    if (done) SubBlock(c1, c2);
+}
+
+void Receiver::Push(const float* samples, std::size_t count) { PushSamples(samples, count); }
+
+// Until the tones are found the samples go to the tone search (tried every
+// second) and are kept for the mixers; from then on they are mixed at once.
+void Receiver::PushSamples(const float* x, std::size_t count) {
+    const auto every = static_cast<std::int64_t>(Seconds(m_options.sampleRate, kAcquireEvery));
+    const auto window = static_cast<std::size_t>(Seconds(m_options.sampleRate, kToneWindow));
+    while (count > 0 && !m_mixer1) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(
+            static_cast<std::int64_t>(count), every - m_samples % every));
+        m_finder->Add(x, n);
+        m_raw.insert(m_raw.end(), x, x + n);
+        m_rawKept = std::min(window, m_rawKept + n);
+        if (m_raw.size() > 2 * window + every)
+            m_raw.erase(m_raw.begin(), m_raw.end() - static_cast<std::ptrdiff_t>(m_rawKept));
+        m_samples += static_cast<std::int64_t>(n);
+        x += n;
+        count -= n;
+        if (m_samples % every == 0 && m_finder->Seconds() >= kFirstSearch) SearchTones();
+    }
+    m_samples += static_cast<std::int64_t>(count);
+    Mix(x, count);
+}
+
+void Receiver::Mix(const float* x, std::size_t count) {
+    const auto d = static_cast<std::size_t>(m_decimation);
+    while (count > 0) {
+        if (m_part.empty() && count >= d) {
+            MixSubBlock(x);
+            x += d;
+            count -= d;
+            continue;
+        }
+        const std::size_t n = std::min(count, d - m_part.size());
+        m_part.insert(m_part.end(), x, x + n);
+        x += n;
+        count -= n;
+        if (m_part.size() < d) return;
+        MixSubBlock(m_part.data());
+        m_part.clear();
+    }
+}
+
+void Receiver::MixSubBlock(const float* x) {
+    if (m_mixer1->TakeChanged() | m_mixer2->TakeChanged()) {
+        m_taps.resize(4 * static_cast<std::size_t>(m_decimation));
+        m_mixer1->WriteTaps(m_taps.data(), 4);
+        m_mixer2->WriteTaps(m_taps.data() + 2, 4);
+    }
+    const MixSums s = MixBlock(x, m_taps.data(), static_cast<std::size_t>(m_decimation));
+    const std::complex<double> c1 = m_mixer1->Finish(s[0], s[1]), c2 = m_mixer2->Finish(s[2], s[3]);
+    SubBlock(c1, c2);
 }
 
 void Receiver::SearchTones() {
@@ -115,17 +157,13 @@ void Receiver::StartTones(double lowHz, double highHz) {
     m_baseTone2 = highHz;
     m_mixer1.emplace(m_options.sampleRate, lowHz, m_decimation);
     m_mixer2.emplace(m_options.sampleRate, highHz, m_decimation);
-    m_mixStart = m_samples - static_cast<std::int64_t>(m_raw.size());
+    m_mixStart = m_samples - static_cast<std::int64_t>(m_rawKept);
     m_finder.reset();
     m_reason = "no steady frame structure found";
-    std::deque<float> raw;
+    std::vector<float> raw;
     raw.swap(m_raw);
-    for (float x : raw) {
-        std::complex<double> c1, c2;
-        const bool done = m_mixer1->Push(x, c1);
-        m_mixer2->Push(x, c2);
-        if (done) SubBlock(c1, c2);
-    }
+    Mix(raw.data() + (raw.size() - m_rawKept), m_rawKept);
+    m_rawKept = 0;
 }
 
 void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
@@ -145,7 +183,28 @@ void Receiver::SubBlock(std::complex<double> c1, std::complex<double> c2) {
         m_acqStart += drop;
     }
     const auto every = static_cast<std::int64_t>(kAcquireEvery * m_subRate);
-    if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) TryLock(false);
+    if (m_subBlocks % every == 0 && static_cast<double>(m_acq1.size()) >= kAcquireFirst * m_subRate) {
+        if (StretchKeyed())
+            TryLock(false);
+        else {
+            m_candidate.reset();
+            m_agreeing = 0;
+        }
+    }
+}
+
+// Whether the newest stretch a try would read swings between the tones over
+// the bit of one of the usual rates, as a try asks of the frames it finds: a
+// steady tone (the line at rest, a carrier) shows no frames at any rate, and
+// the try is not worth its cost.
+bool Receiver::StretchKeyed() {
+    const std::size_t n = std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate));
+    const auto from = static_cast<std::ptrdiff_t>(m_acq1.size() - n);
+    const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
+    for (double baud : kUsualRates)
+        if (KeyingSpread(t1, t2, static_cast<std::size_t>(m_subRate / baud)) >= kLeastKeying) return true;
+    m_reason = "no keyed tone pair: a steady tone";
+    return false;
 }
 
 // Rate and frames are taken once two tries in a row (half a second apart)
@@ -229,7 +288,7 @@ void Receiver::Lock(double baud, const FoundLayout& layout) {
             m2.push_back(pre.Magnitude2());
         }
     }
-    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2));
+    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2), ChainStep(bit));
     m_chain->SetLayout(layout.leadBits, layout.stopBits, layout.polarity);
     m_chainStart = m_acqStart;
     m_chainPushed = 0;

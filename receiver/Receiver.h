@@ -37,10 +37,13 @@ public:
     bool Received() const { return m_transmissions > 0; }
 
 private:
-    void Sample(double x);
+    void PushSamples(const float* x, std::size_t count);
+    void Mix(const float* x, std::size_t count);
+    void MixSubBlock(const float* x);
     void SearchTones();
     void StartTones(double lowHz, double highHz);
     void SubBlock(std::complex<double> c1, std::complex<double> c2);
+    bool StretchKeyed();
     bool TryLock(bool last);
     void CorrectTones();
     void Lock(double baud, const FoundLayout& layout);
@@ -60,10 +63,13 @@ private:
     std::int64_t m_samples = 0;
     // Tone search
     std::unique_ptr<KeyedToneFinder> m_finder;
-    std::deque<float> m_raw;
+    std::vector<float> m_raw;        // the newest samples (the tone search's window) until the tones are found
+    std::size_t m_rawKept = 0;       // how many of them the window holds
     std::string m_reason = "no tones found";
     // Mixers and the acquisition stretch
     std::optional<ToneMixer> m_mixer1, m_mixer2;
+    std::vector<float> m_taps;       // both mixers' taps, four floats a sample
+    std::vector<float> m_part;       // the samples of a sub-block not yet complete
     double m_baseTone1 = 0.0, m_baseTone2 = 0.0;
     std::int64_t m_mixStart = 0;     // sample where the mixers began
     std::int64_t m_subBlocks = 0;    // sub-blocks mixed so far

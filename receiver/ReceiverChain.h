@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <complex>
 #include <vector>
 
@@ -17,13 +18,21 @@ struct ToneLevels {
 /// lower tenth of each tone's values.
 ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2);
 
+/// The sub-blocks a chain for bits of `bitLength` sub-blocks sums before its
+/// filters: as many as leave it 16 or more a bit (at least 1).
+int ChainStep(double bitLength);
+
 /// One tone pair read at one rate: the two bit filters, the threshold
 /// correction and (when given a layout) the frame timing; it also measures
 /// how far the tones sit from the mixers, for the tone tracking.
 class ReceiverChain {
 public:
-    /// bitLength: sub-blocks per bit (≥ 2).
-    ReceiverChain(double bitLength, const ToneLevels& start);
+    /// bitLength: sub-blocks per bit (≥ 2); step: sub-blocks summed into one
+    /// before the filters (≥ 1; the filters, fading correction and frame
+    /// timing then run at the lower rate). Frames, the delay and the tone
+    /// error are counted in the sub-blocks pushed, whatever the step; the
+    /// decision value and magnitudes stay those of the last whole step.
+    ReceiverChain(double bitLength, const ToneLevels& start, int step = 1);
     /// Sets the frame layout: leadBits (start, data, parity), stopBits, and
     /// polarity (+1: mark is tone 1).
     void SetLayout(int leadBits, double stopBits, int polarity);
@@ -38,15 +47,22 @@ public:
     bool TakeToneError(double& cyclesPerSubBlock);
     double SnrDb() const { return m_atc.SnrDb(); }
     /// Sub-blocks from a bit's middle to the filter output that holds it.
-    double Delay() const { return m_filter1.Delay(); }
+    double Delay() const { return m_filter1.Delay() * m_step + 0.5 * (m_step - 1); }
 
 private:
+    double Step(const std::array<double, 4>& c, std::vector<SyncedFrame>& out);
+
+    int m_step;
+    int m_count = 0;
+    std::array<double, 4> m_sum{};  // tone 1 and 2, real and imaginary
+    double m_v = 0.0;
     double m_bit;
     BitFilter m_filter1, m_filter2;
     ToneAtc m_atc;
     std::vector<FrameSync> m_sync;  // empty until a layout is set
     int m_polarity = 1;
-    std::complex<double> m_last1{}, m_last2{}, m_turn{};
+    std::array<double, 4> m_last{};  // the last filter outputs: tone 1 and 2, real and imaginary
+    std::array<double, 2> m_turn{};  // the rotations summed: real and imaginary
     double m_m1 = 0.0, m_m2 = 0.0;
 };
 

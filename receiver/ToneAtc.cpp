@@ -24,8 +24,10 @@ void ToneAtc::Start(double envelope1, double floor1, double envelope2, double fl
 }
 
 double ToneAtc::Push(double m1, double m2) {
-    const double c1 = std::clamp(m1, m_floor1, std::max(m_floor1, m_env1));
-    const double c2 = std::clamp(m2, m_floor2, std::max(m_floor2, m_env2));
+    // The magnitudes are taken as they are: clamped to the envelope and floor
+    // they lost what a bit deep in noise still tells.
+    const double c1 = m1;
+    const double c2 = m2;
     const double a = std::max(m_env1 - m_floor1, 0.0), b = std::max(m_env2 - m_floor2, 0.0);
     const double scale = 0.5 * (a * a + b * b);
     const double v = scale > 0.0 ? ((c1 - m_floor1) * a - (c2 - m_floor2) * b - 0.5 * (a * a - b * b)) / scale : 0.0;
