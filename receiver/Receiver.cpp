@@ -1,5 +1,7 @@
 #include "receiver/Receiver.h"
 
+#include "receiver/KeyingCheck.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -32,35 +34,10 @@ constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left t
 constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
 
 constexpr double kLeastKeying = 0.3;        // spread of the tones' contrast a keyed pair shows at least
+constexpr double kLeastHeld = 0.05;         // share of the sound (against white noise) the tones' filters hold at least
 
 double Seconds(double sampleRate, double s) { return s * sampleRate; }
 
-// How far the two tones' contrast (p1 - p2) / (p1 + p2), each tone summed
-// over `length` sub-blocks before its power is taken, swings about its mean: near 1 for a keyed pair,
-// near 0 for a steady tone or carrier wherever it lies between the tones.
-double KeyingSpread(const std::vector<std::complex<double>>& t1, const std::vector<std::complex<double>>& t2,
-                    std::size_t length) {
-    if (length == 0 || t1.size() < 2 * length) return 0.0;
-    std::vector<double> contrast;
-    std::complex<double> s1, s2;  // each tone summed over the window: a filter matched to the bit
-    for (std::size_t i = 0; i < t1.size(); ++i) {
-        s1 += t1[i];
-        s2 += t2[i];
-        if (i >= length) {
-            s1 -= t1[i - length];
-            s2 -= t2[i - length];
-        }
-        const double p1 = std::norm(s1), p2 = std::norm(s2);
-        if (i + 1 >= length && p1 + p2 > 0.0) contrast.push_back((p1 - p2) / (p1 + p2));
-    }
-    if (contrast.size() < 2) return 0.0;
-    double mean = 0.0;
-    for (double c : contrast) mean += c;
-    mean /= static_cast<double>(contrast.size());
-    double var = 0.0;
-    for (double c : contrast) var += (c - mean) * (c - mean);
-    return std::sqrt(var / static_cast<double>(contrast.size()));
-}
 }  // namespace
 
 Receiver::Receiver(const ReceiverOptions& options) : m_options(options) {
@@ -166,17 +143,22 @@ bool Receiver::TryLock(bool last) {
     for (double r : rates) {
         if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
         const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
-        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage : 0.0;
+        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage * l.edgeFit * l.edgeFit : 0.0;
         if (score > best) {
             best = score;
             baud = r;
             layout = l;
         }
     }
-    // A steady tone or carrier frames nothing, however regular its beats look.
+    // A steady tone or carrier frames nothing, however regular its beats
+    // look, nor does what is left in the filters of a sound beside the tones.
     if (layout.found && KeyingSpread(t1, t2, static_cast<std::size_t>(m_subRate / baud)) < kLeastKeying) {
         layout.found = false;
         m_reason = "no keyed tone pair: a steady tone";
+    }
+    if (layout.found && HeldAtTones(t1, t2, m_subRate / baud) < kLeastHeld) {
+        layout.found = false;
+        m_reason = "no keyed tone pair: the sound lies beside the tones";
     }
     if (!layout.found) {
         m_candidate.reset();
