@@ -49,11 +49,10 @@ void RunDecode(const DecodeOptions& o) {
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
-    if (o.autoAlign && UseReceiver(o.receiver, o.source, *o.source.command)) {
+    if (o.autoAlign && UseReceiver(o)) {
         std::optional<Parity> parityAlone;
         if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
-        ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
-                       o.output, parityAlone);
+        ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones, o.code), o.follow, o.output, parityAlone);
         return;
     }
     for (const Runner& runner : kRunners)

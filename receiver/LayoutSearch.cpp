@@ -11,6 +11,7 @@ namespace {
 constexpr std::array<int, 4> kLeads{6, 8, 9, 10};
 constexpr double kMinGoodShare = 0.75;
 constexpr double kNearBest = 0.06;
+constexpr double kNearFit = 0.08;
 constexpr int kMinFrames = 8;
 constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
 
@@ -49,7 +50,19 @@ Decided Decisions(const std::vector<std::complex<double>>& tone1, const std::vec
 struct Trial {
     std::vector<SyncedFrame> frames;
     double good = 0.0;
+    double fit = 0.0;  // how near bit boundaries the good frames' inner edges lie, 0 … 1
 };
+
+double EdgeFit(const std::vector<SyncedFrame>& frames) {
+    int edges = 0;
+    double miss = 0.0;
+    for (const auto& f : frames)
+        if (f.stopOk) {
+            edges += f.edges;
+            miss += f.edgeMiss;
+        }
+    return edges > 0 ? 1.0 - 2.0 * miss / edges : 1.0;
+}
 
 // Frames read with one layout; only those that start where a signal is count.
 Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
@@ -66,6 +79,7 @@ Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
         t.frames.push_back(std::move(f));
     }
     t.good = t.frames.size() >= kMinFrames ? static_cast<double>(good) / static_cast<double>(t.frames.size()) : 0.0;
+    t.fit = EdgeFit(t.frames);
     return t;
 }
 
@@ -167,10 +181,17 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     const int p = score(0) >= score(1) ? 0 : 1;
     out.polarity = p == 0 ? 1 : -1;
     const auto& t = trials[p];
+    // A frame longer than the real one reads into the next frame, whose
+    // edges fall between its bit boundaries: of the layouts that hold, only
+    // those whose edges sit about as well as the best one's count (a
+    // repeated pattern such as RYRY holds at every length).
     const double holds = std::max(kMinGoodShare, score(p) - kNearBest);
+    double bestFit = 0.0;
+    for (const Trial& trial : t)
+        if (trial.good >= holds) bestFit = std::max(bestFit, trial.fit);
     std::size_t longest = 0;
     for (std::size_t l = 0; l < kLeads.size(); ++l)
-        if (t[l].good >= holds) longest = l;
+        if (t[l].good >= holds && t[l].fit >= bestFit - kNearFit) longest = l;
     // Baudot at rest between characters also holds as 7-bit frames whose
     // last two bits are mark.
     const bool restingBaudot = longest == 1 && t[0].good >= holds && MarkShare(t[1].frames, 6) >= 0.95 &&
@@ -194,16 +215,14 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     const std::size_t l = static_cast<std::size_t>(std::find(kLeads.begin(), kLeads.end(), out.leadBits) - kLeads.begin());
     out.goodShare = t[std::min<std::size_t>(l, 3)].good;
     out.stopBits = StopBitsOf(t[std::min<std::size_t>(l, 3)].frames, bitLength, out.leadBits);
-    double quality = 0.0, miss = 0.0;
-    int good = 0, edges = 0;
+    double quality = 0.0;
+    int good = 0;
     for (const auto& f : t[std::min<std::size_t>(l, 3)].frames)
         if (f.stopOk) {
             quality += f.quality;
             ++good;
-            edges += f.edges;
-            miss += f.edgeMiss;
         }
-    out.edgeFit = edges > 0 ? 1.0 - 2.0 * miss / edges : 1.0;
+    out.edgeFit = t[std::min<std::size_t>(l, 3)].fit;
     out.quality = good > 0 ? quality / good : 0.0;
     const double present = static_cast<double>(std::count(v.present.begin(), v.present.end(), true));
     out.coverage = present > 0.0 ? std::min(1.0, good * (out.leadBits + out.stopBits) * bitLength / present) : 0.0;

@@ -30,6 +30,8 @@ constexpr double kSameRate = 0.015;       // two tries agree on the rate within 
 constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
 constexpr double kSureScore = 0.55;        // frames this clear lock after two tries agree
 constexpr int kAgreeingTries = 4;          // … others after this many
+constexpr double kClearEdges = 0.9;        // edges this coherent give the rate …
+constexpr double kAboveMeasured = 1.6;     // … above which (times it) no rate is tried
 constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left to the tracking
 constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
 
@@ -142,6 +144,9 @@ bool Receiver::TryLock(bool last) {
     FoundLayout layout;
     for (double r : rates) {
         if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
+        // Every edge of a signal also falls on the grid of twice its rate,
+        // and a repeated pattern frames there too; clear edges rule it out.
+        if (measured.found && measured.coherence >= kClearEdges && r > kAboveMeasured * measured.baud) continue;
         const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
         const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage * l.edgeFit * l.edgeFit : 0.0;
         if (score > best) {
@@ -197,7 +202,12 @@ void Receiver::CorrectTones() {
     m_mixer2->SetFrequency(m_baseTone2 + moved);
 }
 
-void Receiver::Lock(double baud, const FoundLayout& layout) {
+void Receiver::Lock(double baud, const FoundLayout& found) {
+    FoundLayout layout = found;
+    if (!m_options.code && m_options.parity && IsAscii(layout.code.code)) {
+        layout.code.parity = *m_options.parity;
+        layout.leadBits = 1 + DataBits(layout.code.code) + (layout.code.parity != Parity::None ? 1 : 0);
+    }
     m_baud = baud;
     m_layout = layout;
     const double bit = m_subRate / baud;
