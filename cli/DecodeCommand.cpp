@@ -73,7 +73,7 @@ void RunDecode(const DecodeOptions& o) {
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
-    if (o.autoAlign && UseReceiver(o.receiver, o.source, *o.source.command)) {
+    if (o.autoAlign && UseReceiver(o)) {
         const DemodSettings demod = o.raster.tones.Demod();
         if (!o.code.Given() && !o.follow &&
             SitorAutoDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz),
@@ -82,8 +82,7 @@ void RunDecode(const DecodeOptions& o) {
         if (o.sitor.navtex) throw CliError(kNothingFound, "--navtex: no SITOR-B in the first minute");
         std::optional<Parity> parityAlone;
         if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
-        ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow,
-                       o.output, parityAlone);
+        ReceiverDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones, o.code), o.follow, o.output, parityAlone);
         return;
     }
     for (const Runner& runner : kRunners)

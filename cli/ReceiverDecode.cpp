@@ -8,6 +8,7 @@
 
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
+#include "cli/DecodeOptions.h"
 #include "cli/TextOutput.h"
 #include "livetext/TransmissionInfo.h"
 #include "receiver/RateEstimate.h"
@@ -67,6 +68,7 @@ void ReceiverDecode(const LevelSourceOptions& source, const ReceiverOptions& opt
     RecordingReader reader(source.recording, source.channel);
     ReceiverOptions o = options;
     o.sampleRate = RecordingReader::kRate;
+    o.parity = parityAlone;
     Receiver receiver(o);
     TextOutput out(output);
     std::vector<std::int16_t> samples(kPiece);
@@ -115,24 +117,21 @@ void AddReceiverOptions(CLI::App* command, ReceiverChoice& choice) {
                       "With --auto (receiver): a Baudot space in figures stays in figures");
 }
 
-bool UseReceiver(const ReceiverChoice& choice, const LevelSourceOptions& source, const CLI::App& command) {
-    if (choice.reader != "samples" || source.live) return false;
-    for (const char* name : {"--count", "--offset", "--slant", "--grid-width", "--grid-shift", "--soft-trim",
-                             "--reverse-bits", "--reverse-direction", "--ignore", "--show-bits", "--time-true"})
-        if (command.count(name) > 0) return false;
-    return true;
+bool UseReceiver(const DecodeOptions& o) {
+    if (o.receiver.reader != "samples" || o.source.live) return false;
+    const RasterOptions& r = o.raster;
+    const bool rasterGiven = r.LayoutGiven() || r.gridShift || r.timeTrue;
+    return !rasterGiven && !o.soft.trim && !o.reverseBits && !o.reverseDirection && !o.ignore && !o.showBits;
 }
 
-ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const DemodSettings& demod, const CLI::App& command) {
+ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const ToneOptions& tones, const CodeOptions& code) {
     ReceiverOptions o;
-    if (command.count("--low") > 0) o.tone1Hz = demod.tone1Hz;
-    if (command.count("--high") > 0) o.tone2Hz = demod.tone2Hz;
-    if (command.count("--code") > 0) {
-        CodeSettings code;
-        code.code = TextCodeFromName(command.get_option("--code")->as<std::string>()).value_or(TextCode::Baudot);
-        code.parity = ParityFromName(command.get_option("--parity")->as<std::string>()).value_or(Parity::None);
-        CheckParity(code, false);
-        o.code = code;
+    if (tones.low) o.tone1Hz = *tones.low;
+    if (tones.high) o.tone2Hz = *tones.high;
+    if (code.code) {
+        const CodeSettings named = code.Named();
+        CheckParity(named, false);
+        o.code = named;
     }
     o.unshiftOnSpace = !choice.noUnshift;
     if (choice.squelch == "off")

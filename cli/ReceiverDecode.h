@@ -31,16 +31,22 @@ struct ReceiverChoice {
     bool noUnshift = false;          // --no-unshift-on-space
 };
 
+struct DecodeOptions;
+struct ToneOptions;
+struct CodeOptions;
+
 /// Adds --reader, --squelch and --no-unshift-on-space to decode.
 void AddReceiverOptions(CLI::App* command, ReceiverChoice& choice);
 
 /// True when decode --auto is read by the receiver: --reader samples (the
 /// default) on a recording or standard input, without raster options,
-/// --soft-trim, --reverse-bits/--reverse-direction/--ignore or --show-bits.
-bool UseReceiver(const ReceiverChoice& choice, const LevelSourceOptions& source, const CLI::App& command);
+/// --soft-trim, --reverse-bits/--reverse-direction/--ignore, --show-bits or
+/// --time-true.
+bool UseReceiver(const DecodeOptions& options);
 
 /// The receiver's settings from the command line: the tones given with
-/// --low/--high, the code with --code/--parity, the squelch and unshift.
-ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const DemodSettings& demod, const CLI::App& command);
+/// --low/--high, the code with --code (and --parity), the squelch and
+/// unshift. Throws CLI::ValidationError for a parity bit with a Baudot code.
+ReceiverOptions ReceiverSettings(const ReceiverChoice& choice, const ToneOptions& tones, const CodeOptions& code);
 
 }  // namespace morvane::cli

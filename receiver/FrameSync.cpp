@@ -10,6 +10,7 @@ constexpr double kBlendWindow = 0.4;   // bits: an edge this near the flywheel's
 constexpr double kFlywheelSpace = -0.25;  // a start bit placed by the flywheel must read at least this much space
 constexpr double kMaxShift = 0.3;      // bits a frame may move from its edge
 constexpr int kShiftSteps = 6;         // places tried each way
+constexpr double kEdgeHysteresis = 0.3; // an edge is where the decision goes fully over to the other side
 }  // namespace
 
 FrameSync::FrameSync(double bitLength, int leadBits, double stopBits)
@@ -58,6 +59,28 @@ double FrameSync::Margin(const SyncedFrame& f) const {
     return margin;
 }
 
+// The edges between the start bit's middle and the stop bit's middle and how
+// far each lies from a bit boundary: at the right rate and place they sit
+// on the boundaries, at a wrong rate they fall anywhere.
+void FrameSync::Edges(SyncedFrame& f) const {
+    const double from = f.start + 0.5 * m_bit, to = f.start + (m_lead + 0.5) * m_bit;
+    auto i = std::max<std::int64_t>(m_base + 1, static_cast<std::int64_t>(std::ceil(from)));
+    const auto last = std::min<std::int64_t>(m_base + static_cast<std::int64_t>(m_v.size()) - 1,
+                                             static_cast<std::int64_t>(std::floor(to)));
+    int side = -1;  // the start bit is space
+    double crossing = 0.0;
+    for (; i <= last; ++i) {
+        const double a = m_v[static_cast<std::size_t>(i - 1 - m_base)], b = m_v[static_cast<std::size_t>(i - m_base)];
+        if ((a < 0.0) != (b < 0.0)) crossing = static_cast<double>(i - 1) + a / (a - b);
+        const int now = b > kEdgeHysteresis ? 1 : (b < -kEdgeHysteresis ? -1 : side);
+        if (now == side) continue;
+        side = now;
+        const double bits = (crossing - f.start) / m_bit;
+        ++f.edges;
+        f.edgeMiss += std::fabs(bits - std::round(bits));
+    }
+}
+
 SyncedFrame FrameSync::Read(double start) const {
     SyncedFrame f;
     f.start = start;
@@ -89,6 +112,7 @@ void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
             f = std::move(g);
         }
     }
+    Edges(f);
     f.flywheel = m_flywheelStart;
     f.inStep = m_flywheelStart || m_nearPrediction;
     m_inFrame = false;

@@ -16,6 +16,8 @@ struct SyncedFrame {
     double snrDb = 0.0;         // the better tone's level on its bits over its level on the other bits
     bool inStep = false;        // starts where the frame before it placed it (back to back)
     bool markBefore = false;    // the element before the start bit (stop or rest) reads mark
+    int edges = 0;              // edges inside the frame (after the start edge, to the stop bit)
+    double edgeMiss = 0.0;      // their summed distance from the nearest bit boundary, in bits (0 … 0.5 each)
 };
 
 /// Bit and frame timing on the decision values: a start bit found at the
@@ -39,6 +41,7 @@ private:
     void ReadFrame(std::vector<SyncedFrame>& out);
     SyncedFrame Read(double start) const;
     double Margin(const SyncedFrame& f) const;
+    void Edges(SyncedFrame& f) const;
 
     double m_bit;
     int m_lead;

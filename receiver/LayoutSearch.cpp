@@ -11,6 +11,7 @@ namespace {
 constexpr std::array<int, 4> kLeads{6, 8, 9, 10};
 constexpr double kMinGoodShare = 0.75;
 constexpr double kNearBest = 0.06;
+constexpr double kNearFit = 0.08;
 constexpr int kMinFrames = 8;
 constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
 
@@ -49,7 +50,19 @@ Decided Decisions(const std::vector<std::complex<double>>& tone1, const std::vec
 struct Trial {
     std::vector<SyncedFrame> frames;
     double good = 0.0;
+    double fit = 0.0;  // how near bit boundaries the good frames' inner edges lie, 0 … 1
 };
+
+double EdgeFit(const std::vector<SyncedFrame>& frames) {
+    int edges = 0;
+    double miss = 0.0;
+    for (const auto& f : frames)
+        if (f.stopOk) {
+            edges += f.edges;
+            miss += f.edgeMiss;
+        }
+    return edges > 0 ? 1.0 - 2.0 * miss / edges : 1.0;
+}
 
 // Frames read with one layout; only those that start where a signal is count.
 Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
@@ -66,6 +79,7 @@ Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
         t.frames.push_back(std::move(f));
     }
     t.good = t.frames.size() >= kMinFrames ? static_cast<double>(good) / static_cast<double>(t.frames.size()) : 0.0;
+    t.fit = EdgeFit(t.frames);
     return t;
 }
 
@@ -105,25 +119,38 @@ double StopBitsOf(const std::vector<SyncedFrame>& frames, double bitLength, int 
     return std::clamp(std::round(shortest * 2.0) / 2.0, 1.0, 2.0);
 }
 
-// ASCII of `lead` bits: the code and parity the frames' bits show.
-void AsciiCode(FoundLayout& out, const std::array<Trial, 4>& trials) {
-    // Seven data bits: the 8th bit after the start is mark (second stop bit
-    // or the line at rest), or keeps a parity; otherwise eight data bits.
-    const Trial& nine = trials[2];
-    const bool nineOk = nine.good >= kMinGoodShare;
-    const double even7 = nineOk ? EvenShare(nine.frames, 7) : 0.5;
-    if (!nineOk || MarkShare(nine.frames, 8) >= 0.75) {
-        out.code = {TextCode::Ascii7, Parity::None};
-        out.leadBits = 8;
-    } else if (even7 >= 0.9 || even7 <= 0.1) {
-        out.code = {TextCode::Ascii7, even7 >= 0.9 ? Parity::Even : Parity::Odd};
-        out.leadBits = 9;
-    } else {
-        const Trial& ten = trials[3];
-        const double even8 = ten.good >= kMinGoodShare && MarkShare(ten.frames, 9) < 0.75 ? EvenShare(ten.frames, 8) : 0.5;
-        out.code = {TextCode::Ascii8, even8 >= 0.9 ? Parity::Even : (even8 <= 0.1 ? Parity::Odd : Parity::None)};
-        out.leadBits = out.code.parity == Parity::None ? 9 : 10;
+// The code of frames whose longest holding layout has `lead` bits before
+// the stop bit: the bits after the data bits are a parity bit (they keep a
+// parity), a second stop bit (nearly always mark) or more data.
+struct Reading {
+    CodeSettings code;
+    int leadBits;
+};
+
+Parity ParityOf(const Trial& t, int dataBits) {
+    const double even = EvenShare(t.frames, dataBits);
+    return even >= 0.9 ? Parity::Even : (even <= 0.1 ? Parity::Odd : Parity::None);
+}
+
+Reading AsciiCode(const std::array<Trial, 4>& trials, std::size_t longest) {
+    constexpr double kAlwaysMark = 0.9;
+    if (longest == 1) return {{TextCode::Ascii7, Parity::None}, 8};
+    if (longest == 2) {
+        const Trial& nine = trials[2];
+        if (const Parity p = ParityOf(nine, 7); p != Parity::None) return {{TextCode::Ascii7, p}, 9};
+        if (MarkShare(nine.frames, 8) >= kAlwaysMark) return {{TextCode::Ascii7, Parity::None}, 8};
+        return {{TextCode::Ascii8, Parity::None}, 9};
     }
+    // Ten bits hold: the tenth is a second stop bit after 7 data bits and
+    // parity, after 8 data bits (or after 7 and a first stop bit, idle
+    // between characters), or a parity bit after 8 data bits.
+    const Trial& ten = trials[3];
+    if (MarkShare(ten.frames, 9) >= kAlwaysMark) {
+        if (const Parity p = ParityOf(ten, 7); p != Parity::None) return {{TextCode::Ascii7, p}, 9};
+        if (MarkShare(ten.frames, 8) >= kAlwaysMark) return {{TextCode::Ascii7, Parity::None}, 8};
+        return {{TextCode::Ascii8, Parity::None}, 9};
+    }
+    return {{TextCode::Ascii8, ParityOf(ten, 8)}, 10};
 }
 }  // namespace
 
@@ -142,26 +169,47 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
         out.reason = "no steady frame structure found";
         return out;
     }
-    // The polarity whose 5-bit or 7-bit frames hold best (idle and stop are mark).
-    const auto score = [&](int p) { return std::max(trials[p][0].good, trials[p][1].good); };
+    // The polarity whose frames hold best (idle and stop are mark), then the
+    // longest layout that holds about as well as the best one: a shorter
+    // frame reads a second stop bit, a parity or data bit that happens to
+    // be mark, as its stop bit only now and then.
+    const auto score = [&](int p) {
+        double s = 0.0;
+        for (const Trial& t : trials[p]) s = std::max(s, t.good);
+        return s;
+    };
     const int p = score(0) >= score(1) ? 0 : 1;
     out.polarity = p == 0 ? 1 : -1;
     const auto& t = trials[p];
-    const auto passes = [&](std::size_t l) { return t[l].good >= std::max(kMinGoodShare, best - kNearBest); };
-    const bool ascii = given ? IsAscii(given->code)
-                             : passes(1) && !(MarkShare(t[1].frames, 6) >= 0.95 && MarkShare(t[1].frames, 7) >= 0.95);
-    if (ascii) {
-        AsciiCode(out, t);
-        if (given) {
-            out.code = *given;
-            out.leadBits = 1 + DataBits(given->code) + (given->parity != Parity::None ? 1 : 0);
-        }
+    // A frame longer than the real one reads into the next frame, whose
+    // edges fall between its bit boundaries: of the layouts that hold, only
+    // those whose edges sit about as well as the best one's count (a
+    // repeated pattern such as RYRY holds at every length).
+    const double holds = std::max(kMinGoodShare, score(p) - kNearBest);
+    double bestFit = 0.0;
+    for (const Trial& trial : t)
+        if (trial.good >= holds) bestFit = std::max(bestFit, trial.fit);
+    std::size_t longest = 0;
+    for (std::size_t l = 0; l < kLeads.size(); ++l)
+        if (t[l].good >= holds && t[l].fit >= bestFit - kNearFit) longest = l;
+    // Baudot at rest between characters also holds as 7-bit frames whose
+    // last two bits are mark.
+    const bool restingBaudot = longest == 1 && t[0].good >= holds && MarkShare(t[1].frames, 6) >= 0.95 &&
+                               MarkShare(t[1].frames, 7) >= 0.95;
+    const bool ascii = given ? IsAscii(given->code) : longest > 0 && !restingBaudot;
+    if (given) {
+        out.code = *given;
+        out.leadBits = IsAscii(given->code) ? 1 + DataBits(given->code) + (given->parity != Parity::None ? 1 : 0) : 6;
+    } else if (ascii) {
+        const Reading r = AsciiCode(t, longest);
+        out.code = r.code;
+        out.leadBits = r.leadBits;
     } else {
-        if (!passes(0) && !given) {
+        if (t[0].good < holds) {
             out.reason = "no steady frame structure found";
             return out;
         }
-        out.code = given ? *given : CodeSettings{};
+        out.code = CodeSettings{};
         out.leadBits = 6;
     }
     const std::size_t l = static_cast<std::size_t>(std::find(kLeads.begin(), kLeads.end(), out.leadBits) - kLeads.begin());
@@ -174,6 +222,7 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
             quality += f.quality;
             ++good;
         }
+    out.edgeFit = t[std::min<std::size_t>(l, 3)].fit;
     out.quality = good > 0 ? quality / good : 0.0;
     const double present = static_cast<double>(std::count(v.present.begin(), v.present.end(), true));
     out.coverage = present > 0.0 ? std::min(1.0, good * (out.leadBits + out.stopBits) * bitLength / present) : 0.0;

@@ -21,6 +21,7 @@ struct FoundLayout {
     double goodShare = 0.0; // frames whose stop bit held
     double quality = 0.0;   // the good frames' mean quality
     double coverage = 0.0;  // share of the time with a signal that good frames fill
+    double edgeFit = 0.0;   // 0 … 1: how near bit boundaries the good frames' inner edges lie (1: on them)
 };
 
 /// Reads the stretch (sub-blocks of both tones, bitLength sub-blocks per

@@ -1,5 +1,6 @@
 #include "receiver/Receiver.h"
 
+#include "receiver/KeyingCheck.h"
 #include "receiver/MixKernel.h"
 
 #include <algorithm>
@@ -30,39 +31,16 @@ constexpr double kSameRate = 0.015;       // two tries agree on the rate within 
 constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
 constexpr double kSureScore = 0.55;        // frames this clear lock after two tries agree
 constexpr int kAgreeingTries = 4;          // … others after this many
+constexpr double kClearEdges = 0.9;        // edges this coherent give the rate …
+constexpr double kAboveMeasured = 1.6;     // … above which (times it) no rate is tried
 constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left to the tracking
 constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
 
 constexpr double kLeastKeying = 0.3;        // spread of the tones' contrast a keyed pair shows at least
+constexpr double kLeastHeld = 0.05;         // share of the sound (against white noise) the tones' filters hold at least
 
 double Seconds(double sampleRate, double s) { return s * sampleRate; }
 
-// How far the two tones' contrast (p1 - p2) / (p1 + p2), each tone summed
-// over `length` sub-blocks before its power is taken, swings about its mean: near 1 for a keyed pair,
-// near 0 for a steady tone or carrier wherever it lies between the tones.
-double KeyingSpread(const std::vector<std::complex<double>>& t1, const std::vector<std::complex<double>>& t2,
-                    std::size_t length) {
-    if (length == 0 || t1.size() < 2 * length) return 0.0;
-    std::vector<double> contrast;
-    std::complex<double> s1, s2;  // each tone summed over the window: a filter matched to the bit
-    for (std::size_t i = 0; i < t1.size(); ++i) {
-        s1 += t1[i];
-        s2 += t2[i];
-        if (i >= length) {
-            s1 -= t1[i - length];
-            s2 -= t2[i - length];
-        }
-        const double p1 = std::norm(s1), p2 = std::norm(s2);
-        if (i + 1 >= length && p1 + p2 > 0.0) contrast.push_back((p1 - p2) / (p1 + p2));
-    }
-    if (contrast.size() < 2) return 0.0;
-    double mean = 0.0;
-    for (double c : contrast) mean += c;
-    mean /= static_cast<double>(contrast.size());
-    double var = 0.0;
-    for (double c : contrast) var += (c - mean) * (c - mean);
-    return std::sqrt(var / static_cast<double>(contrast.size()));
-}
 }  // namespace
 
 Receiver::Receiver(const ReceiverOptions& options) : m_options(options) {
@@ -224,18 +202,26 @@ bool Receiver::TryLock(bool last) {
     FoundLayout layout;
     for (double r : rates) {
         if (r == measured.baud && UsualBaud(r) > 0.0 && r != UsualBaud(r)) continue;  // the usual rate is tried
+        // Every edge of a signal also falls on the grid of twice its rate,
+        // and a repeated pattern frames there too; clear edges rule it out.
+        if (measured.found && measured.coherence >= kClearEdges && r > kAboveMeasured * measured.baud) continue;
         const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
-        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage : 0.0;
+        const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage * l.edgeFit * l.edgeFit : 0.0;
         if (score > best) {
             best = score;
             baud = r;
             layout = l;
         }
     }
-    // A steady tone or carrier frames nothing, however regular its beats look.
+    // A steady tone or carrier frames nothing, however regular its beats
+    // look, nor does what is left in the filters of a sound beside the tones.
     if (layout.found && KeyingSpread(t1, t2, static_cast<std::size_t>(m_subRate / baud)) < kLeastKeying) {
         layout.found = false;
         m_reason = "no keyed tone pair: a steady tone";
+    }
+    if (layout.found && HeldAtTones(t1, t2, m_subRate / baud) < kLeastHeld) {
+        layout.found = false;
+        m_reason = "no keyed tone pair: the sound lies beside the tones";
     }
     if (!layout.found) {
         m_candidate.reset();
@@ -274,7 +260,12 @@ void Receiver::CorrectTones() {
     m_mixer2->SetFrequency(m_baseTone2 + moved);
 }
 
-void Receiver::Lock(double baud, const FoundLayout& layout) {
+void Receiver::Lock(double baud, const FoundLayout& found) {
+    FoundLayout layout = found;
+    if (!m_options.code && m_options.parity && IsAscii(layout.code.code)) {
+        layout.code.parity = *m_options.parity;
+        layout.leadBits = 1 + DataBits(layout.code.code) + (layout.code.parity != Parity::None ? 1 : 0);
+    }
     m_baud = baud;
     m_layout = layout;
     const double bit = m_subRate / baud;

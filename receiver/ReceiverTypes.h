@@ -13,6 +13,7 @@ struct ReceiverOptions {
     std::optional<double> tone1Hz;      // the low tone ("Low:"), 50 … sampleRate / 2
     std::optional<double> tone2Hz;      // the high tone ("High:")
     std::optional<CodeSettings> code;   // the code; found from the frames when empty
+    std::optional<Parity> parity;       // without a code: the parity bit the ASCII code found is read with
     bool unshiftOnSpace = true;         // Baudot: a space in figures returns to letters
     std::optional<double> squelchDb = 8.0;  // least tone-over-noise (dB) of the frames that open; empty: squelch off
 };

@@ -121,7 +121,7 @@ TEST_F(CliRules, ParityWithBaudotIsOneRuleForEveryPath) {
     EXPECT_EQ(whole.out, "");
     // Found ASCII frames take --parity alone; the live text reads them in
     // the code it finds, parity bit and all.
-    const Result ascii = Run({"decode", s_ascii, "--auto", "--follow", "--parity", "even", "--reader", "levels"});
+    const Result ascii = Run({"decode", s_ascii, "--auto", "--follow", "--parity", "even"});
     EXPECT_EQ(ascii.status, 0) << ascii.err;
     EXPECT_NE(ascii.out.find("Hello, parity 42"), std::string::npos) << ascii.out;
 }

@@ -276,23 +276,34 @@ TEST_F(DecodeCommands, AlignNamesTheCodeAndDecodeAutoUsesIt) {
               std::string::npos)
         << a.out;
     EXPECT_NE(a.out.find(" --code ascii7 --parity even\n"), std::string::npos) << a.out;
-    for (const char* soft : {"", "--soft"}) {
-        std::vector<std::string> args = {"decode", ascii.path, "--auto", "--reader", "levels"};
-        if (*soft) args.push_back(soft);
+    // The receiver names the code its own way and ends its lines with CR LF,
+    // the level-stream reading names it as align does and keeps LF.
+    const struct {
+        std::vector<std::string> words;
+        const char* named;
+        std::string text;
+    } readings[] = {
+        {{}, "ASCII 7-bit, even parity", CrLf(kText)},
+        {{"--reader", "levels"}, "ascii7, even parity", kText},
+        {{"--reader", "levels", "--soft"}, "ascii7, even parity", kText},
+    };
+    for (const auto& reading : readings) {
+        std::vector<std::string> args = {"decode", ascii.path, "--auto"};
+        args.insert(args.end(), reading.words.begin(), reading.words.end());
         const Result d = Run(args);
         ASSERT_EQ(d.status, 0) << d.err;
-        EXPECT_EQ(d.out, kText + "\r\n") << soft;
-        EXPECT_NE(d.err.find("ascii7, even parity"), std::string::npos) << d.err;
+        EXPECT_EQ(d.out, reading.text + "\r\n") << reading.named;
+        EXPECT_NE(d.err.find(reading.named), std::string::npos) << d.err;
     }
     // A code given wins; a parity bit given alone goes with the code found,
     // and a parity bit cannot go with Baudot frames.
-    const Result asBaudot = Run({"decode", ascii.path, "--auto", "--reader", "levels", "--code", "baudot"});
+    const Result asBaudot = Run({"decode", ascii.path, "--auto", "--code", "baudot"});
     EXPECT_EQ(asBaudot.status, 0) << asBaudot.err;
-    EXPECT_NE(asBaudot.out, kText + "\r\n");
-    const Result oddParity = Run({"decode", ascii.path, "--auto", "--reader", "levels", "--parity", "odd"});
+    EXPECT_NE(asBaudot.out, CrLf(kText) + "\r\n");
+    const Result oddParity = Run({"decode", ascii.path, "--auto", "--parity", "odd"});
     EXPECT_EQ(oddParity.status, 0) << oddParity.err;
     EXPECT_EQ(oddParity.out.find_first_not_of("?\r\n"), std::string::npos) << oddParity.out;
-    EXPECT_EQ(Run({"decode", baudot.path, "--auto", "--reader", "levels", "--parity", "even"}).status, 2);
+    EXPECT_EQ(Run({"decode", baudot.path, "--auto", "--parity", "even"}).status, 2);
 
     // The raster path: 7 data bits, 1 stop bit at 50 baud are 108 levels a
     // row; the option line's raster with the code found reads the text (the
