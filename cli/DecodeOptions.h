@@ -24,6 +24,7 @@ struct DecodeOptions {
     bool showBits = false;
     bool autoAlign = false;
     bool follow = false;
+    bool all = false;  // --all: every signal in the passband
     std::string output;
     ReceiverChoice receiver;  // --reader, --squelch, --no-unshift-on-space
 

@@ -1,0 +1,169 @@
+#include "scanner/SignalScanner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace morvane {
+
+namespace {
+constexpr double kTrackingHz = 100.0;    // room above the band for the receivers' tone tracking
+constexpr double kTransitionHz = 1400.0; // the decimating filter's transition band
+constexpr double kSameToneHz = 30.0;     // a pair this near a signal's tones is that signal
+constexpr double kBesideHz = 40.0;       // a new pair's tone this near a followed tone is none of its own
+
+int FactorFor(const ScannerOptions& o) {
+    const double least = 2.0 * (o.rules.highestHz + kTrackingHz) + kTransitionHz;
+    return std::clamp(static_cast<int>(o.sampleRate / least), 1, 64);
+}
+
+const ScannerOptions& Checked(const ScannerOptions& o) {
+    if (!(o.sampleRate >= 9600.0 && o.sampleRate <= 1e7)) throw std::invalid_argument("sample rate must be 9600 … 10000000 per second");
+    if (!(o.searchEverySeconds >= 0.1 && o.searchEverySeconds <= 60.0)) throw std::invalid_argument("searches must come 0.1 … 60 s apart");
+    if (!(o.windowSeconds >= 1.0 && o.windowSeconds <= 60.0)) throw std::invalid_argument("the search window must be 1 … 60 s");
+    if (!(o.closeAfterSeconds >= 1.0)) throw std::invalid_argument("a signal must be kept a second at least");
+    if (o.mostSignals == 0) throw std::invalid_argument("at least one signal must be allowed");
+    return o;
+}
+}  // namespace
+
+struct SignalScanner::Channel {
+    ScannedSignal info;
+    std::unique_ptr<Receiver> receiver;
+    std::int64_t start = 0;      // decimated sample of the receiver's first sample
+    std::int64_t lastSeen = 0;   // input sample of the last search that found it, or of its last text
+};
+
+SignalScanner::SignalScanner(const ScannerOptions& options)
+    : m_options(Checked(options)),
+      m_decimator(options.sampleRate, FactorFor(options), options.rules.highestHz + kTrackingHz),
+      m_band(m_decimator.OutputRate(), options.rules.lowestHz, options.rules.highestHz, options.windowSeconds) {
+    m_searchEvery = std::max<std::int64_t>(1, std::llround(options.searchEverySeconds * options.sampleRate));
+    m_historySize = static_cast<std::size_t>(options.windowSeconds * m_decimator.OutputRate());
+}
+
+SignalScanner::~SignalScanner() = default;
+
+void SignalScanner::Push(const std::int16_t* samples, std::size_t count) {
+    // Searches fall on the same samples however the input is split.
+    while (count > 0) {
+        const std::int64_t due = m_searchEvery - m_samples % m_searchEvery;
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(due, static_cast<std::int64_t>(count)));
+        Run(samples, n);
+        samples += n;
+        count -= n;
+        if (m_samples % m_searchEvery == 0) Search();
+    }
+}
+
+void SignalScanner::Run(const std::int16_t* samples, std::size_t count) {
+    m_fresh.clear();
+    m_decimator.Push(samples, count, m_fresh);
+    m_samples += static_cast<std::int64_t>(count);
+    if (m_fresh.empty()) return;
+    m_band.Push(m_fresh.data(), m_fresh.size());
+    for (auto& c : m_channels) {
+        c->receiver->Push(m_fresh.data(), m_fresh.size());
+        Collect(*c);
+    }
+    m_reduced += static_cast<std::int64_t>(m_fresh.size());
+    m_history.insert(m_history.end(), m_fresh.begin(), m_fresh.end());
+    if (m_history.size() > m_historySize)
+        m_history.erase(m_history.begin(), m_history.begin() + static_cast<std::ptrdiff_t>(m_history.size() - m_historySize));
+}
+
+void SignalScanner::Search() {
+    for (const FoundPair& pair : FindKeyedPairs(m_band, m_options.rules)) {
+        if (Channel* c = Matching(pair)) {
+            c->lastSeen = m_samples;
+            c->info.levelDb = pair.levelDb;
+            continue;
+        }
+        if (!NearATone(pair) && m_channels.size() < m_options.mostSignals) Start(pair);
+    }
+    CloseQuiet();
+}
+
+SignalScanner::Channel* SignalScanner::Matching(const FoundPair& pair) {
+    for (auto& c : m_channels)
+        if (std::fabs(c->info.lowHz - pair.lowHz) <= kSameToneHz && std::fabs(c->info.highHz - pair.highHz) <= kSameToneHz)
+            return c.get();
+    return nullptr;
+}
+
+bool SignalScanner::NearATone(const FoundPair& pair) const {
+    for (const auto& c : m_channels)
+        for (double tone : {c->info.lowHz, c->info.highHz})
+            if (std::fabs(tone - pair.lowHz) < kBesideHz || std::fabs(tone - pair.highHz) < kBesideHz) return true;
+    return false;
+}
+
+void SignalScanner::Start(const FoundPair& pair) {
+    auto c = std::make_unique<Channel>();
+    c->info.id = m_nextId++;
+    c->info.lowHz = pair.lowHz;
+    c->info.highHz = pair.highHz;
+    c->info.foundSample = m_samples;
+    c->info.levelDb = pair.levelDb;
+    ReceiverOptions o = m_options.receiver;
+    o.sampleRate = m_decimator.OutputRate();
+    o.tone1Hz = pair.lowHz;
+    o.tone2Hz = pair.highHz;
+    c->receiver = std::make_unique<Receiver>(o);
+    c->start = m_reduced - static_cast<std::int64_t>(m_history.size());
+    c->lastSeen = m_samples;
+    const std::vector<float> held(m_history.begin(), m_history.end());
+    c->receiver->Push(held.data(), held.size());
+    Collect(*c);
+    m_channels.push_back(std::move(c));
+}
+
+void SignalScanner::Collect(Channel& c) {
+    for (ReceiverPiece& p : c.receiver->Take()) {
+        if (p.opens) {
+            p.transmission.firstSample = (c.start + p.transmission.firstSample) * m_decimator.Factor();
+            if (!c.info.received) {
+                c.info.received = true;
+                m_received.push_back(c.info);
+            }
+        }
+        if (p.opens || !p.text.empty()) c.lastSeen = m_samples;
+        m_pieces.push_back({c.info.id, c.info.lowHz, c.info.highHz, std::move(p)});
+    }
+}
+
+void SignalScanner::CloseQuiet() {
+    const auto quiet = static_cast<std::int64_t>(m_options.closeAfterSeconds * m_options.sampleRate);
+    for (auto it = m_channels.begin(); it != m_channels.end();) {
+        Channel& c = **it;
+        if (m_samples - c.lastSeen <= quiet) {
+            ++it;
+            continue;
+        }
+        c.receiver->Finish();
+        Collect(c);
+        it = m_channels.erase(it);
+    }
+}
+
+void SignalScanner::Finish() {
+    for (auto& c : m_channels) {
+        c->receiver->Finish();
+        Collect(*c);
+    }
+    m_channels.clear();
+}
+
+std::vector<ScannedPiece> SignalScanner::Take() {
+    std::vector<ScannedPiece> out;
+    out.swap(m_pieces);
+    return out;
+}
+
+std::vector<ScannedSignal> SignalScanner::Signals() const {
+    std::vector<ScannedSignal> out;
+    for (const auto& c : m_channels) out.push_back(c->info);
+    return out;
+}
+
+}  // namespace morvane
