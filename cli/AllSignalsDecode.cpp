@@ -95,18 +95,34 @@ std::string Label(const ReceivedTransmission& t) {
     return "[" + std::to_string(std::lround(t.tone1Hz)) + "/" + std::to_string(std::lround(t.tone2Hz)) + "] ";
 }
 
+constexpr double kSameSignalHz = 30.0;  // a signal closed and found again at these tones is the same
+
+// The block a signal's pieces go to: a signal found again at the tones of
+// one closed before goes on in that one's block.
+int BlockOf(const ScannedPiece& p, std::map<int, SignalText>& signals, std::map<int, int>& blocks) {
+    if (const auto it = blocks.find(p.signal); it != blocks.end()) return it->second;
+    if (p.piece.opens)
+        for (const auto& [id, s] : signals)
+            if (s.first && std::fabs(s.first->tone1Hz - p.piece.transmission.tone1Hz) <= kSameSignalHz &&
+                std::fabs(s.first->tone2Hz - p.piece.transmission.tone2Hz) <= kSameSignalHz)
+                return blocks[p.signal] = id;
+    return blocks[p.signal] = p.signal;
+}
+
 // Gathers the pieces per signal; with `follow` writes them at once as well.
-void Gather(std::vector<ScannedPiece> pieces, std::map<int, SignalText>& signals, FollowLines* follow) {
+void Gather(std::vector<ScannedPiece> pieces, std::map<int, SignalText>& signals, std::map<int, int>& blocks,
+            FollowLines* follow) {
     for (ScannedPiece& p : pieces) {
-        SignalText& s = signals[p.signal];
+        const int block = BlockOf(p, signals, blocks);
+        SignalText& s = signals[block];
         if (p.piece.opens) {
             if (!s.first) s.first = p.piece.transmission;
             else if (!s.text.empty() && !EndsLine(s.text)) s.text += "\r\n";
-            if (follow) follow->Open(p.signal, Label(*s.first), p.piece.transmission);
+            if (follow) follow->Open(block, Label(*s.first), p.piece.transmission);
         }
         if (!s.first) continue;  // text comes only after a transmission opened
         s.text += p.piece.text;
-        if (follow) follow->Write(p.signal, Label(*s.first), p.piece.text);
+        if (follow) follow->Write(block, Label(*s.first), p.piece.text);
     }
 }
 
@@ -134,16 +150,17 @@ void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& r
     TextOutput out(output);
     FollowLines lines(out);
     std::map<int, SignalText> signals;
+    std::map<int, int> blocks;  // signal → the block its text goes to
     std::vector<std::int16_t> samples(kPiece);
     while (const std::size_t n = reader.Read(samples.data(), samples.size())) {
         scanner.Push(samples.data(), n);
         if (!follow) continue;
-        Gather(scanner.Take(), signals, &lines);
+        Gather(scanner.Take(), signals, blocks, &lines);
         out.Flush();
     }
     ReportWarning(reader);
     scanner.Finish();
-    Gather(scanner.Take(), signals, follow ? &lines : nullptr);
+    Gather(scanner.Take(), signals, blocks, follow ? &lines : nullptr);
     const bool any = std::any_of(signals.begin(), signals.end(), [](const auto& s) { return s.second.first.has_value(); });
     if (!any) {
         out.Close();

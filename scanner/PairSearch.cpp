@@ -45,15 +45,15 @@ double PeakHz(const std::vector<double>& mean, std::size_t k, const BandPower& p
     return (static_cast<double>(k + power.FirstBin()) + delta) * power.BinHz();
 }
 
-Peak MakePeak(const BandPower& power, const std::vector<double>& mean, std::size_t k) {
+// The power about bin k in the newest `count` frames, as changes from frame to frame.
+Peak Changes(const BandPower& power, std::size_t k, std::size_t count) {
     Peak p;
-    p.hz = PeakHz(mean, k, power);
-    p.mean = mean[k];
     const auto& frames = power.Frames();
     double last = 0.0, sum = 0.0;
-    for (std::size_t t = 0; t < frames.size(); ++t) {
+    const std::size_t first = frames.size() - std::min(count, frames.size());
+    for (std::size_t t = first; t < frames.size(); ++t) {
         const double x = static_cast<double>(frames[t][k - 1]) + frames[t][k] + frames[t][k + 1];
-        if (t > 0) p.change.push_back(x - last);
+        if (t > first) p.change.push_back(x - last);
         last = x;
     }
     for (double c : p.change) sum += c;
@@ -64,6 +64,13 @@ Peak MakePeak(const BandPower& power, const std::vector<double>& mean, std::size
         squares += c * c;
     }
     p.spread = std::sqrt(squares);
+    return p;
+}
+
+Peak MakePeak(const BandPower& power, const std::vector<double>& mean, std::size_t k) {
+    Peak p = Changes(power, k, power.Frames().size());
+    p.hz = PeakHz(mean, k, power);
+    p.mean = mean[k];
     return p;
 }
 
@@ -133,6 +140,20 @@ std::vector<FoundPair> FindKeyedPairs(const BandPower& power, const PairRules& r
         out.push_back({peaks[c.a].hz, peaks[c.b].hz, c.keying, 10.0 * std::log10(weaker)});
     }
     return out;
+}
+
+}  // namespace morvane
+
+namespace morvane {
+
+double KeyingOf(const BandPower& power, double lowHz, double highHz, std::size_t frames) {
+    const auto& f = power.Frames();
+    if (f.empty() || std::min(frames, f.size()) < 8) return 0.0;
+    const auto binOf = [&](double hz) {
+        const auto k = static_cast<std::ptrdiff_t>(std::lround(hz / power.BinHz())) - static_cast<std::ptrdiff_t>(power.FirstBin());
+        return static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(k, 1, static_cast<std::ptrdiff_t>(f.front().size()) - 2));
+    };
+    return -Correlation(Changes(power, binOf(lowHz), frames), Changes(power, binOf(highHz), frames));
 }
 
 }  // namespace morvane

@@ -30,4 +30,10 @@ struct PairRules {
 /// than 40 frames.
 std::vector<FoundPair> FindKeyedPairs(const BandPower& power, const PairRules& rules = {});
 
+/// How strongly the two tones are keyed over the newest `frames` frames
+/// (-1 … 1, the correlation of their power changes turned over; 0 with
+/// fewer than 8 frames): near 1 while they are keyed against each other,
+/// near 0 once only one of them (or neither) carries anything.
+double KeyingOf(const BandPower& power, double lowHz, double highHz, std::size_t frames);
+
 }  // namespace morvane

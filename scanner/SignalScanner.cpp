@@ -11,6 +11,8 @@ constexpr double kTrackingHz = 100.0;    // room above the band for the receiver
 constexpr double kTransitionHz = 1400.0; // the decimating filter's transition band
 constexpr double kSameToneHz = 30.0;     // a pair this near a signal's tones is that signal
 constexpr double kBesideHz = 40.0;       // a new pair's tone this near a followed tone is none of its own
+constexpr double kRecentSeconds = 2.0;   // sound that shows whether a signal is still keyed
+constexpr double kStillKeyed = 0.25;     // its keying there, at least
 
 int FactorFor(const ScannerOptions& o) {
     const double least = 2.0 * (o.rules.highestHz + kTrackingHz) + kTransitionHz;
@@ -31,7 +33,9 @@ struct SignalScanner::Channel {
     ScannedSignal info;
     std::unique_ptr<Receiver> receiver;
     std::int64_t start = 0;      // decimated sample of the receiver's first sample
-    std::int64_t lastSeen = 0;   // input sample of the last search that found it, or of its last text
+    std::int64_t lastKeyed = 0;  // input sample of the last search that found its tones keyed
+    bool keyed = true;           // the last search found them keyed
+    std::vector<ReceiverPiece> held;  // text that came while they were not
 };
 
 SignalScanner::SignalScanner(const ScannerOptions& options)
@@ -72,10 +76,21 @@ void SignalScanner::Run(const std::int16_t* samples, std::size_t count) {
         m_history.erase(m_history.begin(), m_history.begin() + static_cast<std::ptrdiff_t>(m_history.size() - m_historySize));
 }
 
+// Text comes through while a signal's own tones are keyed; what comes while
+// they are not (the tail of a transmission, a neighbour heard through one
+// tone) is held until they are keyed again, and dropped if the signal closes.
 void SignalScanner::Search() {
+    const auto recent = static_cast<std::size_t>(kRecentSeconds / m_band.FrameSeconds());
+    for (auto& c : m_channels) {
+        c->keyed = KeyingOf(m_band, c->info.lowHz, c->info.highHz, recent) >= kStillKeyed;
+        if (!c->keyed) continue;
+        c->lastKeyed = m_samples;
+        std::vector<ReceiverPiece> held;
+        held.swap(c->held);
+        for (ReceiverPiece& p : held) Pass(*c, std::move(p));
+    }
     for (const FoundPair& pair : FindKeyedPairs(m_band, m_options.rules)) {
         if (Channel* c = Matching(pair)) {
-            c->lastSeen = m_samples;
             c->info.levelDb = pair.levelDb;
             continue;
         }
@@ -111,7 +126,7 @@ void SignalScanner::Start(const FoundPair& pair) {
     o.tone2Hz = pair.highHz;
     c->receiver = std::make_unique<Receiver>(o);
     c->start = m_reduced - static_cast<std::int64_t>(m_history.size());
-    c->lastSeen = m_samples;
+    c->lastKeyed = m_samples;
     const std::vector<float> held(m_history.begin(), m_history.end());
     c->receiver->Push(held.data(), held.size());
     Collect(*c);
@@ -120,23 +135,27 @@ void SignalScanner::Start(const FoundPair& pair) {
 
 void SignalScanner::Collect(Channel& c) {
     for (ReceiverPiece& p : c.receiver->Take()) {
-        if (p.opens) {
-            p.transmission.firstSample = (c.start + p.transmission.firstSample) * m_decimator.Factor();
-            if (!c.info.received) {
-                c.info.received = true;
-                m_received.push_back(c.info);
-            }
-        }
-        if (p.opens || !p.text.empty()) c.lastSeen = m_samples;
-        m_pieces.push_back({c.info.id, c.info.lowHz, c.info.highHz, std::move(p)});
+        if (p.opens) p.transmission.firstSample = (c.start + p.transmission.firstSample) * m_decimator.Factor();
+        if (c.keyed)
+            Pass(c, std::move(p));
+        else
+            c.held.push_back(std::move(p));
     }
+}
+
+void SignalScanner::Pass(Channel& c, ReceiverPiece&& p) {
+    if (p.opens && !c.info.received) {
+        c.info.received = true;
+        m_received.push_back(c.info);
+    }
+    m_pieces.push_back({c.info.id, c.info.lowHz, c.info.highHz, std::move(p)});
 }
 
 void SignalScanner::CloseQuiet() {
     const auto quiet = static_cast<std::int64_t>(m_options.closeAfterSeconds * m_options.sampleRate);
     for (auto it = m_channels.begin(); it != m_channels.end();) {
         Channel& c = **it;
-        if (m_samples - c.lastSeen <= quiet) {
+        if (m_samples - c.lastKeyed <= quiet) {
             ++it;
             continue;
         }

@@ -19,7 +19,7 @@ struct ScannerOptions {
     PairRules rules;                   // where tones may lie and what counts as keyed
     double searchEverySeconds = 1.0;   // between two searches of the band, 0.1 … 60
     double windowSeconds = 5.0;        // sound a search looks at, and a new signal's receiver starts on; 1 … 60
-    double closeAfterSeconds = 12.0;   // a signal neither found nor giving text this long is closed; ≥ 1
+    double closeAfterSeconds = 8.0;    // a signal whose tones are not keyed this long is closed; ≥ 1
     std::size_t mostSignals = 16;      // receivers at most at once (signals found and not yet proven)
 };
 
@@ -44,9 +44,12 @@ struct ScannedPiece {
 /// receiver of its own, its tones given, its rate, frames and code found by
 /// that receiver. The band is searched from one spectrum over time shared by
 /// all; the receivers read one low-passed, decimated copy of the sound. A
-/// signal found anew starts its receiver on the last windowSeconds of sound;
-/// one neither found nor giving text for closeAfterSeconds is closed. The
-/// text is the same however the input is split.
+/// signal found anew starts its receiver on the last windowSeconds of sound.
+/// Its text comes through while its own two tones are keyed against each
+/// other (the last three seconds show it at every search); text that comes
+/// while they are not is held until they are again, and a signal not keyed
+/// for closeAfterSeconds is closed, its held text dropped. The text is the
+/// same however the input is split.
 class SignalScanner {
 public:
     /// Throws std::invalid_argument for options out of range.
@@ -70,6 +73,7 @@ private:
     bool NearATone(const FoundPair& pair) const;
     void Start(const FoundPair& pair);
     void Collect(Channel& channel);
+    void Pass(Channel& channel, ReceiverPiece&& piece);
     void CloseQuiet();
 
     ScannerOptions m_options;
