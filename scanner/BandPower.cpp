@@ -31,6 +31,11 @@ BandPower::BandPower(double sampleRate, double lowestHz, double highestHz, doubl
 
 double BandPower::FrameSeconds() const { return static_cast<double>(m_size / 2) / m_rate; }
 
+std::int64_t BandPower::FrameStart(std::size_t i) const {
+    const std::int64_t number = m_added - static_cast<std::int64_t>(m_frames.size()) + static_cast<std::int64_t>(i);
+    return number * static_cast<std::int64_t>(m_size / 2);
+}
+
 void BandPower::Push(const float* samples, std::size_t count) {
     for (std::size_t i = 0; i < count;) {
         const std::size_t n = std::min(count - i, m_size - m_pending.size());
@@ -48,6 +53,7 @@ void BandPower::AddFrame() {
     TransformInPlace(data);
     std::vector<float> power(m_bins);
     for (std::size_t k = 0; k < m_bins; ++k) power[k] = static_cast<float>(std::norm(data[m_firstBin + k]));
+    ++m_added;
     if (m_frames.size() >= m_maxFrames) m_frames.pop_front();
     m_frames.push_back(std::move(power));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     double BinHz() const { return m_binHz; }
     /// Seconds from one frame to the next.
     double FrameSeconds() const;
+    /// The sample (counted from the first pushed) where frame i of Frames() begins.
+    std::int64_t FrameStart(std::size_t i) const;
 
 private:
     void AddFrame();
@@ -29,6 +32,7 @@ private:
     std::vector<float> m_pending;
     std::vector<double> m_window;
     std::deque<std::vector<float>> m_frames;
+    std::int64_t m_added = 0;  // frames made so far
 };
 
 }  // namespace morvane

@@ -146,13 +146,33 @@ std::vector<FoundPair> FindKeyedPairs(const BandPower& power, const PairRules& r
 
 namespace morvane {
 
+namespace {
+std::size_t BinOf(const BandPower& power, double hz) {
+    const auto k = static_cast<std::ptrdiff_t>(std::lround(hz / power.BinHz())) - static_cast<std::ptrdiff_t>(power.FirstBin());
+    return static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(k, 1, static_cast<std::ptrdiff_t>(power.Frames().front().size()) - 2));
+}
+}  // namespace
+
+std::size_t OnsetFrame(const BandPower& power, double lowHz, double highHz) {
+    const auto& f = power.Frames();
+    if (f.empty()) return 0;
+    const std::size_t a = BinOf(power, lowHz), b = BinOf(power, highHz);
+    std::vector<double> both;
+    for (const auto& frame : f)
+        both.push_back(static_cast<double>(frame[a - 1]) + frame[a] + frame[a + 1] + frame[b - 1] + frame[b] + frame[b + 1]);
+    std::vector<double> sorted = both;
+    const auto high = sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() * 9 / 10);
+    std::nth_element(sorted.begin(), high, sorted.end());
+    const double threshold = 0.2 * *high;
+    for (std::size_t t = 0; t < both.size(); ++t)
+        if (both[t] > threshold) return t;
+    return 0;
+}
+
 double KeyingOf(const BandPower& power, double lowHz, double highHz, std::size_t frames) {
     const auto& f = power.Frames();
     if (f.empty() || std::min(frames, f.size()) < 8) return 0.0;
-    const auto binOf = [&](double hz) {
-        const auto k = static_cast<std::ptrdiff_t>(std::lround(hz / power.BinHz())) - static_cast<std::ptrdiff_t>(power.FirstBin());
-        return static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(k, 1, static_cast<std::ptrdiff_t>(f.front().size()) - 2));
-    };
+    const auto binOf = [&](double hz) { return BinOf(power, hz); };
     return -Correlation(Changes(power, binOf(lowHz), frames), Changes(power, binOf(highHz), frames));
 }
 

@@ -34,6 +34,11 @@ std::vector<FoundPair> FindKeyedPairs(const BandPower& power, const PairRules& r
 /// (-1 … 1, the correlation of their power changes turned over; 0 with
 /// fewer than 8 frames): near 1 while they are keyed against each other,
 /// near 0 once only one of them (or neither) carries anything.
+/// The first frame where the two tones together carry a fifth of the power
+/// they carry at their strongest (their 90th percentile): where a signal
+/// that began inside the frames began. 0 when there are no frames.
+std::size_t OnsetFrame(const BandPower& power, double lowHz, double highHz);
+
 double KeyingOf(const BandPower& power, double lowHz, double highHz, std::size_t frames);
 
 }  // namespace morvane

@@ -13,6 +13,7 @@ constexpr double kSameToneHz = 30.0;     // a pair this near a signal's tones is
 constexpr double kBesideHz = 40.0;       // a new pair's tone this near a followed tone is none of its own
 constexpr double kRecentSeconds = 2.0;   // sound that shows whether a signal is still keyed
 constexpr double kStillKeyed = 0.25;     // its keying there, at least
+constexpr double kBeforeOnset = 0.25;    // seconds of sound a new receiver reads before its signal began
 
 int FactorFor(const ScannerOptions& o) {
     const double least = 2.0 * (o.rules.highestHz + kTrackingHz) + kTransitionHz;
@@ -31,6 +32,7 @@ const ScannerOptions& Checked(const ScannerOptions& o) {
 
 struct SignalScanner::Channel {
     ScannedSignal info;
+    std::unique_ptr<ToneBand> band;
     std::unique_ptr<Receiver> receiver;
     std::int64_t start = 0;      // decimated sample of the receiver's first sample
     std::int64_t lastKeyed = 0;  // input sample of the last search that found its tones keyed
@@ -67,7 +69,7 @@ void SignalScanner::Run(const std::int16_t* samples, std::size_t count) {
     if (m_fresh.empty()) return;
     m_band.Push(m_fresh.data(), m_fresh.size());
     for (auto& c : m_channels) {
-        c->receiver->Push(m_fresh.data(), m_fresh.size());
+        Feed(*c, m_fresh.data(), m_fresh.size());
         Collect(*c);
     }
     m_reduced += static_cast<std::int64_t>(m_fresh.size());
@@ -120,27 +122,49 @@ void SignalScanner::Start(const FoundPair& pair) {
     c->info.highHz = pair.highHz;
     c->info.foundSample = m_samples;
     c->info.levelDb = pair.levelDb;
+    c->band = std::make_unique<ToneBand>(m_decimator.OutputRate(), pair.lowHz, pair.highHz);
     ReceiverOptions o = m_options.receiver;
-    o.sampleRate = m_decimator.OutputRate();
-    o.tone1Hz = pair.lowHz;
-    o.tone2Hz = pair.highHz;
+    o.sampleRate = c->band->OutputRate();
+    o.tone1Hz = pair.lowHz - c->band->MovedHz();
+    o.tone2Hz = pair.highHz - c->band->MovedHz();
     c->receiver = std::make_unique<Receiver>(o);
-    c->start = m_reduced - static_cast<std::int64_t>(m_history.size());
+    // The receiver reads the sound held from just before the signal began (noise before it could open the squelch).
+    const std::int64_t held = m_reduced - static_cast<std::int64_t>(m_history.size());
+    const std::int64_t onset = m_band.FrameStart(OnsetFrame(m_band, pair.lowHz, pair.highHz)) -
+                               static_cast<std::int64_t>(kBeforeOnset * m_decimator.OutputRate());
+    c->start = std::max(held, onset);
     c->lastKeyed = m_samples;
-    const std::vector<float> held(m_history.begin(), m_history.end());
-    c->receiver->Push(held.data(), held.size());
+    const std::vector<float> from(m_history.begin() + (c->start - held), m_history.end());
+    Feed(*c, from.data(), from.size());
     Collect(*c);
     m_channels.push_back(std::move(c));
 }
 
+void SignalScanner::Feed(Channel& c, const float* samples, std::size_t count) {
+    m_narrow.clear();
+    c.band->Push(samples, count, m_narrow);
+    c.receiver->Push(m_narrow.data(), m_narrow.size());
+}
+
 void SignalScanner::Collect(Channel& c) {
     for (ReceiverPiece& p : c.receiver->Take()) {
-        if (p.opens) p.transmission.firstSample = (c.start + p.transmission.firstSample) * m_decimator.Factor();
+        if (p.opens) Place(c, p.transmission);
         if (c.keyed)
             Pass(c, std::move(p));
         else
             c.held.push_back(std::move(p));
     }
+}
+
+// The receiver's time and tones as the input's: its samples counted from the
+// channel's start through the band's rate, the filters' delays taken off.
+void SignalScanner::Place(const Channel& c, ReceivedTransmission& t) const {
+    const double reduced = static_cast<double>(c.start) + static_cast<double>(t.firstSample) * c.band->Factor() -
+                           c.band->DelaySamples();
+    const double input = reduced * m_decimator.Factor() - static_cast<double>(m_decimator.Taps() - 1) / 2.0;
+    t.firstSample = std::max<std::int64_t>(0, std::llround(input));
+    t.tone1Hz += c.band->MovedHz();
+    t.tone2Hz += c.band->MovedHz();
 }
 
 void SignalScanner::Pass(Channel& c, ReceiverPiece&& p) {

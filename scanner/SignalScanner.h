@@ -9,6 +9,7 @@
 #include "scanner/BandPower.h"
 #include "scanner/Decimator.h"
 #include "scanner/PairSearch.h"
+#include "scanner/ToneBand.h"
 
 namespace morvane {
 
@@ -43,7 +44,9 @@ struct ScannedPiece {
 /// Finds every keyed two-tone FSK signal in the band and reads each with a
 /// receiver of its own, its tones given, its rate, frames and code found by
 /// that receiver. The band is searched from one spectrum over time shared by
-/// all; the receivers read one low-passed, decimated copy of the sound. A
+/// all, taken from one low-passed copy of the sound at 9 600 per second; out
+/// of that copy each receiver reads its own signal's band moved down to 2 400
+/// (or 4 800) samples a second. A
 /// signal found anew starts its receiver on the last windowSeconds of sound.
 /// Its text comes through while its own two tones are keyed against each
 /// other (the last three seconds show it at every search); text that comes
@@ -72,7 +75,9 @@ private:
     Channel* Matching(const FoundPair& pair);
     bool NearATone(const FoundPair& pair) const;
     void Start(const FoundPair& pair);
+    void Feed(Channel& channel, const float* samples, std::size_t count);
     void Collect(Channel& channel);
+    void Place(const Channel& channel, ReceivedTransmission& t) const;
     void Pass(Channel& channel, ReceiverPiece&& piece);
     void CloseQuiet();
 
@@ -84,7 +89,7 @@ private:
     std::int64_t m_searchEvery;      // input samples between searches
     std::deque<float> m_history;     // the last windowSeconds of decimated sound
     std::size_t m_historySize;
-    std::vector<float> m_fresh;
+    std::vector<float> m_fresh, m_narrow;
     std::vector<std::unique_ptr<Channel>> m_channels;
     std::vector<ScannedSignal> m_received;
     std::vector<ScannedPiece> m_pieces;

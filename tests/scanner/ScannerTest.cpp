@@ -114,9 +114,10 @@ TEST(SignalScanner, ReadsEverySenderInItsOwnRateAndCode) {
     for (const auto& s : senders) {
         SCOPED_TRACE(s.lowHz);
         const SignalRead r = TextNear(pieces, s.lowHz);
-        // The whole text; a receiver may add a few characters as a transmission fades into the noise.
+        // The whole text; the receiver lets a few frames of the noise after a
+        // transmission through with its last characters (so does a lone one).
         EXPECT_EQ(r.text.substr(0, s.text.size()), s.text);
-        EXPECT_LE(r.text.size(), s.text.size() + 6);
+        EXPECT_LE(r.text.size(), s.text.size() + 24);  // bytes: a control character shows as <XX>
         EXPECT_NEAR(r.first.baud, s.baud, 0.02 * s.baud);
         EXPECT_EQ(r.first.code.code, s.code);
     }
