@@ -15,6 +15,7 @@
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
 #include "cli/ReceiverDecode.h"
+#include "cli/AllSignalsDecode.h"
 
 namespace morvane::cli {
 
@@ -71,6 +72,11 @@ void RunDecode(const DecodeOptions& o) {
     if (!o.autoAlign || o.code.code) ChosenCode(o.code);
     if (o.follow && o.showBits)
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
+    CheckAllSignals(*o.source.command, o.autoAlign, o.source.live, UseReceiver(o.receiver, o.source, *o.source.command));
+    if (o.all) {
+        AllSignalsDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow, o.output);
+        return;
+    }
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
     if (o.autoAlign && UseReceiver(o)) {
@@ -145,6 +151,11 @@ void AddDecodeCommand(CLI::App& app) {
     AddOutputOption(command, options->output);
     AddReceiverOptions(command, options->receiver);
     AddSitorOptions(command, options->sitor);
+    command->add_flag("--all", options->all,
+                      "With --auto: find every keyed signal in 100 ... 4000 Hz and read each with its own rate, "
+                      "code and squelch; one block per signal in the order of its lower tone, a first line "
+                      "'== TIME · RATE · TONES · CODE' and its text. With --follow every line as it "
+                      "comes, opened with its signal's tones ([1500/1950] ), the headers to standard error");
     command->callback([options] { RunDecode(*options); });
 }
 

@@ -25,6 +25,7 @@ struct DecodeOptions {
     bool showBits = false;
     bool autoAlign = false;
     bool follow = false;
+    bool all = false;  // --all: every signal in the passband
     std::string output;
     ReceiverChoice receiver;  // --reader, --squelch, --no-unshift-on-space
     SitorChoice sitor;        // --navtex, --diversity
