@@ -21,3 +21,9 @@ void WarnCannotSave(QWidget* parent, const QString& path, const QString& reason)
 /// The file dropped on the window: the first of the dropped addresses when
 /// it is a local file, else empty.
 QString DroppedFile(const QMimeData* data);
+
+class CLiveTextDlg;
+/// Before the window ends: when the live text (`live`, or null) holds text
+/// not saved, asks whether to save it (Save, Discard, Cancel). Returns
+/// whether the window may end (false on Cancel or a save not made).
+bool MayEndWithLiveText(QWidget* parent, CLiveTextDlg* live);

@@ -1,0 +1,63 @@
+#include "app/CReceivePane.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QPlainTextEdit>
+
+#include "app/CLiveTextDlg.h"
+#include "app/CLiveTextFeed.h"
+#include "app/CMainControls.h"
+#include "app/CWindowPlacement.h"
+#include "widgets/CPanoramicView.h"
+#include "widgets/CResultsView.h"
+
+CReceivePane::CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText)
+    : m_window(window), m_controls(controls), m_liveText(liveText) {}
+
+// The pane shows the live text's document: it goes before the live text does.
+CReceivePane::~CReceivePane() { delete m_pane; }
+
+bool CReceivePane::Shown() const { return m_controls.ReservedRight() > 0; }
+
+void CReceivePane::Make() {
+    m_pane = new QPlainTextEdit(&m_window);
+    m_pane->setObjectName(QStringLiteral("receivePane"));
+    m_pane->setReadOnly(true);
+    m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_pane->setDocument(m_liveText.Made()->Document());
+    m_pane->setFont(m_liveText.Window()->findChild<QPlainTextEdit*>()->font());
+    m_pane->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copy = new QAction(QStringLiteral("&Copy"), m_pane);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(copy, &QAction::triggered, m_pane, &QPlainTextEdit::copy);
+    auto* all = new QAction(QStringLiteral("Select &all"), m_pane);
+    QObject::connect(all, &QAction::triggered, m_pane, &QPlainTextEdit::selectAll);
+    auto* save = new QAction(QStringLiteral("&Save text..."), m_pane);
+    CLiveTextFeed* feed = &m_liveText;
+    QObject::connect(save, &QAction::triggered, m_pane, [feed] { feed->Window()->AskAndSave(); });
+    m_pane->addActions({copy, all, save});
+}
+
+void CReceivePane::SetShown(bool on) {
+    if (on == Shown()) return;
+    if (!m_pane) Make();
+    m_liveText.SetShownElsewhere(on);
+    // Hidden at start the window keeps the size it was restored to (which held the pane then).
+    const bool grow = m_window.isVisible() || !m_controls.SizeRestored();
+    const int target = m_window.width() + (on ? kWidth : -kWidth);  // before the minimum changes it
+    m_controls.ReserveRight(on ? kWidth : 0);
+    if (grow) m_window.resize(target, m_window.height());
+    m_pane->setVisible(on);
+    Place();
+    if (m_window.isVisible()) CWindowPlacement::KeepOnScreen(m_window, false);
+}
+
+void CReceivePane::Place() {
+    if (!m_pane || !Shown()) return;
+    // From the strip's top to the raster's bottom, in the reserved strip.
+    const QRect strip = m_controls.panoramic->geometry();
+    const QRect raster = m_controls.results->geometry();
+    const int left = m_window.width() - kWidth;
+    m_pane->setGeometry(left, strip.top(), kWidth - strip.left(), raster.bottom() - strip.top() + 1);
+}
