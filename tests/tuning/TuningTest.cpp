@@ -11,6 +11,8 @@
 
 #include "support/DecodeRoundTripSupport.h"
 #include "synth/RttySynth.h"
+#include "capture/BlockHandling.h"
+#include "tuning/InputLevel.h"
 #include "tuning/SignalLock.h"
 #include "tuning/ToneCentring.h"
 #include "tuning/TuningScope.h"
@@ -175,4 +177,21 @@ TEST(ToneCentring, BothTonesAroundTheClick) {
     for (const auto& c : cases)
         EXPECT_EQ(CentreTones(c.centre, c.shift, c.reverse), c.tones) << c.centre << " " << c.shift;
     EXPECT_THROW(CentreTones(1500, 0, false), std::invalid_argument);
+}
+
+// The card's peak comes back from a block after the capture's gain, for
+// peaks that are scaled (up to 12 500 by 2 and more) and those that are not.
+TEST(InputLevel, PeakBeforeTheCapturesGain) {
+    const std::int32_t peaks[] = {1, 7, 300, 1000, 8333, 8334, 12500, 12501, 25000, 25001, 32767};
+    for (const std::int32_t peak : peaks) {
+        std::vector<std::int16_t> block = Noise(4096, peak / 3.0 + 1.0);
+        for (auto& s : block) s = static_cast<std::int16_t>(std::clamp<std::int32_t>(s, -peak, peak));
+        block[100] = static_cast<std::int16_t>(-peak);
+        NormalizePeak(block.data(), static_cast<std::int32_t>(block.size() * 2));
+        EXPECT_EQ(InputPeak(block), peak) << peak;
+    }
+    EXPECT_EQ(InputPeak(std::vector<std::int16_t>(64, 0)), 0);
+    EXPECT_EQ(InputPeak({}), 0);
+    EXPECT_NEAR(PeakDbfs(16384), -6.02, 0.01);
+    EXPECT_EQ(PeakDbfs(0), -120.0);
 }
