@@ -35,6 +35,7 @@ void CLiveTextFeed::Restart(bool realTime) {
         morvane::LiveTextOptions{m_stream.tones.tone1Hz, m_stream.tones.tone2Hz, {},
                                  morvane::LiveTextDeciderFor(m_window->Soft())});
     m_running = true;
+    m_lock.Restart();
     m_restartDue = false;
     m_finished = false;
     m_wallClock = realTime;
@@ -70,11 +71,14 @@ void CLiveTextFeed::Settle() {
 
 void CLiveTextFeed::ShowFound() {
     if (!m_window) return;
+    const auto reached = static_cast<std::int64_t>(m_stream.levels.size());
     for (const morvane::LiveTextPiece& piece : m_worker->Take()) {
         if (piece.kind == morvane::LiveTextPiece::Kind::Text) {
+            m_lock.Text(reached);
             m_window->AppendText(QString::fromStdString(piece.text));
             continue;
         }
+        m_lock.Transmission(reached);
         const auto ms = static_cast<qint64>(static_cast<double>(piece.transmission.firstSample) * 1000.0 /
                                             morvane::kSampleRate);
         const QString clock = m_wallClock ? m_streamStart.addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))
@@ -83,4 +87,8 @@ void CLiveTextFeed::ShowFound() {
         m_window->BeginTransmission(QString::fromStdString(morvane::TransmissionHeader(clock.toStdString(),
                                                                                          piece.transmission)));
     }
+}
+
+bool CLiveTextFeed::Locked() const {
+    return m_running && !m_finished && m_lock.Locked(static_cast<std::int64_t>(m_stream.levels.size()));
 }

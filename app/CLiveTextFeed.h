@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "livetext/LiveTextWorker.h"
+#include "tuning/SignalLock.h"
 
 class CLiveTextDlg;
 class CSettingsStore;
@@ -48,6 +49,8 @@ public:
     void Finish();
     /// The demodulator's tones changed: the reading starts over with the next block.
     void TonesChanged() { m_restartDue = true; }
+    /// Whether the reading holds a transmission now (see SignalLock).
+    bool Locked() const;
     /// Waits until the reader has read everything handed on and shows it (tests).
     void Settle();
 
@@ -65,6 +68,7 @@ private:
     bool m_restartDue = false;         // the tones or the soft decision changed since
     bool m_wallClock = true;
     bool m_shownElsewhere = false;
+    morvane::SignalLock m_lock;        // of the current reading
     QDateTime m_streamStart;           // the wall-clock time of the stream's first sample
     std::unique_ptr<morvane::LiveTextWorker> m_worker;  // last: stopped first
 };

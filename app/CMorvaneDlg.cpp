@@ -14,13 +14,11 @@
 #include "app/CBitsExtractDlg.h"
 #include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
-#include "app/CReceivePane.h"
-#include "app/CWindowAlign.h"
+#include "app/CTuningWiring.h"
 #include "app/CSettingsStore.h"
 #include "app/CWindowMenu.h"
 #include "app/CWindowPlacement.h"
 #include "app/FileDialogs.h"
-#include "app/CRasterDisplay.h"
 #include "dsp/SampleFormat.h"
 #include "widgets/AppIcon.h"
 #include "widgets/CPanoramicView.h"
@@ -45,6 +43,7 @@ void CMorvaneDlg::Post(Method method) {
 CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::SoundSystem> system, Launch launch,
                          QWidget* parent)
     : QDialog(parent), m_store(settings), m_launch(std::move(launch)) {
+    morvane::SoundSystem& cards = *system;
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), MakeHooks());
     m_liveText = std::make_unique<CLiveTextFeed>(m_store, m_loop->Stream(), this);
     m_panel = new CParameterPanel(m_store, m_loop->Settings().referenceBaud, this);
@@ -59,7 +58,10 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     m_raster = std::make_unique<CRasterDisplay>(m_loop->Stream(), *m_results, *m_panel);
     m_align = std::make_unique<CWindowAlign>(*m_loop, *m_panel, *m_raster, m_store, *m_status,
                                              [this](const QString& path) { OpenRecording(path); });
-    m_pane = std::make_unique<CReceivePane>(*this, *m_controls, *m_liveText);
+    m_pane = std::make_unique<CReceivePane>(*this, *m_controls, *m_liveText, m_store,
+                                            [this](CTuningPanel& tuning) { m_tuning->Made(tuning); });
+    m_tuning = std::make_unique<CTuningWiring>(*m_loop, cards, *m_panel, *m_pane, *m_liveText, m_launch.arguments,
+                                               m_launch.inputPath.empty(), [this](const QString& text) { SetStatus(text); });
     ReadSettings();
     Initialise();
     ConnectControls();
@@ -68,8 +70,8 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     CWindowPlacement::Save(*this, m_store);
-    m_pane.reset();  // it shows the live text's document
     WriteSettings();
+    m_pane.reset();  // it shows the live text's document
 }
 
 void CMorvaneDlg::PostForThisInput(void (CMorvaneDlg::*command)()) {
@@ -91,6 +93,7 @@ morvane::ProcessingHooks CMorvaneDlg::MakeHooks() {
     // and its levels, but the screen is painted at most every kFrameMs.
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
         // (A repaint asked of the window system would add a row of its own.)
+        if (m_tuning) m_tuning->BlockArrived(block);
         if (FrameDue())
             m_panoramic->UpdateSpectrum(block.data(), byteCount);
         else
@@ -110,6 +113,7 @@ void CMorvaneDlg::ReadSettings() {
 
 void CMorvaneDlg::WriteSettings() {
     m_panel->WriteSettings();
+    m_pane->WriteSettings();
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_controls->showGrid->isChecked() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_raster->FollowNewest() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("Contrast"), m_raster->Contrast());
@@ -124,8 +128,9 @@ void CMorvaneDlg::Initialise() {
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
-    // The raster points to the menu the right button opens.
+    // The raster, and the window wherever nothing else tells more, point to the menu the right button opens.
     m_results->setToolTip(kMenuHint);
+    setToolTip(kMenuHint);
     setWindowIcon(MorvaneIcon());
     m_nextPickHigh = false;
 
@@ -186,6 +191,8 @@ void CMorvaneDlg::ShowTones() {
 }
 
 void CMorvaneDlg::OnTonePicked(int hz) {
+    // With the receive pane a click may centre both tones on a signal.
+    if (m_tuning->TonePicked(hz)) return m_panoramic->RedrawMarkers();
     const Field field = m_nextPickHigh ? Field::High : Field::Low;
     const float tone2 = m_loop->Settings().tone2Hz, tone1 = m_loop->Settings().tone1Hz;
     m_loop->SetTones(m_nextPickHigh ? tone1 : static_cast<float>(hz), m_nextPickHigh ? static_cast<float>(hz) : tone2);
@@ -221,6 +228,7 @@ void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process();
         if (m_loop->Recording()) m_liveText->Update(m_loop->RealTime());
+        m_tuning->AfterProcess();
         // Lost sound shifts every later character, so the status line says so.
         const QString lost = FromStd(m_loop->LossText());
         if (!lost.isEmpty() && lost != m_status->Status()) SetStatus(lost);

@@ -20,6 +20,8 @@ class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
+class CTuningPanel;
+class CTuningWiring;
 struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -179,6 +181,7 @@ private:
     std::unique_ptr<CRasterDisplay> m_raster;
     std::unique_ptr<CWindowAlign> m_align;
     std::unique_ptr<CReceivePane> m_pane;
+    std::unique_ptr<CTuningWiring> m_tuning;
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 

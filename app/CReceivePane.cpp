@@ -3,21 +3,30 @@
 #include <QAction>
 #include <QDialog>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 #include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
 #include "app/CMainControls.h"
+#include "app/CTuningPanel.h"
 #include "app/CWindowPlacement.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 
-CReceivePane::CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText)
-    : m_window(window), m_controls(controls), m_liveText(liveText) {}
+CReceivePane::CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText, CSettingsStore& store,
+                           std::function<void(CTuningPanel&)> made)
+    : m_window(window), m_controls(controls), m_liveText(liveText), m_store(store), m_made(std::move(made)) {}
 
 // The pane shows the live text's document: it goes before the live text does.
 CReceivePane::~CReceivePane() { delete m_pane; }
 
 bool CReceivePane::Shown() const { return m_controls.ReservedRight() > 0; }
+
+CTuningPanel* CReceivePane::Tuning() const { return Shown() ? m_tuning : nullptr; }
+
+void CReceivePane::WriteSettings() {
+    if (m_tuning) m_tuning->WriteSettings();
+}
 
 void CReceivePane::Make() {
     m_pane = new QPlainTextEdit(&m_window);
@@ -37,6 +46,9 @@ void CReceivePane::Make() {
     CLiveTextFeed* feed = &m_liveText;
     QObject::connect(save, &QAction::triggered, m_pane, [feed] { feed->Window()->AskAndSave(); });
     m_pane->addActions({copy, all, save});
+    m_tuning = new CTuningPanel(m_store, &m_window);
+    m_tuning->SetMenuActions(m_window.actions());
+    if (m_made) m_made(*m_tuning);
 }
 
 void CReceivePane::SetShown(bool on) {
@@ -49,15 +61,20 @@ void CReceivePane::SetShown(bool on) {
     m_controls.ReserveRight(on ? kWidth : 0);
     if (grow) m_window.resize(target, m_window.height());
     m_pane->setVisible(on);
+    m_tuning->setVisible(on);
     Place();
     if (m_window.isVisible()) CWindowPlacement::KeepOnScreen(m_window, false);
 }
 
 void CReceivePane::Place() {
     if (!m_pane || !Shown()) return;
-    // From the strip's top to the raster's bottom, in the reserved strip.
+    // From the strip's top to the raster's bottom, in the reserved strip:
+    // the tuning controls, the text under them.
     const QRect strip = m_controls.panoramic->geometry();
     const QRect raster = m_controls.results->geometry();
     const int left = m_window.width() - kWidth;
-    m_pane->setGeometry(left, strip.top(), kWidth - strip.left(), raster.bottom() - strip.top() + 1);
+    const int width = kWidth - strip.left();
+    m_tuning->setGeometry(left, strip.top(), width, kTuningHeight);
+    const int top = strip.top() + kTuningHeight + 6;
+    m_pane->setGeometry(left, top, width, std::max(40, raster.bottom() - top + 1));
 }

@@ -1,7 +1,10 @@
 #pragma once
+#include <functional>
 
 class CLiveTextFeed;
 class CMainControls;
+class CSettingsStore;
+class CTuningPanel;
 class QDialog;
 class QPlainTextEdit;
 
@@ -9,11 +12,13 @@ class QPlainTextEdit;
 /// the main window, which grows by kWidth for it while every other control
 /// stays where it is. Hidden, the window is as without it. The pane is a
 /// second view of the live text's document, with Copy, Select all and Save
-/// text in its own context menu.
+/// text in its own context menu. Above the text, the tuning controls
+/// (CTuningPanel), made with the pane.
 class CReceivePane {
 public:
-    /// All three outlive the pane.
-    CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText);
+    /// All four outlive the pane. `made` is called once the tuning panel exists.
+    CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText, CSettingsStore& store,
+                 std::function<void(CTuningPanel&)> made);
     ~CReceivePane();
     CReceivePane(const CReceivePane&) = delete;
     CReceivePane& operator=(const CReceivePane&) = delete;
@@ -24,7 +29,12 @@ public:
     /// Fits the pane into the strip kept for it (after a resize).
     void Place();
 
+    /// The tuning controls while the pane is shown, else null.
+    CTuningPanel* Tuning() const;
+    void WriteSettings();
+
     static constexpr int kWidth = 320;
+    static constexpr int kTuningHeight = 200;
 
 private:
     void Make();
@@ -32,5 +42,8 @@ private:
     QDialog& m_window;
     CMainControls& m_controls;
     CLiveTextFeed& m_liveText;
-    QPlainTextEdit* m_pane = nullptr;  // a child of the window
+    CSettingsStore& m_store;
+    std::function<void(CTuningPanel&)> m_made;
+    QPlainTextEdit* m_pane = nullptr;  // children of the window
+    CTuningPanel* m_tuning = nullptr;
 };

@@ -1,6 +1,6 @@
 #pragma once
 #include <cstdint>
-#include <span>
+#include <optional>
 
 namespace morvane {
 
@@ -20,5 +20,17 @@ struct TonePair {
 /// than that range is narrowed to it. Throws std::invalid_argument for a
 /// shift below 1.
 TonePair CentreTones(std::int32_t centreHz, std::int32_t shiftHz, bool reverse);
+
+}  // namespace morvane
+
+namespace morvane {
+
+/// AFC: the tones to follow a signal found at `foundLowHz` / `foundHighHz`
+/// (the lower and the higher, rounded to whole Hz), in the order Low, High
+/// the fields use (`reverse`: Low the higher). None when both tones in use
+/// lie within `toleranceHz` of them already, or when the found ones are not
+/// finite numbers inside 1 … 9999 Hz.
+std::optional<TonePair> FollowTones(double foundLowHz, double foundHighHz, TonePair inUse, bool reverse,
+                                    std::int32_t toleranceHz);
 
 }  // namespace morvane

@@ -195,3 +195,25 @@ TEST(InputLevel, PeakBeforeTheCapturesGain) {
     EXPECT_NEAR(PeakDbfs(16384), -6.02, 0.01);
     EXPECT_EQ(PeakDbfs(0), -120.0);
 }
+
+TEST(ToneCentring, AfcFollowsTonesFoundFarOff) {
+    const struct {
+        double low, high;
+        TonePair inUse;
+        bool reverse;
+        std::optional<TonePair> follow;
+    } cases[] = {
+        {2125.4, 2295.0, {1500, 2000}, false, TonePair{2125, 2295}},
+        {2295.0, 2125.4, {1500, 2000}, true, TonePair{2295, 2125}},  // given either way round
+        {1510.0, 1990.0, {1500, 2000}, false, std::nullopt},         // within the tolerance
+        {1510.0, 2030.0, {1500, 2000}, false, TonePair{1510, 2030}},
+        {1500.0, 2000.0, {2000, 1500}, false, TonePair{1500, 2000}},  // the order in use is wrong
+        {std::nan(""), 2000.0, {1500, 2000}, false, std::nullopt},
+        {0.2, 2000.0, {1500, 2000}, false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto got = FollowTones(c.low, c.high, c.inUse, c.reverse, 20);
+        EXPECT_EQ(got.has_value(), c.follow.has_value()) << c.low << " " << c.high;
+        if (got && c.follow) EXPECT_EQ(*got, *c.follow);
+    }
+}
