@@ -3,6 +3,7 @@
 // click on a signal sets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -16,6 +17,7 @@
 #include "tuning/SignalLock.h"
 #include "tuning/ToneCentring.h"
 #include "tuning/TuningScope.h"
+#include "tuning/TuningWaterfall.h"
 
 using namespace morvane;
 
@@ -216,4 +218,40 @@ TEST(ToneCentring, AfcFollowsTonesFoundFarOff) {
         EXPECT_EQ(got.has_value(), c.follow.has_value()) << c.low << " " << c.high;
         if (got && c.follow) EXPECT_EQ(*got, *c.follow);
     }
+}
+
+// A tone shows as the brightest column at its frequency, whatever the zoom;
+// rows move up one a block; labels reach across the whole width.
+TEST(TuningWaterfall, ToneAtItsColumnAndRowsScroll) {
+    TuningWaterfall fall(320, 4);
+    const std::vector<std::int16_t> tone = Tone(2125.0, 20000.0, 32768);
+    const std::vector<std::int16_t> quiet(32768, 0);
+    fall.SetView(2200.0, TuningWaterfall::kDefaultZoom);
+    fall.AddBlock(tone.data(), tone.size());
+    fall.AddBlock(quiet.data(), quiet.size());
+    const auto brightest = [&](int row) {
+        const auto* line = fall.Pixels().data() + static_cast<std::size_t>(row) * 320;
+        return static_cast<int>(std::max_element(line, line + 320) - line);
+    };
+    for (int zoom = 0; zoom < static_cast<int>(std::size(TuningWaterfall::kZooms)); ++zoom) {
+        SCOPED_TRACE(zoom);
+        fall.SetView(2200.0, zoom);
+        EXPECT_NEAR(fall.FrequencyAt(brightest(2) + 0.5), 2125.0, std::max(6.0, TuningWaterfall::kZooms[zoom]));
+        EXPECT_NEAR(fall.ColumnOf(fall.FrequencyAt(17.25)), 17.25, 1e-9);
+        EXPECT_EQ(*std::max_element(fall.Pixels().begin() + 3 * 320, fall.Pixels().end()), 0);  // the quiet block
+        EXPECT_EQ(*std::max_element(fall.Pixels().begin(), fall.Pixels().begin() + 2 * 320), 0);  // not yet filled
+        const auto labels = fall.Labels(60);
+        ASSERT_GE(labels.size(), 3u);
+        const int step = labels[1].first - labels[0].first;
+        EXPECT_LE(labels.front().first, step);
+        EXPECT_GE(labels.back().first, 320 - step);
+        for (const auto& [column, hz] : labels) EXPECT_LE(std::fabs(fall.FrequencyAt(column) - hz), TuningWaterfall::kZooms[zoom] / 2);
+        for (std::size_t i = 1; i < labels.size(); ++i) EXPECT_GE(labels[i].first - labels[i - 1].first, 59);
+    }
+    fall.SetView(2200.0, 99);
+    EXPECT_EQ(fall.Zoom(), static_cast<int>(std::size(TuningWaterfall::kZooms)) - 1);
+    EXPECT_THROW(TuningWaterfall(0, 4), std::invalid_argument);
+    const std::size_t before = fall.Pixels().size();
+    fall.AddBlock(tone.data(), 100);  // too short: nothing added
+    EXPECT_EQ(fall.Pixels().size(), before);
 }
