@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QPushButton>
@@ -59,9 +58,10 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     m_align = std::make_unique<CWindowAlign>(*m_loop, *m_panel, *m_raster, m_store, *m_status,
                                              [this](const QString& path) { OpenRecording(path); });
     m_pane = std::make_unique<CReceivePane>(*this, *m_controls, *m_liveText, m_store,
-                                            [this](CTuningPanel& tuning) { m_tuning->Made(tuning); });
+                                            [this](CTuningPanel& tuning, CTuningWaterfall& fall) { m_tuning->Made(tuning, fall); });
     m_tuning = std::make_unique<CTuningWiring>(*m_loop, cards, *m_panel, *m_pane, *m_liveText, m_launch.arguments,
-                                               m_launch.inputPath.empty(), [this](const QString& text) { SetStatus(text); });
+                                               m_launch.inputPath.empty(), [this](const QString& text) { SetStatus(text); },
+                                               [this](int hz) { OnTonePicked(hz); });
     ReadSettings();
     Initialise();
     ConnectControls();
@@ -118,6 +118,7 @@ void CMorvaneDlg::WriteSettings() {
     m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_raster->FollowNewest() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("Contrast"), m_raster->Contrast());
     m_store.WriteInt(kData, QStringLiteral("ReceivePane"), ReceivePaneShown() ? 1 : 0);
+    m_store.WriteInt(kData, QStringLiteral("TuningWaterfall"), m_menu->tuningWaterfall->isChecked() ? 1 : 0);
     m_store.Flush();
 }
 
@@ -125,6 +126,8 @@ void CMorvaneDlg::Initialise() {
     m_controls->LayOut(m_store);
     m_menu = std::make_unique<CWindowMenu>(*this, m_raster->FollowNewest());
     if (m_store.ReadInt(kData, QStringLiteral("ReceivePane"), 0) != 0) SetReceivePane(true);
+    m_menu->tuningWaterfall->setChecked(m_store.ReadInt(kData, QStringLiteral("TuningWaterfall"), 0) != 0);
+    m_pane->SetWaterfallShown(m_menu->tuningWaterfall->isChecked());
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
@@ -171,6 +174,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(m.timeTrue, &QAction::toggled, this, [this](bool on) { m_raster->SetTimeTrue(on); });
     connect(m.liveText, &QAction::triggered, this, &CMorvaneDlg::OnLiveText);
     connect(m.receivePane, &QAction::toggled, this, &CMorvaneDlg::SetReceivePane);
+    connect(m.tuningWaterfall, &QAction::toggled, this, [this](bool on) { m_pane->SetWaterfallShown(on); });
     connect(m.about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
 }
 
@@ -285,16 +289,9 @@ void CMorvaneDlg::SetFollowNewest(bool on) {
 }
 
 void CMorvaneDlg::OnSavePicture() {
-    const QString path = AskForPicturePath(this);
-    if (path.isEmpty()) return;
-    QString error;
-    if (!SavePicture(path, error)) {
-        WarnCannotSave(this, path, error);
-        return;
-    }
-    const QSize size = m_results->ClientSize();
-    SetStatus(QStringLiteral("Picture saved: %1 (%2 \u00D7 %3)").arg(QFileInfo(path).fileName()).arg(size.width()).arg(size.height()),
-              true);
+    const auto save = [this](const QString& path, QString& error) { return SavePicture(path, error); };
+    const QString saved = AskAndSavePicture(this, save, m_results->ClientSize());
+    if (!saved.isEmpty()) SetStatus(saved, true);
 }
 
 void CMorvaneDlg::OnStartCapture() {

@@ -9,12 +9,13 @@
 #include "app/CLiveTextFeed.h"
 #include "app/CMainControls.h"
 #include "app/CTuningPanel.h"
+#include "widgets/CTuningWaterfall.h"
 #include "app/CWindowPlacement.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
 
 CReceivePane::CReceivePane(QDialog& window, CMainControls& controls, CLiveTextFeed& liveText, CSettingsStore& store,
-                           std::function<void(CTuningPanel&)> made)
+                           std::function<void(CTuningPanel&, CTuningWaterfall&)> made)
     : m_window(window), m_controls(controls), m_liveText(liveText), m_store(store), m_made(std::move(made)) {}
 
 // The pane shows the live text's document: it goes before the live text does.
@@ -23,6 +24,15 @@ CReceivePane::~CReceivePane() { delete m_pane; }
 bool CReceivePane::Shown() const { return m_controls.ReservedRight() > 0; }
 
 CTuningPanel* CReceivePane::Tuning() const { return Shown() ? m_tuning : nullptr; }
+
+CTuningWaterfall* CReceivePane::Waterfall() const { return Shown() && m_waterfallOn ? m_waterfall : nullptr; }
+
+void CReceivePane::SetWaterfallShown(bool on) {
+    m_waterfallOn = on;
+    if (!m_pane) return;
+    m_waterfall->setVisible(on && Shown());
+    Place();
+}
 
 void CReceivePane::WriteSettings() {
     if (m_tuning) m_tuning->WriteSettings();
@@ -48,7 +58,8 @@ void CReceivePane::Make() {
     m_pane->addActions({copy, all, save});
     m_tuning = new CTuningPanel(m_store, &m_window);
     m_tuning->SetMenuActions(m_window.actions());
-    if (m_made) m_made(*m_tuning);
+    m_waterfall = new CTuningWaterfall(&m_window);
+    if (m_made) m_made(*m_tuning, *m_waterfall);
 }
 
 void CReceivePane::SetShown(bool on) {
@@ -62,6 +73,7 @@ void CReceivePane::SetShown(bool on) {
     if (grow) m_window.resize(target, m_window.height());
     m_pane->setVisible(on);
     m_tuning->setVisible(on);
+    m_waterfall->setVisible(on && m_waterfallOn);
     Place();
     if (m_window.isVisible()) CWindowPlacement::KeepOnScreen(m_window, false);
 }
@@ -75,6 +87,10 @@ void CReceivePane::Place() {
     const int left = m_window.width() - kWidth;
     const int width = kWidth - strip.left();
     m_tuning->setGeometry(left, strip.top(), width, kTuningHeight);
-    const int top = strip.top() + kTuningHeight + 6;
+    int top = strip.top() + kTuningHeight + 6;
+    if (m_waterfallOn) {
+        m_waterfall->setGeometry(left, top, width, kWaterfallHeight);
+        top += kWaterfallHeight + 6;
+    }
     m_pane->setGeometry(left, top, width, std::max(40, raster.bottom() - top + 1));
 }

@@ -13,6 +13,7 @@
 #include "capture/ChooseDevice.h"
 #include "live/ProcessingLoop.h"
 #include "tuning/InputLevel.h"
+#include "widgets/CTuningWaterfall.h"
 
 namespace {
 
@@ -22,11 +23,13 @@ constexpr int kCardSwitches = 6;  // "/s0" … "/s5"
 
 CTuningWiring::CTuningWiring(morvane::ProcessingLoop& loop, morvane::SoundSystem& cards, CParameterPanel& fields,
                              CReceivePane& pane, CLiveTextFeed& liveText, std::vector<std::string> arguments,
-                             bool cardsUsable, std::function<void(const QString&)> status)
+                             bool cardsUsable, std::function<void(const QString&)> status, std::function<void(int)> pick)
     : m_loop(loop), m_cards(cards), m_fields(fields), m_pane(pane), m_liveText(liveText),
-      m_arguments(std::move(arguments)), m_cardsUsable(cardsUsable), m_status(std::move(status)) {}
+      m_arguments(std::move(arguments)), m_cardsUsable(cardsUsable), m_status(std::move(status)), m_pick(std::move(pick)) {}
 
-void CTuningWiring::Made(CTuningPanel& tuning) {
+void CTuningWiring::Made(CTuningPanel& tuning, CTuningWaterfall& fall) {
+    QObject::connect(&fall, &CTuningWaterfall::zoomRequested, &fall, [this, &fall](int steps) { ShowWaterfall(fall, steps); });
+    QObject::connect(&fall, &CTuningWaterfall::tonePicked, &fall, [this](int hz) { m_pick(hz); });
     // The cards the switches reach, by name, the default input first.
     std::vector<std::string> names{"Default input"};
     const int count = std::min(m_cards.InputCount(), kCardSwitches);
@@ -52,6 +55,21 @@ void CTuningWiring::AfterProcess() {
 
 void CTuningWiring::BlockArrived(const std::vector<std::int16_t>& block) {
     if (CTuningPanel* tuning = m_pane.Tuning()) tuning->SetInputPeak(morvane::InputPeak(block));
+    CTuningWaterfall* fall = m_pane.Waterfall();
+    if (!fall) return;
+    const int columns = fall->width(), rows = fall->height() - CTuningWaterfall::kLabelHeight;
+    if (columns < 1 || rows < 1) return;
+    if (!m_fall || m_fall->Columns() != columns || m_fall->Rows() != rows) m_fall.emplace(columns, rows);
+    m_fall->AddBlock(block.data(), block.size());
+    ShowWaterfall(*fall, 0);
+}
+
+void CTuningWiring::ShowWaterfall(CTuningWaterfall& fall, int zoomSteps) {
+    if (!m_fall) return;
+    // Centred on the tones in use.
+    const double centre = (m_fields.LowHz() + static_cast<double>(m_fields.HighHz())) / 2.0;
+    if (zoomSteps != 0 || centre != m_fall->CentreHz()) m_fall->SetView(centre, m_fall->Zoom() - zoomSteps);
+    fall.SetPicture(*m_fall, m_fields.LowHz(), m_fields.HighHz());
 }
 
 bool CTuningWiring::TonePicked(std::int32_t hz) {

@@ -2,6 +2,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@ class CLiveTextFeed;
 class CParameterPanel;
 class CReceivePane;
 class CTuningPanel;
+class CTuningWaterfall;
+
+#include "tuning/TuningWaterfall.h"
 
 namespace morvane {
 class ProcessingLoop;
@@ -23,16 +27,19 @@ class CTuningWiring {
 public:
     /// cards: the machine's sound inputs (the loop's); arguments: the
     /// program's, whose card switch picks the card at first; cardsUsable:
-    /// false when a recording stands in for the card. All references outlive the wiring.
+    /// false when a recording stands in for the card; pick: a click in the
+    /// waterfall at a frequency (Hz), as in the panoramic strip. All
+    /// references outlive the wiring.
     CTuningWiring(morvane::ProcessingLoop& loop, morvane::SoundSystem& cards, CParameterPanel& fields,
                   CReceivePane& pane, CLiveTextFeed& liveText, std::vector<std::string> arguments, bool cardsUsable,
-                  std::function<void(const QString&)> status);
+                  std::function<void(const QString&)> status, std::function<void(int)> pick);
 
-    /// The tuning panel was made: fills the card list and connects it.
-    void Made(CTuningPanel& tuning);
+    /// The tuning panel and the waterfall were made: fills the card list and connects them.
+    void Made(CTuningPanel& tuning, CTuningWaterfall& fall);
     /// After a Process: the picture, and AFC while capturing.
     void AfterProcess();
-    /// The newest block (after the capture's gain): the card's input level.
+    /// The newest block (after the capture's gain): the card's input level
+    /// and, when shown, the waterfall's new row.
     void BlockArrived(const std::vector<std::int16_t>& block);
     /// A click in the waterfall at `hz`: true when it centred both tones.
     bool TonePicked(std::int32_t hz);
@@ -42,6 +49,7 @@ public:
 private:
     void ChooseCard(int index);
     void Reverse();
+    void ShowWaterfall(CTuningWaterfall& fall, int zoomSteps);
 
     morvane::ProcessingLoop& m_loop;
     morvane::SoundSystem& m_cards;
@@ -51,4 +59,6 @@ private:
     std::vector<std::string> m_arguments;
     bool m_cardsUsable;
     std::function<void(const QString&)> m_status;
+    std::function<void(int)> m_pick;
+    std::optional<morvane::TuningWaterfall> m_fall;  // sized to the waterfall shown
 };

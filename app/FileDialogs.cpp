@@ -56,3 +56,14 @@ bool MayEndWithLiveText(QWidget* parent, CLiveTextDlg* live) {
     const int answer = ask.exec();
     return answer != QMessageBox::Cancel && (answer != QMessageBox::Save || live->AskAndSave());
 }
+
+QString AskAndSavePicture(QWidget* parent, const std::function<bool(const QString&, QString&)>& save, QSize size) {
+    const QString path = AskForPicturePath(parent);
+    if (path.isEmpty()) return {};
+    QString error;
+    if (!save(path, error)) {
+        WarnCannotSave(parent, path, error);
+        return {};
+    }
+    return QStringLiteral("Picture saved: %1 (%2 \u00D7 %3)").arg(QFileInfo(path).fileName()).arg(size.width()).arg(size.height());
+}

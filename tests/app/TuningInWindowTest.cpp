@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QMenu>
 #include <QToolButton>
+#include <cmath>
 #include <memory>
 
 #include "app/CLiveTextFeed.h"
@@ -23,6 +24,7 @@
 #include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CTuningScope.h"
+#include "widgets/CTuningWaterfall.h"
 
 namespace {
 
@@ -193,6 +195,50 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() > 0, 20000);
         QVERIFY2(std::abs(Text(window.get(), "lowEdit").toInt() - 2125) <= 20, qPrintable(Text(window.get(), "lowEdit")));
         QVERIFY2(std::abs(Text(window.get(), "highEdit").toInt() - 2295) <= 20, qPrintable(Text(window.get(), "highEdit")));
+    }
+
+    // "Tuning waterfall" (Ctrl+W, kept, off at first) puts a zoomed
+    // waterfall between the tuning controls and the text; the card's blocks
+    // draw on it, a click on it picks as a click in the strip does.
+    void tuningWaterfallOption() {
+        auto window = Make();
+        QTRY_VERIFY(window->Loop().IsOpen());
+        auto* option = window->findChild<QAction*>(QStringLiteral("tuningWaterfallAction"));
+        QVERIFY(option && option->isCheckable() && !option->isChecked());
+        QCOMPARE(option->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
+        window->SetReceivePane(true);
+        auto* fall = Child<CTuningWaterfall>(window.get(), "tuningWaterfall");
+        QVERIFY(!fall->isVisible());
+        option->trigger();
+        QVERIFY(fall->isVisible());
+        const QRect tuning = Child<CTuningPanel>(window.get(), "tuningPanel")->geometry();
+        const QRect text = Child<QPlainTextEdit>(window.get(), "receivePane")->geometry();
+        QVERIFY(tuning.bottom() < fall->geometry().top() && fall->geometry().bottom() < text.top());
+        QVERIFY(window->rect().contains(text));
+
+        std::vector<std::int16_t> tone(32768);
+        for (std::size_t n = 0; n < tone.size(); ++n)
+            tone[n] = static_cast<std::int16_t>(9000.0 * std::sin(2.0 * 3.141592653589793 * 1650.0 * double(n) / 48000.0));
+        QVERIFY(m_cards->device->Feed(tone));
+        QTRY_VERIFY(!fall->Picture().isNull());
+        const QImage& picture = fall->Picture();
+        QCOMPARE(picture.width(), fall->width());
+        int brightest = 0;
+        for (int x = 0; x < picture.width(); ++x)
+            if (qGray(picture.pixel(x, picture.height() - 1)) > qGray(picture.pixel(brightest, picture.height() - 1))) brightest = x;
+        QVERIFY2(std::abs(fall->FrequencyAt(brightest) - 1650) <= 8, qPrintable(QString::number(fall->FrequencyAt(brightest))));
+        auto* shift = Child<QComboBox>(window.get(), "clickShift");
+        shift->setCurrentIndex(shift->findData(170));
+        QTest::mouseClick(fall, Qt::LeftButton, {}, QPoint(brightest, 40));
+        QTRY_COMPARE(Text(window.get(), "lowEdit").toInt(), fall->FrequencyAt(brightest) - 85);
+        QCOMPARE(Text(window.get(), "highEdit").toInt(), fall->FrequencyAt(brightest) + 85);
+
+        window.reset();
+        m_store = std::make_unique<CSettingsStore>(m_dir.filePath(QStringLiteral("t%1.ini").arg(m_serial)));
+        window = Make();
+        window->SetReceivePane(true);
+        QVERIFY(window->findChild<QAction*>(QStringLiteral("tuningWaterfallAction"))->isChecked());
+        QVERIFY(Child<CTuningWaterfall>(window.get(), "tuningWaterfall")->isVisible());
     }
 
     // "Card:" names the cards the switches reach, the one the command line
