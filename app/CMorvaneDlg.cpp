@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMetaObject>
 #include <QPushButton>
 #include <exception>
@@ -131,6 +132,7 @@ void CMorvaneDlg::Initialise() {
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
+    m_panoramic->setMouseTracking(true);
     // The raster, and the window wherever nothing else tells more, point to the menu the right button opens.
     m_results->setToolTip(kMenuHint);
     setToolTip(kMenuHint);
@@ -346,9 +348,13 @@ void CMorvaneDlg::OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isC
 void CMorvaneDlg::OnContrast() { m_raster->NextContrast(); }
 
 bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
-    // While the mouse is over the strip, the status line tells which tone a click sets.
+    // While the mouse is over the strip, the status line tells which tone a click sets, and to what.
     if (watched == m_panoramic && (event->type() == QEvent::Enter || event->type() == QEvent::Leave))
         m_status->SetHover(event->type() == QEvent::Enter ? NextPickText() : QString());
+    if (watched == m_panoramic && event->type() == QEvent::MouseMove) {
+        const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x() - m_panoramic->contentsRect().left();
+        m_status->SetHover(NextPickText() + QStringLiteral(" %1 Hz").arg(m_panoramic->FrequencyAt(x)));
+    }
     return QDialog::eventFilter(watched, event);
 }
 

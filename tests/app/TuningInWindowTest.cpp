@@ -146,6 +146,10 @@ private slots:
     // the pane hidden, the click sets Low, then High. Both are kept.
     void clickCentresBothTones() {
         auto window = Make();
+        // Over the strip the status line tells the frequency a click there picks.
+        QTest::mouseMove(window->Panoramic(), QPoint(200, 5));
+        const int x = 200 - window->Panoramic()->contentsRect().left();
+        QTRY_COMPARE(window->StatusText(), QStringLiteral("A click sets Low: %1 Hz").arg(window->Panoramic()->FrequencyAt(x)));
         ClickStrip(window.get(), 200);  // Low alone, then High
         const int f1 = Text(window.get(), "lowEdit").toInt();
         QCOMPARE(Text(window.get(), "highEdit"), QStringLiteral("2000"));
