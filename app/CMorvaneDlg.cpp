@@ -94,11 +94,11 @@ morvane::ProcessingHooks CMorvaneDlg::MakeHooks() {
     // and its levels, but the screen is painted at most every kFrameMs.
     hooks.updateSpectrum = [this](const std::vector<std::int16_t>& block, std::int32_t byteCount) {
         // (A repaint asked of the window system would add a row of its own.)
-        if (m_tuning) m_tuning->BlockArrived(block);
         if (FrameDue())
             m_panoramic->UpdateSpectrum(block.data(), byteCount);
         else
             m_panoramic->AddSpectrumRow(block.data(), byteCount);
+        if (m_tuning) m_tuning->BlockArrived(block, m_panoramic->spectrum.get(), m_panoramic->fftSize);
     };
     hooks.redrawResults = [this] { RedrawDuringCapture(); };
     hooks.inputEnded = [this] { PostForThisInput(&CMorvaneDlg::inputEnded); };

@@ -53,14 +53,14 @@ void CTuningWiring::AfterProcess() {
         m_fields.SetTones(follow->lowHz, follow->highHz);
 }
 
-void CTuningWiring::BlockArrived(const std::vector<std::int16_t>& block) {
+void CTuningWiring::BlockArrived(const std::vector<std::int16_t>& block, const float* spectrum, std::int32_t bins) {
     if (CTuningPanel* tuning = m_pane.Tuning()) tuning->SetInputPeak(morvane::InputPeak(block));
     CTuningWaterfall* fall = m_pane.Waterfall();
     if (!fall) return;
     const int columns = fall->width(), rows = fall->height() - CTuningWaterfall::kLabelHeight;
     if (columns < 1 || rows < 1) return;
     if (!m_fall || m_fall->Columns() != columns || m_fall->Rows() != rows) m_fall.emplace(columns, rows);
-    m_fall->AddBlock(block.data(), block.size());
+    m_fall->AddSpectrum(spectrum, bins);
     ShowWaterfall(*fall, 0);
 }
 

@@ -38,9 +38,10 @@ public:
     void Made(CTuningPanel& tuning, CTuningWaterfall& fall);
     /// After a Process: the picture, and AFC while capturing.
     void AfterProcess();
-    /// The newest block (after the capture's gain): the card's input level
-    /// and, when shown, the waterfall's new row.
-    void BlockArrived(const std::vector<std::int16_t>& block);
+    /// The newest block (after the capture's gain) and the strip's transform
+    /// of it (`bins` complex bins, or null): the card's input level and,
+    /// when shown, the waterfall's new row.
+    void BlockArrived(const std::vector<std::int16_t>& block, const float* spectrum, std::int32_t bins);
     /// A click in the waterfall at `hz`: true when it centred both tones.
     bool TonePicked(std::int32_t hz);
     /// The program's arguments as they pick the card now.

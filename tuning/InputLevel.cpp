@@ -13,7 +13,7 @@ std::int32_t InputPeak(std::span<const std::int16_t> normalised) {
     for (const std::int16_t s : normalised) {
         const std::int32_t a = std::abs(static_cast<std::int32_t>(s));
         peak = std::max(peak, a);
-        divisor = std::gcd(divisor, a);
+        if (divisor != 1 && (divisor == 0 || a % divisor != 0)) divisor = std::gcd(divisor, a);
     }
     if (peak == 0 || peak > kTargetPeak) return peak;
     // The gain divides every sample; the samples may share more factors.

@@ -9,12 +9,6 @@
 #include "dsp/Spectrum.h"
 
 namespace morvane {
-namespace {
-
-constexpr double kBinHz = static_cast<double>(kSampleRate) / TuningWaterfall::kFftPoints;
-constexpr std::size_t kBins = static_cast<std::size_t>(TuningWaterfall::kTopHz / kBinHz) + 1;
-
-}  // namespace
 
 TuningWaterfall::TuningWaterfall(int columns, int rows) : m_columns(columns), m_rows(rows) {
     if (columns < 1 || rows < 1) throw std::invalid_argument("a waterfall needs at least one column and one row");
@@ -38,9 +32,19 @@ void TuningWaterfall::SetView(double centreHz, int zoom) {
 void TuningWaterfall::AddBlock(const std::int16_t* samples, std::size_t count) {
     if (samples == nullptr || count < static_cast<std::size_t>(kFftSize)) return;
     std::unique_ptr<float[]> spectrum;
-    ComputeSpectrum(samples, count, spectrum, kFftPoints);
-    std::vector<std::uint8_t> levels(kBins);
-    for (std::size_t k = 0; k < kBins; ++k)
+    ComputeSpectrum(samples, count, spectrum, kFftSize);
+    AddSpectrum(spectrum.get(), kFftSize);
+}
+
+void TuningWaterfall::AddSpectrum(const float* spectrum, std::int32_t bins) {
+    if (bins < 2 || (bins & (bins - 1)) != 0) throw std::invalid_argument("bins must be a power of two of at least 2");
+    if (spectrum == nullptr) return;
+    const double binHz = static_cast<double>(kSampleRate) / bins;
+    if (binHz != m_binHz) m_spectra.clear();  // rows of another transform are not kept
+    m_binHz = binHz;
+    const auto count = std::min<std::size_t>(static_cast<std::size_t>(kTopHz / binHz) + 2, static_cast<std::size_t>(bins));
+    std::vector<std::uint8_t> levels(count);
+    for (std::size_t k = 0; k < count; ++k)
         levels[k] = static_cast<std::uint8_t>(SpectrumLevel(spectrum[2 * k], spectrum[2 * k + 1]));
     if (m_spectra.size() == static_cast<std::size_t>(m_rows)) m_spectra.erase(m_spectra.begin());
     m_spectra.push_back(std::move(levels));
@@ -51,16 +55,25 @@ void TuningWaterfall::AddBlock(const std::int16_t* samples, std::size_t count) {
 
 void TuningWaterfall::DrawRow(int row) {
     const std::vector<std::uint8_t>& levels = m_spectra[m_spectra.size() - static_cast<std::size_t>(m_rows - row)];
+    const auto last = static_cast<long>(levels.size()) - 1;
     std::uint8_t* out = m_pixels.data() + static_cast<std::size_t>(row) * m_columns;
     for (int c = 0; c < m_columns; ++c) {
-        // The loudest bin the column covers (at least the one nearest its middle).
-        const double from = FrequencyAt(c) / kBinHz, to = FrequencyAt(c + 1) / kBinHz;
-        auto first = static_cast<long>(std::ceil(from));
-        auto last = static_cast<long>(std::floor(to));
-        if (last < first) first = last = std::lround((from + to) / 2.0);
-        std::uint8_t level = 0;
-        for (long k = std::max(0L, first); k <= std::min<long>(last, kBins - 1); ++k) level = std::max(level, levels[k]);
-        out[c] = level;
+        const double from = FrequencyAt(c) / m_binHz, to = FrequencyAt(c + 1) / m_binHz;
+        auto k0 = static_cast<long>(std::ceil(from));
+        const auto k1 = std::min(static_cast<long>(std::floor(to)), last);
+        if (k1 >= k0) {
+            // The loudest bin the column covers.
+            std::uint8_t level = 0;
+            for (k0 = std::max(0L, k0); k0 <= k1; ++k0) level = std::max(level, levels[k0]);
+            out[c] = level;
+            continue;
+        }
+        // Between two bins: the grey at the column's middle, interpolated.
+        const double at = std::clamp((from + to) / 2.0, 0.0, static_cast<double>(last));
+        const auto k = std::min(static_cast<long>(at), last - 1 < 0 ? 0 : last - 1);
+        const double t = at - static_cast<double>(k);
+        const double grey = k + 1 <= last ? levels[k] * (1.0 - t) + levels[k + 1] * t : levels[k];
+        out[c] = static_cast<std::uint8_t>(std::lround(grey));
     }
 }
 

@@ -7,13 +7,12 @@ namespace morvane {
 
 /// The receive column's waterfall: one row a block, newest at the bottom,
 /// of the spectrum around the tones, zoomed in past the panoramic strip's
-/// 11.7 Hz a pixel (the 4096-sample transform is read on a finer grid of
-/// kFftPoints bins, 2.93 Hz apart). Grey values as the strip's
-/// (SpectrumLevel). The spectra of the rows kept are held up to kTopHz, so a
-/// new centre or zoom redraws the whole history.
+/// 11.7 Hz a pixel (between two bins of the strip's transform the grey is
+/// interpolated; a column wider than a bin shows its loudest bin). Grey
+/// values as the strip's (SpectrumLevel). The spectra of the rows kept are
+/// held up to kTopHz, so a new centre or zoom redraws the whole history.
 class TuningWaterfall {
 public:
-    static constexpr std::int32_t kFftPoints = 16384;
     static constexpr double kTopHz = 6000.0;
     static constexpr double kZooms[] = {1.0, 2.0, 3.0, 5.0, 8.0, 12.0};  // Hz a column
     static constexpr int kDefaultZoom = 2;
@@ -27,8 +26,12 @@ public:
     int Zoom() const { return m_zoom; }
     double CentreHz() const { return m_centreHz; }
     /// Adds a row from `samples` (the newest block, at least 4096 of them;
-    /// a shorter block adds nothing).
+    /// a shorter block adds nothing), transformed as the strip does.
     void AddBlock(const std::int16_t* samples, std::size_t count);
+    /// Adds a row from a transform already made: `bins` complex bins (re, im
+    /// interleaved), bin k at k × 48 000 / bins Hz; bins a power of two ≥ 2
+    /// (else std::invalid_argument); null adds nothing.
+    void AddSpectrum(const float* spectrum, std::int32_t bins);
 
     int Columns() const { return m_columns; }
     int Rows() const { return m_rows; }
@@ -48,6 +51,7 @@ private:
     double m_centreHz = 1750.0;
     int m_zoom = kDefaultZoom;
     std::vector<std::vector<std::uint8_t>> m_spectra;  // bins 0 … kTopHz of each row kept, oldest first
+    double m_binHz = 0.0;                              // of the rows kept
     std::vector<std::uint8_t> m_pixels;
 };
 

@@ -18,6 +18,8 @@
 #include "tuning/ToneCentring.h"
 #include "tuning/TuningScope.h"
 #include "tuning/TuningWaterfall.h"
+#include "dsp/Spectrum.h"
+#include <memory>
 
 using namespace morvane;
 
@@ -254,4 +256,20 @@ TEST(TuningWaterfall, ToneAtItsColumnAndRowsScroll) {
     const std::size_t before = fall.Pixels().size();
     fall.AddBlock(tone.data(), 100);  // too short: nothing added
     EXPECT_EQ(fall.Pixels().size(), before);
+}
+
+// A transform made elsewhere gives the same row as the block's own; bins
+// that are no power of two are refused.
+TEST(TuningWaterfall, SpectrumGivenEqualsTheBlocks) {
+    const std::vector<std::int16_t> tone = Tone(1700.0, 20000.0, 32768);
+    TuningWaterfall fromBlock(200, 2), fromSpectrum(200, 2);
+    fromBlock.AddBlock(tone.data(), tone.size());
+    std::unique_ptr<float[]> spectrum;
+    ComputeSpectrum(tone.data(), tone.size(), spectrum, kFftSize);
+    fromSpectrum.AddSpectrum(spectrum.get(), kFftSize);
+    EXPECT_EQ(fromBlock.Pixels(), fromSpectrum.Pixels());
+    EXPECT_GT(*std::max_element(fromSpectrum.Pixels().begin(), fromSpectrum.Pixels().end()), 100);
+    EXPECT_THROW(fromSpectrum.AddSpectrum(spectrum.get(), 3000), std::invalid_argument);
+    fromSpectrum.AddSpectrum(nullptr, kFftSize);
+    EXPECT_EQ(fromBlock.Pixels(), fromSpectrum.Pixels());
 }
