@@ -81,12 +81,18 @@ void CTuningPanel::Update(const morvane::LevelStream& stream, bool locked) {
     const auto state = locked ? CTuningScope::State::Locked
                               : (m_picture.signal ? CTuningScope::State::Signal : CTuningScope::State::NoSignal);
     m_scope->SetPicture(m_picture, state);
-    m_figures->setText(FiguresText());
+    ShowFigures();
 }
 
 void CTuningPanel::SetInputPeak(std::int32_t peak) {
     m_inputPeak = peak;
-    m_figures->setText(FiguresText());
+    ShowFigures();
+}
+
+void CTuningPanel::ShowFigures() {
+    // Only a changed text: a new one lays the panel out again.
+    const QString text = FiguresText();
+    if (text != m_figures->text()) m_figures->setText(text);
 }
 
 QString CTuningPanel::FiguresText() const {

@@ -64,6 +64,8 @@ signals:
     void cardChosen(int index);
 
 private:
+    void ShowFigures();
+
     CSettingsStore& m_store;
     CTuningScope* m_scope;
     QLabel* m_figures;

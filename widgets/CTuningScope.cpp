@@ -71,11 +71,10 @@ void CTuningScope::paintEvent(QPaintEvent*) {
     painter.setPen(QColor(40, 70, 40));
     painter.drawLine(QPointF(scope.left(), scope.center().y()), QPointF(scope.right(), scope.center().y()));
     painter.drawLine(QPointF(scope.center().x(), scope.top()), QPointF(scope.center().x(), scope.bottom()));
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(m_trace, 1.0));
+    // Plain one-pixel outlines: the trace is redrawn every block.
+    painter.setPen(QPen(m_trace, 0));
     painter.setBrush(Qt::NoBrush);
     for (const QRectF& e : m_ellipses) painter.drawEllipse(e);
-    painter.setRenderHint(QPainter::Antialiasing, false);
     const QRectF line(0, height() - kStateHeight, width(), kStateHeight);
     painter.setPen(StateColour(m_state));
     painter.drawText(line, Qt::AlignCenter, StateText(m_state));

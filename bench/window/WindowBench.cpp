@@ -91,7 +91,9 @@ void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
     model.params.count = 90;
     model.levels.resize(kHourOfLevels);
     for (std::size_t i = 0; i < model.levels.size(); ++i) model.levels[i] = (i / 12) % 2 ? 200 : 50;
-    std::vector<morvane::SoftWindow> soft(kHourOfLevels);
+    std::vector<morvane::SoftWindow> soft;
+    soft.reserve(kHourOfLevels + 4096);  // a stream long grown: no reallocation a block
+    soft.resize(kHourOfLevels);
     const morvane::ToneResponse response = morvane::MeasureToneResponse({});
     morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
     morvane::CaptureBuffers buffers;
@@ -120,6 +122,41 @@ void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProcessAndShowOneBlockWithTuning)->Unit(benchmark::kMicrosecond);
+
+// Only what the receive pane's tuning adds to a block (the pieces of the
+// benchmark above past the plain Process + Show, the soft windows aside).
+void BM_TuningAloneOneBlock(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CTuningScope scope;
+    CTuningWaterfall fallView;
+    QPlainTextEdit pane;
+    panoramic.resize(852, 58);
+    scope.resize(136, 136);
+    fallView.resize(306, 150);
+    pane.resize(306, 200);
+    for (QWidget* w : std::initializer_list<QWidget*>{&panoramic, &scope, &fallView, &pane}) w->show();
+    QApplication::processEvents();
+    std::vector<morvane::SoftWindow> soft(kHourOfLevels);
+    for (std::size_t i = 0; i < soft.size(); ++i) soft[i].re1 = morvane::Half(float(i % 24 < 12 ? 900 : 30));
+    const morvane::ToneResponse response = morvane::MeasureToneResponse({});
+    morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    morvane::CaptureBuffers buffers;
+    buffers.HandleBlock(ToneBlock(0).data(), morvane::kDeviceBlockBytes);
+    panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(morvane::InputPeak(buffers.Newest()));
+        fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
+        fallView.SetPicture(fall, 1500.0, 2000.0);
+        scope.SetPicture(morvane::MeasureTuning(soft, soft.size(), response), CTuningScope::State::Locked);
+        pane.appendPlainText(QStringLiteral("RYRY CQ CQ DE MORVANE"));
+        scope.repaint();
+        fallView.repaint();
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TuningAloneOneBlock)->Unit(benchmark::kMicrosecond);
 
 // The same with the live text window open: the block's levels and timeline
 // are handed to the live-text reader's thread, which reads them meanwhile

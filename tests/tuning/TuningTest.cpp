@@ -186,9 +186,10 @@ TEST(ToneCentring, BothTonesAroundTheClick) {
 // The card's peak comes back from a block after the capture's gain, for
 // peaks that are scaled (up to 12 500 by 2 and more) and those that are not.
 TEST(InputLevel, PeakBeforeTheCapturesGain) {
-    const std::int32_t peaks[] = {1, 7, 300, 1000, 8333, 8334, 12500, 12501, 25000, 25001, 32767};
+    std::vector<std::int32_t> peaks = {1, 7, 157, 158, 159, 300, 1000, 8333, 8334, 12500, 12501, 25000, 25001, 32767};
+    for (std::int32_t peak = 2; peak < 25100; peak += 97) peaks.push_back(peak);
     for (const std::int32_t peak : peaks) {
-        std::vector<std::int16_t> block = Noise(4096, peak / 3.0 + 1.0);
+        std::vector<std::int16_t> block = Noise(1024, peak / 3.0 + 1.0);
         for (auto& s : block) s = static_cast<std::int16_t>(std::clamp<std::int32_t>(s, -peak, peak));
         block[100] = static_cast<std::int16_t>(-peak);
         NormalizePeak(block.data(), static_cast<std::int32_t>(block.size() * 2));
