@@ -6,7 +6,6 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QMetaObject>
 #include <QPushButton>
 #include <exception>
 
@@ -269,6 +268,7 @@ void CMorvaneDlg::OnReplay() {
 void CMorvaneDlg::FinishReading(bool stopped) {
     if (!m_loop->FinishReading()) return;
     m_liveText->Finish();
+    m_tuning->AfterProcess();  // no longer locked
     SetStatus(FromStd(m_loop->ReadEndText(stopped)));
     UpdateActivity();
     OnShow();
@@ -311,6 +311,7 @@ void CMorvaneDlg::OnStopCapture() {
     }
     if (m_loop->StopCapture()) {
         m_liveText->Finish();
+        m_tuning->AfterProcess();
         Post(&CMorvaneDlg::OnShow);
     }
     UpdateActivity();
@@ -342,10 +343,6 @@ void CMorvaneDlg::OnAbout() {
     CAboutDlg dialog(this);
     dialog.exec();
 }
-
-void CMorvaneDlg::OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
-
-void CMorvaneDlg::OnContrast() { m_raster->NextContrast(); }
 
 bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
     // While the mouse is over the strip, the status line tells which tone a click sets, and to what.

@@ -1,4 +1,5 @@
 #pragma once
+#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
@@ -67,8 +68,8 @@ public:
     void OnPlay() { m_loop->Play(); }
     void OnExtractBits();
     void OnAbout();
-    void OnShowGrid();
-    void OnContrast();
+    void OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
+    void OnContrast() { m_raster->NextContrast(); }
     /// "Align" (Ctrl+L, context menu): finds the tones in the spectrum of the
     /// capture so far and the frames in its levels, and fills Low, High,
     /// Count, Offset, Slant and Width and the Bits extract options; the status

@@ -21,7 +21,7 @@ struct TuningPicture {
         float tone1 = 0.0F, tone2 = 0.0F;
     };
     std::vector<Axes> ellipses;
-    double levelDb = -120.0;  // the stronger tone's mean energy, dB of a tone at the capture's full peak (≤ 0 for sound)
+    double levelDb = -120.0;  // the stronger tone's mean energy, dB of a steady tone at the capture's full peak
     double snrDb = kSnrFloorDb;  // the stronger tone over the noise in the weaker (its pick-up of the stronger and
                               // noise's own share taken out), dB in the window's band, ≥ kSnrFloorDb
     bool signal = false;      // snrDb reaches kSignalSnrDb

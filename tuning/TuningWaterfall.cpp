@@ -12,7 +12,7 @@ namespace morvane {
 
 TuningWaterfall::TuningWaterfall(int columns, int rows) : m_columns(columns), m_rows(rows) {
     if (columns < 1 || rows < 1) throw std::invalid_argument("a waterfall needs at least one column and one row");
-    m_pixels.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
+    m_pixels.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), kEmptyGrey);
 }
 
 double TuningWaterfall::FrequencyAt(double column) const {
@@ -25,7 +25,7 @@ void TuningWaterfall::SetView(double centreHz, int zoom) {
     m_zoom = std::clamp(zoom, 0, static_cast<int>(std::size(kZooms)) - 1);
     m_centreHz = std::isfinite(centreHz) ? std::clamp(centreHz, 0.0, kTopHz) : m_centreHz;
     const int first = m_rows - static_cast<int>(m_spectra.size());
-    std::fill(m_pixels.begin(), m_pixels.begin() + static_cast<std::ptrdiff_t>(first) * m_columns, 0);
+    std::fill(m_pixels.begin(), m_pixels.begin() + static_cast<std::ptrdiff_t>(first) * m_columns, kEmptyGrey);
     for (int row = first; row < m_rows; ++row) DrawRow(row);
 }
 

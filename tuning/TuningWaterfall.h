@@ -16,6 +16,7 @@ public:
     static constexpr double kTopHz = 6000.0;
     static constexpr double kZooms[] = {1.0, 2.0, 3.0, 5.0, 8.0, 12.0};  // Hz a column
     static constexpr int kDefaultZoom = 2;
+    static constexpr std::uint8_t kEmptyGrey = 128;  // rows before the first block, as the strip's empty surface
 
     /// columns, rows: the picture's size (each at least 1, else std::invalid_argument).
     TuningWaterfall(int columns, int rows);

@@ -140,6 +140,7 @@ private slots:
         QVERIFY(Child<CTuningPanel>(window.get(), "tuningPanel")->Picture().snrDb >= morvane::kSignalSnrDb);
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() > 0, 20000);
         QVERIFY(!window->LiveText().Locked());
+        QVERIFY(scope->Shown() != CTuningScope::State::Locked);  // shown at once, with no block to come
     }
 
     // "Click:" with a shift centres both tones on the click; Reverse swaps
