@@ -45,6 +45,7 @@ void CLiveTextFeed::Restart(bool realTime) {
         end = m_stream.timeline.SampleOf(static_cast<std::int64_t>(m_stream.levels.size()));
     }
     m_running = true;
+    m_lock.Restart();
     m_restartDue = false;
     m_tonesChanged = false;
     m_finished = false;
@@ -99,11 +100,14 @@ void CLiveTextFeed::Settle() {
 
 void CLiveTextFeed::ShowFound() {
     if (!m_window) return;
+    const auto reached = static_cast<std::int64_t>(m_stream.levels.size());
     for (const morvane::LiveTextPiece& piece : m_worker->Take()) {
         if (piece.kind == morvane::LiveTextPiece::Kind::Text) {
+            m_lock.Text(reached);
             m_window->AppendText(QString::fromStdString(piece.text));
             continue;
         }
+        m_lock.Transmission(reached);
         const auto ms = static_cast<qint64>(static_cast<double>(piece.transmission.firstSample) * 1000.0 /
                                             morvane::kSampleRate);
         const QString clock = m_wallClock ? m_streamStart.addMSecs(ms).toString(QStringLiteral("HH:mm:ss"))
@@ -112,4 +116,8 @@ void CLiveTextFeed::ShowFound() {
         m_window->BeginTransmission(QString::fromStdString(morvane::TransmissionHeader(clock.toStdString(),
                                                                                          piece.transmission)));
     }
+}
+
+bool CLiveTextFeed::Locked() const {
+    return m_running && !m_finished && m_lock.Locked(static_cast<std::int64_t>(m_stream.levels.size()));
 }

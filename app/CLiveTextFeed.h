@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "livetext/LiveTextWorker.h"
+#include "tuning/SignalLock.h"
 
 class CLiveTextDlg;
 class CSettingsStore;
@@ -52,6 +53,8 @@ public:
     /// The demodulator's tones changed: the level stream's reading starts
     /// over with the next block (the receiver follows the tones it found).
     void TonesChanged() { m_tonesChanged = true; }
+    /// Whether the reading holds a transmission now (see SignalLock).
+    bool Locked() const;
     /// Waits until the reading has read everything handed on and shows it (tests).
     void Settle();
 
@@ -76,6 +79,7 @@ private:
     bool m_wallClock = true;
     bool m_shownElsewhere = false;
     std::size_t m_seenLevels = 0;      // the level stream's length at the last Update
+    morvane::SignalLock m_lock;        // of the current reading
     QDateTime m_streamStart;           // the wall-clock time of the stream's first sample
     std::unique_ptr<morvane::LiveTextWorker> m_worker;  // last: stopped first
 };

@@ -4,26 +4,20 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QMetaObject>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <algorithm>
-#include <limits>
 #include <exception>
 
-#include "align/AlignPolicy.h"
 #include "app/CAboutDlg.h"
 #include "app/CBitsExtractDlg.h"
 #include "app/CLiveTextDlg.h"
 #include "app/CLiveTextFeed.h"
+#include "app/CTuningWiring.h"
 #include "app/CSettingsStore.h"
 #include "app/CWindowMenu.h"
 #include "app/CWindowPlacement.h"
 #include "app/FileDialogs.h"
-#include "app/CRasterDisplay.h"
 #include "dsp/SampleFormat.h"
 #include "widgets/AppIcon.h"
 #include "widgets/CPanoramicView.h"
@@ -48,6 +42,7 @@ void CMorvaneDlg::Post(Method method) {
 CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::SoundSystem> system, Launch launch,
                          QWidget* parent)
     : QDialog(parent), m_store(settings), m_launch(std::move(launch)) {
+    morvane::SoundSystem& cards = *system;
     m_loop = std::make_unique<morvane::ProcessingLoop>(std::move(system), MakeHooks());
     m_liveText = std::make_unique<CLiveTextFeed>(m_store, *m_loop, this);
     m_panel = new CParameterPanel(m_store, m_loop->Settings().referenceBaud, this);
@@ -60,6 +55,13 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     m_results = m_controls->results;
     m_status = std::make_unique<CStatusLine>(m_controls->status);
     m_raster = std::make_unique<CRasterDisplay>(m_loop->Stream(), *m_results, *m_panel);
+    m_align = std::make_unique<CWindowAlign>(*m_loop, *m_panel, *m_raster, m_store, *m_status,
+                                             [this](const QString& path) { OpenRecording(path); });
+    m_pane = std::make_unique<CReceivePane>(*this, *m_controls, *m_liveText, m_store,
+                                            [this](CTuningPanel& tuning, CTuningWaterfall& fall) { m_tuning->Made(tuning, fall); });
+    m_tuning = std::make_unique<CTuningWiring>(*m_loop, cards, *m_panel, *m_pane, *m_liveText, m_launch.arguments,
+                                               m_launch.inputPath.empty(), [this](const QString& text) { SetStatus(text); },
+                                               [this](int hz) { OnTonePicked(hz); });
     ReadSettings();
     Initialise();
     ConnectControls();
@@ -68,10 +70,8 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     CWindowPlacement::Save(*this, m_store);
-    // The pane shows the live text's document: it goes before the live text does.
-    delete m_pane;
-    m_pane = nullptr;
     WriteSettings();
+    m_pane.reset();  // it shows the live text's document
 }
 
 void CMorvaneDlg::PostForThisInput(void (CMorvaneDlg::*command)()) {
@@ -97,6 +97,7 @@ morvane::ProcessingHooks CMorvaneDlg::MakeHooks() {
             m_panoramic->UpdateSpectrum(block.data(), byteCount);
         else
             m_panoramic->AddSpectrumRow(block.data(), byteCount);
+        if (m_tuning) m_tuning->BlockArrived(block, m_panoramic->spectrum.get(), m_panoramic->fftSize);
     };
     hooks.redrawResults = [this] { RedrawDuringCapture(); };
     hooks.inputEnded = [this] { PostForThisInput(&CMorvaneDlg::inputEnded); };
@@ -112,10 +113,12 @@ void CMorvaneDlg::ReadSettings() {
 
 void CMorvaneDlg::WriteSettings() {
     m_panel->WriteSettings();
+    m_pane->WriteSettings();
     m_store.WriteInt(kData, QStringLiteral("ShowGrid"), m_controls->showGrid->isChecked() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("FollowNewest"), m_raster->FollowNewest() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("Contrast"), m_raster->Contrast());
     m_store.WriteInt(kData, QStringLiteral("ReceivePane"), ReceivePaneShown() ? 1 : 0);
+    m_store.WriteInt(kData, QStringLiteral("TuningWaterfall"), m_menu->tuningWaterfall->isChecked() ? 1 : 0);
     m_store.Flush();
 }
 
@@ -123,11 +126,15 @@ void CMorvaneDlg::Initialise() {
     m_controls->LayOut(m_store);
     m_menu = std::make_unique<CWindowMenu>(*this, m_raster->FollowNewest());
     if (m_store.ReadInt(kData, QStringLiteral("ReceivePane"), 0) != 0) SetReceivePane(true);
+    m_menu->tuningWaterfall->setChecked(m_store.ReadInt(kData, QStringLiteral("TuningWaterfall"), 0) != 0);
+    m_pane->SetWaterfallShown(m_menu->tuningWaterfall->isChecked());
     m_controls->SetTabOrder(*m_panel);
     setAcceptDrops(true);
     m_panoramic->installEventFilter(this);
-    // The raster points to the menu the right button opens.
+    m_panoramic->setMouseTracking(true);
+    // The raster, and the window wherever nothing else tells more, point to the menu the right button opens.
     m_results->setToolTip(kMenuHint);
+    setToolTip(kMenuHint);
     setWindowIcon(MorvaneIcon());
     m_nextPickHigh = false;
 
@@ -155,7 +162,7 @@ void CMorvaneDlg::ConnectControls() {
     connect(c.contrast, &QPushButton::clicked, this, &CMorvaneDlg::OnContrast);
     connect(m_panel, &CParameterPanel::showRequested, this, [this] { Post(&CMorvaneDlg::OnShow); });
     connect(m_panel, &CParameterPanel::tonesEdited, this, &CMorvaneDlg::OnTonesEdited);
-    connect(m_results, &CResultsView::scrollRows, this, &CMorvaneDlg::OnScrollRows);
+    connect(m_results, &CResultsView::scrollRows, this, [this](int rows) { m_raster->ScrollRows(rows); });
     connect(m_panoramic, &CPanoramicView::tonePicked, this, &CMorvaneDlg::OnTonePicked, Qt::QueuedConnection);
     connect(this, &CMorvaneDlg::inputEnded, this, [this] { FinishReading(false); });
 
@@ -164,10 +171,11 @@ void CMorvaneDlg::ConnectControls() {
     connect(m.replay, &QAction::triggered, this, &CMorvaneDlg::OnReplay);
     connect(m.savePicture, &QAction::triggered, this, &CMorvaneDlg::OnSavePicture);
     connect(m.followNewest, &QAction::toggled, this, &CMorvaneDlg::SetFollowNewest);
-    connect(m.align, &QAction::triggered, this, &CMorvaneDlg::OnAlign);
+    connect(m.align, &QAction::triggered, this, [this] { m_align->Session().Ask(); });
     connect(m.timeTrue, &QAction::toggled, this, [this](bool on) { m_raster->SetTimeTrue(on); });
     connect(m.liveText, &QAction::triggered, this, &CMorvaneDlg::OnLiveText);
     connect(m.receivePane, &QAction::toggled, this, &CMorvaneDlg::SetReceivePane);
+    connect(m.tuningWaterfall, &QAction::toggled, this, [this](bool on) { m_pane->SetWaterfallShown(on); });
     connect(m.about, &QAction::triggered, this, &CMorvaneDlg::OnAbout);
 }
 
@@ -188,6 +196,8 @@ void CMorvaneDlg::ShowTones() {
 }
 
 void CMorvaneDlg::OnTonePicked(int hz) {
+    // With the receive pane a click may centre both tones on a signal.
+    if (m_tuning->TonePicked(hz)) return m_panoramic->RedrawMarkers();
     const Field field = m_nextPickHigh ? Field::High : Field::Low;
     const float tone2 = m_loop->Settings().tone2Hz, tone1 = m_loop->Settings().tone1Hz;
     m_loop->SetTones(m_nextPickHigh ? tone1 : static_cast<float>(hz), m_nextPickHigh ? static_cast<float>(hz) : tone2);
@@ -223,6 +233,7 @@ void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process();
         if (m_loop->Recording()) m_liveText->Update(m_loop->RealTime());
+        m_tuning->AfterProcess();
         // Lost sound shifts every later character, so the status line says so.
         const QString lost = FromStd(m_loop->LossText());
         if (!lost.isEmpty() && lost != m_status->Status()) SetStatus(lost);
@@ -236,10 +247,8 @@ void CMorvaneDlg::OpenRecording(const QString& path, morvane::RecordingPace pace
     m_raster->TakeFields();
     m_menu->replay->setEnabled(true);
     std::string error;
-    m_alignWhenRead = false;
     const bool reading = m_loop->ReadRecording(path.toStdString(), pace, error);
-    m_capturedPath = reading ? path : QString();
-    m_capturedName = reading ? FromStd(m_loop->ReadingName()) : QString();
+    m_align->Session().RecordingOpened(reading ? path.toStdString() : std::string(), m_loop->ReadingName());
     m_frameClock.invalidate();
     m_results->Draw();
     if (!reading)
@@ -259,14 +268,12 @@ void CMorvaneDlg::OnReplay() {
 void CMorvaneDlg::FinishReading(bool stopped) {
     if (!m_loop->FinishReading()) return;
     m_liveText->Finish();
+    m_tuning->AfterProcess();  // no longer locked
     SetStatus(FromStd(m_loop->ReadEndText(stopped)));
     UpdateActivity();
     OnShow();
     m_panoramic->RedrawMarkers();  // the rows added since the last frame
-    if (m_alignWhenRead) {
-        m_alignWhenRead = false;
-        if (!stopped) AlignCaptured(false);
-    }
+    m_align->Session().ReadingFinished(stopped);
     emit readingFinished();
 }
 
@@ -284,24 +291,15 @@ void CMorvaneDlg::SetFollowNewest(bool on) {
 }
 
 void CMorvaneDlg::OnSavePicture() {
-    const QString path = AskForPicturePath(this);
-    if (path.isEmpty()) return;
-    QString error;
-    if (!SavePicture(path, error)) {
-        WarnCannotSave(this, path, error);
-        return;
-    }
-    const QSize size = m_results->ClientSize();
-    SetStatus(QStringLiteral("Picture saved: %1 (%2 \u00D7 %3)").arg(QFileInfo(path).fileName()).arg(size.width()).arg(size.height()),
-              true);
+    const auto save = [this](const QString& path, QString& error) { return SavePicture(path, error); };
+    const QString saved = AskAndSavePicture(this, save, m_results->ClientSize());
+    if (!saved.isEmpty()) SetStatus(saved, true);
 }
 
 void CMorvaneDlg::OnStartCapture() {
     m_raster->TakeFields();
     m_loop->StartCapture();
-    m_capturedPath.clear();
-    m_capturedName.clear();
-    m_alignWhenRead = false;
+    m_align->Session().CaptureStarted();
     UpdateActivity();
 }
 
@@ -313,6 +311,7 @@ void CMorvaneDlg::OnStopCapture() {
     }
     if (m_loop->StopCapture()) {
         m_liveText->Finish();
+        m_tuning->AfterProcess();
         Post(&CMorvaneDlg::OnShow);
     }
     UpdateActivity();
@@ -320,44 +319,7 @@ void CMorvaneDlg::OnStopCapture() {
 
 void CMorvaneDlg::SetReceivePane(bool on) {
     if (m_menu->receivePane->isChecked() != on) m_menu->receivePane->setChecked(on);
-    if (on == ReceivePaneShown()) return;
-    if (!m_pane) {
-        // A second view of the live text's document.
-        m_pane = new QPlainTextEdit(this);
-        m_pane->setObjectName(QStringLiteral("receivePane"));
-        m_pane->setReadOnly(true);
-        m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        m_pane->setDocument(m_liveText->Made()->Document());
-        m_pane->setFont(m_liveText->Window()->findChild<QPlainTextEdit*>()->font());
-        m_pane->setContextMenuPolicy(Qt::ActionsContextMenu);
-        auto* copy = new QAction(QStringLiteral("&Copy"), m_pane);
-        copy->setShortcut(QKeySequence::Copy);
-        copy->setShortcutContext(Qt::WidgetShortcut);
-        connect(copy, &QAction::triggered, m_pane, &QPlainTextEdit::copy);
-        auto* all = new QAction(QStringLiteral("Select &all"), m_pane);
-        connect(all, &QAction::triggered, m_pane, &QPlainTextEdit::selectAll);
-        auto* save = new QAction(QStringLiteral("&Save text..."), m_pane);
-        connect(save, &QAction::triggered, this, [this] { m_liveText->Window()->AskAndSave(); });
-        m_pane->addActions({copy, all, save});
-    }
-    m_liveText->SetShownElsewhere(on);
-    // Hidden at start the window keeps the size it was restored to (which held the pane then).
-    const bool grow = isVisible() || !m_controls->SizeRestored();
-    const int target = width() + (on ? kPaneWidth : -kPaneWidth);  // before the minimum changes it
-    m_controls->ReserveRight(on ? kPaneWidth : 0);
-    if (grow) resize(target, height());
-    m_pane->setVisible(on);
-    PlacePane();
-    if (isVisible()) CWindowPlacement::KeepOnScreen(*this, false);
-}
-
-void CMorvaneDlg::PlacePane() {
-    if (!m_pane || !ReceivePaneShown()) return;
-    // From the strip's top to the raster's bottom, in the reserved strip.
-    const QRect strip = m_panoramic->geometry();
-    const QRect raster = m_results->geometry();
-    const int left = width() - kPaneWidth;
-    m_pane->setGeometry(left, strip.top(), kPaneWidth - strip.left(), raster.bottom() - strip.top() + 1);
+    m_pane->SetShown(on);
 }
 
 void CMorvaneDlg::OnLiveText() {
@@ -377,90 +339,19 @@ void CMorvaneDlg::OnExtractBits() {
     dialog.exec();
 }
 
-void CMorvaneDlg::OnAlign() {
-    m_alignNote.clear();
-    AlignCaptured(true);
-}
-
-QString CMorvaneDlg::CapturedName() const {
-    return m_capturedName.isEmpty() ? QStringLiteral("the capture") : m_capturedName;
-}
-
-void CMorvaneDlg::AlignCaptured(bool mayReadAgain) {
-    if (m_loop->Reading()) {
-        // Measured once everything is in.
-        m_alignWhenRead = true;
-        SetStatus(QStringLiteral("Align: once %1 has been read").arg(CapturedName()), true);
-        return;
-    }
-    // Tones first: levels demodulated against tones far from the sender's
-    // cannot show its frames.
-    const morvane::AlignOutcome found = morvane::AlignStream(Stream(), m_panel->LowHz(), m_panel->HighHz(),
-                                                             m_loop->FindTones(), CapturedName().toStdString());
-    if (found.lowHz && found.highHz) {
-        // Both at once; the change hands them to the demodulator.
-        m_panel->SetTones(*found.lowHz, *found.highHz);
-        if (mayReadAgain && !m_capturedPath.isEmpty()) {
-            // A recording can be demodulated again with its own tones.
-            const QString note =
-                QStringLiteral("Tones set to %1 / %2 Hz from %3").arg(*found.lowHz).arg(*found.highHz).arg(CapturedName());
-            OpenRecording(m_capturedPath);
-            if (m_loop->Reading()) {
-                m_alignNote = note;
-                m_alignWhenRead = true;
-                SetStatus(note + QStringLiteral(": reading it again"));
-                return;
-            }
-        }
-    }
-    QString status = ApplyAlign(found);
-    // What was found first; how the tones came about after it.
-    if (!m_alignNote.isEmpty()) status += QStringLiteral("; ") + m_alignNote + QStringLiteral(", read again");
-    m_alignNote.clear();
-    SetStatus(status, true);
-}
-
-QString CMorvaneDlg::ApplyAlign(const morvane::AlignOutcome& found) {
-    m_panel->Fill(found);
-    QString status = FromStd(found.status);
-    if (!found.fields) return status;
-    const morvane::FrameAlignment& a = found.frames;
-    CBitsExtractDlg::StoreOptions(m_store, a.reverseBits, a.reverseDirection, a.ignore);
-    CBitsExtractDlg::StoreCode(m_store, a.code);
-    m_raster->TakeFields();
-    m_raster->Draw();
-    // Bits extract opens with the reading that frames more characters.
-    const morvane::ShownBits bits = m_raster->Bits();
-    if (!bits.soft.empty()) {
-        const bool soft = morvane::SoftReadsMore(bits, a);
-        CBitsExtractDlg::StoreSoftDecision(m_store, soft);
-        if (soft) status += QStringLiteral(", soft decision");
-    }
-    return status;
-}
-
 void CMorvaneDlg::OnAbout() {
     CAboutDlg dialog(this);
     dialog.exec();
 }
 
-void CMorvaneDlg::OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
-
-void CMorvaneDlg::OnContrast() { m_raster->NextContrast(); }
-
-void CMorvaneDlg::OnScrollRows(int rows) {
-    // Whole rows: the offset moves by Count levels a row, never below 0.
-    const std::int64_t count = std::max<std::int32_t>(1, m_raster->Params().count);
-    const std::int64_t offset = std::clamp<std::int64_t>(
-        std::int64_t{m_panel->RasterOffset()} + rows * count, 0, std::numeric_limits<std::int32_t>::max());
-    m_panel->SetText(Field::Offset, QString::number(offset));
-    OnShow();
-}
-
 bool CMorvaneDlg::eventFilter(QObject* watched, QEvent* event) {
-    // While the mouse is over the strip, the status line tells which tone a click sets.
+    // While the mouse is over the strip, the status line tells which tone a click sets, and to what.
     if (watched == m_panoramic && (event->type() == QEvent::Enter || event->type() == QEvent::Leave))
         m_status->SetHover(event->type() == QEvent::Enter ? NextPickText() : QString());
+    if (watched == m_panoramic && event->type() == QEvent::MouseMove) {
+        const int x = static_cast<QMouseEvent*>(event)->position().toPoint().x() - m_panoramic->contentsRect().left();
+        m_status->SetHover(NextPickText() + QStringLiteral(" %1 Hz").arg(m_panoramic->FrequencyAt(x)));
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -476,19 +367,7 @@ void CMorvaneDlg::dropEvent(QDropEvent* event) {
 }
 
 void CMorvaneDlg::reject() {
-    CLiveTextDlg* live = m_liveText->Window();
-    if (live && live->Unsaved() && !live->Text().isEmpty()) {
-        QMessageBox ask(QMessageBox::Question, QStringLiteral("Morvane"),
-                        QStringLiteral("The live text holds text that has not been saved."),
-                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-        ask.setObjectName(QStringLiteral("quitQuestion"));
-        ask.setInformativeText(QStringLiteral("Save it before Morvane ends?"));
-        ask.setDefaultButton(QMessageBox::Save);
-        ask.setEscapeButton(QMessageBox::Cancel);
-        const int answer = ask.exec();
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !live->AskAndSave())) return;
-    }
-    QDialog::reject();
+    if (MayEndWithLiveText(this, m_liveText->Window())) QDialog::reject();
 }
 
 void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
@@ -510,7 +389,7 @@ void CMorvaneDlg::keyPressEvent(QKeyEvent* event) {
 void CMorvaneDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_controls && m_controls->Resized()) m_status->Refresh();
-    PlacePane();
+    m_pane->Place();
 }
 
 void CMorvaneDlg::showEvent(QShowEvent* event) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
@@ -10,6 +11,8 @@
 #include "app/CMainControls.h"
 #include "app/CParameterPanel.h"
 #include "app/CRasterDisplay.h"
+#include "app/CReceivePane.h"
+#include "app/CWindowAlign.h"
 #include "app/CStatusLine.h"
 #include "live/ProcessingLoop.h"
 #include "recording/RecordingPace.h"
@@ -18,6 +21,8 @@ class CLiveTextFeed;
 class CPanoramicView;
 class CResultsView;
 class CSettingsStore;
+class CTuningPanel;
+class CTuningWiring;
 struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -63,15 +68,13 @@ public:
     void OnPlay() { m_loop->Play(); }
     void OnExtractBits();
     void OnAbout();
-    void OnShowGrid();
-    void OnContrast();
-    /// The wheel over the raster: Offset moves by whole rows.
-    void OnScrollRows(int rows);
+    void OnShowGrid() { m_raster->SetShowGrid(m_controls->showGrid->isChecked()); }
+    void OnContrast() { m_raster->NextContrast(); }
     /// "Align" (Ctrl+L, context menu): finds the tones in the spectrum of the
     /// capture so far and the frames in its levels, and fills Low, High,
     /// Count, Offset, Slant and Width and the Bits extract options; the status
     /// line says what it found or why it found nothing.
-    void OnAlign();
+    void OnAlign() { m_align->Session().Ask(); }
     /// "Live text" (Ctrl+T, context menu): shows the window with the text
     /// read while capture runs.
     void OnLiveText();
@@ -83,7 +86,7 @@ public:
     /// it is. Hidden, the window is as without it.
     void SetReceivePane(bool on);
     bool ReceivePaneShown() const { return m_controls->ReservedRight() > 0; }
-    static constexpr int kPaneWidth = 320;
+    static constexpr int kPaneWidth = CReceivePane::kWidth;
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -165,13 +168,6 @@ private:
     bool FrameDue() const;
     void OnTonesEdited();
     void ShowTones();
-    /// Align on what the stream holds; `mayReadAgain`: a recording read with
-    /// tones far from its own is read again with its own, then aligned.
-    void AlignCaptured(bool mayReadAgain);
-    /// Fills the fields and the Bits extract options from frames found; returns the status.
-    QString ApplyAlign(const morvane::AlignOutcome& found);
-    /// What the stream was captured from, as Align names it.
-    QString CapturedName() const;
     template <typename Method>
     void Post(Method method);
 
@@ -184,17 +180,13 @@ private:
     std::unique_ptr<CWindowMenu> m_menu;
     std::unique_ptr<CStatusLine> m_status;
     std::unique_ptr<CRasterDisplay> m_raster;
-    class QPlainTextEdit* m_pane = nullptr;  // the receive pane, a child
-    void PlacePane();
+    std::unique_ptr<CWindowAlign> m_align;
+    std::unique_ptr<CReceivePane> m_pane;
+    std::unique_ptr<CTuningWiring> m_tuning;
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 
     bool m_nextPickHigh = false;
-    // What the level stream holds: a recording read (its path), or a capture of the input (empty path).
-    QString m_capturedPath;
-    QString m_capturedName;
-    bool m_alignWhenRead = false;  // Align once the recording being read has been read
-    QString m_alignNote;           // what Align did before that reading, said with its outcome
     QElapsedTimer m_frameClock;  // since the raster was last drawn while reading fast
     static constexpr qint64 kFrameMs = 40;
 };

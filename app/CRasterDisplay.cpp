@@ -1,5 +1,8 @@
 #include "app/CRasterDisplay.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "app/CParameterPanel.h"
 #include "app/RasterPicture.h"
 #include "dsp/LevelStream.h"
@@ -72,4 +75,12 @@ morvane::ShownBits CRasterDisplay::Bits() const { return morvane::ExtractShownBi
 bool CRasterDisplay::SavePicture(const QString& path, QString& error) {
     if (!m_stream.levels.empty()) TakeFields();
     return SaveRasterPicture(m_stream.levels, m_params, m_view.ClientSize(), path, error);
+}
+
+void CRasterDisplay::ScrollRows(int rows) {
+    const std::int64_t count = std::max<std::int32_t>(1, m_params.count);
+    const std::int64_t offset = std::clamp<std::int64_t>(std::int64_t{m_panel.RasterOffset()} + rows * count, 0,
+                                                         std::numeric_limits<std::int32_t>::max());
+    m_panel.SetText(CParameterPanel::Field::Offset, QString::number(offset));
+    Show();
 }

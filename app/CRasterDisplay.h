@@ -34,6 +34,9 @@ public:
     /// draws when `draw`.
     void Update(bool draw);
 
+    /// The wheel over the raster: Offset moves by `rows` whole rows (Count
+    /// levels each, never below 0), then Show.
+    void ScrollRows(int rows);
     /// "Show grid"; draws at once unless `draw` is false.
     void SetShowGrid(bool on, bool draw = true);
     /// "Contrast": the next of the three contrast modes.

@@ -21,6 +21,7 @@ CWindowMenu::CWindowMenu(QWidget& window, bool followNewestOn) {
         {"&Time-true raster", QKeySequence(), &CWindowMenu::timeTrue, "timeTrue"},
         {"Live te&xt", QKeySequence(Qt::CTRL | Qt::Key_T), &CWindowMenu::liveText, "liveText"},
         {"Recei&ve pane", QKeySequence(Qt::CTRL | Qt::Key_R), &CWindowMenu::receivePane, "receivePane"},
+        {"Tuning &waterfall", QKeySequence(Qt::CTRL | Qt::Key_W), &CWindowMenu::tuningWaterfall, "tuningWaterfall"},
         {nullptr, QKeySequence(), nullptr, nullptr},
         {"&About Morvane...", QKeySequence(), &CWindowMenu::about, "about"},
     };
@@ -41,6 +42,7 @@ CWindowMenu::CWindowMenu(QWidget& window, bool followNewestOn) {
     followNewest->setChecked(followNewestOn);
     timeTrue->setCheckable(true);
     receivePane->setCheckable(true);
+    tuningWaterfall->setCheckable(true);
     replay->setEnabled(false);
     window.setContextMenuPolicy(Qt::ActionsContextMenu);
 }

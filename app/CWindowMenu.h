@@ -6,7 +6,7 @@ class QWidget;
 /// The main window's context menu (the desktop has no system menu to
 /// extend): its entries, each with its shortcut, added to the window as
 /// actions in menu order. "Follow newest rows", "Time-true raster" and
-/// "Receive pane" are checkable; "Replay at real time" starts disabled. The window connects them.
+/// "Receive pane" and "Tuning waterfall" are checkable; "Replay at real time" starts disabled. The window connects them.
 struct CWindowMenu {
     /// followNewest: whether "Follow newest rows" starts checked.
     CWindowMenu(QWidget& window, bool followNewest);
@@ -19,5 +19,6 @@ struct CWindowMenu {
     QAction* timeTrue = nullptr;
     QAction* liveText = nullptr;
     QAction* receivePane = nullptr;
+    QAction* tuningWaterfall = nullptr;
     QAction* about = nullptr;
 };

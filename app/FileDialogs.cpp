@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <string>
 
+#include "app/CLiveTextDlg.h"
 #include "recording/RecordingFormats.h"
 
 QString AskForRecording(QWidget* parent, const QString& last) {
@@ -41,4 +42,28 @@ QString DroppedFile(const QMimeData* data) {
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
     return urls.first().toLocalFile();
+}
+
+bool MayEndWithLiveText(QWidget* parent, CLiveTextDlg* live) {
+    if (!live || !live->Unsaved() || live->Text().isEmpty()) return true;
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Morvane"),
+                    QStringLiteral("The live text holds text that has not been saved."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    ask.setObjectName(QStringLiteral("quitQuestion"));
+    ask.setInformativeText(QStringLiteral("Save it before Morvane ends?"));
+    ask.setDefaultButton(QMessageBox::Save);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    const int answer = ask.exec();
+    return answer != QMessageBox::Cancel && (answer != QMessageBox::Save || live->AskAndSave());
+}
+
+QString AskAndSavePicture(QWidget* parent, const std::function<bool(const QString&, QString&)>& save, QSize size) {
+    const QString path = AskForPicturePath(parent);
+    if (path.isEmpty()) return {};
+    QString error;
+    if (!save(path, error)) {
+        WarnCannotSave(parent, path, error);
+        return {};
+    }
+    return QStringLiteral("Picture saved: %1 (%2 \u00D7 %3)").arg(QFileInfo(path).fileName()).arg(size.width()).arg(size.height());
 }

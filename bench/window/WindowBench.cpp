@@ -5,10 +5,12 @@
 // calls alone, the plain SSE work that suffers when upper vector state is
 // left dirty by code that ran before.
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +23,11 @@
 #include "synth/RttySynth.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
+#include "widgets/CTuningScope.h"
+#include "widgets/CTuningWaterfall.h"
+#include "tuning/InputLevel.h"
+#include "tuning/TuningScope.h"
+#include "tuning/TuningWaterfall.h"
 
 namespace {
 
@@ -63,6 +70,95 @@ void BM_ProcessAndShowOneBlock(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProcessAndShowOneBlock)->Unit(benchmark::kMicrosecond);
+
+// The same with the receive pane's tuning on: the block's tone energies
+// kept on the stream, the scope's picture and figures measured from them and
+// drawn, the card's input level, a row of the tuning waterfall computed and
+// drawn, and a line of text added to the pane.
+void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CResultsView results;
+    CTuningScope scope;
+    CTuningWaterfall fallView;
+    QPlainTextEdit pane;
+    morvane::RasterModel model;
+    results.SetModel(&model);
+    panoramic.resize(852, 58);
+    results.resize(852, 304);
+    scope.resize(136, 136);
+    fallView.resize(306, 150);
+    pane.resize(306, 200);
+    for (QWidget* w : std::initializer_list<QWidget*>{&panoramic, &results, &scope, &fallView, &pane}) w->show();
+    QApplication::processEvents();
+    model.params.count = 90;
+    model.levels.resize(kHourOfLevels);
+    for (std::size_t i = 0; i < model.levels.size(); ++i) model.levels[i] = (i / 12) % 2 ? 200 : 50;
+    std::vector<morvane::SoftWindow> soft;
+    soft.reserve(kHourOfLevels + 4096);  // a stream long grown: no reallocation a block
+    soft.resize(kHourOfLevels);
+    const morvane::ToneResponse response = morvane::MeasureToneResponse({});
+    morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    morvane::CaptureBuffers buffers;
+    buffers.SetRecording(true);
+    const std::vector<std::int16_t> tone = ToneBlock(0);
+    std::vector<std::int16_t> block;
+    for (auto _ : state) {
+        block = tone;
+        buffers.HandleBlock(block.data(), morvane::kDeviceBlockBytes);
+        const std::vector<std::int16_t>& newest = buffers.Newest();
+        panoramic.UpdateSpectrum(newest.data(), buffers.NewestSize());
+        benchmark::DoNotOptimize(morvane::InputPeak(newest));
+        fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
+        fallView.SetPicture(fall, 1500.0, 2000.0);
+        buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.soft = &soft});
+        results.Draw();
+        scope.SetPicture(morvane::MeasureTuning(soft, soft.size(), response), CTuningScope::State::Locked);
+        pane.appendPlainText(QStringLiteral("RYRY CQ CQ DE MORVANE"));
+        scope.repaint();
+        fallView.repaint();
+        state.PauseTiming();
+        model.levels.resize(kHourOfLevels);
+        soft.resize(kHourOfLevels);
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ProcessAndShowOneBlockWithTuning)->Unit(benchmark::kMicrosecond);
+
+// Only what the receive pane's tuning adds to a block (the pieces of the
+// benchmark above past the plain Process + Show, the soft windows aside).
+void BM_TuningAloneOneBlock(benchmark::State& state) {
+    CPanoramicView panoramic;
+    CTuningScope scope;
+    CTuningWaterfall fallView;
+    QPlainTextEdit pane;
+    panoramic.resize(852, 58);
+    scope.resize(136, 136);
+    fallView.resize(306, 150);
+    pane.resize(306, 200);
+    for (QWidget* w : std::initializer_list<QWidget*>{&panoramic, &scope, &fallView, &pane}) w->show();
+    QApplication::processEvents();
+    std::vector<morvane::SoftWindow> soft(kHourOfLevels);
+    for (std::size_t i = 0; i < soft.size(); ++i) soft[i].re1 = morvane::Half(float(i % 24 < 12 ? 900 : 30));
+    const morvane::ToneResponse response = morvane::MeasureToneResponse({});
+    morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    morvane::CaptureBuffers buffers;
+    buffers.HandleBlock(ToneBlock(0).data(), morvane::kDeviceBlockBytes);
+    panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(morvane::InputPeak(buffers.Newest()));
+        fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
+        fallView.SetPicture(fall, 1500.0, 2000.0);
+        scope.SetPicture(morvane::MeasureTuning(soft, soft.size(), response), CTuningScope::State::Locked);
+        pane.appendPlainText(QStringLiteral("RYRY CQ CQ DE MORVANE"));
+        scope.repaint();
+        fallView.repaint();
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TuningAloneOneBlock)->Unit(benchmark::kMicrosecond);
 
 // The same with the live text window open: the block's levels and timeline
 // are handed to the live-text reader's thread, which reads them meanwhile

@@ -1,0 +1,277 @@
+// What tuning shows: the scope's ellipses and the signal's figures from the
+// stream's tone correlations, the lock on a transmission, and the tones a
+// click on a signal sets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include "support/DecodeRoundTripSupport.h"
+#include "synth/RttySynth.h"
+#include "capture/BlockHandling.h"
+#include "tuning/InputLevel.h"
+#include "tuning/SignalLock.h"
+#include "tuning/ToneCentring.h"
+#include "tuning/TuningScope.h"
+#include "tuning/TuningWaterfall.h"
+#include "dsp/Spectrum.h"
+#include <memory>
+
+using namespace morvane;
+
+namespace {
+
+const ToneResponse kResponse = MeasureToneResponse(DemodSettings{});
+
+std::vector<SoftWindow> SoftOf(const std::vector<std::int16_t>& samples) {
+    std::vector<SoftWindow> soft;
+    roundtrip::LevelsThroughCapture(samples, DemodSettings{}, {.soft = &soft});
+    return soft;
+}
+
+std::vector<std::int16_t> Noise(std::size_t count, double rms) {
+    std::mt19937 random(7);
+    std::normal_distribution<double> gauss(0.0, rms);
+    std::vector<std::int16_t> samples(count);
+    for (auto& s : samples) s = static_cast<std::int16_t>(std::clamp(gauss(random), -32767.0, 32767.0));
+    return samples;
+}
+
+std::vector<std::int16_t> Tone(double hz, double amplitude, std::size_t count) {
+    std::vector<std::int16_t> samples(count);
+    for (std::size_t n = 0; n < count; ++n)
+        samples[n] = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2.0 * std::numbers::pi * hz * n / 48000.0)));
+    return samples;
+}
+
+std::vector<SoftWindow> Rtty(std::optional<double> snrDb) {
+    RttySynthSettings synth;
+    synth.idleSeconds = 0.2;
+    synth.snrDb = snrDb;
+    synth.seed = 5;
+    return SoftOf(SynthesizeRtty("RYRYRYRY THE QUICK BROWN FOX 73", synth));
+}
+
+}  // namespace
+
+// The S/N figure rises with the signal's S/N and says "signal" only for a
+// keyed signal; noise alone reads low, whatever its level. A clean signal
+// reads high, the windows across its keying edges holding both tones.
+TEST(TuningScope, FiguresFollowTheSignal) {
+    for (const double rms : {300.0, 3000.0}) {
+        const std::vector<SoftWindow> noise = SoftOf(Noise(48000, rms));
+        const TuningPicture alone = MeasureTuning(noise, noise.size(), kResponse);
+        EXPECT_FALSE(alone.signal) << alone.snrDb;
+        EXPECT_LT(alone.levelDb, 0.0);
+    }
+    double before = kSnrFloorDb - 3.0;
+    const struct {
+        std::optional<double> snr;
+        bool signal;
+    } cases[] = {{-6.0, false}, {0.0, false}, {10.0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.snr.value_or(99));
+        const std::vector<SoftWindow> soft = Rtty(c.snr);
+        const TuningPicture p = MeasureTuning(soft, soft.size() - 2000, kResponse);  // inside the text
+        EXPECT_EQ(p.signal, c.signal) << p.snrDb;
+        EXPECT_GT(p.snrDb, before + 3.0);
+        before = p.snrDb;
+        EXPECT_LE(p.levelDb, 0.5);
+        EXPECT_GT(p.levelDb, -25.0);
+        ASSERT_FALSE(p.ellipses.empty());
+        EXPECT_LE(p.ellipses.size(), kTuningEllipses);
+        for (const auto& e : p.ellipses) {
+            EXPECT_GE(e.tone1, 0.0F);
+            EXPECT_LE(e.tone1, 1.0F);
+            EXPECT_LE(e.tone2, 1.0F);
+        }
+    }
+}
+
+TEST(TuningScope, CleanSignalReadsHigh) {
+    const std::vector<SoftWindow> soft = Rtty(std::nullopt);
+    const TuningPicture p = MeasureTuning(soft, soft.size() - 2000, kResponse);
+    EXPECT_TRUE(p.signal);
+    EXPECT_GT(p.snrDb, 20.0);
+}
+
+// A steady tone at the capture's full peak reads 0 dB on its own axis: a
+// flat ellipse for tone 1, an upright one for tone 2; half the amplitude of
+// a tone among louder noise cannot read higher.
+TEST(TuningScope, SteadyTonesDrawTheirAxis) {
+    const struct {
+        double hz;
+        bool flat;
+    } cases[] = {{1500.0, true}, {2000.0, false}};
+    for (const auto& c : cases) {
+        const std::vector<SoftWindow> soft = SoftOf(Tone(c.hz, 25000.0, 48000));
+        const TuningPicture p = MeasureTuning(soft, soft.size(), kResponse);
+        EXPECT_NEAR(p.levelDb, 0.0, 0.5);
+        EXPECT_TRUE(p.signal);
+        ASSERT_FALSE(p.ellipses.empty());
+        const auto& e = p.ellipses.front();
+        EXPECT_NEAR(c.flat ? e.tone1 : e.tone2, 1.0F, 0.05F);
+        // The short windows of close tones overlap: the other tone picks up its share.
+        EXPECT_NEAR(c.flat ? e.tone2 : e.tone1, std::sqrt(kResponse.leak), 0.03);
+        EXPECT_LT(kResponse.leak, 0.05);
+    }
+}
+
+// Only the windows asked for are looked at, an end past the stream reads
+// as its end, and nothing gives the quiet default.
+TEST(TuningScope, StretchBounds) {
+    std::vector<SoftWindow> soft = SoftOf(Tone(1500.0, 25000.0, 48000));
+    const std::size_t toneEnd = soft.size();
+    const std::vector<SoftWindow> quiet(400);
+    soft.insert(soft.end(), quiet.begin(), quiet.end());
+    EXPECT_TRUE(MeasureTuning(soft, toneEnd, kResponse).signal);
+    EXPECT_FALSE(MeasureTuning(soft, soft.size(), kResponse).signal);  // the last 300 windows are silent
+    EXPECT_EQ(MeasureTuning(soft, soft.size(), kResponse).levelDb, -120.0);
+    EXPECT_TRUE(MeasureTuning(soft, soft.size(), kResponse, 1000).signal);
+    EXPECT_EQ(MeasureTuning(soft, soft.size() + 500, kResponse).snrDb, MeasureTuning(soft, soft.size(), kResponse).snrDb);
+    const TuningPicture none = MeasureTuning({}, 10, kResponse);
+    EXPECT_TRUE(none.ellipses.empty());
+    EXPECT_FALSE(none.signal);
+    EXPECT_TRUE(MeasureTuning(soft, 0, kResponse).ellipses.empty());
+}
+
+TEST(SignalLock, HeldWhileTextComes) {
+    SignalLock lock;
+    EXPECT_FALSE(lock.Locked(0));
+    lock.Text(100);  // text without a transmission found locks nothing
+    EXPECT_FALSE(lock.Locked(100));
+    lock.Transmission(1000);
+    const struct {
+        std::int64_t text;  // text arrives with the stream here (0: none)
+        std::int64_t now;
+        bool locked;
+    } steps[] = {
+        {0, 1000, true},
+        {0, 1000 + SignalLock::kHoldLevels, true},
+        {2500, 2500 + SignalLock::kHoldLevels, true},
+        {0, 2501 + SignalLock::kHoldLevels, false},
+        {9000, 9000, true},  // text of the same transmission again
+    };
+    for (const auto& s : steps) {
+        if (s.text) lock.Text(s.text);
+        EXPECT_EQ(lock.Locked(s.now), s.locked) << s.now;
+    }
+    lock.Restart();
+    EXPECT_FALSE(lock.Locked(9000));
+}
+
+TEST(ToneCentring, BothTonesAroundTheClick) {
+    const struct {
+        std::int32_t centre, shift;
+        bool reverse;
+        TonePair tones;
+    } cases[] = {
+        {1585, 170, false, {1500, 1670}},
+        {1585, 170, true, {1670, 1500}},
+        {2210, 425, false, {1998, 2423}},
+        {1000, 850, false, {575, 1425}},
+        {100, 850, false, {1, 851}},        // kept inside the fields' range
+        {9990, 450, true, {9999, 9549}},
+        {5000, 20000, false, {1, 9999}},   // wider than the range
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CentreTones(c.centre, c.shift, c.reverse), c.tones) << c.centre << " " << c.shift;
+    EXPECT_THROW(CentreTones(1500, 0, false), std::invalid_argument);
+}
+
+// The card's peak comes back from a block after the capture's gain, for
+// peaks that are scaled (up to 12 500 by 2 and more) and those that are not.
+TEST(InputLevel, PeakBeforeTheCapturesGain) {
+    std::vector<std::int32_t> peaks = {1, 7, 157, 158, 159, 300, 1000, 8333, 8334, 12500, 12501, 25000, 25001, 32767};
+    for (std::int32_t peak = 2; peak < 25100; peak += 97) peaks.push_back(peak);
+    for (const std::int32_t peak : peaks) {
+        std::vector<std::int16_t> block = Noise(1024, peak / 3.0 + 1.0);
+        for (auto& s : block) s = static_cast<std::int16_t>(std::clamp<std::int32_t>(s, -peak, peak));
+        block[100] = static_cast<std::int16_t>(-peak);
+        NormalizePeak(block.data(), static_cast<std::int32_t>(block.size() * 2));
+        EXPECT_EQ(InputPeak(block), peak) << peak;
+    }
+    EXPECT_EQ(InputPeak(std::vector<std::int16_t>(64, 0)), 0);
+    EXPECT_EQ(InputPeak({}), 0);
+    EXPECT_NEAR(PeakDbfs(16384), -6.02, 0.01);
+    EXPECT_EQ(PeakDbfs(0), -120.0);
+}
+
+TEST(ToneCentring, AfcFollowsTonesFoundFarOff) {
+    const struct {
+        double low, high;
+        TonePair inUse;
+        bool reverse;
+        std::optional<TonePair> follow;
+    } cases[] = {
+        {2125.4, 2295.0, {1500, 2000}, false, TonePair{2125, 2295}},
+        {2295.0, 2125.4, {1500, 2000}, true, TonePair{2295, 2125}},  // given either way round
+        {1510.0, 1990.0, {1500, 2000}, false, std::nullopt},         // within the tolerance
+        {1510.0, 2030.0, {1500, 2000}, false, TonePair{1510, 2030}},
+        {1500.0, 2000.0, {2000, 1500}, false, TonePair{1500, 2000}},  // the order in use is wrong
+        {std::nan(""), 2000.0, {1500, 2000}, false, std::nullopt},
+        {0.2, 2000.0, {1500, 2000}, false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto got = FollowTones(c.low, c.high, c.inUse, c.reverse, 20);
+        EXPECT_EQ(got.has_value(), c.follow.has_value()) << c.low << " " << c.high;
+        if (got && c.follow) EXPECT_EQ(*got, *c.follow);
+    }
+}
+
+// A tone shows as the brightest column at its frequency, whatever the zoom;
+// rows move up one a block; labels reach across the whole width.
+TEST(TuningWaterfall, ToneAtItsColumnAndRowsScroll) {
+    TuningWaterfall fall(320, 4);
+    const std::vector<std::int16_t> tone = Tone(2125.0, 20000.0, 32768);
+    const std::vector<std::int16_t> quiet(32768, 0);
+    fall.SetView(2200.0, TuningWaterfall::kDefaultZoom);
+    fall.AddBlock(tone.data(), tone.size());
+    fall.AddBlock(quiet.data(), quiet.size());
+    const auto brightest = [&](int row) {
+        const auto* line = fall.Pixels().data() + static_cast<std::size_t>(row) * 320;
+        return static_cast<int>(std::max_element(line, line + 320) - line);
+    };
+    for (int zoom = 0; zoom < static_cast<int>(std::size(TuningWaterfall::kZooms)); ++zoom) {
+        SCOPED_TRACE(zoom);
+        fall.SetView(2200.0, zoom);
+        EXPECT_NEAR(fall.FrequencyAt(brightest(2) + 0.5), 2125.0, std::max(6.0, TuningWaterfall::kZooms[zoom]));
+        EXPECT_NEAR(fall.ColumnOf(fall.FrequencyAt(17.25)), 17.25, 1e-9);
+        EXPECT_EQ(*std::max_element(fall.Pixels().begin() + 3 * 320, fall.Pixels().end()), 0);  // the quiet block
+        EXPECT_TRUE(std::all_of(fall.Pixels().begin(), fall.Pixels().begin() + 2 * 320,
+                                [](std::uint8_t g) { return g == TuningWaterfall::kEmptyGrey; }));  // not yet filled
+        const auto labels = fall.Labels(60);
+        ASSERT_GE(labels.size(), 3u);
+        const int step = labels[1].first - labels[0].first;
+        EXPECT_LE(labels.front().first, step);
+        EXPECT_GE(labels.back().first, 320 - step);
+        for (const auto& [column, hz] : labels) EXPECT_LE(std::fabs(fall.FrequencyAt(column) - hz), TuningWaterfall::kZooms[zoom] / 2);
+        for (std::size_t i = 1; i < labels.size(); ++i) EXPECT_GE(labels[i].first - labels[i - 1].first, 59);
+    }
+    fall.SetView(2200.0, 99);
+    EXPECT_EQ(fall.Zoom(), static_cast<int>(std::size(TuningWaterfall::kZooms)) - 1);
+    EXPECT_THROW(TuningWaterfall(0, 4), std::invalid_argument);
+    const std::size_t before = fall.Pixels().size();
+    fall.AddBlock(tone.data(), 100);  // too short: nothing added
+    EXPECT_EQ(fall.Pixels().size(), before);
+}
+
+// A transform made elsewhere gives the same row as the block's own; bins
+// that are no power of two are refused.
+TEST(TuningWaterfall, SpectrumGivenEqualsTheBlocks) {
+    const std::vector<std::int16_t> tone = Tone(1700.0, 20000.0, 32768);
+    TuningWaterfall fromBlock(200, 2), fromSpectrum(200, 2);
+    fromBlock.AddBlock(tone.data(), tone.size());
+    std::unique_ptr<float[]> spectrum;
+    ComputeSpectrum(tone.data(), tone.size(), spectrum, kFftSize);
+    fromSpectrum.AddSpectrum(spectrum.get(), kFftSize);
+    EXPECT_EQ(fromBlock.Pixels(), fromSpectrum.Pixels());
+    EXPECT_GT(*std::max_element(fromSpectrum.Pixels().begin(), fromSpectrum.Pixels().end()), 100);
+    EXPECT_THROW(fromSpectrum.AddSpectrum(spectrum.get(), 3000), std::invalid_argument);
+    fromSpectrum.AddSpectrum(nullptr, kFftSize);
+    EXPECT_EQ(fromBlock.Pixels(), fromSpectrum.Pixels());
+}
