@@ -173,11 +173,11 @@ void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& r
     out.Close();
 }
 
-void CheckAllSignals(const CLI::App& command, bool autoAlign, bool live, bool receiverReads) {
-    if (command.count("--all") == 0) return;
+void CheckAllSignals(bool all, bool autoAlign, bool live, bool tonesGiven, bool receiverReads) {
+    if (!all) return;
     if (!autoAlign) throw CLI::ValidationError("--all", "goes with --auto: every signal is found and read");
     if (live) throw CLI::ValidationError("--all", "reads a recording or standard input, not --live");
-    if (command.count("--low") > 0 || command.count("--high") > 0)
+    if (tonesGiven)
         throw CLI::ValidationError("--all", "finds every signal's tones itself: not with --low or --high");
     if (!receiverReads)
         throw CLI::ValidationError("--all", "reads the samples: not with --reader levels, raster options, "

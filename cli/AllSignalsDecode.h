@@ -20,6 +20,6 @@ void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& r
 
 /// --all goes only with --auto on a recording or standard input, read from
 /// the samples, and without --low/--high (the tones are found): a usage error otherwise.
-void CheckAllSignals(const CLI::App& command, bool autoAlign, bool live, bool receiverReads);
+void CheckAllSignals(bool all, bool autoAlign, bool live, bool tonesGiven, bool receiverReads);
 
 }  // namespace morvane::cli

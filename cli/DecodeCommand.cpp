@@ -44,10 +44,10 @@ constexpr Runner kRunners[] = {
     {false, false, false, &DecodeRaster},
 };
 
-// The tones given with --low and --high.
-std::optional<double> GivenTone(const DecodeOptions& o, const char* name, float hz) {
-    if (o.source.command->count(name) == 0) return std::nullopt;
-    return static_cast<double>(hz);
+// A tone given with --low or --high.
+std::optional<double> GivenTone(const std::optional<float>& hz) {
+    if (!hz) return std::nullopt;
+    return static_cast<double>(*hz);
 }
 
 // --code sitor-b: read from the sound, whole.
@@ -55,12 +55,11 @@ void RunSitor(const DecodeOptions& o) {
     if (o.code.parity) throw CLI::ValidationError("--parity", "SITOR-B words have no parity bit");
     if (o.follow || o.source.live)
         throw CLI::ValidationError("--code", "sitor-b reads a recording or standard input whole (no --follow, --live)");
-    if (!UseReceiver(o.receiver, o.source, *o.source.command) || o.soft.soft)
+    if (!UseReceiver(o) || o.soft.soft)
         throw CLI::ValidationError("--code", "sitor-b is read from the samples: no raster options, --soft, --reader "
                                              "levels, --reverse-bits, --reverse-direction, --ignore, --show-bits or "
                                              "--time-true");
-    const DemodSettings demod = o.raster.tones.Demod();
-    SitorDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz), o.sitor,
+    SitorDecode(o.source, GivenTone(o.raster.tones.low), GivenTone(o.raster.tones.high), o.sitor,
                 o.output);
 }
 
@@ -72,17 +71,16 @@ void RunDecode(const DecodeOptions& o) {
     if (!o.autoAlign || o.code.code) ChosenCode(o.code);
     if (o.follow && o.showBits)
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
-    CheckAllSignals(*o.source.command, o.autoAlign, o.source.live, UseReceiver(o.receiver, o.source, *o.source.command));
+    CheckAllSignals(o.all, o.autoAlign, o.source.live, o.raster.tones.low || o.raster.tones.high, UseReceiver(o));
     if (o.all) {
-        AllSignalsDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command), o.follow, o.output);
+        AllSignalsDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones, o.code), o.follow, o.output);
         return;
     }
     // --auto on a recording or standard input is read from the samples by
     // the receiver, unless the level-stream reading is asked for.
     if (o.autoAlign && UseReceiver(o)) {
-        const DemodSettings demod = o.raster.tones.Demod();
         if (!o.code.Given() && !o.follow &&
-            SitorAutoDecode(o.source, GivenTone(o, "--low", demod.tone1Hz), GivenTone(o, "--high", demod.tone2Hz),
+            SitorAutoDecode(o.source, GivenTone(o.raster.tones.low), GivenTone(o.raster.tones.high),
                             o.sitor, o.output))
             return;
         if (o.sitor.navtex) throw CliError(kNothingFound, "--navtex: no SITOR-B in the first minute");

@@ -68,7 +68,7 @@ std::string WallClock(std::chrono::system_clock::time_point at) {
 void FollowLiveReceiver(const DecodeOptions& o) {
     std::optional<Parity> parityAlone;
     if (!o.code.code && o.code.parity) parityAlone = o.code.Named().parity;
-    Receiver receiver(ReceiverSettings(o.receiver, o.raster.tones.Demod(), *o.source.command));
+    Receiver receiver(ReceiverSettings(o.receiver, o.raster.tones, o.code));
     TextOutput out(o.output);
     bool atLineStart = true, any = false;
     std::chrono::system_clock::time_point started{};  // of the capture's first sample

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "receiver/BitFilter.h"
-#include "receiver/ToneMixer.h"
+#include "sitor/SitorMixer.h"
 
 namespace morvane::sitor {
 
@@ -33,7 +33,7 @@ private:
     void TimeWindow();
     std::array<double, 64> PhaseProfile(std::size_t window) const;
 
-    ToneMixer m_low, m_high;
+    SitorMixer m_low, m_high;
     BitFilter m_lowFilter, m_highFilter;
     int m_perBit;                  // sub-blocks per bit
     double m_mean = 0.0;           // slow mean of the two envelopes
