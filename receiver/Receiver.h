@@ -1,7 +1,6 @@
 #pragma once
 #include <complex>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
