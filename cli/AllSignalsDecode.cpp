@@ -9,9 +9,8 @@
 
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
+#include "cli/ReceiverDecode.h"
 #include "cli/TextOutput.h"
-#include "livetext/TransmissionInfo.h"
-#include "receiver/RateEstimate.h"
 #include "recording/RecordingReader.h"
 #include "scanner/SignalScanner.h"
 
@@ -20,26 +19,11 @@ namespace morvane::cli {
 namespace {
 constexpr std::size_t kPiece = 32768;  // samples read at a time (64 KiB)
 
-std::string Clock(std::int64_t sample) {
-    const std::int64_t seconds = sample / RecordingReader::kRate;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    return text;
-}
-
+// The receiver's header with the signal's tone-over-noise.
 std::string Header(const ReceivedTransmission& t) {
-    TransmissionInfo info;
-    info.firstSample = t.firstSample;
-    info.baud = t.baud;
-    info.nominalBaud = UsualBaud(t.baud);
-    info.stopBits = t.stopBits;
-    info.tone1Hz = static_cast<float>(t.tone1Hz);
-    info.tone2Hz = static_cast<float>(t.tone2Hz);
-    info.code = t.code;
-    char quality[64];
-    std::snprintf(quality, sizeof quality, " \u00b7 quality %.2f \u00b7 %.0f dB", t.quality, t.snrDb);
-    return TransmissionHeader(Clock(t.firstSample), info) + quality;
+    char snr[32];
+    std::snprintf(snr, sizeof snr, " \u00b7 %.0f dB", t.snrDb);
+    return ReceivedHeader(t) + snr;
 }
 
 bool EndsLine(const std::string& text) { return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0; }

@@ -17,9 +17,7 @@
 
 namespace morvane::cli {
 
-namespace {
-constexpr std::size_t kPiece = 32768;  // samples read at a time (64 KiB)
-
+/// hh:mm:ss of a sample on the stream's time line.
 std::string StreamClock(std::int64_t sample) {
     const std::int64_t seconds = sample / RecordingReader::kRate;
     char text[32];
@@ -28,7 +26,7 @@ std::string StreamClock(std::int64_t sample) {
     return text;
 }
 
-std::string Header(const ReceivedTransmission& t) {
+std::string ReceivedHeader(const ReceivedTransmission& t) {
     TransmissionInfo info;
     info.firstSample = t.firstSample;
     info.baud = t.baud;
@@ -42,6 +40,9 @@ std::string Header(const ReceivedTransmission& t) {
     return TransmissionHeader(StreamClock(t.firstSample), info) + quality;
 }
 
+namespace {
+constexpr std::size_t kPiece = 32768;  // samples read at a time (64 KiB)
+
 // Writes the pieces: each transmission on a new line after its header.
 void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLineStart, bool& any,
                  std::optional<Parity> parity) {
@@ -51,7 +52,7 @@ void WritePieces(std::vector<ReceiverPiece> pieces, TextOutput& out, bool& atLin
             if (parity) CheckParity({piece.transmission.code.code, *parity}, true);
             if (!atLineStart) out.Write("\r\n");
             out.Flush();
-            std::fprintf(stderr, "morvane-cli: %s\n", Header(piece.transmission).c_str());
+            std::fprintf(stderr, "morvane-cli: %s\n", ReceivedHeader(piece.transmission).c_str());
             std::fflush(stderr);
             atLineStart = true;
             any = true;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -37,6 +38,12 @@ struct CodeOptions;
 
 /// Adds --reader, --squelch and --no-unshift-on-space to decode.
 void AddReceiverOptions(CLI::App* command, ReceiverChoice& choice);
+
+/// hh:mm:ss of a sample on the recording's time line (sample ≥ 0).
+std::string StreamClock(std::int64_t sample);
+
+/// A received transmission's header line: its time, rate, tones, code and quality.
+std::string ReceivedHeader(const ReceivedTransmission& transmission);
 
 /// True when decode --auto is read by the receiver: --reader samples (the
 /// default) on a recording or standard input, without raster options,
