@@ -1,9 +1,9 @@
 #include "cli/AllSignalsDecode.h"
 
-#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -12,37 +12,36 @@
 #include "cli/ReceiverDecode.h"
 #include "cli/TextOutput.h"
 #include "recording/RecordingReader.h"
+#include "scanner/SignalRows.h"
 #include "scanner/SignalScanner.h"
+#ifdef MORVANE_HAVE_LIVE
+#include "cli/LiveSource.h"
+#endif
 
 namespace morvane::cli {
 
 namespace {
 constexpr std::size_t kPiece = 32768;  // samples read at a time (64 KiB)
 
-// The receiver's header with the signal's tone-over-noise.
-std::string Header(const ReceivedTransmission& t) {
+// The receiver's header with the signal's tone-over-noise; `clock` in place
+// of the stream time when given (live sound: the time of day).
+std::string Header(const ReceivedTransmission& t, const std::string& clock = {}) {
     char snr[32];
     std::snprintf(snr, sizeof snr, " \u00b7 %.0f dB", t.snrDb);
-    return ReceivedHeader(t) + snr;
+    std::string header = ReceivedHeader(t);
+    if (!clock.empty()) header = clock + header.substr(StreamClock(t.firstSample).size());
+    return header + snr;
 }
-
-bool EndsLine(const std::string& text) { return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0; }
-
-// One signal's text gathered for its block.
-struct SignalText {
-    std::optional<ReceivedTransmission> first;
-    std::string text;
-};
 
 // Lines of several signals as they come, each opened with its signal's tones.
 class FollowLines {
 public:
     explicit FollowLines(TextOutput& out) : m_out(out) {}
-    void Open(int signal, const std::string& label, const ReceivedTransmission& t) {
+    void Open(int signal, const std::string& label, const std::string& header) {
         if (!m_atLineStart) m_out.Write("\r\n");
         m_atLineStart = true;
         m_out.Flush();
-        std::fprintf(stderr, "morvane-cli: %s%s\n", label.c_str(), Header(t).c_str());
+        std::fprintf(stderr, "morvane-cli: %s%s\n", label.c_str(), header.c_str());
         std::fflush(stderr);
         m_owner = signal;
     }
@@ -79,88 +78,117 @@ std::string Label(const ReceivedTransmission& t) {
     return "[" + std::to_string(std::lround(t.tone1Hz)) + "/" + std::to_string(std::lround(t.tone2Hz)) + "] ";
 }
 
-constexpr double kSameSignalHz = 30.0;  // a signal closed and found again at these tones is the same
-
-// The block a signal's pieces go to: a signal found again at the tones of
-// one closed before goes on in that one's block.
-int BlockOf(const ScannedPiece& p, std::map<int, SignalText>& signals, std::map<int, int>& blocks) {
-    if (const auto it = blocks.find(p.signal); it != blocks.end()) return it->second;
-    if (p.piece.opens)
-        for (const auto& [id, s] : signals)
-            if (s.first && std::fabs(s.first->tone1Hz - p.piece.transmission.tone1Hz) <= kSameSignalHz &&
-                std::fabs(s.first->tone2Hz - p.piece.transmission.tone2Hz) <= kSameSignalHz)
-                return blocks[p.signal] = id;
-    return blocks[p.signal] = p.signal;
+// The local wall-clock time, HH:MM:SS, of a moment.
+std::string WallClock(std::chrono::system_clock::time_point at) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(at);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
 }
 
-// Gathers the pieces per signal; with `follow` writes them at once as well.
-void Gather(std::vector<ScannedPiece> pieces, std::map<int, SignalText>& signals, std::map<int, int>& blocks,
-            FollowLines* follow) {
-    for (ScannedPiece& p : pieces) {
-        const int block = BlockOf(p, signals, blocks);
-        SignalText& s = signals[block];
-        if (p.piece.opens) {
-            if (!s.first) s.first = p.piece.transmission;
-            else if (!s.text.empty() && !EndsLine(s.text)) s.text += "\r\n";
-            if (follow) follow->Open(block, Label(*s.first), p.piece.transmission);
+// The scanner over a stream of samples, its text gathered per signal (and
+// with `follow` written at once).
+class AllSignalsReading {
+public:
+    AllSignalsReading(const ReceiverOptions& receiver, bool follow, const std::string& output)
+        : m_scanner(Options(receiver)), m_out(output), m_lines(m_out), m_follow(follow) {}
+
+    /// Live sound: headers carry the time of day, `started` being the stream's first sample's.
+    void SetStart(std::chrono::system_clock::time_point started) { m_started = started; }
+
+    void Push(const std::int16_t* samples, std::size_t count) {
+        m_scanner.Push(samples, count);
+        if (!m_follow) return;
+        Gather();
+        m_out.Flush();
+    }
+
+    void End() {
+        m_scanner.Finish();
+        Gather();
+        if (m_rows.Empty()) {
+            m_out.Close();
+            throw CliError(kNothingFound, "no keyed signal found in 100 ... 4000 Hz");
         }
-        if (!s.first) continue;  // text comes only after a transmission opened
-        s.text += p.piece.text;
-        if (follow) follow->Write(block, Label(*s.first), p.piece.text);
+        if (m_follow)
+            m_lines.End();
+        else
+            for (const SignalRow* row : m_rows.InToneOrder()) {
+                m_out.Write("== " + Header(row->first, Clock(row->first)) + "\r\n");
+                m_out.Write(row->text);
+                m_out.Write("\r\n");
+            }
+        m_out.Close();
     }
-}
 
-void WriteBlocks(const std::map<int, SignalText>& signals, TextOutput& out) {
-    std::vector<const SignalText*> order;
-    for (const auto& [id, s] : signals)
-        if (s.first) order.push_back(&s);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const SignalText* a, const SignalText* b) { return a->first->tone1Hz < b->first->tone1Hz; });
-    for (const SignalText* s : order) {
-        out.Write("== " + Header(*s->first) + "\r\n");
-        out.Write(s->text);
-        out.Write("\r\n");
+private:
+    static ScannerOptions Options(const ReceiverOptions& receiver) {
+        ScannerOptions options;
+        options.sampleRate = RecordingReader::kRate;
+        options.receiver = receiver;
+        return options;
     }
-}
+
+    std::string Clock(const ReceivedTransmission& t) const {
+        if (!m_started) return {};
+        return WallClock(*m_started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                          std::chrono::duration<double>(double(t.firstSample) / RecordingReader::kRate)));
+    }
+
+    void Gather() {
+        for (const RowPiece& p : m_rows.Add(m_scanner.Take())) {
+            if (!m_follow) continue;
+            const std::string label = Label(m_rows.Row(p.block)->first);
+            if (p.opens) m_lines.Open(p.block, label, Header(p.transmission, Clock(p.transmission)));
+            m_lines.Write(p.block, label, p.text);
+        }
+    }
+
+    SignalScanner m_scanner;
+    SignalRows m_rows;
+    TextOutput m_out;
+    FollowLines m_lines;
+    bool m_follow;
+    std::optional<std::chrono::system_clock::time_point> m_started;
+};
 }  // namespace
 
 void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& receiver, bool follow,
                       const std::string& output) {
+    if (source.live) {
+#ifdef MORVANE_HAVE_LIVE
+        LiveSource::CheckWords(source);
+        AllSignalsReading reading(receiver, follow, output);
+        bool first = true;
+        LiveSource(source).CaptureSamples([&](const std::int16_t* samples, std::size_t count, std::int64_t) {
+            if (first) {
+                // The scanner's first sample is the first the card delivered.
+                first = false;
+                reading.SetStart(std::chrono::system_clock::now() -
+                                 std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                     std::chrono::duration<double>(double(count) / RecordingReader::kRate)));
+            }
+            reading.Push(samples, count);
+        });
+        reading.End();
+        return;
+#else
+        throw CLI::ValidationError("--live", "this morvane-cli was built without sound capture");
+#endif
+    }
     RecordingReader reader(source.recording, source.channel);
-    ScannerOptions options;
-    options.sampleRate = RecordingReader::kRate;
-    options.receiver = receiver;
-    SignalScanner scanner(options);
-    TextOutput out(output);
-    FollowLines lines(out);
-    std::map<int, SignalText> signals;
-    std::map<int, int> blocks;  // signal → the block its text goes to
+    AllSignalsReading reading(receiver, follow, output);
     std::vector<std::int16_t> samples(kPiece);
-    while (const std::size_t n = reader.Read(samples.data(), samples.size())) {
-        scanner.Push(samples.data(), n);
-        if (!follow) continue;
-        Gather(scanner.Take(), signals, blocks, &lines);
-        out.Flush();
-    }
+    while (const std::size_t n = reader.Read(samples.data(), samples.size())) reading.Push(samples.data(), n);
     ReportWarning(reader);
-    scanner.Finish();
-    Gather(scanner.Take(), signals, blocks, follow ? &lines : nullptr);
-    const bool any = std::any_of(signals.begin(), signals.end(), [](const auto& s) { return s.second.first.has_value(); });
-    if (!any) {
-        out.Close();
-        throw CliError(kNothingFound, "no keyed signal found in 100 ... 4000 Hz");
-    }
-    if (follow)
-        lines.End();
-    else
-        WriteBlocks(signals, out);
-    out.Close();
+    reading.End();
 }
 
-void CheckAllSignals(bool all, bool autoAlign, bool live, bool tonesGiven, bool receiverReads) {
+void CheckAllSignals(bool all, bool autoAlign, bool tonesGiven, bool receiverReads) {
     if (!all) return;
     if (!autoAlign) throw CLI::ValidationError("--all", "goes with --auto: every signal is found and read");
-    if (live) throw CLI::ValidationError("--all", "reads a recording or standard input, not --live");
     if (tonesGiven)
         throw CLI::ValidationError("--all", "finds every signal's tones itself: not with --low or --high");
     if (!receiverReads)

@@ -63,6 +63,13 @@ void RunSitor(const DecodeOptions& o) {
                 o.output);
 }
 
+// The options as they would read a recording: live sound is read from the
+// samples as a recording is (--all).
+DecodeOptions LiveAsRecorded(DecodeOptions o) {
+    o.source.live = false;
+    return o;
+}
+
 void RunDecode(const DecodeOptions& o) {
     if (SitorCodeNamed(o.code.code)) return RunSitor(o);
     if (o.sitor.navtex && !o.autoAlign) throw CLI::ValidationError("--navtex", "NAVTEX messages come with --code sitor-b or --auto");
@@ -71,7 +78,7 @@ void RunDecode(const DecodeOptions& o) {
     if (!o.autoAlign || o.code.code) ChosenCode(o.code);
     if (o.follow && o.showBits)
         throw CLI::ValidationError("--show-bits", "not with --follow: the text is printed as it comes");
-    CheckAllSignals(o.all, o.autoAlign, o.source.live, o.raster.tones.low || o.raster.tones.high, UseReceiver(o));
+    CheckAllSignals(o.all, o.autoAlign, o.raster.tones.low || o.raster.tones.high, UseReceiver(LiveAsRecorded(o)));
     if (o.all) {
         AllSignalsDecode(o.source, ReceiverSettings(o.receiver, o.raster.tones, o.code), o.follow, o.output);
         return;
@@ -152,8 +159,9 @@ void AddDecodeCommand(CLI::App& app) {
     command->add_flag("--all", options->all,
                       "With --auto: find every keyed signal in 100 ... 4000 Hz and read each with its own rate, "
                       "code and squelch; one block per signal in the order of its lower tone, a first line "
-                      "'== TIME · RATE · TONES · CODE' and its text. With --follow every line as it "
-                      "comes, opened with its signal's tones ([1500/1950] ), the headers to standard error");
+                      "'== TIME · RATE · TONES · CODE · quality · dB' and its text. With --follow every line as it "
+                      "comes, opened with its signal's tones ([1500/1950] ), the headers to standard error. "
+                      "Also with --live (the headers' time of day)");
     command->callback([options] { RunDecode(*options); });
 }
 

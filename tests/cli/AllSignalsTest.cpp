@@ -115,6 +115,11 @@ TEST_F(AllSignals, NoiseAloneFindsNothingAndUsageIsChecked) {
         {{"decode", s_mix, "--all"}, "goes with --auto"},
         {{"decode", s_mix, "--auto", "--all", "--low", "1415"}, "not with --low or --high"},
         {{"decode", s_mix, "--auto", "--all", "--reader", "levels"}, "reads the samples"},
+        // Live sound is read as a recording is: the same checks, before the card is opened.
+        {{"decode", "--live", "--all"}, "goes with --auto"},
+        {{"decode", "--live", "--auto", "--all", "--reader", "levels"}, "reads the samples"},
+        {{"decode", "--live", "--auto", "--all", "--high", "2000"}, "not with --low or --high"},
+        {{"decode", "--live", "--auto", "--all", "/s9"}, "/s9"},
     };
     for (const auto& u : usage) {
         const Result r = Run(u.args);
