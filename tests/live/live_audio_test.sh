@@ -24,12 +24,16 @@ decoder=""
 follower=""
 reader=""
 levelreader=""
+allreader=""
+allblocks=""
 cleanup() {
     [ -n "$capture" ] && kill "$capture" 2>/dev/null
     [ -n "$decoder" ] && kill "$decoder" 2>/dev/null
     [ -n "$follower" ] && kill "$follower" 2>/dev/null
     [ -n "$reader" ] && kill "$reader" 2>/dev/null
     [ -n "$levelreader" ] && kill "$levelreader" 2>/dev/null
+    [ -n "$allreader" ] && kill "$allreader" 2>/dev/null
+    [ -n "$allblocks" ] && kill "$allblocks" 2>/dev/null
     if [ -n "$server" ]; then
         kill "$server" 2>/dev/null
         for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$server" 2>/dev/null || break; sleep 0.2; done
@@ -161,12 +165,19 @@ timeout 120 "$cli" decode --live --auto --follow --seconds 40 >"$work/livetext.t
 reader=$!
 timeout 120 "$cli" decode --live --auto --follow --reader levels --seconds 40 >"$work/leveltext.txt" 2>"$work/leveltext.err" </dev/null &
 levelreader=$!
+# Every signal at once (--all), followed and in blocks at the end.
+timeout 120 "$cli" decode --live --auto --all --follow --seconds 40 >"$work/alltext.txt" 2>"$work/alltext.err" </dev/null &
+allreader=$!
+timeout 120 "$cli" decode --live --auto --all --seconds 40 >"$work/allblocks.txt" 2>"$work/allblocks.err" </dev/null &
+allblocks=$!
 wait_until 60 has_status "$work/cli.err" || fail "the levels capture did not start"
 wait_until 60 has_status "$work/decode.err" || fail "the decode capture did not start"
 wait_until 60 has_status "$work/follow.err" || fail "the following decode capture did not start"
 wait_until 60 has_status "$work/livetext.err" || fail "the live text capture did not start"
 wait_until 60 has_status "$work/leveltext.err" || fail "the level-stream live text capture did not start"
-wait_until 60 streams_running psrc 5 || fail "the captures did not connect to the pipe source"
+wait_until 60 has_status "$work/alltext.err" || fail "the every-signal capture did not start"
+wait_until 60 has_status "$work/allblocks.err" || fail "the every-signal capture in blocks did not start"
+wait_until 60 streams_running psrc 7 || fail "the captures did not connect to the pipe source"
 # Written at about the pace of real time, a tenth of a second at a time: a
 # faster burst would overrun the capture streams' buffers in the server.
 chunks=$((($(stat -c %s "$work/signal.raw") + 9599) / 9600))
@@ -187,6 +198,10 @@ wait "$reader" || { reader=""; cat "$work/livetext.err" >>"$work/cli.err"; fail 
 reader=""
 wait "$levelreader" || { levelreader=""; cat "$work/leveltext.err" >>"$work/cli.err"; fail "morvane-cli decode --live --auto --follow --reader levels failed"; }
 levelreader=""
+wait "$allreader" || { allreader=""; cat "$work/alltext.err" >>"$work/cli.err"; fail "morvane-cli decode --live --auto --all --follow failed"; }
+allreader=""
+wait "$allblocks" || { allblocks=""; cat "$work/allblocks.err" >>"$work/cli.err"; fail "morvane-cli decode --live --auto --all failed"; }
+allblocks=""
 
 head -n "$n" "$work/exact.txt" | cmp -s - "$work/whole-blocks.txt" || fail "live levels differ from the offline ones"
 echo "pipe: $n levels identical to the offline stream"
@@ -209,4 +224,22 @@ echo "decode --live --auto --follow --reader levels: $(tr -d '\r' <"$work/levelt
 grep -qF "THE QUICK BROWN FOX" "$work/leveltext.txt" || fail "decode --live --auto --follow --reader levels did not give the text"
 grep -Eq "tones: low 1(49[5-9]|50[0-4])(\.[0-9])? Hz \(tone 1\), high (199[5-9]|200[0-4])(\.[0-9])? Hz" "$work/leveltext.err" ||
     fail "the level-stream live text did not find the tones 1500 / 2000 Hz"
+# Every signal at once reads the card as --all reads the same samples from
+# standard input: the same lines, and the same blocks but for the headers'
+# time (the time of day, live).
+head -c $((blocks * 65536)) "$work/signal.raw" | "$cli" decode - --auto --all --follow >"$work/offline-all.txt" 2>/dev/null ||
+    fail "offline decode --auto --all --follow failed"
+echo "decode --live --auto --all --follow: $(tr -d '\r' <"$work/alltext.txt" | tr '\n' '|')"
+grep -qF "THE QUICK BROWN FOX" "$work/alltext.txt" || fail "decode --live --auto --all --follow did not give the text"
+cmp -s "$work/alltext.txt" "$work/offline-all.txt" ||
+    fail "decode --live --auto --all --follow gave '$(tr -d '\r' <"$work/alltext.txt" | tr '\n' '|')', the same samples offline '$(tr -d '\r' <"$work/offline-all.txt" | tr '\n' '|')'"
+head -c $((blocks * 65536)) "$work/signal.raw" | "$cli" decode - --auto --all >"$work/offline-blocks.txt" 2>/dev/null ||
+    fail "offline decode --auto --all failed"
+untimed() { sed -E 's/^== [0-9]{2}:[0-9]{2}:[0-9]{2} /== /' "$1"; }
+echo "decode --live --auto --all: $(tr -d '\r' <"$work/allblocks.txt" | tr '\n' '|')"
+grep -Eq "^== [0-9]{2}:[0-9]{2}:[0-9]{2} · 50 Bd · 1(49[5-9]|50[0-4])(\.[0-9])?/(199[5-9]|200[0-4])(\.[0-9])? Hz · Baudot · quality " "$work/allblocks.txt" ||
+    fail "decode --live --auto --all did not name the signal in its block"
+[ "$(untimed "$work/allblocks.txt")" = "$(untimed "$work/offline-blocks.txt")" ] ||
+    fail "decode --live --auto --all gave '$(tr -d '\r' <"$work/allblocks.txt" | tr '\n' '|')', the same samples offline '$(tr -d '\r' <"$work/offline-blocks.txt" | tr '\n' '|')'"
+echo "decode --live --auto --all: the same text as offline"
 echo "PASS"
