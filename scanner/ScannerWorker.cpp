@@ -58,7 +58,7 @@ void ScannerWorker::Finish() {
 ScannerNews ScannerWorker::Take() {
     std::lock_guard lock(m_mutex);
     ScannerNews out;
-    out.signals = m_news.signals;  // the signals stay as they are until the next news
+    out.followed = m_news.followed;  // the signals stay as they are until the next news
     std::swap(out.pieces, m_news.pieces);
     out.fresh = m_news.fresh;
     m_news.fresh = false;
@@ -99,7 +99,7 @@ void ScannerWorker::Do(Job& job, ScannerNews& news) {
     news.pieces = m_scanner->Take();
     for (ScannedPiece& p : news.pieces)
         if (p.piece.opens) p.piece.transmission.firstSample += m_firstSample;
-    news.signals = m_scanner->Signals();
+    news.followed = m_scanner->Signals();
     if (job.kind == Job::Kind::Finish) m_scanner.reset();
 }
 
@@ -130,14 +130,14 @@ void ScannerWorker::Run() {
         if (!error.empty()) m_error = error;
         bool deliver = false;
         if (epoch == m_epoch) {
-            const bool changed = !news.pieces.empty() || news.signals.size() != m_news.signals.size() ||
-                                 !std::equal(news.signals.begin(), news.signals.end(), m_news.signals.begin(),
+            const bool changed = !news.pieces.empty() || news.followed.size() != m_news.followed.size() ||
+                                 !std::equal(news.followed.begin(), news.followed.end(), m_news.followed.begin(),
                                              [](const ScannedSignal& a, const ScannedSignal& b) {
                                                  return a.id == b.id && a.received == b.received && a.levelDb == b.levelDb;
                                              });
             m_news.pieces.insert(m_news.pieces.end(), std::make_move_iterator(news.pieces.begin()),
                                  std::make_move_iterator(news.pieces.end()));
-            m_news.signals = std::move(news.signals);
+            m_news.followed = std::move(news.followed);
             deliver = changed && !m_newsWaiting;
             if (changed) m_newsWaiting = true;
         }

@@ -17,7 +17,7 @@ namespace morvane {
 /// and the signals it follows now.
 struct ScannerNews {
     std::vector<ScannedPiece> pieces;
-    std::vector<ScannedSignal> signals;
+    std::vector<ScannedSignal> followed;
     bool fresh = false;  // a Restart came since the last Take: what was shown before belongs to another stream
 };
 

@@ -53,9 +53,9 @@ void SignalRows::Trim(SignalRow& row) const {
     row.text.erase(0, cut);
 }
 
-void SignalRows::SetFollowed(const std::vector<ScannedSignal>& signals) {
+void SignalRows::SetFollowed(const std::vector<ScannedSignal>& followed) {
     for (auto& [block, row] : m_rows) row.followed = false;
-    for (const ScannedSignal& s : signals) {
+    for (const ScannedSignal& s : followed) {
         const auto it = m_blocks.find(s.id);
         if (it == m_blocks.end()) continue;
         SignalRow& row = m_rows[it->second];

@@ -43,7 +43,7 @@ public:
     std::vector<RowPiece> Add(std::vector<ScannedPiece> pieces);
     /// The signals the scanner follows now: their rows are marked followed
     /// and take their level; every other row is not followed.
-    void SetFollowed(const std::vector<ScannedSignal>& signals);
+    void SetFollowed(const std::vector<ScannedSignal>& followed);
     /// Rows of signals that opened a transmission, in the order of their first lower tone.
     std::vector<const SignalRow*> InToneOrder() const;
     /// The row of a block; null when it has none (yet).

@@ -42,7 +42,7 @@ TEST(ScannerWorker, GivesWhatTheScannerGives) {
     worker.Drain();
     const ScannerNews last = worker.Take();
     for (const auto& p : last.pieces) got.push_back(p);
-    EXPECT_TRUE(last.signals.empty());  // the stream ended: no signal followed
+    EXPECT_TRUE(last.followed.empty());  // the stream ended: no signal followed
     for (auto& p : got)
         if (p.piece.opens) p.piece.transmission.firstSample -= kFirst;
     EXPECT_EQ(Flat(got), direct);
@@ -56,14 +56,14 @@ TEST(ScannerWorker, RestartDropsTheStreamBefore) {
     worker.Restart(ScannerOptions{});
     worker.Feed(x.data(), x.size());
     worker.Drain();
-    EXPECT_FALSE(worker.Take().signals.empty());  // found, and followed while the stream runs
+    EXPECT_FALSE(worker.Take().followed.empty());  // found, and followed while the stream runs
     worker.Feed(x.data(), x.size() / 2);
     worker.Restart(ScannerOptions{});
     worker.Drain();
     const ScannerNews news = worker.Take();
     EXPECT_TRUE(news.fresh);
     EXPECT_TRUE(news.pieces.empty());
-    EXPECT_TRUE(news.signals.empty());
+    EXPECT_TRUE(news.followed.empty());
     EXPECT_EQ(worker.Fed(), 0);
 
     ScannerOptions bad;
