@@ -19,6 +19,7 @@
 #include "app/CWindowPlacement.h"
 #include "app/FileDialogs.h"
 #include "dsp/SampleFormat.h"
+#include "signallist/CSignalsFeed.h"
 #include "widgets/AppIcon.h"
 #include "widgets/CPanoramicView.h"
 #include "widgets/CResultsView.h"
@@ -62,6 +63,11 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
     m_tuning = std::make_unique<CTuningWiring>(*m_loop, cards, *m_panel, *m_pane, *m_liveText, m_launch.arguments,
                                                m_launch.inputPath.empty(), [this](const QString& text) { SetStatus(text); },
                                                [this](int hz) { OnTonePicked(hz); });
+    // A signal chosen in "Signals": its tones into Low and High, then Align.
+    m_signals = std::make_unique<CSignalsFeed>(*m_loop, *m_panoramic, this, [this](int low, int high) {
+        m_panel->SetTones(low, high);
+        m_align->Session().Ask();
+    });
     ReadSettings();
     Initialise();
     ConnectControls();
@@ -125,6 +131,7 @@ void CMorvaneDlg::WriteSettings() {
 void CMorvaneDlg::Initialise() {
     m_controls->LayOut(m_store);
     m_menu = std::make_unique<CWindowMenu>(*this, m_raster->FollowNewest());
+    insertAction(m_menu->receivePane, m_signals->Action());
     if (m_store.ReadInt(kData, QStringLiteral("ReceivePane"), 0) != 0) SetReceivePane(true);
     m_menu->tuningWaterfall->setChecked(m_store.ReadInt(kData, QStringLiteral("TuningWaterfall"), 0) != 0);
     m_pane->SetWaterfallShown(m_menu->tuningWaterfall->isChecked());
@@ -233,6 +240,7 @@ void CMorvaneDlg::OnProcess() {
     try {
         m_loop->Process();
         if (m_loop->Recording()) m_liveText->Update(m_loop->RealTime());
+        if (m_loop->Recording()) m_signals->Update(m_loop->RealTime());
         m_tuning->AfterProcess();
         // Lost sound shifts every later character, so the status line says so.
         const QString lost = FromStd(m_loop->LossText());
@@ -268,6 +276,7 @@ void CMorvaneDlg::OnReplay() {
 void CMorvaneDlg::FinishReading(bool stopped) {
     if (!m_loop->FinishReading()) return;
     m_liveText->Finish();
+    m_signals->Finish();
     m_tuning->AfterProcess();  // no longer locked
     SetStatus(FromStd(m_loop->ReadEndText(stopped)));
     UpdateActivity();
@@ -311,6 +320,7 @@ void CMorvaneDlg::OnStopCapture() {
     }
     if (m_loop->StopCapture()) {
         m_liveText->Finish();
+        m_signals->Finish();
         m_tuning->AfterProcess();
         Post(&CMorvaneDlg::OnShow);
     }

@@ -23,6 +23,7 @@ class CResultsView;
 class CSettingsStore;
 class CTuningPanel;
 class CTuningWiring;
+class CSignalsFeed;
 struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -80,6 +81,8 @@ public:
     void OnLiveText();
     /// The live text and its window.
     CLiveTextFeed& LiveText() const { return *m_liveText; }
+    /// "Signals" (Ctrl+G, context menu): every signal in the sound, listed and marked on the waterfall.
+    CSignalsFeed& Signals() const { return *m_signals; }
     /// "Receive pane" (Ctrl+R, context menu, kept between runs, off at
     /// first): the live text's running text in a pane on the right of the
     /// window, which grows by kPaneWidth for it; everything else stays where
@@ -183,6 +186,7 @@ private:
     std::unique_ptr<CWindowAlign> m_align;
     std::unique_ptr<CReceivePane> m_pane;
     std::unique_ptr<CTuningWiring> m_tuning;
+    std::unique_ptr<CSignalsFeed> m_signals;
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 
