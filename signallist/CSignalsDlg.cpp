@@ -8,6 +8,7 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "signallist/SignalCells.h"
 
@@ -69,6 +70,13 @@ void CSignalsDlg::Show(const morvane::SignalRows& rows, const std::function<QStr
         m_texts.push_back(row.text);
         if (row.block == m_chosen) chosenRow = static_cast<int>(i);
     }
+    // After a new stream: the row at the tones chosen before.
+    for (std::size_t i = 0; chosenRow < 0 && m_chosen == 0 && m_chosenTones && i < m_tones.size(); ++i)
+        if (std::fabs(m_tones[i].first - m_chosenTones->first) <= morvane::SignalRows::kSameSignalHz &&
+            std::fabs(m_tones[i].second - m_chosenTones->second) <= morvane::SignalRows::kSameSignalHz) {
+            chosenRow = static_cast<int>(i);
+            m_chosen = m_blocks[i];
+        }
     if (chosenRow >= 0 && m_table->currentRow() != chosenRow) m_table->selectRow(chosenRow);
     ShowChosenText();
 }
@@ -90,8 +98,9 @@ void CSignalsDlg::SetStatus(const QString& text) {
 void CSignalsDlg::OnClicked(int row) {
     if (row < 0 || row >= static_cast<int>(m_blocks.size())) return;
     m_chosen = m_blocks[static_cast<std::size_t>(row)];
+    m_chosenTones = m_tones[static_cast<std::size_t>(row)];
     ShowChosenText();
-    const auto [low, high] = m_tones[static_cast<std::size_t>(row)];
+    const auto [low, high] = *m_chosenTones;
     emit signalChosen(low, high);
 }
 

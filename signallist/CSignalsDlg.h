@@ -2,6 +2,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "scanner/SignalRows.h"
 
@@ -22,7 +23,8 @@ public:
 
     /// Shows `rows`; `clock` gives the time shown for a row's first sample.
     void Show(const morvane::SignalRows& rows, const std::function<QString(std::int64_t)>& clock);
-    /// Empties the list (a new stream).
+    /// Empties the list (a new stream). The signal chosen stays chosen: the
+    /// first row listed again within 30 Hz of its tones is.
     void Clear();
     /// The rows shown, each as its cells joined by " | " (tests).
     QStringList Shown() const;
@@ -48,4 +50,5 @@ private:
     std::vector<std::pair<double, double>> m_tones;
     std::vector<std::string> m_texts;
     int m_chosen = 0;
+    std::optional<std::pair<double, double>> m_chosenTones;
 };

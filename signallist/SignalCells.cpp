@@ -32,5 +32,5 @@ QString SignalCells::Newest(const std::string& text, int characters) {
     line.replace(QLatin1Char('\r'), QLatin1Char(' '));
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     line = line.trimmed();
-    return line.size() > characters ? line.right(characters) : line;
+    return line.size() > characters ? line.right(characters).trimmed() : line;
 }

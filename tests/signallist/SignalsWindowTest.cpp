@@ -177,6 +177,46 @@ private slots:
         QVERIFY(window->Signals().Marks()->Marks().empty());
     }
 
+    // The list alone: a row clicked stays chosen when a new stream lists
+    // the same signal under another number; its newest text is its end.
+    void theChosenSignalStaysChosenInANewStream() {
+        const auto piece = [](int signal, double low, double high, const std::string& text) {
+            morvane::ScannedPiece p;
+            p.signal = signal;
+            p.piece.opens = true;
+            p.piece.transmission.tone1Hz = low;
+            p.piece.transmission.tone2Hz = high;
+            p.piece.transmission.baud = 45.45;
+            p.piece.text = text;
+            return p;
+        };
+        const auto clock = [](std::int64_t) { return QStringLiteral("00:00:00"); };
+        CSignalsDlg list;
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QSignalSpy chosen(&list, &CSignalsDlg::signalChosen);
+        morvane::SignalRows rows;
+        const std::string longText(100, 'X');
+        rows.Add({piece(1, 1500, 1670, "FIRST"), piece(2, 900, 1350, "SECOND " + longText)});
+        list.Show(rows, clock);
+        QCOMPARE(list.Shown().size(), 2);
+        QVERIFY(list.Shown()[0].endsWith(QString(SignalCells::kNewestCharacters, QLatin1Char('X'))));
+        auto* table = list.findChild<QTableWidget*>(QStringLiteral("signalsTable"));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(1, 0)).center());
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen[0][0].toDouble(), 1500.0);
+        QCOMPARE(chosen[0][1].toDouble(), 1670.0);
+        QCOMPARE(list.ChosenText(), QStringLiteral("FIRST"));
+
+        list.Clear();
+        QVERIFY(list.Shown().isEmpty());
+        morvane::SignalRows again;
+        again.Add({piece(4, 910, 1350, "OTHER"), piece(5, 1510, 1665, "FIRST AGAIN")});
+        list.Show(again, clock);
+        QCOMPARE(list.ChosenText(), QStringLiteral("FIRST AGAIN"));
+        QCOMPARE(list.Chosen(), 5);
+    }
+
     // Marks stand under the labels from a signal's low to its high tone, and
     // are drawn with the waterfall; the view's clicks go through them.
     void marksLieOverTheirTones() {
