@@ -4,6 +4,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "scanner/FirKernel.h"
+
 namespace morvane {
 
 namespace {
@@ -45,10 +47,7 @@ void Decimator::Push(const std::int16_t* samples, std::size_t count, std::vector
         if (++m_phase < m_factor) continue;
         m_phase = 0;
         // m_history[m_at … m_at + n) holds the inputs oldest first.
-        const float* h = m_history.data() + m_at;
-        float acc = 0.0F;
-        for (std::size_t k = 0; k < n; ++k) acc += m_taps[k] * h[k];
-        out.push_back(acc);
+        out.push_back(FirDot(m_taps.data(), m_history.data() + m_at, n));
     }
 }
 

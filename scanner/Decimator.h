@@ -8,7 +8,8 @@ namespace morvane {
 /// Low-pass filters the sound and keeps every `factor`-th sample, so that
 /// what lies below `passHz` comes through flat and nothing folds into it: a
 /// Blackman-windowed sinc cut off at half the new rate, long enough to fall
-/// to about -70 dB where sound would fold below passHz.
+/// to about -70 dB where sound would fold below passHz. Each output is the
+/// taps' dot product with the inputs as FirDot takes it.
 class Decimator {
 public:
     /// sampleRate: > 0 per second; factor: 1 … 64 (1 passes every sample);

@@ -4,6 +4,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "scanner/FirKernel.h"
+
 namespace morvane {
 
 namespace {
@@ -40,14 +42,16 @@ ToneBand::ToneBand(double sampleRate, double lowHz, double highHz) : m_rate(samp
     // The low-pass turned up to the tones' middle; tap i weighs the input n - 1 - i samples old.
     for (std::size_t i = 0; i < n; ++i) {
         const double age = static_cast<double>(n - 1 - i);
-        m_taps.push_back(std::complex<float>(std::polar(lowPass[i] / sum * 2.0, 2.0 * std::numbers::pi * middle * age / sampleRate)));
+        const std::complex<float> tap(std::polar(lowPass[i] / sum * 2.0, 2.0 * std::numbers::pi * middle * age / sampleRate));
+        m_re.push_back(tap.real());
+        m_im.push_back(tap.imag());
     }
     m_history.assign(2 * n, 0.0F);
     m_step = std::polar(1.0, -2.0 * std::numbers::pi * m_moved * m_factor / sampleRate);
 }
 
 void ToneBand::Push(const float* samples, std::size_t count, std::vector<float>& out) {
-    const std::size_t n = m_taps.size();
+    const std::size_t n = m_re.size();
     for (std::size_t i = 0; i < count; ++i) {
         m_history[m_at] = samples[i];
         m_history[m_at + n] = samples[i];
@@ -55,11 +59,7 @@ void ToneBand::Push(const float* samples, std::size_t count, std::vector<float>&
         if (++m_phase < m_factor) continue;
         m_phase = 0;
         const float* h = m_history.data() + m_at;  // oldest first
-        float re = 0.0F, im = 0.0F;
-        for (std::size_t k = 0; k < n; ++k) {
-            re += m_taps[k].real() * h[k];
-            im += m_taps[k].imag() * h[k];
-        }
+        const float re = FirDot(m_re.data(), h, n), im = FirDot(m_im.data(), h, n);
         // The band's middle turns with time in the input: e^{j 2π middle t}; moved down by e^{-j 2π moved t}.
         const std::complex<double> z = std::complex<double>(re, im) * m_turn;
         out.push_back(static_cast<float>(z.real()));
