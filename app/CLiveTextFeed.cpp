@@ -4,12 +4,14 @@
 #include <QTime>
 
 #include "app/CLiveTextDlg.h"
+#include "app/CTuningPanel.h"
 #include "dsp/LevelStream.h"
 #include "dsp/SampleFormat.h"
 #include "live/ProcessingLoop.h"
 
 CLiveTextFeed::CLiveTextFeed(CSettingsStore& store, const morvane::ProcessingLoop& loop, QWidget* parent)
     : m_store(store), m_loop(loop), m_stream(loop.Stream()), m_parent(parent),
+      m_squelchDb(CTuningPanel::StoredSquelch(store)),
       m_worker(std::make_unique<morvane::LiveTextWorker>([this] {
           // The worker's thread: only post; the pieces are taken on the window's.
           QMetaObject::invokeMethod(&m_context, [this] { ShowFound(); }, Qt::QueuedConnection);
@@ -37,7 +39,9 @@ void CLiveTextFeed::Restart(bool realTime) {
     std::int64_t end = 0;  // the stream position of the newest sample read
     if (m_window->ReadsSamples()) {
         // The receiver finds the keyed pair itself, as decode --auto does.
-        m_worker->RestartOnSamples(morvane::ReceiverOptions{}, m_loop.NewSamplesStart());
+        morvane::ReceiverOptions options;
+        options.squelchDb = m_squelchDb;
+        m_worker->RestartOnSamples(options, m_loop.NewSamplesStart());
         end = m_loop.NewSamplesStart() + static_cast<std::int64_t>(m_loop.NewSamples().size());
     } else {
         m_worker->Restart(morvane::LiveTextOptions{m_stream.tones.tone1Hz, m_stream.tones.tone2Hz, {},
@@ -81,6 +85,12 @@ void CLiveTextFeed::Update(bool realTime) {
     }
     else
         m_worker->Feed(m_stream.levels, m_stream.timeline, m_stream.soft);
+}
+
+void CLiveTextFeed::SetSquelch(std::optional<double> db) {
+    if (db == m_squelchDb) return;
+    m_squelchDb = db;
+    if (m_worker->ReadsSamples()) m_restartDue = true;
 }
 
 void CLiveTextFeed::Finish() {

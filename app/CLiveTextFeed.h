@@ -3,6 +3,7 @@
 #include <QObject>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "livetext/LiveTextWorker.h"
 #include "tuning/SignalLock.h"
@@ -53,6 +54,10 @@ public:
     /// The demodulator's tones changed: the level stream's reading starts
     /// over with the next block (the receiver follows the tones it found).
     void TonesChanged() { m_tonesChanged = true; }
+    /// The receiver's squelch (dB; none: off), as stored at first: a change
+    /// starts the samples' reading over with the next block.
+    void SetSquelch(std::optional<double> db);
+    std::optional<double> Squelch() const { return m_squelchDb; }
     /// Whether the reading holds a transmission now (see SignalLock).
     bool Locked() const;
     /// Waits until the reading has read everything handed on and shows it (tests).
@@ -78,6 +83,7 @@ private:
     bool m_tonesChanged = false;       // the demodulator's tones changed since
     bool m_wallClock = true;
     bool m_shownElsewhere = false;
+    std::optional<double> m_squelchDb;
     std::size_t m_seenLevels = 0;      // the level stream's length at the last Update
     morvane::SignalLock m_lock;        // of the current reading
     QDateTime m_streamStart;           // the wall-clock time of the stream's first sample

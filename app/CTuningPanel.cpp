@@ -7,10 +7,14 @@
 #include <QMenu>
 #include <QToolButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
+#include <QHBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/CSettingsStore.h"
 #include "dsp/LevelStream.h"
+#include "receiver/ReceiverTypes.h"
 #include "tuning/InputLevel.h"
 #include "widgets/CTuningScope.h"
 
@@ -20,11 +24,24 @@ const QString kData = QString::fromLatin1(CSettingsStore::kSectionData);
 
 QString Db(double value) { return QString::number(static_cast<int>(std::lround(value))); }
 
+// The receiver's own squelch level, whole dB.
+int DefaultSquelchDb() { return static_cast<int>(std::lround(morvane::ReceiverOptions{}.squelchDb.value_or(8.0))); }
+
+int StoredSquelchDb(const CSettingsStore& store) {
+    return std::clamp(store.ReadInt(kData, QStringLiteral("SquelchDb"), DefaultSquelchDb()), CTuningPanel::kSquelchMinDb,
+                      CTuningPanel::kSquelchMaxDb);
+}
+
+bool StoredSquelchOn(const CSettingsStore& store) {
+    return store.ReadInt(kData, QStringLiteral("Squelch"), morvane::ReceiverOptions{}.squelchDb ? 1 : 0) != 0;
+}
+
 }  // namespace
 
 CTuningPanel::CTuningPanel(CSettingsStore& store, QWidget* parent)
     : QWidget(parent), m_store(store), m_scope(new CTuningScope(this)), m_figures(new QLabel(this)),
       m_afc(new QCheckBox(QStringLiteral("AFC"), this)), m_reverse(new QCheckBox(QStringLiteral("Reverse"), this)),
+      m_squelch(new QCheckBox(QStringLiteral("Squelch"), this)), m_squelchDb(new QSpinBox(this)),
       m_shift(new QComboBox(this)), m_card(new QComboBox(this)), m_menu(new QToolButton(this)) {
     m_menu->setObjectName(QStringLiteral("menuButton"));
     m_menu->setText(QStringLiteral("Menu"));
@@ -36,6 +53,16 @@ CTuningPanel::CTuningPanel(CSettingsStore& store, QWidget* parent)
     m_afc->setToolTip(QStringLiteral("The tones follow the signal found in the capture"));
     m_reverse->setObjectName(QStringLiteral("reverse"));
     m_reverse->setToolTip(QStringLiteral("Swaps Low and High, and the tones a centring click sets"));
+    m_squelch->setObjectName(QStringLiteral("squelch"));
+    m_squelch->setToolTip(QStringLiteral("Text only from frames whose tones stand over the noise by the level "
+                                         "(reading the samples); off, whatever is framed is printed"));
+    m_squelchDb->setObjectName(QStringLiteral("squelchDb"));
+    m_squelchDb->setRange(kSquelchMinDb, kSquelchMaxDb);
+    m_squelchDb->setSuffix(QStringLiteral(" dB"));
+    m_squelchDb->setToolTip(m_squelch->toolTip());
+    m_squelch->setChecked(StoredSquelchOn(m_store));
+    m_squelchDb->setValue(StoredSquelchDb(m_store));
+    m_squelchDb->setEnabled(m_squelch->isChecked());
     m_shift->setObjectName(QStringLiteral("clickShift"));
     m_shift->setToolTip(QStringLiteral("What a click in the waterfall does"));
     m_card->setObjectName(QStringLiteral("soundCard"));
@@ -54,14 +81,24 @@ CTuningPanel::CTuningPanel(CSettingsStore& store, QWidget* parent)
     grid->addWidget(m_figures, 0, 1);
     grid->addWidget(m_afc, 1, 1);
     grid->addWidget(m_reverse, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Click:"), this), 3, 0, Qt::AlignRight);
-    grid->addWidget(m_shift, 3, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Card:"), this), 4, 0, Qt::AlignRight);
-    grid->addWidget(m_card, 4, 1);
-    grid->addWidget(m_menu, 5, 0);
+    auto* squelchRow = new QHBoxLayout;
+    squelchRow->addWidget(m_squelch);
+    squelchRow->addWidget(m_squelchDb);
+    squelchRow->addStretch(1);
+    grid->addLayout(squelchRow, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Click:"), this), 4, 0, Qt::AlignRight);
+    grid->addWidget(m_shift, 4, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Card:"), this), 5, 0, Qt::AlignRight);
+    grid->addWidget(m_card, 5, 1);
+    grid->addWidget(m_menu, 3, 0);
     grid->setColumnStretch(1, 1);
     connect(m_reverse, &QCheckBox::toggled, this, &CTuningPanel::reverseToggled);
     connect(m_card, &QComboBox::activated, this, &CTuningPanel::cardChosen);
+    connect(m_squelch, &QCheckBox::toggled, this, [this](bool on) {
+        m_squelchDb->setEnabled(on);
+        emit squelchChanged();
+    });
+    connect(m_squelchDb, &QSpinBox::valueChanged, this, &CTuningPanel::squelchChanged);
     m_figures->setText(FiguresText());
 }
 
@@ -69,6 +106,18 @@ void CTuningPanel::WriteSettings() {
     m_store.WriteInt(kData, QStringLiteral("ClickShift"), m_shift->currentData().toInt());
     m_store.WriteInt(kData, QStringLiteral("Afc"), m_afc->isChecked() ? 1 : 0);
     m_store.WriteInt(kData, QStringLiteral("Reverse"), m_reverse->isChecked() ? 1 : 0);
+    m_store.WriteInt(kData, QStringLiteral("Squelch"), m_squelch->isChecked() ? 1 : 0);
+    m_store.WriteInt(kData, QStringLiteral("SquelchDb"), m_squelchDb->value());
+}
+
+std::optional<double> CTuningPanel::Squelch() const {
+    if (!m_squelch->isChecked()) return std::nullopt;
+    return static_cast<double>(m_squelchDb->value());
+}
+
+std::optional<double> CTuningPanel::StoredSquelch(const CSettingsStore& store) {
+    if (!StoredSquelchOn(store)) return std::nullopt;
+    return static_cast<double>(StoredSquelchDb(store));
 }
 
 void CTuningPanel::Update(const morvane::LevelStream& stream, bool locked) {

@@ -24,9 +24,12 @@ struct LevelStream;
 /// card's input level; "AFC" (the tones follow the signal found);
 /// "Click:" (a click in the waterfall sets Low and High in turn, or centres
 /// both tones on the click for a standard shift or the shift found);
-/// "Reverse" (swaps the tones at once and for every centring click); and
-/// "Card:" (the sound input by name); and "Menu", the window's menu. AFC, the click's shift and Reverse are
-/// kept between runs. The figures are prepared after each block; painting
+/// "Reverse" (swaps the tones at once and for every centring click);
+/// "Squelch" with its level in dB (the receiver lets text through only
+/// from frames whose tones stand that far over the noise; off, it prints
+/// whatever it frames); "Card:" (the sound input by name); and "Menu", the
+/// window's menu. AFC, the click's shift, Reverse and the squelch are kept
+/// between runs. The figures are prepared after each block; painting
 /// only draws them.
 class CTuningPanel : public QWidget {
     Q_OBJECT
@@ -47,6 +50,12 @@ public:
                                              std::int32_t currentShiftHz) const;
     bool Afc() const;
     bool Reversed() const;
+    /// The squelch's level (dB), or none while "Squelch" is off.
+    std::optional<double> Squelch() const;
+    /// The squelch as stored (the receiver's own level at first): read
+    /// before the panel exists too.
+    static std::optional<double> StoredSquelch(const CSettingsStore& store);
+    static constexpr int kSquelchMinDb = 0, kSquelchMaxDb = 30;
     /// "Menu": the window's menu (its context menu) on a button.
     void SetMenuActions(const QList<QAction*>& actions);
     /// The sound inputs to offer (names, the default input first) and the one in use.
@@ -62,6 +71,8 @@ signals:
     void reverseToggled(bool on);
     /// A card was chosen: its index among the names given (0: the default input).
     void cardChosen(int index);
+    /// "Squelch" or its level changed.
+    void squelchChanged();
 
 private:
     void ShowFigures();
@@ -71,6 +82,8 @@ private:
     QLabel* m_figures;
     QCheckBox* m_afc;
     QCheckBox* m_reverse;
+    QCheckBox* m_squelch;
+    class QSpinBox* m_squelchDb;
     QComboBox* m_shift;
     QComboBox* m_card;
     class QToolButton* m_menu;

@@ -39,6 +39,10 @@ void CTuningWiring::Made(CTuningPanel& tuning, CTuningWaterfall& fall) {
     tuning.findChild<QComboBox*>(QStringLiteral("soundCard"))->setEnabled(m_cardsUsable && count > 0);
     QObject::connect(&tuning, &CTuningPanel::cardChosen, &tuning, [this](int index) { ChooseCard(index); });
     QObject::connect(&tuning, &CTuningPanel::reverseToggled, &tuning, [this] { Reverse(); });
+    // The receiver reads on the live text's thread: the squelch goes with its next start.
+    m_liveText.SetSquelch(tuning.Squelch());
+    QObject::connect(&tuning, &CTuningPanel::squelchChanged, &tuning,
+                     [this, &tuning] { m_liveText.SetSquelch(tuning.Squelch()); });
 }
 
 void CTuningWiring::AfterProcess() {

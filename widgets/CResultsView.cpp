@@ -4,6 +4,8 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <exception>
 
 #include "dsp/VectorState.h"
@@ -16,18 +18,29 @@ CResultsView::CResultsView(QWidget* parent) : QFrame(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void CResultsView::ToRgb32(const std::uint8_t* rgb, std::size_t pixels, QRgb* out) {
+    // Four bytes read at a pixel's red, swapped, hold 0 r g b after a
+    // shift: qRgb(r, g, b) less its alpha. The last pixel is read by bytes
+    // (four would pass the end).
+    for (std::size_t i = 0; i + 1 < pixels; ++i, rgb += 3) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, rgb, sizeof word);
+        if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap32(word);
+        out[i] = 0xFF000000U | (word >> 8);
+    }
+    out[pixels - 1] = qRgb(rgb[0], rgb[1], rgb[2]);
+}
+
 bool CResultsView::Prepare() {
     try {
         const QSize size = ClientSize();
         const morvane::RgbImage raster =
             morvane::RenderRaster(Levels(), Params(), std::max(0, size.width()), std::max(0, size.height()));
-        QImage image(raster.width, raster.height, QImage::Format_RGB32);
-        for (std::int32_t y = 0; y < raster.height; ++y) {
-            const std::uint8_t* src = raster.rgb.data() + static_cast<std::size_t>(y) * raster.width * 3;
-            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (std::int32_t x = 0; x < raster.width; ++x, src += 3) dst[x] = qRgb(src[0], src[1], src[2]);
-        }
-        m_image = std::move(image);
+        // The picture of the same size is written over: no fresh memory a block.
+        if (m_image.width() != raster.width || m_image.height() != raster.height)
+            m_image = QImage(raster.width, raster.height, QImage::Format_RGB32);
+        const std::size_t pixels = static_cast<std::size_t>(raster.width) * static_cast<std::size_t>(raster.height);
+        if (pixels > 0) ToRgb32(raster.rgb.data(), pixels, reinterpret_cast<QRgb*>(m_image.bits()));
         return true;
     } catch (const std::exception&) {
         // The pass is abandoned; the previous image stays on show.

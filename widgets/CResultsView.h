@@ -46,6 +46,8 @@ public:
     const QImage& Image() const { return m_image; }
     /// Size of the area inside the frame: the raster's W × H.
     QSize ClientSize() const { return contentsRect().size(); }
+    /// Writes qRgb(r, g, b) of each of `pixels` (≥ 1) byte triples of `rgb` to `out`.
+    static void ToRgb32(const std::uint8_t* rgb, std::size_t pixels, QRgb* out);
 
     /// Rows a wheel turn of one notch scrolls.
     static constexpr int kRowsPerNotch = 3;

@@ -2,10 +2,27 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
 
 namespace {
 
 constexpr int kStateHeight = 16;  // the state's line under the scope
+constexpr int kTurnSteps = 512;    // points round the largest ellipse
+
+// Cosine and sine at kTurnSteps steps round a turn.
+const std::array<QPointF, kTurnSteps>& Turn() {
+    static const std::array<QPointF, kTurnSteps> turn = [] {
+        std::array<QPointF, kTurnSteps> t{};
+        for (int i = 0; i < kTurnSteps; ++i) {
+            const double a = 2.0 * std::numbers::pi * i / kTurnSteps;
+            t[static_cast<std::size_t>(i)] = {std::cos(a), std::sin(a)};
+        }
+        return t;
+    }();
+    return turn;
+}
 
 QColor StateColour(CTuningScope::State state) {
     switch (state) {
@@ -56,7 +73,41 @@ void CTuningScope::Prepare() {
         const double rx = std::max(0.5, e.tone1 * half), ry = std::max(0.5, e.tone2 * half);
         m_ellipses.emplace_back(centre.x() - rx, centre.y() - ry, 2.0 * rx, 2.0 * ry);
     }
-    m_trace = m_state == State::NoSignal ? QColor(90, 160, 90) : QColor(90, 255, 120);
+    Plot();
+}
+
+void CTuningScope::Plot() {
+    // The scope's square with its axes and the trace, one pixel a point,
+    // drawn here so that a paint only copies it.
+    const QRectF scope = Scope();
+    const int side = static_cast<int>(scope.width());
+    if (m_plot.width() != side) m_plot = QImage(side, side, QImage::Format_RGB32);
+    m_plot.fill(QColor(10, 20, 10));
+    const QRgb axis = QColor(40, 70, 40).rgb();
+    auto* pixels = reinterpret_cast<QRgb*>(m_plot.bits());
+    const auto stridePixels = static_cast<std::ptrdiff_t>(m_plot.bytesPerLine() / 4);
+    const int middle = side / 2;
+    for (int i = 0; i < side; ++i) {
+        pixels[middle * stridePixels + i] = axis;
+        pixels[i * stridePixels + middle] = axis;
+    }
+    const QPoint origin = scope.topLeft().toPoint();  // where the square is painted
+    const QRgb trace = (m_state == State::NoSignal ? QColor(90, 160, 90) : QColor(90, 255, 120)).rgb();
+    const std::array<QPointF, kTurnSteps>& turn = Turn();
+    for (const QRectF& e : m_ellipses) {
+        const double rx = e.width() / 2.0, ry = e.height() / 2.0;
+        const double cx = e.center().x() - origin.x(), cy = e.center().y() - origin.y();
+        // About one point a pixel of the outline.
+        const double around = 2.0 * std::numbers::pi * std::sqrt((rx * rx + ry * ry) / 2.0);
+        const int step = std::clamp(static_cast<int>(kTurnSteps / std::max(1.0, around)), 1, kTurnSteps / 8);
+        for (int i = 0; i < kTurnSteps; i += step) {
+            const QPointF& at = turn[static_cast<std::size_t>(i)];
+            const double fx = cx + rx * at.x(), fy = cy + ry * at.y();
+            if (!(fx >= 0.0 && fy >= 0.0)) continue;
+            const auto x = static_cast<int>(fx), y = static_cast<int>(fy);
+            if (x < side && y < side) pixels[y * stridePixels + x] = trace;
+        }
+    }
 }
 
 void CTuningScope::resizeEvent(QResizeEvent* event) {
@@ -66,15 +117,7 @@ void CTuningScope::resizeEvent(QResizeEvent* event) {
 
 void CTuningScope::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRectF scope = Scope();
-    painter.fillRect(scope, QColor(10, 20, 10));
-    painter.setPen(QColor(40, 70, 40));
-    painter.drawLine(QPointF(scope.left(), scope.center().y()), QPointF(scope.right(), scope.center().y()));
-    painter.drawLine(QPointF(scope.center().x(), scope.top()), QPointF(scope.center().x(), scope.bottom()));
-    // Plain one-pixel outlines: the trace is redrawn every block.
-    painter.setPen(QPen(m_trace, 0));
-    painter.setBrush(Qt::NoBrush);
-    for (const QRectF& e : m_ellipses) painter.drawEllipse(e);
+    painter.drawImage(Scope().topLeft().toPoint(), m_plot);
     const QRectF line(0, height() - kStateHeight, width(), kStateHeight);
     painter.setPen(StateColour(m_state));
     painter.drawText(line, Qt::AlignCenter, StateText(m_state));

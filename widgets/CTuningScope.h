@@ -1,5 +1,5 @@
 #pragma once
-#include <QColor>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -12,8 +12,8 @@
 /// right draws a cross (tone 1 across, tone 2 upright), noise a round blur,
 /// and a signal off its tones a small tangle. Under it the state: "Locked"
 /// (a transmission is being read), "Signal" (keyed, not yet read) or
-/// "No signal". The ellipses are prepared when a picture is set; painting
-/// only draws them.
+/// "No signal". The ellipses are plotted into a picture when a picture is
+/// set; painting only copies it.
 class CTuningScope : public QWidget {
     Q_OBJECT
 public:
@@ -37,10 +37,11 @@ protected:
 
 private:
     void Prepare();
+    void Plot();
     QRectF Scope() const;
 
     morvane::TuningPicture m_picture;
     State m_state = State::NoSignal;
     std::vector<QRectF> m_ellipses;
-    QColor m_trace;
+    QImage m_plot;  // the scope's square as painted
 };

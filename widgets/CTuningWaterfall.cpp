@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 
 #include "tuning/TuningWaterfall.h"
 
@@ -17,9 +17,14 @@ CTuningWaterfall::CTuningWaterfall(QWidget* parent) : QWidget(parent) {
 
 void CTuningWaterfall::SetPicture(const morvane::TuningWaterfall& fall, double lowHz, double highHz) {
     const int columns = fall.Columns(), rows = fall.Rows();
-    if (m_image.width() != columns || m_image.height() != rows) m_image = QImage(columns, rows, QImage::Format_Grayscale8);
-    for (int y = 0; y < rows; ++y)
-        std::memcpy(m_image.scanLine(y), fall.Pixels().data() + static_cast<std::size_t>(y) * columns, columns);
+    // In the painting format: a paint only copies it (a grey picture would be
+    // converted at every paint).
+    if (m_image.width() != columns || m_image.height() != rows) m_image = QImage(columns, rows, QImage::Format_RGB32);
+    const std::uint8_t* grey = fall.Pixels().data();
+    for (int y = 0; y < rows; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        for (int x = 0; x < columns; ++x, ++grey) out[x] = 0xFF000000U | (std::uint32_t{*grey} * 0x010101U);
+    }
     m_labels.clear();
     for (const auto& [column, hz] : fall.Labels()) m_labels.emplace_back(column, QString::number(hz));
     m_leftHz = fall.FrequencyAt(0);

@@ -8,12 +8,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QMenu>
 #include <QToolButton>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 #include "app/CLiveTextFeed.h"
 #include "app/CMorvaneDlg.h"
@@ -201,6 +203,44 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() > 0, 20000);
         QVERIFY2(std::abs(Text(window.get(), "lowEdit").toInt() - 2125) <= 20, qPrintable(Text(window.get(), "lowEdit")));
         QVERIFY2(std::abs(Text(window.get(), "highEdit").toInt() - 2295) <= 20, qPrintable(Text(window.get(), "highEdit")));
+    }
+
+    // "Squelch" (on at the receiver's own 8 dB at first) reaches the
+    // receiver on the live text's thread: a 10 dB recording reads in full
+    // at 8 dB and prints nothing at 30 dB; off, the level is greyed. Both
+    // are kept between runs.
+    void squelchReachesTheReceiverAndIsKept() {
+        const std::string wav = Recording("squelch.wav", 1500, 2000, 10.0, 0.5);
+        auto read = [&](CMorvaneDlg* window) {
+            QSignalSpy finished(window, &CMorvaneDlg::readingFinished);
+            window->OpenRecording(QString::fromStdString(wav));
+            if (!finished.wait(20000)) return QStringLiteral("(reading did not finish)");
+            window->LiveText().Settle();
+            return Child<QPlainTextEdit>(window, "receivePane")->toPlainText();
+        };
+        {
+            auto window = Make();
+            window->SetReceivePane(true);
+            auto* on = Child<QCheckBox>(window.get(), "squelch");
+            auto* level = Child<QSpinBox>(window.get(), "squelchDb");
+            QVERIFY(on->isChecked() && level->isEnabled());
+            QCOMPARE(level->value(), 8);
+            QCOMPARE(window->LiveText().Squelch(), std::optional<double>(8.0));
+            const QString low = read(window.get());
+            QVERIFY2(low.contains(QStringLiteral("QUICK BROWN FOX")), "nothing read at 8 dB");
+            level->setValue(30);
+            QCOMPARE(window->LiveText().Squelch(), std::optional<double>(30.0));
+            const QString high = read(window.get()).mid(low.size());  // what the second reading added
+            QVERIFY2(!high.contains(QStringLiteral("QUICK")), qPrintable(high));
+            on->setChecked(false);
+            QVERIFY(!level->isEnabled());
+            QCOMPARE(window->LiveText().Squelch(), std::optional<double>());
+        }
+        auto window = Make();
+        QCOMPARE(window->LiveText().Squelch(), std::optional<double>());  // kept, before the pane is shown
+        window->SetReceivePane(true);
+        QVERIFY(!Child<QCheckBox>(window.get(), "squelch")->isChecked());
+        QCOMPARE(Child<QSpinBox>(window.get(), "squelchDb")->value(), 30);
     }
 
     // "Tuning waterfall" (Ctrl+W, kept, off at first) puts a zoomed

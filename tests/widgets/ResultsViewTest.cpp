@@ -59,6 +59,22 @@ class ResultsViewTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The word-at-a-time conversion gives qRgb of every triple, at every
+    // length (the last pixel, read by bytes, included) and for every byte value.
+    void toRgb32MatchesQRgb() {
+        std::vector<std::uint8_t> rgb(3 * 300);
+        for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>((i * 97 + 13) % 256);
+        for (const std::size_t pixels : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{255}, std::size_t{300}}) {
+            // Exactly the triples asked for: nothing past them is read.
+            const std::vector<std::uint8_t> exact(rgb.begin(), rgb.begin() + static_cast<std::ptrdiff_t>(3 * pixels));
+            std::vector<QRgb> out(pixels + 1, 0x12345678U);
+            CResultsView::ToRgb32(exact.data(), pixels, out.data());
+            for (std::size_t i = 0; i < pixels; ++i)
+                QCOMPARE(out[i], qRgb(exact[3 * i], exact[3 * i + 1], exact[3 * i + 2]));
+            QCOMPARE(out[pixels], QRgb{0x12345678U});
+        }
+    }
+
     void showsTheCoreRasterPixelForPixel_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
