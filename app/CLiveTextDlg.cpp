@@ -48,10 +48,13 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
     m_readerBox->setObjectName(QStringLiteral("reader"));
     m_readerBox->addItem(QStringLiteral("Samples"));
     m_readerBox->addItem(QStringLiteral("Level stream"));
+    m_readerBox->addItem(QStringLiteral("SITOR-B / NAVTEX"));
     m_readerBox->setToolTip(QStringLiteral(
         "Samples: the receiver reads the sound itself (filters matched to the bit, fading correction, squelch). "
-        "Level stream: the levels the raster shows are read"));
-    m_readerBox->setCurrentIndex(m_store.ReadInt(kPlacementSection, QStringLiteral("Reader"), 0) == 1 ? 1 : 0);
+        "Level stream: the levels the raster shows are read. "
+        "SITOR-B / NAVTEX: the 100-baud maritime broadcasts, each message under its header"));
+    const int reader = m_store.ReadInt(kPlacementSection, QStringLiteral("Reader"), 0);
+    m_readerBox->setCurrentIndex(reader == 1 || reader == 2 ? reader : 0);
     m_softCheck->setEnabled(!ReadsSamples());
     auto* readerLabel = new QLabel(QStringLiteral("Read:"), this);
     readerLabel->setBuddy(m_readerBox);
@@ -77,7 +80,7 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
         emit softChanged(on);
     });
     connect(m_readerBox, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_store.WriteInt(kPlacementSection, QStringLiteral("Reader"), index == 1 ? 1 : 0);
+        m_store.WriteInt(kPlacementSection, QStringLiteral("Reader"), index == 1 || index == 2 ? index : 0);
         m_softCheck->setEnabled(index == 1);
         emit readerChanged(index != 1);
     });
@@ -111,6 +114,8 @@ void CLiveTextDlg::hideEvent(QHideEvent* event) {
 bool CLiveTextDlg::Soft() const { return m_softCheck->isChecked(); }
 
 bool CLiveTextDlg::ReadsSamples() const { return m_readerBox->currentIndex() != 1; }
+
+bool CLiveTextDlg::ReadsSitor() const { return m_readerBox->currentIndex() == 2; }
 
 bool CLiveTextDlg::Following() const {
     const QScrollBar* bar = m_text->verticalScrollBar();

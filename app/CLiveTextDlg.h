@@ -16,7 +16,9 @@ class QTextDocument;
 /// Copy puts the selection (or, without one, all the text) on the clipboard;
 /// Save text... writes all of it to a UTF-8 file; Clear empties it. "Read:"
 /// chooses what the text is read from: "Samples" (the default: the receiver
-/// on the sound itself) or "Level stream" (the levels the raster shows);
+/// on the sound itself), "Level stream" (the levels the raster shows) or
+/// "SITOR-B / NAVTEX" (the maritime broadcasts, read from the sound, each
+/// NAVTEX message under a header of its own);
 /// with the level stream "Soft decision" asks for bits decided on the tone
 /// correlations summed over each bit. Both are kept between runs. The window
 /// only shows what it is given (the main window feeds it).
@@ -40,8 +42,10 @@ public:
     QTextDocument* Document() const;
     /// Whether "Soft decision" is ticked.
     bool Soft() const;
-    /// Whether "Read:" says "Samples" (otherwise "Level stream").
+    /// Whether the text is read from the sound ("Samples" or "SITOR-B / NAVTEX"; otherwise "Level stream").
     bool ReadsSamples() const;
+    /// Whether "Read:" says "SITOR-B / NAVTEX".
+    bool ReadsSitor() const;
     /// Whether the view follows the newest text (not scrolled back).
     bool Following() const;
 

@@ -37,7 +37,11 @@ void CLiveTextFeed::Show() {
 
 void CLiveTextFeed::Restart(bool realTime) {
     std::int64_t end = 0;  // the stream position of the newest sample read
-    if (m_window->ReadsSamples()) {
+    if (m_window->ReadsSitor()) {
+        // SITOR-B finds its tones itself, as decode --code sitor-b --follow does.
+        m_worker->RestartOnSitor(m_loop.NewSamplesStart());
+        end = m_loop.NewSamplesStart() + static_cast<std::int64_t>(m_loop.NewSamples().size());
+    } else if (m_window->ReadsSamples()) {
         // The receiver finds the keyed pair itself, as decode --auto does.
         morvane::ReceiverOptions options;
         options.squelchDb = m_squelchDb;
@@ -74,6 +78,7 @@ void CLiveTextFeed::Update(bool realTime) {
     }
     const bool samples = m_window->ReadsSamples();
     if (!m_running || m_restartDue || (m_tonesChanged && !samples) || m_worker->ReadsSamples() != samples ||
+        m_worker->ReadsSitor() != m_window->ReadsSitor() ||
         NewStream())
         Restart(realTime);
     m_seenLevels = m_stream.levels.size();

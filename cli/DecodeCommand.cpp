@@ -11,6 +11,7 @@
 #include "cli/FollowDecode.h"
 #include "cli/NumberChecks.h"
 #include "cli/SharedRules.h"
+#include "cli/SitorFollow.h"
 #include "cli/TextOutput.h"
 #include "decode/BitTransforms.h"
 #include "decode/RowDecoder.h"
@@ -50,15 +51,17 @@ std::optional<double> GivenTone(const std::optional<float>& hz) {
     return static_cast<double>(*hz);
 }
 
-// --code sitor-b: read from the sound, whole.
+// --code sitor-b: read from the sound, whole or (--follow, --live) as it comes.
 void RunSitor(const DecodeOptions& o) {
     if (o.code.parity) throw CLI::ValidationError("--parity", "SITOR-B words have no parity bit");
-    if (o.follow || o.source.live)
-        throw CLI::ValidationError("--code", "sitor-b reads a recording or standard input whole (no --follow, --live)");
-    if (!UseReceiver(o) || o.soft.soft)
+    DecodeOptions asRecording = o;  // live sound is read from the samples too
+    asRecording.source.live = false;
+    if (!UseReceiver(asRecording) || o.soft.soft)
         throw CLI::ValidationError("--code", "sitor-b is read from the samples: no raster options, --soft, --reader "
                                              "levels, --reverse-bits, --reverse-direction, --ignore, --show-bits or "
                                              "--time-true");
+    if (o.follow || o.source.live)
+        return SitorFollow(o.source, GivenTone(o.raster.tones.low), GivenTone(o.raster.tones.high), o.sitor, o.output);
     SitorDecode(o.source, GivenTone(o.raster.tones.low), GivenTone(o.raster.tones.high), o.sitor,
                 o.output);
 }

@@ -30,7 +30,7 @@ std::vector<std::int16_t> SynthesizeSitorCommand(const std::string& text, const 
     s.snrDb = settings.snrDb;
     s.seed = settings.seed;
     try {
-        return sitor::SynthesizeSitorB(choice.navtex ? sitor::NavtexMessage(*choice.navtex, text) : text, s);
+        return sitor::SynthesizeSitorB(choice.navtex ? sitor::NavtexText(*choice.navtex, text) : text, s);
     } catch (const std::invalid_argument& e) {
         throw CLI::ValidationError(choice.navtex ? "--navtex/--text" : "--text", e.what());
     }

@@ -1,6 +1,7 @@
 #include "livetext/LiveTextWorker.h"
 
 #include "livetext/ReceivedPieces.h"
+#include "livetext/SitorPieces.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -37,6 +38,7 @@ void LiveTextWorker::Post(Job job) {
 
 void LiveTextWorker::Restart(LiveTextOptions options) {
     m_samples = false;
+    m_sitorMode = false;
     m_soft = options.decider && options.decider->ReadsCorrelations();
     m_fedLevels = 0;
     m_fedCalls = 0;
@@ -48,6 +50,7 @@ void LiveTextWorker::Restart(LiveTextOptions options) {
 
 void LiveTextWorker::RestartOnSamples(ReceiverOptions options, std::int64_t firstSample) {
     m_samples = true;
+    m_sitorMode = false;
     m_soft = false;
     m_fedLevels = 0;
     m_fedCalls = 0;
@@ -57,6 +60,26 @@ void LiveTextWorker::RestartOnSamples(ReceiverOptions options, std::int64_t firs
     job.receiver = options;
     job.firstSample = firstSample;
     Post(std::move(job));
+}
+
+void LiveTextWorker::RestartOnSitor(std::int64_t firstSample) {
+    m_samples = true;
+    m_sitorMode = true;
+    m_soft = false;
+    m_fedLevels = 0;
+    m_fedCalls = 0;
+    m_fedSamples = 0;
+    Job job;
+    job.kind = Job::Kind::Restart;
+    job.sitor = true;
+    job.firstSample = firstSample;
+    Post(std::move(job));
+}
+
+void LiveTextWorker::SitorFound(std::vector<LiveTextPiece>& found) {
+    std::vector<sitor::SitorTextPiece> pieces;
+    m_sitorText.Add(m_sitor->Take(), pieces);
+    AppendSitorPieces(pieces, *m_sitor, m_firstSample, found);
 }
 
 void LiveTextWorker::FeedSamples(const std::int16_t* samples, std::size_t count) {
@@ -121,13 +144,24 @@ void LiveTextWorker::Do(Job& job, std::vector<LiveTextPiece>& found) {
             m_softStream.clear();
             m_reader.reset();
             m_receiver.reset();
+            m_sitor.reset();
+            m_sitorText = sitor::SitorTextFollower();
             m_firstSample = job.firstSample;
-            if (job.receiver)
+            if (job.sitor) {
+                sitor::SitorStreamOptions o;
+                o.keepHunting = true;
+                m_sitor.emplace(o);
+            } else if (job.receiver)
                 m_receiver.emplace(*job.receiver);
             else
                 m_reader.emplace(job.options);
             return;
         case Job::Kind::Data:
+            if (m_sitor) {
+                m_sitor->Push(job.samples.data(), job.samples.size());
+                SitorFound(found);
+                return;
+            }
             if (m_receiver) {
                 m_receiver->Push(job.samples.data(), job.samples.size());
                 AppendReceived(m_receiver->Take(), m_firstSample, found);
@@ -139,6 +173,15 @@ void LiveTextWorker::Do(Job& job, std::vector<LiveTextPiece>& found) {
             if (m_reader) m_reader->Extend(m_levels, m_timeline, m_softStream, found);
             return;
         case Job::Kind::Finish:
+            if (m_sitor) {
+                m_sitor->Finish();
+                SitorFound(found);
+                std::vector<sitor::SitorTextPiece> rest;
+                m_sitorText.Finish(rest);
+                AppendSitorPieces(rest, *m_sitor, m_firstSample, found);
+                m_sitor.reset();
+                m_sitorText = sitor::SitorTextFollower();
+            }
             if (m_receiver) {
                 m_receiver->Finish();
                 AppendReceived(m_receiver->Take(), m_firstSample, found);
@@ -171,6 +214,7 @@ void LiveTextWorker::Run() {
             error = e.what();
             m_reader.reset();
             m_receiver.reset();
+            m_sitor.reset();
         }
 
         lock.lock();

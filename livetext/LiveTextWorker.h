@@ -14,6 +14,8 @@
 #include "livetext/LiveTextPiece.h"
 #include "livetext/LiveTextReader.h"
 #include "receiver/Receiver.h"
+#include "sitor/SitorStream.h"
+#include "sitor/SitorTextFollower.h"
 
 namespace morvane {
 
@@ -23,7 +25,8 @@ namespace morvane {
 /// long for the window's Process step. The reading is either the level
 /// stream's (Restart, Feed: a LiveTextReader) or the samples' (RestartOnSamples,
 /// FeedSamples: the Receiver, which keeps only what it still needs however
-/// long the stream runs). The pieces found wait for Take, in order.
+/// long the stream runs; RestartOnSitor, FeedSamples: SITOR-B and its NAVTEX
+/// messages). The pieces found wait for Take, in order.
 class LiveTextWorker {
 public:
     /// `ready` is called on the worker's thread whenever pieces are waiting;
@@ -44,8 +47,15 @@ public:
     /// before still waiting are dropped; the receiver's errors (tones out of
     /// range) come through Error().
     void RestartOnSamples(ReceiverOptions options, std::int64_t firstSample = 0);
-    /// Whether the reading started last reads samples.
+    /// Starts over reading SITOR-B from the samples (48 kHz): the tones
+    /// found as soon as they show, each run and each NAVTEX message under a
+    /// header of its own (AppendSitorPieces). `firstSample` as for
+    /// RestartOnSamples.
+    void RestartOnSitor(std::int64_t firstSample = 0);
+    /// Whether the reading started last reads samples (the receiver's or SITOR-B).
     bool ReadsSamples() const { return m_samples; }
+    /// Whether it reads SITOR-B.
+    bool ReadsSitor() const { return m_sitorMode; }
     /// Hands on the next `count` samples of the sound (RestartOnSamples).
     /// Returns at once. Throws std::logic_error while the levels are read.
     void FeedSamples(const std::int16_t* samples, std::size_t count);
@@ -81,6 +91,7 @@ private:
         enum class Kind { Restart, Data, Finish } kind = Kind::Data;
         LiveTextOptions options;
         std::optional<ReceiverOptions> receiver;  // Restart: read the samples with these
+        bool sitor = false;                       // Restart: read SITOR-B from the samples
         std::int64_t firstSample = 0;
         std::vector<std::int16_t> samples;
         std::vector<std::int32_t> levels;
@@ -91,12 +102,14 @@ private:
     void Post(Job job);
     void Run();
     void Do(Job& job, std::vector<LiveTextPiece>& found);
+    void SitorFound(std::vector<LiveTextPiece>& found);
 
     std::function<void()> m_ready;
 
     // Owner's side: how much of the stream was handed on.
     bool m_soft = false;
     bool m_samples = false;
+    bool m_sitorMode = false;
     std::int64_t m_fedSamples = 0;
     std::size_t m_fedLevels = 0;
     std::size_t m_fedCalls = 0;
@@ -107,6 +120,8 @@ private:
     std::vector<SoftWindow> m_softStream;
     std::optional<LiveTextReader> m_reader;
     std::optional<Receiver> m_receiver;
+    std::optional<sitor::SitorStream> m_sitor;
+    sitor::SitorTextFollower m_sitorText;
     std::int64_t m_firstSample = 0;
 
     mutable std::mutex m_mutex;

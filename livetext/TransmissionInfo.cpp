@@ -26,6 +26,7 @@ std::string CodeName(const CodeSettings& code) {
 }
 
 std::string TransmissionHeader(std::string_view clock, const TransmissionInfo& info) {
+    if (!info.heading.empty()) return std::string(clock) + kDot + info.heading;
     const std::string baud = info.nominalBaud > 0.0 ? ShortDecimal(info.nominalBaud, 2) : ShortDecimal(info.baud, 1);
     std::string header = std::string(clock) + kDot + baud + " Bd" + kDot + ShortDecimal(info.tone1Hz, 1) + "/" +
                          ShortDecimal(info.tone2Hz, 1) + " Hz" + kDot + CodeName(info.code);

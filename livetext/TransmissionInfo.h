@@ -18,6 +18,10 @@ struct TransmissionInfo {
     float tone2Hz = 0.0F;
     CodeSettings code;
     std::optional<double> quality;  // 0 … 1, the opening frames' quality, when the reading measures it
+    /// When set, what the header says after the clock instead of the rate,
+    /// tones and code (a reading that knows its own kind of header, such as
+    /// a NAVTEX message's).
+    std::string heading;
 };
 
 /// The name of a code as the live text shows it: "Baudot", "Baudot, US
@@ -28,7 +32,7 @@ std::string CodeName(const CodeSettings& code);
 /// "14:02:11 · 50 Bd · 1500/2000 Hz · Baudot": `clock` as given, the usual
 /// rate (or the measured one to 0.1 Bd when none is near), tone 1 / tone 2
 /// to 0.1 Hz without trailing zeros, the code, and when known the quality
-/// (" · quality 0.87"). UTF-8, no line end.
+/// (" · quality 0.87"); with a heading set, `clock` · heading. UTF-8, no line end.
 std::string TransmissionHeader(std::string_view clock, const TransmissionInfo& info);
 
 }  // namespace morvane

@@ -86,6 +86,15 @@ std::vector<NavtexMessage> KeepOnce(const std::vector<NavtexMessage>& messages) 
     return kept;
 }
 
+std::string NavtexHeading(const NavtexMessage& m) {
+    std::string line = "NAVTEX " + m.id + " \u00b7 station ";
+    line += m.station;
+    line += " \u00b7 ";
+    line += NavtexSubject(m.subject);
+    line += " \u00b7 number " + (m.number.empty() ? std::string("??") : m.number);
+    return line;
+}
+
 std::string NavtexBlock(const NavtexMessage& m, std::string_view time) {
     std::string block(time);
     block += " \u00b7 station ";

@@ -31,6 +31,10 @@ std::vector<NavtexMessage> FindNavtexMessages(std::string_view text);
 /// error are never merged.
 std::vector<NavtexMessage> KeepOnce(const std::vector<NavtexMessage>& messages);
 
+/// A message's header as a line opening it: "NAVTEX EA01 · station E ·
+/// navigational warning · number 01" (UTF-8, no line end).
+std::string NavtexHeading(const NavtexMessage& message);
+
 /// The block printed for a message: a header line (stream time, station,
 /// subject, number, errors), "ZCZC B1B2B3B4", the text and "NNNN" (when
 /// received), each line ended by CR LF, and an empty line.

@@ -17,29 +17,22 @@ SoftBits WordAt(const std::vector<float>& bits, std::int64_t at, bool inverted) 
 }
 }  // namespace
 
-namespace {
-// Errors at the ends of a locked run are the steady tone or the noise around
-// the emission, not characters: dropped.
 void TrimRunEnd(std::vector<ReadCharacter>& chars, std::size_t runStart) {
     while (chars.size() > runStart && chars.back().word < 0) chars.pop_back();
 }
-}  // namespace
 
-namespace {
-// The DX characters whose first copy starts in [from, to), read with `g`;
-// `confirmed` (when given) gets whether each one's two copies are the same
-// valid word (or a phasing pair).
-std::vector<ReadCharacter> BlockCharacters(const std::vector<float>& bits, std::int64_t from, std::int64_t to,
-                                           const SyncGuess& g, CopyChoice choice, std::vector<bool>* confirmed) {
+std::vector<ReadCharacter> BlockCharacters(const std::vector<float>& bits, std::int64_t base, std::int64_t from,
+                                           std::int64_t to, const SyncGuess& g, CopyChoice choice,
+                                           std::vector<bool>* confirmed) {
     std::vector<ReadCharacter> out;
-    const auto size = static_cast<std::int64_t>(bits.size());
+    const auto size = base + static_cast<std::int64_t>(bits.size());
     std::int64_t at = from + ((g.phase - from) % kWordBits + kWordBits) % kWordBits;
     for (; at < to && at + kWordBits <= size; at += kWordBits) {
         if (((at - g.phase) / kWordBits) % 2 != g.dxParity) continue;
         const std::int64_t rxAt = at + kRepeatSlots * kWordBits;
         std::optional<SoftBits> rx;
-        if (rxAt + kWordBits <= size) rx = WordAt(bits, rxAt, g.inverted);
-        const SoftBits dx = WordAt(bits, at, g.inverted);
+        if (rxAt + kWordBits <= size) rx = WordAt(bits, rxAt - base, g.inverted);
+        const SoftBits dx = WordAt(bits, at - base, g.inverted);
         const ModeBCharacter c = ChooseCopy(dx, rx, choice);
         out.push_back({c.word, c.fromRx, at, false});
         if (!confirmed) continue;
@@ -51,9 +44,6 @@ std::vector<ReadCharacter> BlockCharacters(const std::vector<float>& bits, std::
     return out;
 }
 
-// The characters of a stretch that is not locked itself, read on with the
-// sync of its locked neighbour: from the neighbour's side as long as the
-// copies confirm each other (a run of two that do not ends it).
 std::vector<ReadCharacter> Extension(std::vector<ReadCharacter> chars, const std::vector<bool>& confirmed, bool forward) {
     if (!forward) {
         std::reverse(chars.begin(), chars.end());
@@ -70,7 +60,6 @@ std::vector<ReadCharacter> Extension(std::vector<ReadCharacter> chars, const std
     chars.resize(end);
     return chars;
 }
-}  // namespace
 
 SitorReading ReadSitorB(const std::vector<float>& bits, CopyChoice choice) {
     SitorReading reading;
@@ -92,13 +81,13 @@ SitorReading ReadSitorB(const std::vector<float>& bits, CopyChoice choice) {
         const auto from = static_cast<std::int64_t>(b) * kBlockBits, to = from + kBlockBits;
         std::vector<ReadCharacter> piece;
         if (guesses[b].locked) {
-            piece = BlockCharacters(bits, from, to, guesses[b], choice, nullptr);
+            piece = BlockCharacters(bits, 0, from, to, guesses[b], choice, nullptr);
         } else {
             const bool after = b > 0 && guesses[b - 1].locked;
             const bool before = b + 1 < guesses.size() && guesses[b + 1].locked;
             if (after || before) {
                 std::vector<bool> confirmed;
-                piece = BlockCharacters(bits, from, to, guesses[after ? b - 1 : b + 1], choice, &confirmed);
+                piece = BlockCharacters(bits, 0, from, to, guesses[after ? b - 1 : b + 1], choice, &confirmed);
                 piece = Extension(std::move(piece), confirmed, after);
             }
             if (!after && !gap) TrimRunEnd(reading.characters, runStart);

@@ -46,6 +46,13 @@ void SitorDemodulator::Finish() {
     while (static_cast<std::int64_t>(m_windowsDone) * window < m_subCount) TimeWindow();
 }
 
+void SitorDemodulator::TakeBits(std::vector<float>& bits, std::vector<std::int64_t>& samples) {
+    bits.insert(bits.end(), m_bits.begin(), m_bits.end());
+    samples.insert(samples.end(), m_bitSamples.begin(), m_bitSamples.end());
+    m_bits.clear();
+    m_bitSamples.clear();
+}
+
 std::array<double, 64> SitorDemodulator::PhaseProfile(std::size_t w) const {
     std::array<double, 64> profile{};
     const std::int64_t window = static_cast<std::int64_t>(kWindowBits) * m_perBit;

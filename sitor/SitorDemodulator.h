@@ -26,6 +26,10 @@ public:
     /// Soft bits so far (about -1 … 1 each), and the sample where each bit's middle lies.
     const std::vector<float>& Bits() const { return m_bits; }
     const std::vector<std::int64_t>& BitSamples() const { return m_bitSamples; }
+    /// Moves the bits made so far and their samples to the ends of `bits`
+    /// and `samples` (Bits() and BitSamples() are empty after), so a reader
+    /// of an endless stream keeps only what it still needs.
+    void TakeBits(std::vector<float>& bits, std::vector<std::int64_t>& samples);
 
 private:
     static constexpr int kDecimation = 24;

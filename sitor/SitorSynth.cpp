@@ -19,7 +19,7 @@ void CheckRange(double v, double low, double high, const char* what) {
 }
 }  // namespace
 
-std::string NavtexMessage(std::string_view id, std::string_view text) {
+std::string NavtexText(std::string_view id, std::string_view text) {
     const auto letter = [](char c) { return c >= 'A' && c <= 'Z'; };
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (id.size() != 4 || !letter(id[0]) || !letter(id[1]) || !digit(id[2]) || !digit(id[3]))

@@ -21,7 +21,7 @@ struct SitorSynthSettings {
 /// "ZCZC B1B2B3B4", CR LF, the text, CR LF, "NNNN", CR LF LF: the NAVTEX
 /// message around `text`. Throws std::invalid_argument unless `id` is a
 /// letter, a letter and two digits.
-std::string NavtexMessage(std::string_view id, std::string_view text);
+std::string NavtexText(std::string_view id, std::string_view text);
 
 /// The slots' words as a phase-continuous two-tone signal, 16-bit samples at
 /// 48 kHz, every word bit 1 first: idle mark, the slots, idle mark. Clean it

@@ -145,6 +145,28 @@ private slots:
         QVERIFY(again.Soft());
         QVERIFY(!again.ReadsSamples());
     }
+
+    // "SITOR-B / NAVTEX" reads the sound too (soft decision means nothing
+    // there) and is remembered as the other readings are.
+    void sitorIsAReadingOfItsOwn() {
+        {
+            CLiveTextDlg dialog(*m_store);
+            auto* reader = dialog.findChild<QComboBox*>(QStringLiteral("reader"));
+            QCOMPARE(reader->itemText(2), QStringLiteral("SITOR-B / NAVTEX"));
+            QSignalSpy switched(&dialog, &CLiveTextDlg::readerChanged);
+            reader->setCurrentIndex(2);
+            QCOMPARE(switched.count(), 1);
+            QCOMPARE(switched.front().front().toBool(), true);
+            QVERIFY(dialog.ReadsSitor());
+            QVERIFY(dialog.ReadsSamples());
+            QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("softDecision"))->isEnabled());
+        }
+        CLiveTextDlg again(*m_store);
+        QVERIFY(again.ReadsSitor());
+        again.findChild<QComboBox*>(QStringLiteral("reader"))->setCurrentIndex(0);
+        QVERIFY(!again.ReadsSitor());
+        QVERIFY(again.ReadsSamples());
+    }
 };
 
 QTEST_MAIN(LiveTextDlgTest)

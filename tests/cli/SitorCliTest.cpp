@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "recording/RecordingReader.h"
 #include "support/CliRunSupport.h"
 
 namespace fs = std::filesystem;
@@ -29,6 +31,16 @@ protected:
     }
     static Result Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
         return morvane::clitest::Run(MORVANE_CLI_BINARY, args, s_dir, input);
+    }
+    // The recording's samples as standard input takes them: raw 16-bit mono.
+    static std::string Raw(const std::string& wav) {
+        morvane::RecordingReader reader(wav);
+        std::vector<std::int16_t> samples(1 << 16);
+        const std::string path = wav + ".raw";
+        std::ofstream out(path, std::ios::binary);
+        for (std::size_t n; (n = reader.Read(samples.data(), samples.size())) > 0;)
+            out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(n * 2));
+        return path;
     }
     static fs::path s_dir;
 };
@@ -108,13 +120,102 @@ TEST_F(SitorCli, NoiseFindsNothingAndWrongWordsAreRefused) {
     EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--parity", "even"}).status, 2);
     EXPECT_EQ(Run({"bits", wav, "--code", "sitor-b"}).status, 2);  // bits takes no --code
     EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--count", "42"}).status, 2);
-    EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--follow"}).status, 2);
+    EXPECT_EQ(Run({"decode", wav, "--code", "sitor-b", "--follow", "--soft"}).status, 2);
+    // Followed, noise prints nothing either.
+    const Result followed = Run({"decode", wav, "--code", "sitor-b", "--follow"});
+    EXPECT_EQ(followed.status, 3);
+    EXPECT_EQ(followed.out, "");
+    const Result piped = Run({"decode", "-", "--code", "sitor-b", "--follow"}, Raw(wav));
+    EXPECT_EQ(piped.status, 3);
+    EXPECT_EQ(piped.out, "");
     // --navtex on a recording without SITOR-B: nothing found.
     const std::string baudot = (s_dir / "baudot.wav").string();
     ASSERT_EQ(Run({"synth", "--text", "RYRY DE MORVANE", "-o", baudot}).status, 0);
     const Result r = Run({"decode", baudot, "--auto", "--navtex"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(SitorCli, FollowedTheTextIsTheWholeReadingsAndComesAsItIsRead) {
+    const std::string text = std::string(kMessage) + "\nNNNN\n\nZCZC EE02\nFORECAST FAIR";
+    struct Case {
+        const char* name;
+        std::vector<std::string> synth;
+    } cases[] = {
+        {"clean", {}},
+        {"mark low, 0 dB", {"--mark", "1615", "--space", "1785", "--snr", "0", "--seed", "4"}},
+        {"moderate +3 dB", {"--channel", "moderate", "--snr", "3", "--seed", "6"}},
+        {"flutter +6 dB", {"--channel", "flutter", "--snr", "6", "--seed", "2"}},
+    };
+    for (const Case& c : cases) {
+        const std::string wav = (s_dir / "follow.wav").string();
+        std::vector<std::string> synth = {"synth", "--code", "sitor-b", "--navtex", "EA01", "--text", text, "-o", wav};
+        synth.insert(synth.end(), c.synth.begin(), c.synth.end());
+        ASSERT_EQ(Run(synth).status, 0);
+        const Result whole = Run({"decode", wav, "--code", "sitor-b"});
+        ASSERT_EQ(whole.status, 0) << c.name << whole.err;
+        const Result followed = Run({"decode", wav, "--code", "sitor-b", "--follow"});
+        EXPECT_EQ(followed.status, 0) << c.name << followed.err;
+        EXPECT_EQ(followed.out, whole.out) << c.name;
+        // Every message's header where it begins, as the whole reading has them.
+        for (const char* header : {"NAVTEX EA01 \u00b7 station E \u00b7 navigational warning \u00b7 number 01",
+                                   "NAVTEX EE02 \u00b7 station E \u00b7 meteorological forecast \u00b7 number 02",
+                                   "\u00b7 100 Bd \u00b7 "}) {
+            EXPECT_NE(followed.err.find(header), std::string::npos) << c.name << ": " << followed.err;
+            EXPECT_EQ(followed.err.find(header) != std::string::npos, whole.err.find(header) != std::string::npos) << c.name;
+        }
+        // From standard input: the tones found as soon as they show, the same text.
+        const Result piped = Run({"decode", "-", "--code", "sitor-b", "--follow"}, Raw(wav));
+        EXPECT_EQ(piped.status, 0) << c.name << piped.err;
+        EXPECT_NE(piped.out.find("FORECAST FAIR"), std::string::npos) << c.name << piped.out;
+        EXPECT_NE(piped.out.find("ZCZC EA01\r\n"), std::string::npos) << c.name << piped.out;
+    }
+}
+
+TEST_F(SitorCli, FollowedMessagesComeOnceAsTheyEnd) {
+    const std::string text = std::string(kMessage) + "\nNNNN\n\nZCZC EA01\n" + kMessage + "\nNNNN\n\nZCZC EE02\nFORECAST FAIR";
+    const std::string wav = (s_dir / "twice-followed.wav").string();
+    ASSERT_EQ(Run({"synth", "--code", "sitor-b", "--navtex", "EA01", "--text", text, "-o", wav}).status, 0);
+    const Result whole = Run({"decode", wav, "--code", "sitor-b", "--navtex"});
+    // Copies as good as the first are left out: the blocks of the whole reading.
+    const Result followed = Run({"decode", wav, "--code", "sitor-b", "--navtex", "--follow"});
+    ASSERT_EQ(followed.status, 0) << followed.err;
+    EXPECT_EQ(followed.out, whole.out);
+    const fs::path dir = s_dir / "followed-messages";
+    fs::create_directories(dir);
+    ASSERT_EQ(Run({"decode", "-", "--code", "sitor-b", "--navtex", "--follow", "-o", dir.string()}, Raw(wav)).status, 0);
+    EXPECT_NE(Slurp(dir / "EA01.txt").find(kMessage), std::string::npos);
+    EXPECT_NE(Slurp(dir / "EE02.txt").find("FORECAST FAIR"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    // fldigi's sender, followed.
+    const std::string fldigi = std::string(MORVANE_TEST_DATA) + "/fldigi-navtex-8k.wav";
+    const Result theirs = Run({"decode", fldigi, "--code", "sitor-b", "--follow"});
+    EXPECT_EQ(theirs.status, 0) << theirs.err;
+    EXPECT_EQ(theirs.out, Run({"decode", fldigi, "--code", "sitor-b"}).out);
+    EXPECT_NE(theirs.out.find(kMessage), std::string::npos);
+}
+
+TEST_F(SitorCli, StandardInputWithAutoFindsSitorAndHandsOtherCodesOn) {
+    const std::string wav = (s_dir / "auto-stdin.wav").string();
+    ASSERT_EQ(Run({"synth", "--code", "sitor-b", "--navtex", "EA01", "--text", kMessage, "--snr", "6", "-o", wav}).status, 0);
+    const Result sitor = Run({"decode", "-", "--auto"}, Raw(wav));
+    EXPECT_EQ(sitor.status, 0) << sitor.err;
+    EXPECT_EQ(sitor.out, Run({"decode", wav, "--auto"}).out);
+    EXPECT_NE(sitor.err.find("code: sitor-b ("), std::string::npos) << sitor.err;
+    // Baudot and ASCII on standard input: read by the receiver from the first sample, as from the file.
+    for (const std::vector<std::string>& synth :
+         {std::vector<std::string>{"--text", "RYRY CQ CQ DE MORVANE K"},
+          std::vector<std::string>{"--code", "ascii7", "--baud", "110", "--text", "HELLO FROM THE ASCII SIDE"}}) {
+        const std::string other = (s_dir / "auto-other.wav").string();
+        std::vector<std::string> args = {"synth", "-o", other};
+        args.insert(args.end(), synth.begin(), synth.end());
+        ASSERT_EQ(Run(args).status, 0);
+        const Result file = Run({"decode", other, "--auto"});
+        const Result piped = Run({"decode", "-", "--auto"}, Raw(other));
+        EXPECT_EQ(piped.status, file.status) << piped.err;
+        EXPECT_EQ(piped.out, file.out) << synth[1];
+        EXPECT_EQ(piped.err.find("sitor-b"), std::string::npos) << piped.err;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "livetext/LiveTextWorker.h"
 #include "livetext/ReceivedPieces.h"
 #include "receiver/Receiver.h"
+#include "sitor/SitorSynth.h"
 #include "synth/RttySynth.h"
 
 namespace morvane {
@@ -172,6 +173,57 @@ TEST(LiveTextWorker, NoiseAloneReadAsSamplesGivesNothing) {
     for (LiveTextPiece& p : worker.Take()) found.push_back(std::move(p));
     EXPECT_EQ(Describe(found), "");
     EXPECT_EQ(worker.Error(), "");
+}
+
+// SITOR-B read as samples: every run and every NAVTEX message under a
+// header of its own, the message's text after it with its lines ended by
+// LF, on the stream's time line; noise gives nothing.
+TEST(LiveTextWorker, ReadsSitorBWithEveryMessageUnderItsHeader) {
+    sitor::SitorSynthSettings s;
+    s.snrDb = 6.0;
+    const std::string text = sitor::NavtexText("EA01", "GALE WARNING SEA AREA 12") + "ZCZC EE02\r\nFORECAST FAIR\r\nNNNN";
+    const std::vector<std::int16_t> samples = sitor::SynthesizeSitorB(text, s);
+    constexpr std::int64_t kStart = 48000 * 3600;  // an hour into the capture
+    LiveTextWorker worker;
+    worker.RestartOnSitor(kStart);
+    EXPECT_TRUE(worker.ReadsSamples());
+    EXPECT_TRUE(worker.ReadsSitor());
+    std::vector<LiveTextPiece> found;
+    FeedBlocks(worker, samples, found);
+    worker.Finish();
+    worker.Drain();
+    for (LiveTextPiece& p : worker.Take()) found.push_back(std::move(p));
+    EXPECT_EQ(worker.Error(), "");
+    const std::string described = Describe(found);
+    ASSERT_GE(found.size(), 4u) << described;
+    EXPECT_EQ(found[0].kind, LiveTextPiece::Kind::Transmission);
+    EXPECT_EQ(TransmissionHeader("", found[0].transmission).find(" \u00b7 100 Bd \u00b7 "), 0u) << described;
+    EXPECT_NE(described.find(" \u00b7 SITOR-B \u00b7 mark (B) on the high tone]"), std::string::npos) << described;
+    EXPECT_NE(described.find(" \u00b7 NAVTEX EA01 \u00b7 station E \u00b7 navigational warning \u00b7 number 01]ZCZC EA01\nGALE WARNING SEA AREA 12\nNNNN\n"),
+              std::string::npos) << described;
+    EXPECT_NE(described.find(" \u00b7 NAVTEX EE02 \u00b7 station E \u00b7 meteorological forecast \u00b7 number 02]ZCZC EE02\nFORECAST FAIR\nNNNN"),
+              std::string::npos) << described;
+    EXPECT_EQ(described.find('\r'), std::string::npos);
+    for (const LiveTextPiece& p : found)
+        if (p.kind == LiveTextPiece::Kind::Transmission) {
+            EXPECT_GT(p.transmission.firstSample, kStart);
+            EXPECT_LT(p.transmission.firstSample, kStart + static_cast<std::int64_t>(samples.size()));
+        }
+
+    // Noise alone: nothing; a restart on the receiver reads samples again, not SITOR-B.
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(0.0, 5000.0);
+    std::vector<std::int16_t> hiss(48000 * 40);
+    for (std::int16_t& x : hiss) x = static_cast<std::int16_t>(noise(random));
+    worker.RestartOnSitor();
+    std::vector<LiveTextPiece> none;
+    FeedBlocks(worker, hiss, none);
+    worker.Finish();
+    worker.Drain();
+    for (LiveTextPiece& p : worker.Take()) none.push_back(std::move(p));
+    EXPECT_EQ(Describe(none), "");
+    worker.RestartOnSamples({});
+    EXPECT_FALSE(worker.ReadsSitor());
 }
 
 }  // namespace
