@@ -5,17 +5,11 @@
 // before), must be read as RYRY, or with a quality that says it is not sure.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ReceiverSupport.h"
 #include "receiver/RateEstimate.h"
-#include "recording/RecordingReader.h"
 #include "synth/RttySynth.h"
 
 namespace morvane {
@@ -29,31 +23,6 @@ std::string Ry(int pairs) {
     std::string text;
     for (int i = 0; i < pairs; ++i) text += "RY";
     return text;
-}
-
-std::vector<float> Floats(const std::vector<std::int16_t>& s) {
-    std::vector<float> out(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<float>(s[i] / 32768.0);
-    return out;
-}
-
-bool HaveMinimodem() { return std::system("command -v minimodem >/dev/null 2>&1") == 0; }
-
-// minimodem --tx at `rate` samples a second, read back at 48 kHz as a recording is.
-std::vector<float> Minimodem(const std::string& text, const std::string& args, int rate = 48000) {
-    const auto path =
-        std::filesystem::temp_directory_path() / ("morvane-ry-" + std::to_string(::getpid()) + ".wav");
-    const std::string txt = path.string() + ".txt";
-    std::ofstream(txt) << text;
-    const std::string cmd =
-        "minimodem --tx -q -f " + path.string() + " -R " + std::to_string(rate) + " " + args + " < " + txt;
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    RecordingReader reader(path.string());
-    std::vector<std::int16_t> s(1 << 16), all;
-    while (const std::size_t n = reader.Read(s.data(), s.size())) all.insert(all.end(), s.begin(), s.begin() + n);
-    std::filesystem::remove(path);
-    std::filesystem::remove(txt);
-    return Floats(all);
 }
 
 struct Layout {
