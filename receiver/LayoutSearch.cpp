@@ -14,6 +14,11 @@ constexpr double kNearBest = 0.06;
 constexpr double kNearFit = 0.08;
 constexpr int kMinFrames = 8;
 constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
+constexpr double kRestClear = 0.3;   // the decision that tells the tone at rest …
+constexpr double kRestFrom = 0.6;    // … from this many bits after the sound begins …
+constexpr double kRestTo = 1.5;      // … to this many
+constexpr double kSamePlace = 0.5;   // bits between two frame starts that are the same place
+constexpr double kMostMoved = 0.8;   // share of another placing's frames away from the frames read
 
 // The decision values of a stretch through a chain started at its own
 // levels, and where a signal is there at all: the tones' magnitudes together
@@ -64,14 +69,16 @@ double EdgeFit(const std::vector<SyncedFrame>& frames) {
     return edges > 0 ? 1.0 - 2.0 * miss / edges : 1.0;
 }
 
-// Frames read with one layout; only those that start where a signal is count.
-Trial Run(const Decided& d, double bitLength, int lead, int polarity) {
+// Frames read with one layout; only those that start where a signal is
+// count. The frame timing starts hunting at `from`.
+Trial Run(const Decided& d, double bitLength, int lead, int polarity, std::size_t from = 0) {
     Trial t;
     FrameSync sync(bitLength, lead, 1.0);
     std::vector<SyncedFrame> frames;
-    for (double x : d.v) sync.Push(polarity * x, frames);
+    for (std::size_t i = from; i < d.v.size(); ++i) sync.Push(polarity * d.v[i], frames);
     int good = 0;
     for (auto& f : frames) {
+        f.start += static_cast<double>(from);
         const auto at = static_cast<std::size_t>(std::clamp(f.start + (lead + 1) * 0.5 * bitLength, 0.0,
                                                             static_cast<double>(d.v.size() - 1)));
         if (!d.present[at]) continue;
@@ -132,6 +139,32 @@ Parity ParityOf(const Trial& t, int dataBits) {
     return even >= 0.9 ? Parity::Even : (even <= 0.1 ? Parity::Odd : Parity::None);
 }
 
+// Which tone the line at rest keys (+1: tone 1, -1: tone 2, 0: not seen):
+// where the sound begins (a signal after a bit of nothing, or the stretch's
+// own start when the sound starts there) the line is idle or at rest before
+// the first start bit, one tone held well over a bit. Read past the filter's
+// first half bit.
+int RestSign(const Decided& d, double bitLength, bool soundStarts) {
+    const std::size_t n = d.v.size();
+    const auto first = static_cast<std::size_t>(std::find(d.present.begin(), d.present.end(), true) - d.present.begin());
+    double onset = -1.0;
+    if (first < n && static_cast<double>(first) >= bitLength)
+        onset = static_cast<double>(first) - 0.5 * bitLength;
+    else if (soundStarts)
+        onset = 0.0;
+    if (onset < 0.0) return 0;
+    const auto from = std::max(first, static_cast<std::size_t>(onset + kRestFrom * bitLength));
+    const auto to = static_cast<std::size_t>(onset + kRestTo * bitLength);
+    if (to >= n || to <= from) return 0;
+    int side = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const int now = d.v[i] > kRestClear ? 1 : (d.v[i] < -kRestClear ? -1 : 0);
+        if (!d.present[i] || now == 0 || (side != 0 && now != side)) return 0;
+        side = now;
+    }
+    return side;
+}
+
 Reading AsciiCode(const std::array<Trial, 4>& trials, std::size_t longest) {
     constexpr double kAlwaysMark = 0.9;
     if (longest == 1) return {{TextCode::Ascii7, Parity::None}, 8};
@@ -152,10 +185,41 @@ Reading AsciiCode(const std::array<Trial, 4>& trials, std::size_t longest) {
     }
     return {{TextCode::Ascii8, ParityOf(ten, 8)}, 10};
 }
+// Whether the frames also hold placed elsewhere: the frame timing started
+// a bit, two bits … on from the first frame falls into another run of
+// frames, none of them where the frames read are, that holds as well (a
+// repeated pattern such as RYRY, whose frames may tile its bits two ways).
+bool OtherPlacingHolds(const Decided& d, const Trial& read, double bitLength, int lead, int polarity, double holds) {
+    std::vector<double> starts;
+    for (const auto& f : read.frames)
+        if (f.stopOk) starts.push_back(f.start);
+    if (starts.empty()) return false;
+    const auto elsewhere = [&](double start) {
+        const auto at = std::lower_bound(starts.begin(), starts.end(), start);
+        double nearest = 1e300;
+        if (at != starts.end()) nearest = *at - start;
+        if (at != starts.begin()) nearest = std::min(nearest, start - *(at - 1));
+        return nearest > kSamePlace * bitLength;
+    };
+    for (int k = 1; k <= lead; ++k) {
+        const double from = starts.front() + (k - 0.5) * bitLength;
+        if (from >= static_cast<double>(d.v.size())) break;
+        const Trial t = Run(d, bitLength, lead, polarity, static_cast<std::size_t>(from));
+        if (t.good < holds) continue;
+        int good = 0, moved = 0;
+        for (const auto& f : t.frames)
+            if (f.stopOk) {
+                ++good;
+                moved += elsewhere(f.start);
+            }
+        if (good >= kMinFrames && moved >= kMostMoved * good) return true;
+    }
+    return false;
+}
 }  // namespace
 
 FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
-                         double bitLength, std::optional<CodeSettings> given) {
+                         double bitLength, std::optional<CodeSettings> given, bool soundStarts) {
     FoundLayout out;
     const Decided v = Decisions(tone1, tone2, bitLength);
     std::array<std::array<Trial, 4>, 2> trials;
@@ -178,7 +242,13 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
         for (const Trial& t : trials[p]) s = std::max(s, t.good);
         return s;
     };
-    const int p = score(0) >= score(1) ? 0 : 1;
+    // A repeated pattern (RYRY) frames as well read upside down; then the
+    // tone at rest, where the sound begins, tells mark, and without it the
+    // reading is not sure.
+    int p = score(0) >= score(1) ? 0 : 1;
+    const bool bothHold = std::fabs(score(0) - score(1)) <= kNearBest;
+    const int rest = RestSign(v, bitLength, soundStarts);
+    if (bothHold && rest != 0) p = rest > 0 ? 0 : 1;
     out.polarity = p == 0 ? 1 : -1;
     const auto& t = trials[p];
     // A frame longer than the real one reads into the next frame, whose
@@ -230,6 +300,10 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
         out.reason = "no steady frame structure found";
         return out;
     }
+    // Sure unless the frames hold as well upside down or placed elsewhere,
+    // and the start of the sound does not tell.
+    out.sure = rest != 0 || (!bothHold && !OtherPlacingHolds(v, t[std::min<std::size_t>(l, 3)], bitLength, out.leadBits,
+                                                             out.polarity, holds));
     out.found = true;
     return out;
 }

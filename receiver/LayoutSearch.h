@@ -22,6 +22,7 @@ struct FoundLayout {
     double quality = 0.0;   // the good frames' mean quality
     double coverage = 0.0;  // share of the time with a signal that good frames fill
     double edgeFit = 0.0;   // 0 … 1: how near bit boundaries the good frames' inner edges lie (1: on them)
+    bool sure = true;       // false: the frames hold as well read the other way up, and nothing tells which is mark
 };
 
 /// Reads the stretch (sub-blocks of both tones, bitLength sub-blocks per
@@ -30,9 +31,12 @@ struct FoundLayout {
 /// wins, and the bits decide the rest (a bit that is nearly always mark is a
 /// second stop bit or the line at rest, one that keeps a parity is a parity
 /// bit); the stop element is the shortest spacing of frames that follow each
-/// other. A code given is kept.
+/// other. A code given is kept. Where both polarities hold (a repeated
+/// pattern such as RYRY), the tone at rest where the sound begins (a signal
+/// after a bit of nothing in the stretch, or the stretch's start when
+/// soundStarts says the sound starts there) is mark.
 FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
-                         double bitLength, std::optional<CodeSettings> given);
+                         double bitLength, std::optional<CodeSettings> given, bool soundStarts = false);
 
 }  // namespace morvane
 

@@ -36,6 +36,8 @@ constexpr double kAboveMeasured = 1.6;     // … above which (times it) no rate
 constexpr double kLeastTurn = 0.5;         // Hz: smaller tone errors are left to the tracking
 constexpr double kGiveUp = 10.0;           // seconds locked without text before measuring afresh
 
+constexpr double kUnsureQuality = 0.5;     // share of the quality a layout that also holds upside down keeps
+
 constexpr double kLeastKeying = 0.3;        // spread of the tones' contrast a keyed pair shows at least
 constexpr double kLeastHeld = 0.05;         // share of the sound (against white noise) the tones' filters hold at least
 
@@ -195,6 +197,7 @@ bool Receiver::TryLock(bool last) {
     const auto from = static_cast<std::ptrdiff_t>(
         m_acq1.size() - std::min(m_acq1.size(), static_cast<std::size_t>(kTryOn * m_subRate)));
     const std::vector<std::complex<double>> t1(m_acq1.begin() + from, m_acq1.end()), t2(m_acq2.begin() + from, m_acq2.end());
+    const bool soundStarts = m_mixStart == 0 && m_acqStart == 0 && from == 0;
     std::vector<double> rates{kUsualRates.begin(), kUsualRates.end()};
     const RateEstimate measured = MeasureRate(t1, t2, m_subRate);
     if (measured.found) rates.insert(rates.begin(), measured.baud);
@@ -205,7 +208,7 @@ bool Receiver::TryLock(bool last) {
         // Every edge of a signal also falls on the grid of twice its rate,
         // and a repeated pattern frames there too; clear edges rule it out.
         if (measured.found && measured.coherence >= kClearEdges && r > kAboveMeasured * measured.baud) continue;
-        const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code);
+        const FoundLayout l = SearchLayout(t1, t2, m_subRate / r, m_options.code, soundStarts);
         const double score = l.found ? l.goodShare * l.quality * l.quality * l.coverage * l.edgeFit * l.edgeFit : 0.0;
         if (score > best) {
             best = score;
@@ -386,6 +389,7 @@ void Receiver::Open() {
     double q = 0.0;
     for (const auto& f : m_run) q += f.quality;
     t.quality = q / static_cast<double>(m_run.size());
+    if (!m_layout.sure) t.quality *= kUnsureQuality;
     double snr = 0.0;
     for (const auto& f : m_run) snr += f.snrDb;
     t.snrDb = snr / static_cast<double>(m_run.size());

@@ -1,5 +1,10 @@
 #pragma once
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <cstdint>
 #include <numbers>
 #include <random>
@@ -7,6 +12,7 @@
 #include <vector>
 
 #include "receiver/Receiver.h"
+#include "recording/RecordingReader.h"
 
 namespace morvane::receivertest {
 
@@ -117,6 +123,31 @@ inline int Transmissions(const std::vector<ReceiverPiece>& pieces) {
     int n = 0;
     for (const auto& p : pieces) n += p.opens;
     return n;
+}
+
+inline std::vector<float> Floats(const std::vector<std::int16_t>& s) {
+    std::vector<float> out(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<float>(s[i] / 32768.0);
+    return out;
+}
+
+inline bool HaveMinimodem() { return std::system("command -v minimodem >/dev/null 2>&1") == 0; }
+
+// minimodem --tx at `rate` samples a second, read back at 48 kHz as a recording is.
+inline std::vector<float> Minimodem(const std::string& text, const std::string& args, int rate = 48000) {
+    const auto path =
+        std::filesystem::temp_directory_path() / ("morvane-ry-" + std::to_string(::getpid()) + ".wav");
+    const std::string txt = path.string() + ".txt";
+    std::ofstream(txt) << text;
+    const std::string cmd =
+        "minimodem --tx -q -f " + path.string() + " -R " + std::to_string(rate) + " " + args + " < " + txt;
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    RecordingReader reader(path.string());
+    std::vector<std::int16_t> s(1 << 16), all;
+    while (const std::size_t n = reader.Read(s.data(), s.size())) all.insert(all.end(), s.begin(), s.begin() + n);
+    std::filesystem::remove(path);
+    std::filesystem::remove(txt);
+    return Floats(all);
 }
 
 }  // namespace morvane::receivertest
