@@ -61,9 +61,12 @@ void CSignalsDlg::Show(const morvane::SignalRows& rows, const std::function<QStr
                 item = new QTableWidgetItem;
                 m_table->setItem(static_cast<int>(i), c, item);
             }
+            // Only what changed: every change lays the list out again.
             if (item->text() != cells[c]) item->setText(cells[c]);
-            item->setForeground(row.followed ? palette().color(QPalette::Text) : palette().color(QPalette::Disabled, QPalette::Text));
-            item->setToolTip(row.followed ? QString() : QStringLiteral("No longer keyed"));
+            const QColor ink = palette().color(row.followed ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+            if (item->foreground().color() != ink) item->setForeground(ink);
+            const QString tip = row.followed ? QString() : QStringLiteral("No longer keyed");
+            if (item->toolTip() != tip) item->setToolTip(tip);
         }
         m_blocks.push_back(row.block);
         m_tones.emplace_back(row.latest.tone1Hz, row.latest.tone2Hz);
