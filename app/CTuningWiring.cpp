@@ -49,16 +49,25 @@ void CTuningWiring::AfterProcess() {
     CTuningPanel* tuning = m_pane.Tuning();
     if (!tuning) return;
     tuning->Update(m_loop.Stream(), m_liveText.Locked());
-    if (!tuning->Afc() || !m_loop.Recording()) return;
-    const morvane::ToneEstimate found = m_loop.FindTones();
-    if (!found.found) return;
-    if (const auto follow = morvane::FollowTones(found.lowHz, found.highHz, {m_fields.LowHz(), m_fields.HighHz()},
+    if (!m_loop.Recording()) {
+        m_follower.Clear();  // only what the capture holds
+        return;
+    }
+    if (!tuning->Afc()) return;
+    // From the strip's transforms of the last blocks: Align's search over
+    // the whole capture takes far too long for every block.
+    const std::optional<morvane::ToneFollower::Pair> found = m_follower.Find();
+    if (!found) return;
+    if (const auto follow = morvane::FollowTones(found->lowHz, found->highHz, {m_fields.LowHz(), m_fields.HighHz()},
                                                  tuning->Reversed(), morvane::kAlignToneTolerance))
         m_fields.SetTones(follow->lowHz, follow->highHz);
 }
 
 void CTuningWiring::BlockArrived(const std::vector<std::int16_t>& block, const float* spectrum, std::int32_t bins) {
-    if (CTuningPanel* tuning = m_pane.Tuning()) tuning->SetInputPeak(morvane::InputPeak(block));
+    if (CTuningPanel* tuning = m_pane.Tuning()) {
+        tuning->SetInputPeak(morvane::InputPeak(block));
+        m_follower.Add(spectrum, bins);
+    }
     CTuningWaterfall* fall = m_pane.Waterfall();
     if (!fall) return;
     const int columns = fall->width(), rows = fall->height() - CTuningWaterfall::kLabelHeight;

@@ -12,6 +12,7 @@ class CReceivePane;
 class CTuningPanel;
 class CTuningWaterfall;
 
+#include "tuning/ToneFollower.h"
 #include "tuning/TuningWaterfall.h"
 
 namespace morvane {
@@ -62,4 +63,5 @@ private:
     std::function<void(const QString&)> m_status;
     std::function<void(int)> m_pick;
     std::optional<morvane::TuningWaterfall> m_fall;  // sized to the waterfall shown
+    morvane::ToneFollower m_follower;                // AFC's search, on the capture's last blocks
 };

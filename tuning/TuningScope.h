@@ -23,7 +23,7 @@ struct TuningPicture {
     std::vector<Axes> ellipses;
     double levelDb = -120.0;  // the stronger tone's mean energy, dB of a steady tone at the capture's full peak
     double snrDb = kSnrFloorDb;  // the stronger tone over the noise in the weaker (its pick-up of the stronger and
-                              // noise's own share taken out), dB in the window's band, ≥ kSnrFloorDb
+                              // noise's own share taken out), dB in a group's band, ≥ kSnrFloorDb
     bool signal = false;      // snrDb reaches kSignalSnrDb
 };
 
@@ -38,12 +38,19 @@ inline constexpr std::size_t kTuningEllipses = 60;
 struct ToneResponse {
     double fullEnergy = 1.0;
     double leak = 0.0;  // 0 … 1
+    /// Windows added up (in phase) into one of the picture's: 80 samples
+    /// hear a band 600 Hz wide, too wide to tell tones 170 Hz apart, so
+    /// close tones are looked at over as many windows as their shift asks
+    /// (⌊600 Hz / shift⌋: 3 for 170 Hz, 1 from 300 Hz; at most kMostGrouped).
+    std::size_t group = 1;
 };
+inline constexpr std::size_t kMostGrouped = 8;
 ToneResponse MeasureToneResponse(const DemodSettings& tones);
 
 /// The picture of the `windows` soft windows before `end` (fewer at the
 /// stream's start; `end` past the size reads as the size), made with tones
-/// that respond as `response`. Silent windows count as they are; an empty
+/// that respond as `response`, in groups of response.group windows counted
+/// back from `end` (a group cut short at the start is left out). Silent windows count as they are; an empty
 /// stretch gives the default picture. Work: O(windows), whatever the
 /// stream's length.
 TuningPicture MeasureTuning(const std::vector<SoftWindow>& soft, std::size_t end, const ToneResponse& response,

@@ -26,6 +26,7 @@
 #include "widgets/CTuningScope.h"
 #include "widgets/CTuningWaterfall.h"
 #include "tuning/InputLevel.h"
+#include "tuning/ToneFollower.h"
 #include "tuning/TuningScope.h"
 #include "tuning/TuningWaterfall.h"
 
@@ -73,8 +74,9 @@ BENCHMARK(BM_ProcessAndShowOneBlock)->Unit(benchmark::kMicrosecond);
 
 // The same with the receive pane's tuning on: the block's tone energies
 // kept on the stream, the scope's picture and figures measured from them and
-// drawn, the card's input level, a row of the tuning waterfall computed and
-// drawn, and a line of text added to the pane.
+// drawn, the card's input level, AFC's search on the strip's transforms, a
+// row of the tuning waterfall computed and drawn, and a line of text added
+// to the pane.
 void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
     CPanoramicView panoramic;
     CResultsView results;
@@ -98,6 +100,7 @@ void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
     soft.resize(kHourOfLevels);
     const morvane::ToneResponse response = morvane::MeasureToneResponse({});
     morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    morvane::ToneFollower follower;
     morvane::CaptureBuffers buffers;
     buffers.SetRecording(true);
     const std::vector<std::int16_t> tone = ToneBlock(0);
@@ -108,6 +111,8 @@ void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
         const std::vector<std::int16_t>& newest = buffers.Newest();
         panoramic.UpdateSpectrum(newest.data(), buffers.NewestSize());
         benchmark::DoNotOptimize(morvane::InputPeak(newest));
+        follower.Add(panoramic.spectrum.get(), panoramic.fftSize);
+        benchmark::DoNotOptimize(follower.Find());
         fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
         fallView.SetPicture(fall, 1500.0, 2000.0);
         buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.soft = &soft});
@@ -142,11 +147,14 @@ void BM_TuningAloneOneBlock(benchmark::State& state) {
     for (std::size_t i = 0; i < soft.size(); ++i) soft[i].re1 = morvane::Half(float(i % 24 < 12 ? 900 : 30));
     const morvane::ToneResponse response = morvane::MeasureToneResponse({});
     morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    morvane::ToneFollower follower;
     morvane::CaptureBuffers buffers;
     buffers.HandleBlock(ToneBlock(0).data(), morvane::kDeviceBlockBytes);
     panoramic.UpdateSpectrum(buffers.Newest().data(), buffers.NewestSize());
     for (auto _ : state) {
         benchmark::DoNotOptimize(morvane::InputPeak(buffers.Newest()));
+        follower.Add(panoramic.spectrum.get(), panoramic.fftSize);
+        benchmark::DoNotOptimize(follower.Find());
         fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
         fallView.SetPicture(fall, 1500.0, 2000.0);
         scope.SetPicture(morvane::MeasureTuning(soft, soft.size(), response), CTuningScope::State::Locked);
