@@ -10,6 +10,7 @@
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
 #include "cli/ReceiverDecode.h"
+#include "cli/SitorDecode.h"
 #include "cli/TextOutput.h"
 #include "recording/RecordingReader.h"
 #include "scanner/SignalScanner.h"
@@ -32,6 +33,7 @@ bool EndsLine(const std::string& text) { return text.size() >= 2 && text.compare
 struct SignalText {
     std::optional<ReceivedTransmission> first;
     std::string text;
+    std::string sitorHeader;  // set when the signal reads as SITOR-B: its block's first line
 };
 
 // Lines of several signals as they come, each opened with its signal's tones.
@@ -110,6 +112,29 @@ void Gather(std::vector<ScannedPiece> pieces, std::map<int, SignalText>& signals
     }
 }
 
+// Every signal is read again as SITOR-B, all in one pass (the receiver
+// takes its synchronous words for Baudot or ASCII at whatever rate fits
+// them best): one that locks gets SITOR-B's header and text.
+void ReadAsSitor(const LevelSourceOptions& source, std::map<int, SignalText>& signals) {
+    std::vector<SignalText*> candidates;
+    std::vector<std::pair<double, double>> tones;
+    for (auto& [id, s] : signals)
+        if (s.first) {
+            candidates.push_back(&s);
+            tones.emplace_back(std::min(s.first->tone1Hz, s.first->tone2Hz), std::max(s.first->tone1Hz, s.first->tone2Hz));
+        }
+    if (candidates.empty()) return;
+    const std::vector<SitorSignal> read = ReadSitorSignals(source, tones);
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        if (!read[i].found) continue;
+        char snr[32];
+        std::snprintf(snr, sizeof snr, " \u00b7 %.0f dB", candidates[i]->first->snrDb);
+        candidates[i]->sitorHeader = StreamClock(read[i].firstSample) + " \u00b7 " + read[i].heading + snr;
+        candidates[i]->text = read[i].text;
+        while (EndsLine(candidates[i]->text)) candidates[i]->text.resize(candidates[i]->text.size() - 2);
+    }
+}
+
 void WriteBlocks(const std::map<int, SignalText>& signals, TextOutput& out) {
     std::vector<const SignalText*> order;
     for (const auto& [id, s] : signals)
@@ -117,7 +142,7 @@ void WriteBlocks(const std::map<int, SignalText>& signals, TextOutput& out) {
     std::stable_sort(order.begin(), order.end(),
                      [](const SignalText* a, const SignalText* b) { return a->first->tone1Hz < b->first->tone1Hz; });
     for (const SignalText* s : order) {
-        out.Write("== " + Header(*s->first) + "\r\n");
+        out.Write("== " + (s->sitorHeader.empty() ? Header(*s->first) : s->sitorHeader) + "\r\n");
         out.Write(s->text);
         out.Write("\r\n");
     }
@@ -152,8 +177,10 @@ void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& r
     }
     if (follow)
         lines.End();
-    else
+    else {
+        if (source.recording != "-") ReadAsSitor(source, signals);
         WriteBlocks(signals, out);
+    }
     out.Close();
 }
 

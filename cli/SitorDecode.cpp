@@ -25,6 +25,7 @@
 #include "sitor/SitorDecoder.h"
 #include "sitor/SitorDemodulator.h"
 #include "sitor/SitorStream.h"
+#include "sitor/SitorTextFollower.h"
 
 namespace morvane::cli {
 
@@ -175,6 +176,47 @@ std::string MessageFileName(const sitor::NavtexMessage& message, std::map<std::s
     const int copy = ++names[name];
     if (copy > 1) name += "-" + std::to_string(copy);
     return name + ".txt";
+}
+
+std::vector<SitorSignal> ReadSitorSignals(const LevelSourceOptions& source,
+                                          const std::vector<std::pair<double, double>>& tones) {
+    std::vector<sitor::SitorStream> streams;
+    for (const auto& [low, high] : tones) {
+        sitor::SitorStreamOptions o;
+        o.lowHz = low;
+        o.highHz = high;
+        streams.emplace_back(o);
+    }
+    std::vector<sitor::SitorTextFollower> followers(streams.size());
+    std::vector<SitorSignal> out(streams.size());
+    std::vector<sitor::SitorTextPiece> pieces;
+    const auto gather = [&](std::size_t i) {
+        followers[i].Add(streams[i].Take(), pieces);
+        for (const sitor::SitorTextPiece& p : pieces) {
+            if (p.kind == sitor::SitorTextPiece::Kind::Emission && out[i].heading.empty()) out[i].firstSample = p.sample;
+            if (p.kind == sitor::SitorTextPiece::Kind::Text) out[i].text += p.text;
+        }
+        pieces.clear();
+    };
+    RecordingReader reader(source.recording, source.channel);
+    std::vector<std::int16_t> piece(kPiece);
+    while (const std::size_t n = reader.Read(piece.data(), piece.size()))
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            streams[i].Push(piece.data(), n);
+            gather(i);
+        }
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        streams[i].Finish();
+        gather(i);
+        followers[i].Finish(pieces);
+        for (const sitor::SitorTextPiece& p : pieces)
+            if (p.kind == sitor::SitorTextPiece::Kind::Text) out[i].text += p.text;
+        pieces.clear();
+        const sitor::SitorReader& r = streams[i].Reader();
+        out[i].found = r.LockedBlocks() >= 2 && !out[i].text.empty();
+        out[i].heading = sitor::SitorRunHeading(streams[i].LowHz(), streams[i].HighHz(), r.Strongest());
+    }
+    return out;
 }
 
 void AddSitorOptions(CLI::App* command, SitorChoice& choice) {
