@@ -19,6 +19,9 @@
 #include "cli/CliError.h"
 #include "cli/ReceiverDecode.h"
 #include "cli/TextOutput.h"
+#ifdef MORVANE_HAVE_LIVE
+#include "cli/LiveSource.h"
+#endif
 #include "receiver/KeyedToneFinder.h"
 #include "recording/RecordingReader.h"
 #include "sitor/NavtexMessages.h"
@@ -234,6 +237,9 @@ bool SitorCodeNamed(const std::optional<std::string>& code) { return code && *co
 
 void SitorDecode(const LevelSourceOptions& source, std::optional<double> low, std::optional<double> high,
                  const SitorChoice& choice, const std::string& output) {
+#ifdef MORVANE_HAVE_LIVE
+    LiveSource::CheckWords(source);  // card switches and --seconds only with --live
+#endif
     Write(ReadSoft(source, low, high, 0.0), choice, output);
 }
 
