@@ -1,5 +1,6 @@
 #include "cli/AllSignalsDecode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "cli/AutoAlign.h"
 #include "cli/CliError.h"
 #include "cli/ReceiverDecode.h"
+#include "cli/SitorDecode.h"
 #include "cli/TextOutput.h"
 #include "recording/RecordingReader.h"
 #include "scanner/SignalRows.h"
@@ -78,6 +80,8 @@ std::string Label(const ReceivedTransmission& t) {
     return "[" + std::to_string(std::lround(t.tone1Hz)) + "/" + std::to_string(std::lround(t.tone2Hz)) + "] ";
 }
 
+bool EndsLine(const std::string& text) { return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0; }
+
 // The local wall-clock time, HH:MM:SS, of a moment.
 std::string WallClock(std::chrono::system_clock::time_point at) {
     const std::time_t t = std::chrono::system_clock::to_time_t(at);
@@ -115,13 +119,12 @@ public:
         if (m_follow)
             m_lines.End();
         else
-            for (const SignalRow* row : m_rows.InToneOrder()) {
-                m_out.Write("== " + Header(row->first, Clock(row->first)) + "\r\n");
-                m_out.Write(row->text);
-                m_out.Write("\r\n");
-            }
+            WriteBlocks();
         m_out.Close();
     }
+
+    /// A recording's signals are read again as SITOR-B before their blocks are written.
+    void ReadSitorFrom(const LevelSourceOptions& source) { m_sitorSource = source; }
 
 private:
     static ScannerOptions Options(const ReceiverOptions& receiver) {
@@ -135,6 +138,43 @@ private:
         if (!m_started) return {};
         return WallClock(*m_started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
                                           std::chrono::duration<double>(double(t.firstSample) / RecordingReader::kRate)));
+    }
+
+    // One block per signal in the order of its lower tone.
+    void WriteBlocks() {
+        const std::vector<const SignalRow*> rows = m_rows.InToneOrder();
+        std::vector<std::string> headers, texts;
+        for (const SignalRow* row : rows) {
+            headers.push_back(Header(row->first, Clock(row->first)));
+            texts.push_back(row->text);
+        }
+        if (m_sitorSource) ReadAsSitor(*m_sitorSource, rows, headers, texts);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            m_out.Write("== " + headers[i] + "\r\n");
+            m_out.Write(texts[i]);
+            m_out.Write("\r\n");
+        }
+    }
+
+    // Every signal is read again as SITOR-B, all in one pass (the receiver
+    // takes its synchronous words for Baudot or ASCII at whatever rate fits
+    // them best): one that locks gets SITOR-B's header and text.
+    static void ReadAsSitor(const LevelSourceOptions& source, const std::vector<const SignalRow*>& rows,
+                            std::vector<std::string>& headers, std::vector<std::string>& texts) {
+        std::vector<std::pair<double, double>> tones;
+        for (const SignalRow* row : rows)
+            tones.emplace_back(std::min(row->first.tone1Hz, row->first.tone2Hz),
+                               std::max(row->first.tone1Hz, row->first.tone2Hz));
+        if (tones.empty()) return;
+        const std::vector<SitorSignal> read = ReadSitorSignals(source, tones);
+        for (std::size_t i = 0; i < read.size() && i < rows.size(); ++i) {
+            if (!read[i].found) continue;
+            char snr[32];
+            std::snprintf(snr, sizeof snr, " \u00b7 %.0f dB", rows[i]->first.snrDb);
+            headers[i] = StreamClock(read[i].firstSample) + " \u00b7 " + read[i].heading + snr;
+            texts[i] = read[i].text;
+            while (EndsLine(texts[i])) texts[i].resize(texts[i].size() - 2);
+        }
     }
 
     void Gather() {
@@ -152,6 +192,7 @@ private:
     FollowLines m_lines;
     bool m_follow;
     std::optional<std::chrono::system_clock::time_point> m_started;
+    std::optional<LevelSourceOptions> m_sitorSource;
 };
 }  // namespace
 
@@ -180,6 +221,7 @@ void AllSignalsDecode(const LevelSourceOptions& source, const ReceiverOptions& r
     }
     RecordingReader reader(source.recording, source.channel);
     AllSignalsReading reading(receiver, follow, output);
+    if (!follow && source.recording != "-") reading.ReadSitorFrom(source);
     std::vector<std::int16_t> samples(kPiece);
     while (const std::size_t n = reader.Read(samples.data(), samples.size())) reading.Push(samples.data(), n);
     ReportWarning(reader);

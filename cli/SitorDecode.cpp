@@ -19,12 +19,16 @@
 #include "cli/CliError.h"
 #include "cli/ReceiverDecode.h"
 #include "cli/TextOutput.h"
+#ifdef MORVANE_HAVE_LIVE
+#include "cli/LiveSource.h"
+#endif
 #include "receiver/KeyedToneFinder.h"
 #include "recording/RecordingReader.h"
 #include "sitor/NavtexMessages.h"
 #include "sitor/SitorDecoder.h"
 #include "sitor/SitorDemodulator.h"
 #include "sitor/SitorStream.h"
+#include "sitor/SitorTextFollower.h"
 
 namespace morvane::cli {
 
@@ -177,6 +181,47 @@ std::string MessageFileName(const sitor::NavtexMessage& message, std::map<std::s
     return name + ".txt";
 }
 
+std::vector<SitorSignal> ReadSitorSignals(const LevelSourceOptions& source,
+                                          const std::vector<std::pair<double, double>>& tones) {
+    std::vector<sitor::SitorStream> streams;
+    for (const auto& [low, high] : tones) {
+        sitor::SitorStreamOptions o;
+        o.lowHz = low;
+        o.highHz = high;
+        streams.emplace_back(o);
+    }
+    std::vector<sitor::SitorTextFollower> followers(streams.size());
+    std::vector<SitorSignal> out(streams.size());
+    std::vector<sitor::SitorTextPiece> pieces;
+    const auto gather = [&](std::size_t i) {
+        followers[i].Add(streams[i].Take(), pieces);
+        for (const sitor::SitorTextPiece& p : pieces) {
+            if (p.kind == sitor::SitorTextPiece::Kind::Emission && out[i].heading.empty()) out[i].firstSample = p.sample;
+            if (p.kind == sitor::SitorTextPiece::Kind::Text) out[i].text += p.text;
+        }
+        pieces.clear();
+    };
+    RecordingReader reader(source.recording, source.channel);
+    std::vector<std::int16_t> piece(kPiece);
+    while (const std::size_t n = reader.Read(piece.data(), piece.size()))
+        for (std::size_t i = 0; i < streams.size(); ++i) {
+            streams[i].Push(piece.data(), n);
+            gather(i);
+        }
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        streams[i].Finish();
+        gather(i);
+        followers[i].Finish(pieces);
+        for (const sitor::SitorTextPiece& p : pieces)
+            if (p.kind == sitor::SitorTextPiece::Kind::Text) out[i].text += p.text;
+        pieces.clear();
+        const sitor::SitorReader& r = streams[i].Reader();
+        out[i].found = r.LockedBlocks() >= 2 && !out[i].text.empty();
+        out[i].heading = sitor::SitorRunHeading(streams[i].LowHz(), streams[i].HighHz(), r.Strongest());
+    }
+    return out;
+}
+
 void AddSitorOptions(CLI::App* command, SitorChoice& choice) {
     command->add_flag("--navtex", choice.navtex,
                       "With SITOR-B: print every NAVTEX message (ZCZC ... NNNN) once, as a block under a header "
@@ -192,6 +237,9 @@ bool SitorCodeNamed(const std::optional<std::string>& code) { return code && *co
 
 void SitorDecode(const LevelSourceOptions& source, std::optional<double> low, std::optional<double> high,
                  const SitorChoice& choice, const std::string& output) {
+#ifdef MORVANE_HAVE_LIVE
+    LiveSource::CheckWords(source);  // card switches and --seconds only with --live
+#endif
     Write(ReadSoft(source, low, high, 0.0), choice, output);
 }
 

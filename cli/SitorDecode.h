@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/LevelSource.h"
 #include "sitor/ModeB.h"
@@ -31,6 +33,19 @@ std::string SitorMessageHeader(const std::string& clock, const sitor::NavtexMess
 /// letters and digits as '_'), "-2", "-3", … for later ones of the same
 /// name (counted in `names`), ".txt".
 std::string MessageFileName(const sitor::NavtexMessage& message, std::map<std::string, int>& names);
+
+/// One signal of a recording read as SITOR-B.
+struct SitorSignal {
+    bool found = false;           // two stretches of 35 words or more locked
+    std::string heading;          // "100 Bd · LOW/HIGH Hz · SITOR-B · POLARITY"
+    std::string text;             // as decode --code sitor-b prints it, without the last CR LF
+    std::int64_t firstSample = 0; // of the first character
+};
+
+/// Reads the recording once, as SITOR-B at each pair of tones (low, high),
+/// the pairs side by side: one result a pair.
+std::vector<SitorSignal> ReadSitorSignals(const LevelSourceOptions& source,
+                                          const std::vector<std::pair<double, double>>& tones);
 
 /// Adds --navtex and --diversity to decode.
 void AddSitorOptions(CLI::App* command, SitorChoice& choice);

@@ -124,6 +124,9 @@ sitor::SitorStream MakeStream(const LevelSourceOptions& source, std::optional<do
 
 void SitorFollow(const LevelSourceOptions& source, std::optional<double> low, std::optional<double> high,
                  const SitorChoice& choice, const std::string& output) {
+#ifdef MORVANE_HAVE_LIVE
+    LiveSource::CheckWords(source);  // card switches and --seconds only with --live
+#endif
     sitor::SitorStream stream = MakeStream(source, low, high, choice);
     sitor::SitorTextFollower follower;
     std::vector<sitor::SitorTextPiece> pieces;
@@ -134,7 +137,6 @@ void SitorFollow(const LevelSourceOptions& source, std::optional<double> low, st
     };
 #ifdef MORVANE_HAVE_LIVE
     if (source.live) {
-        LiveSource::CheckWords(source);
         FollowWriter writer(choice, output);
         bool first = true;
         LiveSource(source).CaptureSamples([&](const std::int16_t* samples, std::size_t count, std::int64_t firstSample) {

@@ -48,6 +48,15 @@ ModeBCharacter ChooseCopy(const SoftBits& dx, const std::optional<SoftBits>& rx,
     if (aNear && bNear && a.best == b.best && (a.margin > 0.0f || b.margin > 0.0f)) return {a.best, false};
     // Phasing, as above.
     if (aNear && bNear && (service(a.best) || service(b.best))) return {kWordAlpha, false};
+    // Copies on different words: their soft bits summed weigh each by its
+    // strength (a faded copy's bits are small), which beats taking one.
+    // Not where a copy reads as phasing: the sum of RQ and α is no character.
+    if (!(aNear && service(a.best)) && !(bNear && service(b.best))) {
+        SoftBits sum{};
+        for (std::size_t i = 0; i < sum.size(); ++i) sum[i] = dx[i] + (*rx)[i];
+        const WordDecision both = DecideWord(sum);
+        if (near(both) && both.margin >= kDecidedMargin) return {both.best, both.best != a.best && both.best == b.best};
+    }
     const bool useRx = bNear && (!aNear || b.margin > a.margin);
     const WordDecision& c = useRx ? b : a;
     if (!near(c) || c.margin < kDecidedMargin) return {-1, useRx};

@@ -21,7 +21,8 @@ std::vector<std::uint8_t> InterleaveModeB(const std::vector<std::uint8_t>& words
 enum class CopyChoice : std::uint8_t {
     DxOnly,    // the first copy alone (no time diversity)
     Valid,     // the copy that is a valid word; both valid and different, or neither: an error
-    Margin,    // the copy whose soft margin is larger; an error when neither is decided
+    Margin,    // copies on one word take it; otherwise the word their soft bits summed fit best,
+               // or the copy whose soft margin is larger; an error when nothing is decided
 };
 
 /// A received character: the word (-1 for an error) and the copy it came from.

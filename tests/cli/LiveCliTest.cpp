@@ -53,6 +53,9 @@ TEST(LiveCli, StrayWordsAreUsageErrors) {
         {"report --live /S1", "/S1"},
         {"levels --live /s10", "takes no recording ('/s10')"},  // only /s0 ... /s5 are card switches
         {"decode --live /s1 /s10", "not expected: /s10"},
+        {"decode take.wav --code sitor-b --seconds 3", "--seconds: only with --live"},
+        {"decode take.wav --code sitor-b --follow --seconds 3", "--seconds: only with --live"},
+        {"decode --live --code sitor-b /s1 extra", "not expected: extra"},
     };
     for (const WordCase& c : cases) {
         const Result r = RunCli(c.args);

@@ -195,6 +195,23 @@ TEST_F(SitorCli, FollowedMessagesComeOnceAsTheyEnd) {
     EXPECT_NE(theirs.out.find(kMessage), std::string::npos);
 }
 
+TEST_F(SitorCli, EverySignalFindsSitorBAmongTheOthers) {
+    // NAVTEX at 1615/1785 Hz beside 50-baud Baudot at 2450/2900 Hz.
+    const std::string navtex = (s_dir / "all-navtex.wav").string(), wx = (s_dir / "all-wx.wav").string();
+    const std::string mix = (s_dir / "all-mix.wav").string();
+    ASSERT_EQ(Run({"synth", "--code", "sitor-b", "--navtex", "EA01", "--text", kMessage, "-o", navtex}).status, 0);
+    ASSERT_EQ(Run({"synth", "--text", "WEATHER NW 12 KT PRESSURE 1012 FALLING", "--mark", "2900", "--space", "2450",
+                   "--baud", "50", "-o", wx}).status, 0);
+    ASSERT_EQ(Run({"channel", navtex, "--mix", wx + ":-3:0", "--snr", "15", "-o", mix}).status, 0);
+    const Result r = Run({"decode", mix, "--auto", "--all"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(" \u00b7 100 Bd \u00b7 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" Hz \u00b7 SITOR-B \u00b7 mark (B) on the high tone \u00b7 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(std::string("ZCZC EA01\r\n") + kMessage + "\r\nNNNN"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("WEATHER NW 12 KT"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" \u00b7 50 Bd \u00b7 "), std::string::npos) << r.out;
+}
+
 TEST_F(SitorCli, StandardInputWithAutoFindsSitorAndHandsOtherCodesOn) {
     const std::string wav = (s_dir / "auto-stdin.wav").string();
     ASSERT_EQ(Run({"synth", "--code", "sitor-b", "--navtex", "EA01", "--text", kMessage, "--snr", "6", "-o", wav}).status, 0);

@@ -85,6 +85,8 @@ SoftBits Soft(unsigned word, float size = 1.0f) {
 }
 
 TEST(ModeB, ACharacterComesFromTheCopyThatHoldsIt) {
+    const SoftBits kDxNearlyY = {0.1f, -0.1f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f};
+    const SoftBits kRxDoubtful = {-0.3f, 0.3f, 0.0f, 0.05f, 0.3f, -0.3f, 0.3f};
     const unsigned e = 0x56, t = 0x74;
     SoftBits eOneWeakFlip = Soft(e);
     eOneWeakFlip[1] = -0.05f;  // a mark flipped weakly: three marks, nearest word E
@@ -109,6 +111,12 @@ TEST(ModeB, ACharacterComesFromTheCopyThatHoldsIt) {
         {"margin: weak flip mended", eOneWeakFlip, Soft(0x7F, 0.01f), CopyChoice::Margin, int(e), false},
         {"margin: neither decided", eOneStrongFlip, Soft(t, 0.01f), CopyChoice::Margin, -1, false},
         {"margin: weak copies that agree", Soft(e, 0.05f), Soft(e, 0.05f), CopyChoice::Margin, int(e), false},
+        // Letters shift (0x5A) sent; the first copy reads 0x59 with the larger
+        // margin, the repeat 0x5A doubtful in another bit: summed, 0x5A.
+        {"margin: the copies' bits summed", kDxNearlyY, kRxDoubtful, CopyChoice::Margin, 0x5A, true},
+        {"valid: the same copies differ", kDxNearlyY, kRxDoubtful, CopyChoice::Valid, -1, false},
+        // Phasing with a garbled repeat: no character out of the sum.
+        {"margin: phasing stays phasing", Soft(kWordRepeat), Soft(0x01, 0.3f), CopyChoice::Margin, kWordRepeat, false},
     };
     for (const Case& c : cases) {
         const ModeBCharacter got = ChooseCopy(c.dx, c.rx, c.choice);
