@@ -125,3 +125,40 @@ INSTANTIATE_TEST_SUITE_P(EveryCode, TuningPattern,
 
 }  // namespace
 }  // namespace morvane
+
+namespace morvane {
+namespace {
+
+using namespace receivertest;
+
+// One character over and over tiles its bits at more than one frame length:
+// "UUUU" in 7-bit frames (9 bits each) reads as well as 8 bits with odd
+// parity (11 bits each, every frame a different character). Read right, or
+// not sure.
+TEST(RepeatedCharacter, ReadRightOrNotSure) {
+    if (!HaveMinimodem()) GTEST_SKIP() << "minimodem is not installed";
+    const std::string text(32, 'U');
+    const struct {
+        const char* args;
+        TextCode code;
+        double baud;
+    } cases[] = {
+        {"-7 50", TextCode::Ascii7, 50.0},
+        {"-7 110", TextCode::Ascii7, 110.0},
+        {"-7 --stopbits 2 75", TextCode::Ascii7, 75.0},
+        {"--ascii 50", TextCode::Ascii8, 50.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::vector<ReceiverPiece> pieces = Receive(Minimodem(text, c.args), ReceiverOptions{});
+        ASSERT_GE(Transmissions(pieces), 1);
+        const bool right = TextOf(pieces).find(text.substr(2)) != std::string::npos &&
+                           UsualBaud(pieces.front().transmission.baud) == c.baud;
+        if (right) continue;
+        EXPECT_LT(pieces.front().transmission.quality, 0.6)
+            << "read wrong with quality " << pieces.front().transmission.quality << ": " << TextOf(pieces);
+    }
+}
+
+}  // namespace
+}  // namespace morvane
