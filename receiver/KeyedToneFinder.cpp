@@ -13,7 +13,10 @@ namespace {
 constexpr double kLowestHz = 100.0, kHighestHz = 4000.0;
 constexpr double kMinShiftHz = 80.0, kMaxShiftHz = 1010.0;
 constexpr double kPeakOverFloor = 2.5;   // a tone's mean power over the band's median
-constexpr double kMinKeying = 0.22;      // spread of the pair's power share a keyed pair reaches
+constexpr double kMinKeying = 0.22;      // spread of the pair's power share a keyed pair reaches …
+constexpr double kMinFastKeying = 0.12;  // … or, keyed faster than a frame resolves (150 baud), a pair …
+constexpr double kFarOverFloor = 1000.0; // … whose weaker tone stands this far above the band's median
+constexpr double kFarStronger = 30.0;    // such a pair wins over a keyed pair this much weaker
 constexpr std::size_t kMaxPeaks = 16;
 constexpr double kGivenToleranceHz = 40.0;
 
@@ -92,7 +95,8 @@ KeyedPair KeyedToneFinder::Find(std::optional<double> lowHz, std::optional<doubl
     const auto near = [&](std::optional<double> given, double hz) {
         return !given || std::fabs(*given - hz) <= kGivenToleranceHz;
     };
-    double best = 0.0;
+    double best = 0.0, bestFast = 0.0;
+    KeyedPair fast;
     for (std::size_t i = 0; i < peaks.size(); ++i) {
         for (std::size_t j = 0; j < peaks.size(); ++j) {
             const std::size_t a = std::min(peaks[i], peaks[j]), b = std::max(peaks[i], peaks[j]);
@@ -111,14 +115,23 @@ KeyedPair KeyedToneFinder::Find(std::optional<double> lowHz, std::optional<doubl
             for (double s : share) var += (s - m) * (s - m);
             const double keying = std::sqrt(var / static_cast<double>(share.size()));
             const double weaker = std::min(mean[a], mean[b]);
-            if (keying < kMinKeying) continue;
             const double score = weaker * keying;
+            if (keying < kMinKeying) {
+                if (keying >= kMinFastKeying && weaker >= kFarOverFloor * floor && score > bestFast) {
+                    bestFast = score;
+                    fast = {true, "", lowHz.value_or(fa), highHz.value_or(fb), keying, weaker / floor};
+                }
+                continue;
+            }
             if (score > best) {
                 best = score;
                 out = {true, "", lowHz.value_or(fa), highHz.value_or(fb), keying, weaker / floor};
             }
         }
     }
+    // A pair far stronger than the one found is the signal, its keying
+    // smoothed by the frames; the other was its spectrum's side lines.
+    if (fast.found && (!out.found || bestFast > kFarStronger * best)) out = fast;
     if (!out.found)
         out.reason = peaks.empty() ? "no tone stands out of the spectrum" : "no pair of tones is keyed";
     return out;

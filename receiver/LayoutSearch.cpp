@@ -18,7 +18,7 @@ constexpr double kRestClear = 0.3;   // the decision that tells the tone at rest
 constexpr double kRestFrom = 0.6;    // … from this many bits after the sound begins …
 constexpr double kRestTo = 1.5;      // … to this many
 constexpr double kSamePlace = 0.5;   // bits between two frame starts that are the same place
-constexpr double kMostMoved = 0.8;   // share of another placing's frames away from the frames read
+constexpr double kMostMoved = 0.5;   // share of another placing's frames away from the frames read
 
 // The decision values of a stretch through a chain started at its own
 // levels, and where a signal is there at all: the tones' magnitudes together
@@ -185,37 +185,47 @@ Reading AsciiCode(const std::array<Trial, 4>& trials, std::size_t longest) {
     }
     return {{TextCode::Ascii8, ParityOf(ten, 8)}, 10};
 }
+// The starts of the frames whose stop bit held, in time order.
+std::vector<double> GoodStarts(const Trial& t) {
+    std::vector<double> starts;
+    for (const auto& f : t.frames)
+        if (f.stopOk) starts.push_back(f.start);
+    return starts;
+}
+
+// Whether most of the good frames of `other` start away from every start in
+// `starts` (they tile the bits another way).
+bool MostlyElsewhere(const std::vector<double>& starts, const Trial& other, double bitLength) {
+    if (starts.empty()) return false;
+    int good = 0, moved = 0;
+    for (const auto& f : other.frames) {
+        if (!f.stopOk) continue;
+        ++good;
+        const auto at = std::lower_bound(starts.begin(), starts.end(), f.start);
+        double nearest = 1e300;
+        if (at != starts.end()) nearest = *at - f.start;
+        if (at != starts.begin()) nearest = std::min(nearest, f.start - *(at - 1));
+        moved += nearest > kSamePlace * bitLength;
+    }
+    return good >= kMinFrames && moved >= kMostMoved * good;
+}
+
 // Whether the frames also hold placed elsewhere: the frame timing started
 // a bit, two bits … on from the first frame falls into another run of
 // frames, none of them where the frames read are, that holds as well (a
 // repeated pattern such as RYRY, whose frames may tile its bits two ways).
 bool OtherPlacingHolds(const Decided& d, const Trial& read, double bitLength, int lead, int polarity, double holds) {
-    std::vector<double> starts;
-    for (const auto& f : read.frames)
-        if (f.stopOk) starts.push_back(f.start);
+    const std::vector<double> starts = GoodStarts(read);
     if (starts.empty()) return false;
-    const auto elsewhere = [&](double start) {
-        const auto at = std::lower_bound(starts.begin(), starts.end(), start);
-        double nearest = 1e300;
-        if (at != starts.end()) nearest = *at - start;
-        if (at != starts.begin()) nearest = std::min(nearest, start - *(at - 1));
-        return nearest > kSamePlace * bitLength;
-    };
     for (int k = 1; k <= lead; ++k) {
         const double from = starts.front() + (k - 0.5) * bitLength;
         if (from >= static_cast<double>(d.v.size())) break;
         const Trial t = Run(d, bitLength, lead, polarity, static_cast<std::size_t>(from));
-        if (t.good < holds) continue;
-        int good = 0, moved = 0;
-        for (const auto& f : t.frames)
-            if (f.stopOk) {
-                ++good;
-                moved += elsewhere(f.start);
-            }
-        if (good >= kMinFrames && moved >= kMostMoved * good) return true;
+        if (t.good >= holds && MostlyElsewhere(starts, t, bitLength)) return true;
     }
     return false;
 }
+
 }  // namespace
 
 FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const std::vector<std::complex<double>>& tone2,
@@ -302,8 +312,18 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     }
     // Sure unless the frames hold as well upside down or placed elsewhere,
     // and the start of the sound does not tell.
-    out.sure = rest != 0 || (!bothHold && !OtherPlacingHolds(v, t[std::min<std::size_t>(l, 3)], bitLength, out.leadBits,
-                                                             out.polarity, holds));
+    // A frame of another length that holds as well, its frames tiling the
+    // bits another way (7-bit "UUUU" read as 8 bits and parity, 11 bits a
+    // frame), leaves the layout itself in doubt, whatever the start tells.
+    const Trial& read = t[std::min<std::size_t>(l, 3)];
+    bool otherLength = false;
+    if (!given)
+        for (std::size_t k = 0; k < kLeads.size(); ++k)
+            if (kLeads[k] != out.leadBits && t[k].good >= holds && t[k].fit >= bestFit - kNearFit &&
+                MostlyElsewhere(GoodStarts(read), t[k], bitLength))
+                otherLength = true;
+    out.sure = !otherLength &&
+               (rest != 0 || (!bothHold && !OtherPlacingHolds(v, read, bitLength, out.leadBits, out.polarity, holds)));
     out.found = true;
     return out;
 }

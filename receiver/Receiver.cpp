@@ -2,6 +2,7 @@
 
 #include "receiver/KeyingCheck.h"
 #include "receiver/MixKernel.h"
+#include "receiver/ToneRefine.h"
 
 #include <algorithm>
 #include <array>
@@ -129,7 +130,11 @@ void Receiver::SearchTones() {
         m_reason = pair.reason;
         return;
     }
-    StartTones(pair.lowHz, pair.highHz);
+    // The spectrum of fast keying strays from the tones: measured on the samples.
+    const std::size_t n = std::min(m_rawKept, m_raw.size());
+    const auto [low, high] = RefineKeyedTones(m_raw.data() + (m_raw.size() - n), n, m_options.sampleRate, pair.lowHz,
+                                              pair.highHz);
+    StartTones(m_options.tone1Hz.value_or(low), m_options.tone2Hz.value_or(high));
 }
 
 void Receiver::StartTones(double lowHz, double highHz) {

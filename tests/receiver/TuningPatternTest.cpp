@@ -88,16 +88,15 @@ TEST_P(TuningPattern, SynthesisedIsReadAsRy) {
 
 // minimodem's sound starts on two bits of mark with nothing before them:
 // the tone at rest there tells mark from space, where RYRY in 7-bit frames
-// with two stop bits reads as well upside down (as 8-bit "l4l4").
+// with two stop bits reads as well upside down (as 8-bit "l4l4"). At 150
+// baud its 200 Hz shift spreads in the spectrum, whose peaks lie up to
+// 100 Hz off the tones (Baudot with 1.5 and 2 stop bits was not found).
 TEST_P(TuningPattern, FromMinimodemIsReadAsRy) {
     if (!HaveMinimodem()) GTEST_SKIP() << "minimodem is not installed";
     const std::string text = Ry(20);
     for (const Layout& l : EveryLayout(GetParam())) {
         SCOPED_TRACE(Name(l));
-        // Still open: the tone search misses minimodem's 200 Hz shift keyed
-        // at 150 baud with the longer stop elements (nothing is found).
-        const bool open = l.code == TextCode::Baudot && l.baud == 150.0 && l.stopBits > 1.0;
-        ExpectRightOrUnsure(Minimodem(text, MinimodemArgs(l)), l, text, !open);
+        ExpectRightOrUnsure(Minimodem(text, MinimodemArgs(l)), l, text, true);
     }
 }
 
@@ -123,6 +122,43 @@ INSTANTIATE_TEST_SUITE_P(EveryCode, TuningPattern,
                                                     ? "Baudot"
                                                     : (info.param == TextCode::Ascii7 ? "Ascii7" : "Ascii8"));
                          });
+
+}  // namespace
+}  // namespace morvane
+
+namespace morvane {
+namespace {
+
+using namespace receivertest;
+
+// One character over and over tiles its bits at more than one frame length:
+// "UUUU" in 7-bit frames (9 bits each) reads as well as 8 bits with odd
+// parity (11 bits each, every frame a different character). Read right, or
+// not sure.
+TEST(RepeatedCharacter, ReadRightOrNotSure) {
+    if (!HaveMinimodem()) GTEST_SKIP() << "minimodem is not installed";
+    const std::string text(32, 'U');
+    const struct {
+        const char* args;
+        TextCode code;
+        double baud;
+    } cases[] = {
+        {"-7 50", TextCode::Ascii7, 50.0},
+        {"-7 110", TextCode::Ascii7, 110.0},
+        {"-7 --stopbits 2 75", TextCode::Ascii7, 75.0},
+        {"--ascii 50", TextCode::Ascii8, 50.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const std::vector<ReceiverPiece> pieces = Receive(Minimodem(text, c.args), ReceiverOptions{});
+        ASSERT_GE(Transmissions(pieces), 1);
+        const bool right = TextOf(pieces).find(text.substr(2)) != std::string::npos &&
+                           UsualBaud(pieces.front().transmission.baud) == c.baud;
+        if (right) continue;
+        EXPECT_LT(pieces.front().transmission.quality, 0.6)
+            << "read wrong with quality " << pieces.front().transmission.quality << ": " << TextOf(pieces);
+    }
+}
 
 }  // namespace
 }  // namespace morvane
