@@ -17,6 +17,7 @@ constexpr double kMinQuality = 0.6;  // the frames' mean quality a layout needs
 constexpr double kRestClear = 0.3;   // the decision that tells the tone at rest …
 constexpr double kRestFrom = 0.6;    // … from this many bits after the sound begins …
 constexpr double kRestTo = 1.5;      // … to this many
+constexpr double kBothHold = 0.97;   // frames that hold this well two ways (up and down, placed or long) leave the reading in doubt
 constexpr double kSamePlace = 0.5;   // bits between two frame starts that are the same place
 constexpr double kMostMoved = 0.5;   // share of another placing's frames away from the frames read
 
@@ -256,7 +257,7 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     // tone at rest, where the sound begins, tells mark, and without it the
     // reading is not sure.
     int p = score(0) >= score(1) ? 0 : 1;
-    const bool bothHold = std::fabs(score(0) - score(1)) <= kNearBest;
+    const bool bothHold = std::fabs(score(0) - score(1)) <= kNearBest && std::min(score(0), score(1)) >= kBothHold;
     const int rest = RestSign(v, bitLength, soundStarts);
     if (bothHold && rest != 0) p = rest > 0 ? 0 : 1;
     out.polarity = p == 0 ? 1 : -1;
@@ -319,11 +320,12 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     bool otherLength = false;
     if (!given)
         for (std::size_t k = 0; k < kLeads.size(); ++k)
-            if (kLeads[k] != out.leadBits && t[k].good >= holds && t[k].fit >= bestFit - kNearFit &&
+            if (kLeads[k] != out.leadBits && t[k].good >= std::max(holds, kBothHold) && t[k].fit >= bestFit - kNearFit &&
                 MostlyElsewhere(GoodStarts(read), t[k], bitLength))
                 otherLength = true;
     out.sure = !otherLength &&
-               (rest != 0 || (!bothHold && !OtherPlacingHolds(v, read, bitLength, out.leadBits, out.polarity, holds)));
+               (rest != 0 || (!bothHold && !OtherPlacingHolds(v, read, bitLength, out.leadBits, out.polarity,
+                                                               std::max(holds, kBothHold))));
     out.found = true;
     return out;
 }
