@@ -74,6 +74,7 @@ void CTuningWiring::BlockArrived(const std::vector<std::int16_t>& block, const f
     if (columns < 1 || rows < 1) return;
     if (!m_fall || m_fall->Columns() != columns || m_fall->Rows() != rows) m_fall.emplace(columns, rows);
     m_fall->AddSpectrum(spectrum, bins);
+    m_fall->AddFine(block.data(), block.size());
     ShowWaterfall(*fall, 0);
 }
 

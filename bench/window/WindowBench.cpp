@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "capture/CaptureBuffers.h"
 #include "capture/CaptureFormat.h"
 #include "dsp/LevelTimeline.h"
+#include "dsp/Spectrum.h"
 #include "dsp/VectorState.h"
 #include "livetext/LiveTextWorker.h"
 #include "synth/RttySynth.h"
@@ -75,8 +77,8 @@ BENCHMARK(BM_ProcessAndShowOneBlock)->Unit(benchmark::kMicrosecond);
 // The same with the receive pane's tuning on: the block's tone energies
 // kept on the stream, the scope's picture and figures measured from them and
 // drawn, the card's input level, AFC's search on the strip's transforms, a
-// row of the tuning waterfall computed and drawn, and a line of text added
-// to the pane.
+// row of the tuning waterfall computed with the block's fine detail and
+// drawn, and a line of text added to the pane.
 void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
     CPanoramicView panoramic;
     CResultsView results;
@@ -114,6 +116,7 @@ void BM_ProcessAndShowOneBlockWithTuning(benchmark::State& state) {
         follower.Add(panoramic.spectrum.get(), panoramic.fftSize);
         benchmark::DoNotOptimize(follower.Find());
         fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
+        fall.AddFine(newest.data(), newest.size());
         fallView.SetPicture(fall, 1500.0, 2000.0);
         buffers.DemodulatePending({}, morvane::kCaptureFormat, model.levels, {.soft = &soft});
         results.Draw();
@@ -156,6 +159,7 @@ void BM_TuningAloneOneBlock(benchmark::State& state) {
         follower.Add(panoramic.spectrum.get(), panoramic.fftSize);
         benchmark::DoNotOptimize(follower.Find());
         fall.AddSpectrum(panoramic.spectrum.get(), panoramic.fftSize);
+        fall.AddFine(buffers.Newest().data(), buffers.Newest().size());
         fallView.SetPicture(fall, 1500.0, 2000.0);
         scope.SetPicture(morvane::MeasureTuning(soft, soft.size(), response), CTuningScope::State::Locked);
         pane.appendPlainText(QStringLiteral("RYRY CQ CQ DE MORVANE"));
@@ -167,6 +171,23 @@ void BM_TuningAloneOneBlock(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TuningAloneOneBlock)->Unit(benchmark::kMicrosecond);
+
+// One row of the tuning waterfall (306 × 136, the default zoom): /0 from
+// the strip's transform alone, /1 with the block's fine detail too.
+void BM_TuningWaterfallRow(benchmark::State& state) {
+    morvane::TuningWaterfall fall(306, 150 - CTuningWaterfall::kLabelHeight);
+    fall.SetView(2210.0, morvane::TuningWaterfall::kDefaultZoom);
+    morvane::CaptureBuffers buffers;
+    buffers.HandleBlock(ToneBlock(0).data(), morvane::kDeviceBlockBytes);
+    std::unique_ptr<float[]> spectrum;
+    morvane::ComputeSpectrum(buffers.Newest().data(), buffers.Newest().size(), spectrum, morvane::kFftSize);
+    for (auto _ : state) {
+        fall.AddSpectrum(spectrum.get(), morvane::kFftSize);
+        if (state.range(0) != 0) fall.AddFine(buffers.Newest().data(), buffers.Newest().size());
+        benchmark::DoNotOptimize(fall.Pixels().data());
+    }
+}
+BENCHMARK(BM_TuningWaterfallRow)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The same with the live text window open: the block's levels and timeline
 // are handed to the live-text reader's thread, which reads them meanwhile

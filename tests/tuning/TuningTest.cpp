@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -399,4 +400,43 @@ TEST(TuningScope, NarrowShiftDrawsTheCross) {
     for (const auto& e : p.ellipses)
         if (std::min(e.tone1, e.tone2) > 0.5F * std::max(e.tone1, e.tone2)) ++round;
     EXPECT_LT(round, p.ellipses.size() / 3) << round << " of " << p.ellipses.size();
+}
+
+// Finer than the strip: two tones 6 Hz apart (half a strip bin) show as
+// two bright columns with a darker one between once the row has the
+// block's detail; from the strip's bins alone they merge.
+TEST(TuningWaterfall, FineDetailPartsTonesCloserThanABin) {
+    std::vector<std::int16_t> two(32768);
+    for (std::size_t n = 0; n < two.size(); ++n) {
+        const double t = static_cast<double>(n) / 48000.0;
+        two[n] = static_cast<std::int16_t>(8000.0 * std::sin(2.0 * std::numbers::pi * 2125.0 * t) +
+                                           8000.0 * std::sin(2.0 * std::numbers::pi * 2131.0 * t));
+    }
+    std::unique_ptr<float[]> spectrum;
+    ComputeSpectrum(two.data(), two.size(), spectrum, kFftSize);
+    auto peaks = [](const std::vector<std::uint8_t>& row, const TuningWaterfall& fall) {
+        // The greys at both tones and halfway.
+        auto at = [&](double hz) { return int(row[static_cast<std::size_t>(std::floor(fall.ColumnOf(hz)))]); };
+        return std::array<int, 3>{at(2125.0), at(2128.0), at(2131.0)};
+    };
+    TuningWaterfall fall(300, 2);
+    fall.SetView(2128.0, 0);  // 1 Hz a column
+    fall.AddSpectrum(spectrum.get(), kFftSize);
+    const std::vector<std::uint8_t> coarse(fall.Pixels().begin() + 300, fall.Pixels().end());
+    fall.AddFine(two.data(), two.size());
+    const std::vector<std::uint8_t> fine(fall.Pixels().begin() + 300, fall.Pixels().end());
+    const auto c = peaks(coarse, fall), f = peaks(fine, fall);
+    EXPECT_GE(c[1], std::min(c[0], c[2]) - 2) << c[0] << " " << c[1] << " " << c[2];  // merged
+    EXPECT_LT(f[1], std::min(f[0], f[2]) - 10) << f[0] << " " << f[1] << " " << f[2];  // parted
+    // The same greys as the strip away from the tones, give or take the windows' noise floors.
+    EXPECT_NEAR(f[0], c[0], 25);
+    // A short block adds no detail; a row keeps its detail when the view moves.
+    TuningWaterfall other(300, 2);
+    other.SetView(2128.0, 0);
+    other.AddSpectrum(spectrum.get(), kFftSize);
+    other.AddFine(two.data(), 100);
+    EXPECT_EQ(std::vector<std::uint8_t>(other.Pixels().begin() + 300, other.Pixels().end()), coarse);
+    fall.SetView(2129.0, 0);
+    const std::vector<std::uint8_t> moved(fall.Pixels().begin() + 300, fall.Pixels().end());
+    EXPECT_LT(peaks(moved, fall)[1], std::min(peaks(moved, fall)[0], peaks(moved, fall)[2]) - 10);
 }
