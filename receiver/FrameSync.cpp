@@ -13,7 +13,6 @@ constexpr int kShiftSteps = 6;         // places tried each way
 constexpr double kEdgeHysteresis = 0.3; // an edge is where the decision goes fully over to the other side
 constexpr double kEdgeWeight = 0.25;   // share of an edge near the flywheel's place that moves the frame there
 constexpr double kInStepShift = 0.1;   // bits a frame in step may move from there
-constexpr int kStopsMissed = 2;       // failed stop bits in a row the flywheel carries on through
 constexpr std::size_t kGapsKept = 16;  // stop elements of frames back to back the flywheel learns from
 constexpr std::size_t kGapsNeeded = 6; // … before it trusts them over the layout's
 }  // namespace
@@ -142,11 +141,7 @@ void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
         m_predicted = -1.0;
         return;
     }
-    // On the flywheel a failed stop bit is taken for a bit lost in noise or
-    // a fade, not for lost timing, as long as the frames around hold.
-    const bool keepStep = m_steady && m_onFlywheel && !f.stopOk && m_stopsMissed < kStopsMissed;
-    m_stopsMissed = f.stopOk ? 0 : m_stopsMissed + 1;
-    if (f.stopOk || keepStep) {
+    if (f.stopOk) {
         m_lastStart = f.start;
         m_predicted = f.start + (m_lead + StopElement()) * m_bit;
         m_flywheelTried = false;

@@ -62,7 +62,6 @@ private:
     bool m_nearPrediction = false;
     bool m_flywheelTried = false;
     bool m_onFlywheel = false;
-    int m_stopsMissed = 0;      // failed stop bits in a row
     double m_lastStart = 0.0;   // start of the last frame whose stop bit held
     std::deque<double> m_gaps;  // stop elements (bits) seen between frames back to back  // the frame begun is placed by the frames before it
     double m_start = 0.0;
