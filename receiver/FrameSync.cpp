@@ -11,15 +11,10 @@ constexpr double kFlywheelSpace = -0.25;  // a start bit placed by the flywheel 
 constexpr double kMaxShift = 0.3;      // bits a frame may move from its edge
 constexpr int kShiftSteps = 6;         // places tried each way
 constexpr double kEdgeHysteresis = 0.3; // an edge is where the decision goes fully over to the other side
-constexpr double kEdgeWeight = 0.25;   // share of an edge near the flywheel's place that moves the frame there
-constexpr double kInStepShift = 0.1;   // bits a frame in step may move from there
-constexpr std::size_t kGapsKept = 16;  // stop elements of frames back to back the flywheel learns from
-constexpr std::size_t kGapsNeeded = 6; // … before it trusts them over the layout's
 }  // namespace
 
-FrameSync::FrameSync(double bitLength, int leadBits, double stopBits, bool steady)
-    : m_bit(std::max(2.0, bitLength)), m_lead(std::max(2, leadBits)), m_stop(std::clamp(stopBits, 1.0, 2.0)),
-      m_steady(steady) {}
+FrameSync::FrameSync(double bitLength, int leadBits, double stopBits)
+    : m_bit(std::max(2.0, bitLength)), m_lead(std::max(2, leadBits)), m_stop(std::clamp(stopBits, 1.0, 2.0)) {}
 
 double FrameSync::At(double index) const {
     const double rel = index - static_cast<double>(m_base);
@@ -86,18 +81,6 @@ void FrameSync::Edges(SyncedFrame& f) const {
     }
 }
 
-// The stop element the sender keeps, as the frames back to back show it (a
-// quarter of them shorter, to the half bit: the sender's 1, 1.5 or 2 bits
-// whatever the noise on the edges and the pauses between characters), or
-// the layout's until enough were seen.
-double FrameSync::StopElement() const {
-    if (m_gaps.size() < kGapsNeeded) return m_stop;
-    std::vector<double> g(m_gaps.begin(), m_gaps.end());
-    const auto at = g.begin() + static_cast<std::ptrdiff_t>(g.size() / 4);
-    std::nth_element(g.begin(), at, g.end());
-    return std::clamp(std::round(*at * 2.0) / 2.0, 1.0, 2.0);
-}
-
 SyncedFrame FrameSync::Read(double start) const {
     SyncedFrame f;
     f.start = start;
@@ -118,14 +101,11 @@ SyncedFrame FrameSync::Read(double start) const {
 void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
     // The frame is placed where its bits, start and stop read clearest
     // together: every place within kMaxShift of the edge is tried.
-    // A frame back to back with the one before keeps to the flywheel: the
-    // sender's timing is steadier than an edge in noise.
     SyncedFrame f = Read(m_start);
     double best = Margin(f);
-    const double shift = m_onFlywheel ? kInStepShift : kMaxShift;
     for (int step = -kShiftSteps; step <= kShiftSteps; ++step) {
         if (step == 0) continue;
-        SyncedFrame g = Read(m_start + step * shift / kShiftSteps * m_bit);
+        SyncedFrame g = Read(m_start + step * kMaxShift / kShiftSteps * m_bit);
         const double margin = Margin(g);
         if (margin > best) {
             best = margin;
@@ -142,8 +122,7 @@ void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
         return;
     }
     if (f.stopOk) {
-        m_lastStart = f.start;
-        m_predicted = f.start + (m_lead + StopElement()) * m_bit;
+        m_predicted = f.start + (m_lead + m_stop) * m_bit;
         m_flywheelTried = false;
         m_scanFrom = f.start + (m_lead + 0.5) * m_bit;
         m_sawMark = true;
@@ -160,21 +139,10 @@ void FrameSync::Hunt() {
     for (; i + 1 <= m_newest && !m_inFrame; ++i) {
         const double a = m_v[static_cast<std::size_t>(i - m_base)], b = m_v[static_cast<std::size_t>(i + 1 - m_base)];
         if (a >= 0.0) m_sawMark = true;
-        // Back to back, the next start comes no earlier than the flywheel
-        // places it: an edge well before that is noise in the stop element.
-        const double c = a >= 0.0 && b < 0.0 ? static_cast<double>(i) + a / (a - b) : 0.0;
-        const bool early = m_steady && m_predicted >= 0.0 && c < m_predicted - kBlendWindow * m_bit;
-        if (m_sawMark && a >= 0.0 && b < 0.0 && !early) {
+        if (m_sawMark && a >= 0.0 && b < 0.0) {
+            const double c = static_cast<double>(i) + a / (a - b);
             const bool near = m_predicted >= 0.0 && std::fabs(c - m_predicted) <= kBlendWindow * m_bit;
-            if (m_steady && m_predicted >= 0.0) {
-                const double gap = (c - m_lastStart) / m_bit - m_lead;
-                if (gap > 0.6 && gap < 2.6) {
-                    m_gaps.push_back(gap);
-                    if (m_gaps.size() > kGapsKept) m_gaps.pop_front();
-                }
-            }
-            m_start = near ? m_predicted + (m_steady ? kEdgeWeight : 0.5) * (c - m_predicted) : c;
-            m_onFlywheel = m_steady && near;
+            m_start = near ? 0.5 * (c + m_predicted) : c;
             m_inFrame = true;
             m_flywheelStart = false;
             // Back to back: where the stop element of the frame before ends
@@ -187,7 +155,6 @@ void FrameSync::Hunt() {
                 m_start = m_predicted;
                 m_inFrame = true;
                 m_flywheelStart = true;
-                m_onFlywheel = m_steady;
             }
         }
         if (m_predicted >= 0.0 && static_cast<double>(i + 1) > m_predicted + (1.0 + kBlendWindow) * m_bit)

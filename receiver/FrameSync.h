@@ -27,11 +27,8 @@ struct SyncedFrame {
 class FrameSync {
 public:
     /// bitLength: sub-blocks per bit (≥ 2); leadBits: start + data + parity;
-    /// stopBits: 1 … 2. steady: following one transmission, the frames back
-    /// to back keep to the flywheel (placed mostly by the frames before, the
-    /// stop element learnt from them, an edge before its place ignored);
-    /// otherwise every frame goes by its own edge (the layout search).
-    FrameSync(double bitLength, int leadBits, double stopBits, bool steady = false);
+    /// stopBits: 1 … 2.
+    FrameSync(double bitLength, int leadBits, double stopBits);
     /// Adds the decision value of the next sub-block (positive: mark);
     /// appends the frames it completes to `out`.
     void Push(double v, std::vector<SyncedFrame>& out, double m1 = 1.0, double m2 = 1.0);
@@ -44,13 +41,11 @@ private:
     void ReadFrame(std::vector<SyncedFrame>& out);
     SyncedFrame Read(double start) const;
     double Margin(const SyncedFrame& f) const;
-    double StopElement() const;
     void Edges(SyncedFrame& f) const;
 
     double m_bit;
     int m_lead;
     double m_stop;
-    bool m_steady;
     std::deque<double> m_v;
     std::deque<double> m_m1, m_m2;  // the tones' filter magnitudes
     std::int64_t m_base = 0;   // index of m_v.front()
@@ -61,9 +56,6 @@ private:
     bool m_flywheelStart = false;
     bool m_nearPrediction = false;
     bool m_flywheelTried = false;
-    bool m_onFlywheel = false;
-    double m_lastStart = 0.0;   // start of the last frame whose stop bit held
-    std::deque<double> m_gaps;  // stop elements (bits) seen between frames back to back  // the frame begun is placed by the frames before it
     double m_start = 0.0;
     double m_predicted = -1.0;  // where the next frame should start; < 0: nowhere
 };

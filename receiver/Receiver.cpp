@@ -27,12 +27,6 @@ constexpr std::size_t kOpenRun = 4;        // good frames in a row open the sque
 constexpr double kFrameBelow = 2.0;        // dB a good frame may lie below the squelch level
 constexpr double kLoneQuality = 0.75;      // a frame out of step with the one before needs this quality
 constexpr int kCloseRun = 4;               // bad frames in a row close it
-constexpr std::size_t kKeptBefore = 48;    // frames kept while closed, for the text in front of the opening run
-constexpr double kStepEarly = 0.5;         // bits a frame in step may start before the one before it places it …
-constexpr double kStepLate = 1.5;          // … and after (the stop element a little longer)
-constexpr double kBeforeQuality = 0.3;     // a frame in front of the run needs this quality …
-constexpr double kBeforeShare = 0.8;       // … and this share of the run's typical quality
-constexpr double kRunFrontShare = 0.8;     // the run's first frames need this share of it
 constexpr double kSilence = 4.0;           // seconds without frames end a transmission
 constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
 constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
@@ -298,7 +292,6 @@ void Receiver::Lock(double baud, const FoundLayout& found) {
     m_chainStart = m_acqStart;
     m_chainPushed = 0;
     m_lastFrame = 0;
-    m_before.clear();
     m_decoder.emplace(layout.code, m_options.unshiftOnSpace);
     std::vector<std::complex<double>> a, b;
     a.swap(m_acq1);
@@ -326,7 +319,6 @@ void Receiver::Unlock() {
     m_chain.reset();
     m_run.clear();
     m_held.clear();
-    m_before.clear();
     m_acq1.clear();
     m_acq2.clear();
 }
@@ -357,8 +349,6 @@ void Receiver::OnFrame(const SyncedFrame& frame) {
                                    frame.snrDb >= level - kFrameBelow && (frame.inStep || frame.quality >= kLoneQuality));
     if (good) m_lastFrame = m_chainPushed;
     if (!m_open) {
-        m_before.push_back(frame);
-        if (m_before.size() > kKeptBefore) m_before.erase(m_before.begin());
         if (!good) {
             m_run.clear();
             return;
@@ -413,52 +403,12 @@ void Receiver::Open() {
     m_bad = 0;
     ++m_transmissions;
     m_decoder->Reset();
-    const std::vector<SyncedFrame> before = InStepBefore();
-    m_pieces.back().transmission.firstSample = SampleOf(m_run.front().start);
-    if (!before.empty()) m_pieces.back().transmission.firstSample = SampleOf(before.front().start);
-    for (const auto& f : before) Emit(f);
     for (const auto& f : m_run) Emit(f);
     m_run.clear();
-    m_before.clear();
-}
-
-// The frames in front of the run that opens, back to back with it: the
-// squelch needs a run of good frames to open, and the text of a weak
-// stretch in front of it (the first characters, those since a fade closed
-// it) is read from the frames that keep step with the run. A frame that
-// starts inside the one after it is a false start and skipped; a gap ends
-// the chain, and so does a frame much weaker than the run (noise in front
-// of the transmission, the edge of its first mark).
-std::vector<SyncedFrame> Receiver::InStepBefore() {
-    std::vector<SyncedFrame> out;
-    if (m_run.empty()) return out;
-    std::vector<double> q;
-    for (const auto& f : m_run) q.push_back(f.quality);
-    std::nth_element(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(q.size() / 2), q.end());
-    const double typical = q[q.size() / 2];
-    const auto weak = [&](const SyncedFrame& f, double share) { return f.quality < share * typical; };
-    // The run's own first frames, if they are far weaker than the rest, are the same doubt.
-    while (m_run.size() > 1 && weak(m_run.front(), kRunFrontShare)) m_run.erase(m_run.begin());
-    const double bit = m_subRate / m_baud, frame = (m_layout.leadBits + m_layout.stopBits) * bit;
-    auto at = std::find_if(m_before.rbegin(), m_before.rend(),
-                           [&](const SyncedFrame& f) { return f.start == m_run.front().start; });
-    if (at == m_before.rend()) return out;
-    double next = at->start;
-    for (++at; at != m_before.rend(); ++at) {
-        const double gap = next - at->start;
-        if (gap < frame - kStepEarly * bit) continue;
-        if (gap > frame + kStepLate * bit) break;
-        if (!at->stopOk || !at->markBefore || at->quality < kBeforeQuality || weak(*at, kBeforeShare)) break;
-        out.push_back(*at);
-        next = at->start;
-    }
-    std::reverse(out.begin(), out.end());
-    return out;
 }
 
 void Receiver::Close() {
     m_open = false;
-    m_before = m_held;
     m_held.clear();
     m_run.clear();
     m_bad = 0;

@@ -52,7 +52,6 @@ private:
     void OnFrame(const SyncedFrame& frame);
     bool RunOpens(double level) const;
     void Open();
-    std::vector<SyncedFrame> InStepBefore();
     void Close();
     void Emit(const SyncedFrame& frame);
     std::int64_t SampleOf(double chainIndex) const;
@@ -94,7 +93,6 @@ private:
     // Squelch
     bool m_open = false;
     std::vector<SyncedFrame> m_run, m_held;
-    std::vector<SyncedFrame> m_before;  // the frames since the squelch closed (the newest kept)
     int m_bad = 0;
     std::int64_t m_lastFrame = 0;    // chain index of the last frame
     int m_transmissions = 0;

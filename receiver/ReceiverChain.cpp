@@ -37,7 +37,7 @@ ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start, int step
 }
 
 void ReceiverChain::SetLayout(int leadBits, double stopBits, int polarity) {
-    m_sync.assign(1, FrameSync(m_bit, leadBits, stopBits, true));
+    m_sync.assign(1, FrameSync(m_bit, leadBits, stopBits));
     m_polarity = polarity < 0 ? -1 : 1;
 }
 

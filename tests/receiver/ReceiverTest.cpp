@@ -118,32 +118,6 @@ TEST(ReceiverSquelch, NoiseAroundAndBetweenTransmissionsGivesNoText) {
     EXPECT_EQ(text, "|" + kText + "|" + kText);
 }
 
-// A weak transmission (about -6 dB in 3 kHz, 50 baud, 500 Hz shift) after a
-// second of noise: the squelch opens only after a run of good frames, and
-// the characters in front of the run, in step with it, still come; the
-// noise in front gives none. Deep in noise the frames keep to the flywheel,
-// so the text holds to the end.
-TEST(ReceiverSquelch, WeakTransmissionKeepsItsFirstCharacters) {
-    Keying k;
-    k.markHz = 1500.0;
-    k.spaceHz = 2000.0;
-    k.baud = 50.0;
-    k.idleSeconds = 0.1;
-    const std::string text = "CQ CQ DE MORVANE MORVANE PSE K THE QUICK BROWN FOX";
-    std::vector<float> x(48000, 0.0F);
-    const std::vector<float> one = KeyedSignal(BaudotCodes(text), k);
-    x.insert(x.end(), one.begin(), one.end());
-    x.insert(x.end(), 48000, 0.0F);
-    // 0.3 amplitude: 0.045 signal power; four times that in 3 kHz is 1.44 over 24 kHz.
-    AddNoise(x, 1.2, 11);
-    ReceiverOptions o = Given(k);
-    const auto pieces = Receive(x, o);
-    ASSERT_EQ(Transmissions(pieces), 1);
-    const std::string got = TextOf(pieces);
-    EXPECT_EQ(got.substr(0, 6), "CQ CQ ") << got;
-    EXPECT_EQ(got.substr(got.size() - 3), "FOX") << got;
-}
-
 // Letters after figures and a space: the space returns to letters unless
 // turned off.
 TEST(ReceiverText, UnshiftOnSpace) {
