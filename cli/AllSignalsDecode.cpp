@@ -13,6 +13,7 @@
 #include "cli/ReceiverDecode.h"
 #include "cli/SitorDecode.h"
 #include "cli/TextOutput.h"
+#include "cli/WallClock.h"
 #include "recording/RecordingReader.h"
 #include "scanner/SignalRows.h"
 #include "scanner/SignalScanner.h"
@@ -82,16 +83,6 @@ std::string Label(const ReceivedTransmission& t) {
 
 bool EndsLine(const std::string& text) { return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0; }
 
-// The local wall-clock time, HH:MM:SS, of a moment.
-std::string WallClock(std::chrono::system_clock::time_point at) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
 // The scanner over a stream of samples, its text gathered per signal (and
 // with `follow` written at once).
 class AllSignalsReading {
@@ -136,8 +127,7 @@ private:
 
     std::string Clock(const ReceivedTransmission& t) const {
         if (!m_started) return {};
-        return WallClock(*m_started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                          std::chrono::duration<double>(double(t.firstSample) / RecordingReader::kRate)));
+        return WallClockAt(*m_started, t.firstSample, RecordingReader::kRate);
     }
 
     // One block per signal in the order of its lower tone.

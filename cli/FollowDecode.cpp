@@ -11,6 +11,7 @@
 #include "cli/LiveTextFollow.h"
 #include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
+#include "cli/WallClock.h"
 #include "decode/TextFollower.h"
 #include "dsp/SampleFormat.h"
 #include "livetext/TransmissionInfo.h"
@@ -51,16 +52,6 @@ void FollowRows(const DecodeOptions& o, const RasterParams& params, Feed feed) {
 }
 
 #ifdef MORVANE_HAVE_LIVE
-// The local wall-clock time, HH:MM:SS, of a moment.
-std::string WallClock(std::chrono::system_clock::time_point at) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
 // decode --live --auto --follow read by the receiver: the card's samples as
 // they come, written as decode --auto --follow writes a recording's (each
 // transmission's header, with the wall-clock time it began, to standard

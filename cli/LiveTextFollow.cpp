@@ -9,6 +9,7 @@
 #include "cli/CliError.h"
 #include "cli/SharedRules.h"
 #include "cli/TextOutput.h"
+#include "cli/WallClock.h"
 #include "livetext/LiveTextReader.h"
 #include "dsp/SampleFormat.h"
 
@@ -23,16 +24,6 @@ std::string Clock(std::int64_t seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
                   static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    return text;
-}
-
-// The local wall-clock time, HH:MM:SS, of a moment.
-std::string WallClock(std::chrono::system_clock::time_point at) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
 }
 

@@ -12,6 +12,7 @@
 #include "cli/CliError.h"
 #include "cli/ReceiverDecode.h"
 #include "cli/TextOutput.h"
+#include "cli/WallClock.h"
 #include "recording/RecordingReader.h"
 #include "sitor/SitorStream.h"
 #include "sitor/SitorTextFollower.h"
@@ -72,14 +73,7 @@ public:
 private:
     std::string ClockOf(std::int64_t sample) const {
         if (!m_started) return StreamClock(sample);
-        const auto at = *m_started + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                         std::chrono::duration<double>(double(sample) / RecordingReader::kRate));
-        const std::time_t t = std::chrono::system_clock::to_time_t(at);
-        std::tm local{};
-        localtime_r(&t, &local);
-        char text[32];
-        std::strftime(text, sizeof text, "%H:%M:%S", &local);
-        return text;
+        return WallClockAt(*m_started, sample, RecordingReader::kRate);
     }
 
     void Header(const std::string& line) {

@@ -49,29 +49,22 @@ void LiveTextWorker::Restart(LiveTextOptions options) {
 }
 
 void LiveTextWorker::RestartOnSamples(ReceiverOptions options, std::int64_t firstSample) {
-    m_samples = true;
-    m_sitorMode = false;
-    m_soft = false;
-    m_fedLevels = 0;
-    m_fedCalls = 0;
-    m_fedSamples = 0;
-    Job job;
-    job.kind = Job::Kind::Restart;
-    job.receiver = options;
-    job.firstSample = firstSample;
-    Post(std::move(job));
+    RestartSampleReading(false, options, firstSample);
 }
 
-void LiveTextWorker::RestartOnSitor(std::int64_t firstSample) {
+void LiveTextWorker::RestartOnSitor(std::int64_t firstSample) { RestartSampleReading(true, ReceiverOptions{}, firstSample); }
+
+void LiveTextWorker::RestartSampleReading(bool sitor, const ReceiverOptions& options, std::int64_t firstSample) {
     m_samples = true;
-    m_sitorMode = true;
+    m_sitorMode = sitor;
     m_soft = false;
     m_fedLevels = 0;
     m_fedCalls = 0;
     m_fedSamples = 0;
     Job job;
     job.kind = Job::Kind::Restart;
-    job.sitor = true;
+    if (!sitor) job.receiver = options;
+    job.sitor = sitor;
     job.firstSample = firstSample;
     Post(std::move(job));
 }

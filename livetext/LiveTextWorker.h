@@ -87,6 +87,8 @@ public:
     std::string Error() const;
 
 private:
+    void RestartSampleReading(bool sitor, const ReceiverOptions& options, std::int64_t firstSample);
+
     struct Job {
         enum class Kind { Restart, Data, Finish } kind = Kind::Data;
         LiveTextOptions options;
