@@ -8,10 +8,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "RawSamples.h"
 #include "recording/RecordingReader.h"
 #include "support/CliRunSupport.h"
 
@@ -46,16 +46,7 @@ protected:
         EXPECT_EQ(r.status, 0) << r.err;
         return path;
     }
-    // The recording's samples as standard input takes them: raw 16-bit mono.
-    static std::string Raw(const std::string& wav) {
-        RecordingReader reader(wav);
-        std::vector<std::int16_t> samples(1 << 16);
-        const std::string path = wav + ".raw";
-        std::ofstream out(path, std::ios::binary);
-        for (std::size_t n; (n = reader.Read(samples.data(), samples.size())) > 0;)
-            out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(n * 2));
-        return path;
-    }
+    static std::string Raw(const std::string& wav) { return morvane::clitest::RawSamples(wav); }
 
     static fs::path s_dir;
     static std::string s_baudot, s_ascii;

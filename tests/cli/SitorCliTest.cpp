@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "recording/RecordingReader.h"
+#include "RawSamples.h"
 #include "support/CliRunSupport.h"
 
 namespace fs = std::filesystem;
@@ -32,16 +31,7 @@ protected:
     static Result Run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
         return morvane::clitest::Run(MORVANE_CLI_BINARY, args, s_dir, input);
     }
-    // The recording's samples as standard input takes them: raw 16-bit mono.
-    static std::string Raw(const std::string& wav) {
-        morvane::RecordingReader reader(wav);
-        std::vector<std::int16_t> samples(1 << 16);
-        const std::string path = wav + ".raw";
-        std::ofstream out(path, std::ios::binary);
-        for (std::size_t n; (n = reader.Read(samples.data(), samples.size())) > 0;)
-            out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(n * 2));
-        return path;
-    }
+    static std::string Raw(const std::string& wav) { return morvane::clitest::RawSamples(wav); }
     static fs::path s_dir;
 };
 
