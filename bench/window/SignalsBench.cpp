@@ -120,12 +120,3 @@ void BM_ProcessAndShowOneBlockWithSignals(benchmark::State& state) {
 BENCHMARK(BM_ProcessAndShowOneBlockWithSignals)->Arg(0)->Arg(1)->ArgName("signals")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
