@@ -11,6 +11,7 @@ constexpr double kFlywheelSpace = -0.25;  // a start bit placed by the flywheel 
 constexpr double kMaxShift = 0.3;      // bits a frame may move from its edge
 constexpr int kShiftSteps = 6;         // places tried each way
 constexpr double kEdgeHysteresis = 0.3; // an edge is where the decision goes fully over to the other side
+constexpr int kHeldFrames = 24;        // frames' worth of values held for reading back
 }  // namespace
 
 FrameSync::FrameSync(double bitLength, int leadBits, double stopBits)
@@ -163,6 +164,25 @@ void FrameSync::Hunt() {
     m_scanFrom = static_cast<double>(i);
 }
 
+std::optional<SyncedFrame> FrameSync::ReadBetween(double from, double to) const {
+    const double first = static_cast<double>(m_base) + m_bit, last = static_cast<double>(m_newest) - (m_lead + 1) * m_bit;
+    if (from < first || to > last || to < from) return std::nullopt;
+    const double step = kMaxShift / kShiftSteps * m_bit;
+    SyncedFrame f = Read(from);
+    double best = Margin(f);
+    for (double at = from + step; at <= to; at += step) {
+        SyncedFrame g = Read(at);
+        const double margin = Margin(g);
+        if (margin > best) {
+            best = margin;
+            f = std::move(g);
+        }
+    }
+    Edges(f);
+    f.inStep = true;
+    return f;
+}
+
 void FrameSync::Push(double v, std::vector<SyncedFrame>& out, double m1, double m2) {
     m_v.push_back(v);
     m_m1.push_back(m1);
@@ -173,7 +193,7 @@ void FrameSync::Push(double v, std::vector<SyncedFrame>& out, double m1, double 
         ReadFrame(out);
         Hunt();  // the next start may already be in
     }
-    const auto keep = static_cast<std::int64_t>((m_lead + 4) * m_bit) + 4;
+    const auto keep = static_cast<std::int64_t>((kHeldFrames * (m_lead + m_stop) + 4) * m_bit) + 4;
     while (static_cast<std::int64_t>(m_v.size()) > keep) {
         m_v.pop_front();
         m_m1.pop_front();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace morvane {
@@ -32,6 +33,10 @@ public:
     /// Adds the decision value of the next sub-block (positive: mark);
     /// appends the frames it completes to `out`.
     void Push(double v, std::vector<SyncedFrame>& out, double m1 = 1.0, double m2 = 1.0);
+    /// The frame that reads clearest with its start between `from` and `to`
+    /// (indices of the values pushed), from the values still held (the
+    /// newest frames' worth); empty where they are no longer or not yet held.
+    std::optional<SyncedFrame> ReadBetween(double from, double to) const;
 
 private:
     double At(double index) const;

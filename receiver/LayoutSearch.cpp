@@ -20,6 +20,9 @@ constexpr double kRestTo = 1.5;      // … to this many
 constexpr double kBothHold = 0.97;   // frames that hold this well two ways (up and down, placed or long) leave the reading in doubt
 constexpr double kSamePlace = 0.5;   // bits between two frame starts that are the same place
 constexpr double kMostMoved = 0.5;   // share of another placing's frames away from the frames read
+constexpr double kStartAsData = 0.9;  // share of frames whose first data bit is mark: the start bit read upside down
+constexpr double kVaryingBit = 0.75;  // a data bit mark in no more than this share varies
+constexpr std::size_t kTextCharacters = 6;  // different characters that make text, not a repeated pattern
 
 // The decision values of a stretch through a chain started at its own
 // levels, and where a signal is there at all: the tones' magnitudes together
@@ -112,6 +115,19 @@ double EvenShare(const std::vector<SyncedFrame>& frames, int dataBits) {
         even += ones % 2 == 0;
     }
     return n ? static_cast<double>(even) / n : 0.0;
+}
+
+// How many different characters the good frames hold in their first
+// dataBits data bits.
+std::size_t Different(const std::vector<SyncedFrame>& frames, int dataBits) {
+    std::vector<unsigned> seen;
+    for (const auto& f : frames) {
+        if (!f.stopOk || f.bits.size() < static_cast<std::size_t>(dataBits + 1)) continue;
+        unsigned value = 0;
+        for (int k = 0; k < dataBits; ++k) value |= static_cast<unsigned>(f.bits[static_cast<std::size_t>(1 + k)] > 0.0) << k;
+        if (std::find(seen.begin(), seen.end(), value) == seen.end()) seen.push_back(value);
+    }
+    return seen.size();
 }
 
 double StopBitsOf(const std::vector<SyncedFrame>& frames, double bitLength, int lead) {
@@ -260,6 +276,21 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     const bool bothHold = std::fabs(score(0) - score(1)) <= kNearBest && std::min(score(0), score(1)) >= kBothHold;
     const int rest = RestSign(v, bitLength, soundStarts);
     if (bothHold && rest != 0) p = rest > 0 ? 0 : 1;
+    // 8-bit frames of 7-bit text (the top bit always space) hold about as
+    // well upside down, the stop bit read as the start: their first data bit
+    // is then the real start bit, mark every time, and their stop bit the
+    // real top bit. Where the frames hold text, not a repeated pattern, only
+    // the way up whose first bit varies reads as text, whatever the noise
+    // before the sound made of the tone at rest.
+    if (!bothHold && (!given || IsAscii(given->code))) {
+        const int other = 1 - p;
+        const auto& mine = trials[static_cast<std::size_t>(p)][2].frames;
+        const auto& theirs = trials[static_cast<std::size_t>(other)][2].frames;
+        if (score(other) >= score(p) - kNearBest && Different(theirs, 8) >= kTextCharacters && MarkShare(mine, 1) >= kStartAsData &&
+            MarkShare(theirs, 1) <= kVaryingBit && 1.0 - MarkShare(theirs, 8) >= kStartAsData) {
+            p = other;
+        }
+    }
     out.polarity = p == 0 ? 1 : -1;
     const auto& t = trials[p];
     // A frame longer than the real one reads into the next frame, whose

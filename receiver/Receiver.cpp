@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <stdexcept>
 
@@ -27,6 +28,13 @@ constexpr std::size_t kOpenRun = 4;        // good frames in a row open the sque
 constexpr double kFrameBelow = 2.0;        // dB a good frame may lie below the squelch level
 constexpr double kLoneQuality = 0.75;      // a frame out of step with the one before needs this quality
 constexpr int kCloseRun = 4;               // bad frames in a row close it
+constexpr double kConfirmShare = 0.8;      // a lone good frame after bad ones needs this share of the typical quality
+constexpr double kTypicalGain = 0.1;       // share of each good frame's quality the typical quality takes
+constexpr int kBackFrames = 16;            // frames read back in front of an opening run, at most
+constexpr double kBackShare = 0.8;         // each needs this share of the run's typical quality
+constexpr double kRunFrontShare = 0.7;     // the run's first frames need this share of it
+constexpr double kStepEarly = 0.3;         // bits a frame in front may end before the next one starts …
+constexpr double kStepLate = 1.0;          // … and the bits of stop element or rest it may have before it
 constexpr double kSilence = 4.0;           // seconds without frames end a transmission
 constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
 constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
@@ -292,6 +300,7 @@ void Receiver::Lock(double baud, const FoundLayout& found) {
     m_chainStart = m_acqStart;
     m_chainPushed = 0;
     m_lastFrame = 0;
+    m_emittedEnd = std::numeric_limits<double>::lowest();
     m_decoder.emplace(layout.code, m_options.unshiftOnSpace);
     std::vector<std::complex<double>> a, b;
     a.swap(m_acq1);
@@ -342,11 +351,16 @@ std::int64_t Receiver::SampleOf(double chainIndex) const {
 // the tones stand above their noise; a run of good frames mostly back to
 // back, clearly above the squelch level together, opens a transmission; bad
 // frames are held until a good one follows, and a run of them closes it.
+bool Receiver::Good(const SyncedFrame& frame) const {
+    if (!m_options.squelchDb) return true;
+    return frame.stopOk && frame.markBefore && frame.quality >= kMinQuality &&
+           frame.snrDb >= *m_options.squelchDb - kFrameBelow && (frame.inStep || frame.quality >= kLoneQuality);
+}
+
 void Receiver::OnFrame(const SyncedFrame& frame) {
     const bool squelch = m_options.squelchDb.has_value();
     const double level = squelch ? *m_options.squelchDb : 0.0;
-    const bool good = !squelch || (frame.stopOk && frame.markBefore && frame.quality >= kMinQuality &&
-                                   frame.snrDb >= level - kFrameBelow && (frame.inStep || frame.quality >= kLoneQuality));
+    const bool good = Good(frame);
     if (good) m_lastFrame = m_chainPushed;
     if (!m_open) {
         if (!good) {
@@ -363,9 +377,18 @@ void Receiver::OnFrame(const SyncedFrame& frame) {
         if (++m_bad >= kCloseRun) Close();
         return;
     }
+    m_bad = 0;
+    // After bad frames a weak good one may be noise past the transmission's
+    // end: held too, until a second good frame or a clear one follows.
+    if (!m_held.empty() && !m_heldGood && frame.quality < kConfirmShare * m_typical) {
+        m_held.push_back(frame);
+        m_heldGood = true;
+        return;
+    }
     for (const auto& f : m_held) Emit(f);
     m_held.clear();
-    m_bad = 0;
+    m_heldGood = false;
+    m_typical += kTypicalGain * (frame.quality - m_typical);
     Emit(frame);
 }
 
@@ -381,6 +404,13 @@ bool Receiver::RunOpens(double level) const {
 }
 
 void Receiver::Open() {
+    // The run's first frames, where far weaker than the rest, are noise in
+    // front of the transmission that happened to frame.
+    // (After a fade that closed it, weak first frames are the signal coming back.)
+    const double typical = RunTypicalQuality();
+    const bool afterFade = m_emittedEnd > std::numeric_limits<double>::lowest() &&
+                           m_run.front().start - m_emittedEnd < kSilence * m_subRate;
+    while (!afterFade && m_run.size() > 1 && m_run.front().quality < kRunFrontShare * typical) m_run.erase(m_run.begin());
     ReceiverPiece piece;
     piece.opens = true;
     ReceivedTransmission& t = piece.transmission;
@@ -402,19 +432,60 @@ void Receiver::Open() {
     m_open = true;
     m_bad = 0;
     ++m_transmissions;
+    m_typical = t.quality;
+    m_heldGood = false;
     m_decoder->Reset();
+    const std::vector<SyncedFrame> before = FramesBefore();
+    if (!before.empty()) t.firstSample = SampleOf(before.front().start);
+    for (const auto& f : before) Emit(f);
     for (const auto& f : m_run) Emit(f);
     m_run.clear();
 }
 
+// The median quality of the opening run's frames.
+double Receiver::RunTypicalQuality() const {
+    std::vector<double> q;
+    for (const auto& f : m_run) q.push_back(f.quality);
+    if (q.empty()) return 0.0;
+    std::nth_element(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(q.size() / 2), q.end());
+    return q[q.size() / 2];
+}
+
+// The squelch opens on a run of good frames; in front of it the frames that
+// keep step with it, read back from the values the timing still holds, are
+// the transmission's first characters (or those since a fade closed it),
+// where the timing's own hunt had not yet found the frames' places. The
+// walk back ends at a frame that is not good or far weaker than the run
+// (noise in front of the transmission, its first mark), at what was already
+// printed, and where the values held end.
+std::vector<SyncedFrame> Receiver::FramesBefore() const {
+    std::vector<SyncedFrame> out;
+    if (m_run.empty() || !m_options.squelchDb) return out;
+    const double typical = RunTypicalQuality();
+    const double bit = m_subRate / m_baud, frame = (m_layout.leadBits + m_layout.stopBits) * bit;
+    double next = m_run.front().start;
+    for (int n = 0; n < kBackFrames; ++n) {
+        const double from = next - frame - kStepLate * bit, to = next - frame + kStepEarly * bit;
+        if (from - 0.5 * bit < m_emittedEnd) break;
+        const std::optional<SyncedFrame> f = m_chain->ReadBetween(from, to);
+        if (!f || f->bits.front() >= 0.0 || !Good(*f) || f->quality < kBackShare * typical) break;
+        out.push_back(*f);
+        next = f->start;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
 void Receiver::Close() {
     m_open = false;
+    m_heldGood = false;
     m_held.clear();
     m_run.clear();
     m_bad = 0;
 }
 
 void Receiver::Emit(const SyncedFrame& frame) {
+    m_emittedEnd = frame.start + (m_layout.leadBits + 1) * (m_subRate / m_baud);
     const int data = DataBits(m_layout.code.code);
     unsigned value = 0;
     int ones = 0;

@@ -50,8 +50,11 @@ private:
     void Unlock();
     void TrackTones();
     void OnFrame(const SyncedFrame& frame);
+    bool Good(const SyncedFrame& frame) const;
     bool RunOpens(double level) const;
     void Open();
+    double RunTypicalQuality() const;
+    std::vector<SyncedFrame> FramesBefore() const;
     void Close();
     void Emit(const SyncedFrame& frame);
     std::int64_t SampleOf(double chainIndex) const;
@@ -94,6 +97,9 @@ private:
     bool m_open = false;
     std::vector<SyncedFrame> m_run, m_held;
     int m_bad = 0;
+    bool m_heldGood = false;         // a weak good frame is among the held ones
+    double m_typical = 0.0;          // the open transmission's typical frame quality
+    double m_emittedEnd = 0.0;       // chain index where the last frame printed ends
     std::int64_t m_lastFrame = 0;    // chain index of the last frame
     int m_transmissions = 0;
     std::vector<ReceiverPiece> m_pieces;

@@ -82,6 +82,14 @@ double ReceiverChain::Step(const std::array<double, 4>& c, std::vector<SyncedFra
     return v;
 }
 
+std::optional<SyncedFrame> ReceiverChain::ReadBetween(double from, double to) const {
+    if (m_sync.empty()) return std::nullopt;
+    const double k = static_cast<double>(m_step);
+    std::optional<SyncedFrame> f = m_sync.front().ReadBetween((from - (k - 1.0)) / k, (to - (k - 1.0)) / k);
+    if (f) f->start = f->start * k + (k - 1.0);
+    return f;
+}
+
 bool ReceiverChain::TakeToneError(double& cyclesPerSubBlock) {
     const bool any = m_turn[0] * m_turn[0] + m_turn[1] * m_turn[1] > 0.0;
     if (any) cyclesPerSubBlock = std::atan2(m_turn[1], m_turn[0]) / (2.0 * std::numbers::pi * m_step);

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <complex>
+#include <optional>
 #include <vector>
 
 #include "receiver/BitFilter.h"
@@ -39,6 +40,10 @@ public:
     /// Adds one sub-block of each tone; returns the decision value (positive:
     /// tone 1) and appends completed frames to `out` once a layout is set.
     double Push(std::complex<double> c1, std::complex<double> c2, std::vector<SyncedFrame>& out);
+    /// The frame that reads clearest with its start between `from` and `to`
+    /// (sub-blocks pushed, as frames are counted), from the newest frames'
+    /// worth still held; empty without a layout or where they are not held.
+    std::optional<SyncedFrame> ReadBetween(double from, double to) const;
     /// The filter magnitudes of the last sub-block.
     double Magnitude1() const { return m_m1; }
     double Magnitude2() const { return m_m2; }
