@@ -24,11 +24,15 @@ constexpr double kAcquireLongest = 8.0;    // seconds the acquisition stretch ho
 constexpr double kAfcSpan = 50.0;          // Hz the tones may move
 constexpr double kAfcGain = 0.03;          // share of the error corrected per bit
 constexpr double kMinQuality = 0.4;        // a good frame's least quality
-constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch
+constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch …
+constexpr double kOpenQuality = 0.65;      // … at this mean quality (noise frames by chance: 0.5 … 0.6)
 constexpr double kFrameBelow = 2.0;        // dB a good frame may lie below the squelch level
 constexpr double kLoneQuality = 0.75;      // a frame out of step with the one before needs this quality
 constexpr int kCloseRun = 4;               // bad frames in a row close it
-constexpr double kConfirmShare = 0.8;      // a lone good frame after bad ones needs this share of the typical quality
+constexpr double kConfirmShare = 0.8;      // a good frame printed at once needs this share of the typical quality …
+constexpr double kClearBelowDb = 6.0;      // … and may lie this far below its typical tone-over-noise
+constexpr double kClearSnrDb = 14.0;       // (or reach this, above what noise frames show);
+constexpr std::size_t kMostHeld = 8;       // frames held, waiting for one, end the transmission
 constexpr double kTypicalGain = 0.1;       // share of each good frame's quality the typical quality takes
 constexpr int kBackFrames = 16;            // frames read back in front of an opening run, at most
 constexpr double kBackShare = 0.8;         // each needs this share of the run's typical quality
@@ -378,29 +382,32 @@ void Receiver::OnFrame(const SyncedFrame& frame) {
         return;
     }
     m_bad = 0;
-    // After bad frames a weak good one may be noise past the transmission's
-    // end: held too, until a second good frame or a clear one follows.
-    if (!m_held.empty() && !m_heldGood && frame.quality < kConfirmShare * m_typical) {
+    // A good frame well below the transmission's typical quality may be
+    // noise past its end that framed by chance: held with the bad ones until
+    // a clear frame follows; held too long, they end the transmission.
+    if (squelch && (frame.quality < kConfirmShare * m_typical || frame.snrDb < std::min(m_typicalSnr - kClearBelowDb, kClearSnrDb))) {
         m_held.push_back(frame);
-        m_heldGood = true;
+        if (m_held.size() >= kMostHeld) Close();
         return;
     }
     for (const auto& f : m_held) Emit(f);
     m_held.clear();
-    m_heldGood = false;
     m_typical += kTypicalGain * (frame.quality - m_typical);
+    m_typicalSnr += kTypicalGain * (frame.snrDb - m_typicalSnr);
     Emit(frame);
 }
 
 bool Receiver::RunOpens(double level) const {
     if (m_run.size() < kOpenRun) return false;
-    double snr = 0.0;
+    double snr = 0.0, quality = 0.0;
     int inStep = 0;
     for (std::size_t i = 0; i < m_run.size(); ++i) {
         snr += m_run[i].snrDb;
+        quality += m_run[i].quality;
         inStep += i > 0 && m_run[i].inStep;
     }
-    return snr / static_cast<double>(m_run.size()) >= level && inStep + 1 >= static_cast<int>(kOpenRun);
+    const double n = static_cast<double>(m_run.size());
+    return snr / n >= level && quality / n >= kOpenQuality && inStep + 1 >= static_cast<int>(kOpenRun);
 }
 
 void Receiver::Open() {
@@ -433,7 +440,7 @@ void Receiver::Open() {
     m_bad = 0;
     ++m_transmissions;
     m_typical = t.quality;
-    m_heldGood = false;
+    m_typicalSnr = t.snrDb;
     m_decoder->Reset();
     const std::vector<SyncedFrame> before = FramesBefore();
     if (!before.empty()) t.firstSample = SampleOf(before.front().start);
@@ -478,7 +485,6 @@ std::vector<SyncedFrame> Receiver::FramesBefore() const {
 
 void Receiver::Close() {
     m_open = false;
-    m_heldGood = false;
     m_held.clear();
     m_run.clear();
     m_bad = 0;

@@ -97,8 +97,8 @@ private:
     bool m_open = false;
     std::vector<SyncedFrame> m_run, m_held;
     int m_bad = 0;
-    bool m_heldGood = false;         // a weak good frame is among the held ones
-    double m_typical = 0.0;          // the open transmission's typical frame quality
+    double m_typical = 0.0;          // the open transmission's typical frame quality …
+    double m_typicalSnr = 0.0;       // … and tone-over-noise (dB)
     double m_emittedEnd = 0.0;       // chain index where the last frame printed ends
     std::int64_t m_lastFrame = 0;    // chain index of the last frame
     int m_transmissions = 0;

@@ -99,5 +99,36 @@ TEST(ShortRecordings, EightBitTextAfterNoiseIsReadTheRightWayUp) {
     }
 }
 
+// Seconds of noise after ASCII from another sender, the receiver still on
+// its rate and layout: neither the frames right after the end nor a run of
+// noise frames later opens anything (both once printed junk, the second as
+// a transmission of its own at quality 0.5 … 0.6).
+TEST(ShortRecordings, NoiseAfterAsciiPrintsNothing) {
+    if (!HaveMinimodem()) GTEST_SKIP() << "minimodem is not installed";
+    const std::string text = "SEA FALLING MORVANE VISIBILITY LAZY PRESSURE CQ THE 73 PRESSURE 40712 STATE QUICK "
+                             "PRESSURE WEATHER TEST OVER BROWN 4 PRESSURE FOX THE GOOD STATE FOX THE OVER THE KT WIND";
+    for (const char* args : {"-M 1800 -S 1600 -7 --stopbits 1 100", "-M 2300 -S 2100 -8 110"}) {
+        const std::vector<float> sent = Minimodem(text, args);
+        double power = 0.0;
+        for (float v : sent) power += static_cast<double>(v) * v;
+        power /= static_cast<double>(sent.size());
+        const double deviation = std::sqrt(power / std::pow(10.0, 0.7) * 24000.0 / 3000.0);  // 7 dB in 3 kHz
+        std::size_t transmissions = 0, junk = 0;
+        for (unsigned seed = 1; seed <= 6; ++seed) {
+            std::vector<float> x(48000, 0.0F);
+            x.insert(x.end(), sent.begin(), sent.end());
+            x.insert(x.end(), 48000 * 12, 0.0F);
+            AddNoise(x, deviation, seed);
+            const std::vector<ReceiverPiece> pieces = Receive(x, ReceiverOptions{});
+            transmissions += static_cast<std::size_t>(Transmissions(pieces));
+            const std::string read = TextOf(pieces);
+            const std::size_t end = read.rfind("KT WIND");
+            junk += end == std::string::npos ? read.size() : read.size() - (end + 7);
+        }
+        EXPECT_EQ(transmissions, 6U) << args;
+        EXPECT_EQ(junk, 0U) << args;
+    }
+}
+
 }  // namespace
 }  // namespace morvane
