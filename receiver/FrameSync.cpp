@@ -183,6 +183,14 @@ std::optional<SyncedFrame> FrameSync::ReadBetween(double from, double to) const 
     return f;
 }
 
+void FrameSync::Resync(double next) {
+    m_inFrame = false;
+    m_predicted = next;
+    m_flywheelTried = false;
+    m_sawMark = true;
+    m_scanFrom = std::max(static_cast<double>(m_base), next - kBlendWindow * m_bit);
+}
+
 void FrameSync::Push(double v, std::vector<SyncedFrame>& out, double m1, double m2) {
     m_v.push_back(v);
     m_m1.push_back(m1);

@@ -39,6 +39,8 @@ constexpr double kBackShare = 0.8;         // each needs this share of the run's
 constexpr double kRunFrontShare = 0.7;     // the run's first frames need this share of it
 constexpr double kStepEarly = 0.3;         // bits a frame in front may end before the next one starts …
 constexpr double kStepLate = 1.0;          // … and the bits of stop element or rest it may have before it
+constexpr double kPlaceSpan = 0.3;         // bits a frame read again elsewhere may move to read clearest
+constexpr std::size_t kDifferentInRun = 3; // different characters in a run that make text
 constexpr double kSilence = 4.0;           // seconds without frames end a transmission
 constexpr double kSameRate = 0.015;       // two tries agree on the rate within this share
 constexpr std::array<double, 9> kUsualRates{45.45, 50.0, 56.88, 75.0, 100.0, 110.0, 150.0, 200.0, 300.0};
@@ -418,6 +420,7 @@ void Receiver::Open() {
     const bool afterFade = m_emittedEnd > std::numeric_limits<double>::lowest() &&
                            m_run.front().start - m_emittedEnd < kSilence * m_subRate;
     while (!afterFade && m_run.size() > 1 && m_run.front().quality < kRunFrontShare * typical) m_run.erase(m_run.begin());
+    StartNotOnTopBit();
     ReceiverPiece piece;
     piece.opens = true;
     ReceivedTransmission& t = piece.transmission;
@@ -447,6 +450,35 @@ void Receiver::Open() {
     for (const auto& f : before) Emit(f);
     for (const auto& f : m_run) Emit(f);
     m_run.clear();
+}
+
+// ASCII text of upper-case letters holds as well framed two bits early: the
+// start read on the top data bit (always space) after a mark, the stop on
+// the next character's mark. Then every frame's first two data bits are
+// the real stop and start bits, mark and space; read two bits later the
+// frames hold too (where the run is right, the element before such a start
+// is space and they do not). The run is read there, the timing follows.
+// A pattern of one or two characters tells nothing and is left alone.
+void Receiver::StartNotOnTopBit() {
+    if (!IsAscii(m_layout.code.code) || m_run.size() < kOpenRun) return;
+    std::vector<unsigned> seen;  // a repeated character (UUUU) frames every way alike: left as it is
+    for (const auto& f : m_run) {
+        if (f.bits.size() < 3 || !(f.bits[1] > 0.0) || !(f.bits[2] < 0.0)) return;
+        unsigned value = 0;
+        for (std::size_t k = 1; k + 1 < f.bits.size(); ++k) value |= static_cast<unsigned>(f.bits[k] > 0.0) << (k - 1);
+        if (std::find(seen.begin(), seen.end(), value) == seen.end()) seen.push_back(value);
+    }
+    if (seen.size() < kDifferentInRun) return;
+    const double bit = m_subRate / m_baud, frame = (m_layout.leadBits + m_layout.stopBits) * bit;
+    std::vector<SyncedFrame> moved;
+    for (std::size_t i = 0; i + 1 < m_run.size(); ++i) {
+        const double at = m_run[i].start + 2.0 * bit;
+        const std::optional<SyncedFrame> g = m_chain->ReadBetween(at - kPlaceSpan * bit, at + kPlaceSpan * bit);
+        if (!g || g->bits.front() >= 0.0 || !Good(*g)) return;
+        moved.push_back(*g);
+    }
+    m_run = std::move(moved);
+    m_chain->Resync(m_run.back().start + frame);
 }
 
 // The median quality of the opening run's frames.

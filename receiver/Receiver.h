@@ -53,6 +53,7 @@ private:
     bool Good(const SyncedFrame& frame) const;
     bool RunOpens(double level) const;
     void Open();
+    void StartNotOnTopBit();
     double RunTypicalQuality() const;
     std::vector<SyncedFrame> FramesBefore() const;
     void Close();

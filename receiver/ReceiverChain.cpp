@@ -90,6 +90,11 @@ std::optional<SyncedFrame> ReceiverChain::ReadBetween(double from, double to) co
     return f;
 }
 
+void ReceiverChain::Resync(double next) {
+    const double k = static_cast<double>(m_step);
+    if (!m_sync.empty()) m_sync.front().Resync((next - (k - 1.0)) / k);
+}
+
 bool ReceiverChain::TakeToneError(double& cyclesPerSubBlock) {
     const bool any = m_turn[0] * m_turn[0] + m_turn[1] * m_turn[1] > 0.0;
     if (any) cyclesPerSubBlock = std::atan2(m_turn[1], m_turn[0]) / (2.0 * std::numbers::pi * m_step);

@@ -44,6 +44,9 @@ public:
     /// (sub-blocks pushed, as frames are counted), from the newest frames'
     /// worth still held; empty without a layout or where they are not held.
     std::optional<SyncedFrame> ReadBetween(double from, double to) const;
+    /// The next frame looked for about `next` (sub-blocks pushed), not where
+    /// the timing had placed it.
+    void Resync(double next);
     /// The filter magnitudes of the last sub-block.
     double Magnitude1() const { return m_m1; }
     double Magnitude2() const { return m_m2; }
