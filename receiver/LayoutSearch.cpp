@@ -23,6 +23,8 @@ constexpr double kMostMoved = 0.5;   // share of another placing's frames away f
 constexpr double kStartAsData = 0.9;  // share of frames whose first data bit is mark: the start bit read upside down
 constexpr double kVaryingBit = 0.75;  // a data bit mark in no more than this share varies
 constexpr std::size_t kTextCharacters = 6;  // different characters that make text, not a repeated pattern
+constexpr double kPlainText = 0.7;    // share of plain text characters one way up reads at least …
+constexpr double kMorePlain = 0.3;    // … and this much more than the other
 
 // The decision values of a stretch through a chain started at its own
 // levels, and where a signal is there at all: the tones' magnitudes together
@@ -128,6 +130,21 @@ std::size_t Different(const std::vector<SyncedFrame>& frames, int dataBits) {
         if (std::find(seen.begin(), seen.end(), value) == seen.end()) seen.push_back(value);
     }
     return seen.size();
+}
+
+// Share of the good frames whose first dataBits data bits make a character
+// of plain text: a letter, a digit, a space, a full stop, a comma, CR or LF.
+double PlainText(const std::vector<SyncedFrame>& frames, int dataBits) {
+    int plain = 0, n = 0;
+    for (const auto& f : frames) {
+        if (!f.stopOk || f.bits.size() < static_cast<std::size_t>(dataBits + 1)) continue;
+        ++n;
+        unsigned c = 0;
+        for (int k = 0; k < dataBits; ++k) c |= static_cast<unsigned>(f.bits[static_cast<std::size_t>(1 + k)] > 0.0) << k;
+        plain += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '.' ||
+                 c == ',' || c == '\r' || c == '\n';
+    }
+    return n ? static_cast<double>(plain) / n : 0.0;
 }
 
 double StopBitsOf(const std::vector<SyncedFrame>& frames, double bitLength, int lead) {
@@ -276,6 +293,18 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
     const bool bothHold = std::fabs(score(0) - score(1)) <= kNearBest && std::min(score(0), score(1)) >= kBothHold;
     const int rest = RestSign(v, bitLength, soundStarts);
     if (bothHold && rest != 0) p = rest > 0 ? 0 : 1;
+    // Nothing tells the tone at rest: where only one way up reads as plain
+    // ASCII text, that way is taken (still in doubt: a pattern may read so
+    // both ways).
+    if (bothHold && rest == 0 && (!given || IsAscii(given->code))) {
+        const auto text = [&](int q) {
+            const auto& t = trials[static_cast<std::size_t>(q)];
+            return std::max(PlainText(t[1].frames, 7), PlainText(t[2].frames, 8));
+        };
+        const double up = text(0), down = text(1);
+        if (up >= kPlainText && up - down >= kMorePlain) p = 0;
+        if (down >= kPlainText && down - up >= kMorePlain) p = 1;
+    }
     // 8-bit frames of 7-bit text (the top bit always space) hold about as
     // well upside down, the stop bit read as the start: their first data bit
     // is then the real start bit, mark every time, and their stop bit the
