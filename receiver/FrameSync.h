@@ -37,6 +37,8 @@ public:
     /// (indices of the values pushed), from the values still held (the
     /// newest frames' worth); empty where they are no longer or not yet held.
     std::optional<SyncedFrame> ReadBetween(double from, double to) const;
+    /// Decision values held (with each its two magnitudes).
+    std::size_t Held() const { return m_v.size(); }
     /// Takes up the frames' timing anew: the next frame is looked for about
     /// `next` (an index of the values pushed, at most a few frames back).
     void Resync(double next);

@@ -561,6 +561,11 @@ std::vector<ReceiverPiece> Receiver::Take() {
     return out;
 }
 
+std::size_t Receiver::Held() const {
+    return m_raw.size() + m_part.size() + m_acq1.size() + m_acq2.size() + m_run.size() + m_held.size() + m_frames.size() +
+           m_pieces.size() + (m_chain ? m_chain->Held() : 0);
+}
+
 std::string Receiver::Reason() const { return m_transmissions > 0 ? std::string() : m_reason; }
 
 }  // namespace morvane

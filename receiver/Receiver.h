@@ -34,6 +34,9 @@ public:
     /// Why nothing was received (empty while something was).
     std::string Reason() const;
     bool Received() const { return m_transmissions > 0; }
+    /// Values held for what comes next (samples, sub-blocks, frames): a
+    /// receiver left running on an endless stream keeps this bounded.
+    std::size_t Held() const;
 
 private:
     void PushSamples(const float* x, std::size_t count);

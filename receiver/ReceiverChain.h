@@ -47,6 +47,8 @@ public:
     /// The next frame looked for about `next` (sub-blocks pushed), not where
     /// the timing had placed it.
     void Resync(double next);
+    /// Values the frame timing holds (the newest frames' worth).
+    std::size_t Held() const { return m_sync.empty() ? 0 : m_sync.front().Held(); }
     /// The filter magnitudes of the last sub-block.
     double Magnitude1() const { return m_m1; }
     double Magnitude2() const { return m_m2; }

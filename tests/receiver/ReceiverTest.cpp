@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
+#include <random>
 
 #include "receiver/CharacterDecoder.h"
 #include "receiver/KeyedToneFinder.h"
@@ -244,6 +246,44 @@ TEST(ReceiverStream, SamePiecesWhateverTheBlockSplit) {
         EXPECT_EQ(split.front().transmission.firstSample, whole.front().transmission.firstSample);
         EXPECT_EQ(split.front().transmission.quality, whole.front().transmission.quality);
     }
+}
+
+// A long stream (noise, transmissions at two rates, gaps, a steady tone)
+// pushed as it comes: what the receiver holds stays within the tone search's
+// window until the tones are found, then within the acquisition stretch
+// and the frame timing's values, however long it runs; and it reads every
+// transmission.
+TEST(ReceiverStream, HoldsBoundedMemoryOnAnEndlessStream) {
+    Receiver r(ReceiverOptions{});
+    std::size_t mostSearching = 0, mostFollowing = 0;
+    int transmissions = 0;
+    std::mt19937 random(3);
+    std::normal_distribution<double> normal(0.0, 0.05);
+    const auto push = [&](std::vector<float> x) {
+        for (float& v : x) v = static_cast<float>(v + normal(random));
+        for (std::size_t at = 0; at < x.size(); at += 4800) {
+            r.Push(x.data() + at, std::min<std::size_t>(4800, x.size() - at));
+            for (const auto& p : r.Take()) transmissions += p.opens;
+            (transmissions == 0 ? mostSearching : mostFollowing) =
+                std::max(transmissions == 0 ? mostSearching : mostFollowing, r.Held());
+        }
+    };
+    Keying slow, fast;
+    fast.baud = 75.0;
+    fast.stopBits = 1.0;
+    std::vector<float> tone(48000 * 20);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<float>(0.3 * std::sin(2.0 * std::numbers::pi * 2210.0 * static_cast<double>(i) / 48000.0));
+    for (int round = 0; round < 4; ++round) {
+        push(std::vector<float>(48000 * 20, 0.0F));
+        push(KeyedSignal(BaudotCodes(kText), round % 2 ? fast : slow));
+        push(tone);
+    }
+    EXPECT_GE(transmissions, 4);
+    // 10 s of samples and a second until the tones are found; then 8 s of
+    // sub-blocks (2 400 a second, both tones) and 24 frames' worth of values.
+    EXPECT_LE(mostSearching, 48000U * 21 + 1U);
+    EXPECT_LE(mostFollowing, 2400U * 8 * 2 + 10000U);
 }
 
 // The keyed-pair search takes the pair whose powers alternate.
