@@ -40,17 +40,25 @@ std::pair<double, double> Refine(const float* x, std::size_t count, double rate,
     const std::size_t every = length / 4;
     const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * centre / rate);
     std::complex<double> phasor = 1.0, first = 0.0, sum = 0.0;
-    std::vector<std::complex<double>> mixed(count), once(count), low;
+    // Only the last `image` mixed samples and `length` first sums are read
+    // again: kept in rings, not for the whole stretch.
+    std::vector<std::complex<double>> mixed(image), once(length), low;
+    std::size_t atMixed = 0, atOnce = 0, untilLow = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        mixed[i] = static_cast<double>(x[i]) * phasor;
+        const std::complex<double> m = static_cast<double>(x[i]) * phasor;
         phasor *= step;
         if ((i & 1023U) == 0) phasor /= std::abs(phasor);
-        first += mixed[i];
-        if (i >= image) first -= mixed[i - image];
-        once[i] = first;
-        sum += once[i];
-        if (i >= length) sum -= once[i - length];
-        if (i + 1 >= length + image && (i % every) == 0) low.push_back(sum);
+        first += m;
+        if (i >= image) first -= mixed[atMixed];
+        mixed[atMixed] = m;
+        if (++atMixed == image) atMixed = 0;
+        sum += first;
+        if (i >= length) sum -= once[atOnce];
+        once[atOnce] = first;
+        if (++atOnce == length) atOnce = 0;
+        const bool due = untilLow == 0;
+        untilLow = due ? every - 1 : untilLow - 1;  // i % every == 0
+        if (i + 1 >= length + image && due) low.push_back(sum);
     }
     // Sampled four times a window: the phase turns by about an eighth of a
     // turn between samples for the tones, far from the half turn that folds.
