@@ -12,6 +12,7 @@
 #include "receiver/CharacterDecoder.h"
 #include "receiver/KeyedToneFinder.h"
 #include "ReceiverSupport.h"
+#include "support/NoisyReadingSupport.h"
 #include "recording/RecordingReader.h"
 
 namespace morvane {
@@ -121,22 +122,6 @@ TEST(ReceiverSquelch, NoiseAroundAndBetweenTransmissionsGivesNoText) {
     EXPECT_EQ(text, "|" + kText + "|" + kText);
 }
 
-// Characters wrong, missing or added: the edit distance of two texts.
-std::size_t Distance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = up;
-        }
-    }
-    return row[b.size()];
-}
-
 // A weak transmission from another sender (-6 dB in 3 kHz) with a second of
 // noise before and after it: the squelch opens some frames into it, and the
 // frames in front of its opening run are read back in step with it, while
@@ -158,7 +143,7 @@ TEST(ReceiverSquelch, WeakTransmissionAfterNoiseKeepsItsFirstCharacters) {
         x.insert(x.end(), 48000, 0.0F);
         AddNoise(x, deviation, seed);
         const std::string text = TextOf(Receive(x, ReceiverOptions{}));
-        wrong += Distance(text, sentText);
+        wrong += noisy::EditDistance(text, sentText);
         startsRight += text.rfind("CQ", 0) == 0;
     }
     // Without the frames read back and the noise in front of the run left
