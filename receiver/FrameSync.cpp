@@ -99,20 +99,23 @@ SyncedFrame FrameSync::Read(double start) const {
     return f;
 }
 
+// The frame read at `at` replaces `best` where its bits read clearer.
+void FrameSync::KeepClearer(SyncedFrame& best, double& bestMargin, double at) const {
+    SyncedFrame g = Read(at);
+    const double margin = Margin(g);
+    if (margin > bestMargin) {
+        bestMargin = margin;
+        best = std::move(g);
+    }
+}
+
 void FrameSync::ReadFrame(std::vector<SyncedFrame>& out) {
     // The frame is placed where its bits, start and stop read clearest
     // together: every place within kMaxShift of the edge is tried.
     SyncedFrame f = Read(m_start);
     double best = Margin(f);
-    for (int step = -kShiftSteps; step <= kShiftSteps; ++step) {
-        if (step == 0) continue;
-        SyncedFrame g = Read(m_start + step * kMaxShift / kShiftSteps * m_bit);
-        const double margin = Margin(g);
-        if (margin > best) {
-            best = margin;
-            f = std::move(g);
-        }
-    }
+    for (int step = -kShiftSteps; step <= kShiftSteps; ++step)
+        if (step != 0) KeepClearer(f, best, m_start + step * kMaxShift / kShiftSteps * m_bit);
     Edges(f);
     f.flywheel = m_flywheelStart;
     f.inStep = m_flywheelStart || m_nearPrediction;
@@ -170,14 +173,7 @@ std::optional<SyncedFrame> FrameSync::ReadBetween(double from, double to) const 
     const double step = kMaxShift / kShiftSteps * m_bit;
     SyncedFrame f = Read(from);
     double best = Margin(f);
-    for (double at = from + step; at <= to; at += step) {
-        SyncedFrame g = Read(at);
-        const double margin = Margin(g);
-        if (margin > best) {
-            best = margin;
-            f = std::move(g);
-        }
-    }
+    for (double at = from + step; at <= to; at += step) KeepClearer(f, best, at);
     Edges(f);
     f.inStep = true;
     return f;

@@ -51,6 +51,7 @@ private:
     void ReadFrame(std::vector<SyncedFrame>& out);
     SyncedFrame Read(double start) const;
     double Margin(const SyncedFrame& f) const;
+    void KeepClearer(SyncedFrame& best, double& bestMargin, double at) const;
     void Edges(SyncedFrame& f) const;
 
     double m_bit;

@@ -1,5 +1,7 @@
 #include "receiver/LayoutSearch.h"
 
+#include "receiver/FrameBits.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -119,19 +121,6 @@ double EvenShare(const std::vector<SyncedFrame>& frames, int dataBits) {
     return n ? static_cast<double>(even) / n : 0.0;
 }
 
-// How many different characters the good frames hold in their first
-// dataBits data bits.
-std::size_t Different(const std::vector<SyncedFrame>& frames, int dataBits) {
-    std::vector<unsigned> seen;
-    for (const auto& f : frames) {
-        if (!f.stopOk || f.bits.size() < static_cast<std::size_t>(dataBits + 1)) continue;
-        unsigned value = 0;
-        for (int k = 0; k < dataBits; ++k) value |= static_cast<unsigned>(f.bits[static_cast<std::size_t>(1 + k)] > 0.0) << k;
-        if (std::find(seen.begin(), seen.end(), value) == seen.end()) seen.push_back(value);
-    }
-    return seen.size();
-}
-
 // Share of the good frames whose first dataBits data bits make a character
 // of plain text: a letter, a digit, a space, a full stop, a comma, CR or LF.
 double PlainText(const std::vector<SyncedFrame>& frames, int dataBits) {
@@ -139,8 +128,7 @@ double PlainText(const std::vector<SyncedFrame>& frames, int dataBits) {
     for (const auto& f : frames) {
         if (!f.stopOk || f.bits.size() < static_cast<std::size_t>(dataBits + 1)) continue;
         ++n;
-        unsigned c = 0;
-        for (int k = 0; k < dataBits; ++k) c |= static_cast<unsigned>(f.bits[static_cast<std::size_t>(1 + k)] > 0.0) << k;
+        const unsigned c = BitsValue(f, 1, dataBits);
         plain += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '.' ||
                  c == ',' || c == '\r' || c == '\n';
     }
@@ -315,7 +303,7 @@ FoundLayout SearchLayout(const std::vector<std::complex<double>>& tone1, const s
         const int other = 1 - p;
         const auto& mine = trials[static_cast<std::size_t>(p)][2].frames;
         const auto& theirs = trials[static_cast<std::size_t>(other)][2].frames;
-        if (score(other) >= score(p) - kNearBest && Different(theirs, 8) >= kTextCharacters && MarkShare(mine, 1) >= kStartAsData &&
+        if (score(other) >= score(p) - kNearBest && DifferentCharacters(theirs, 8) >= kTextCharacters && MarkShare(mine, 1) >= kStartAsData &&
             MarkShare(theirs, 1) <= kVaryingBit && 1.0 - MarkShare(theirs, 8) >= kStartAsData) {
             p = other;
         }

@@ -1,11 +1,13 @@
 #include "receiver/Receiver.h"
 
+#include "receiver/FrameBits.h"
 #include "receiver/KeyingCheck.h"
 #include "receiver/MixKernel.h"
 #include "receiver/ToneRefine.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -461,14 +463,10 @@ void Receiver::Open() {
 // A pattern of one or two characters tells nothing and is left alone.
 void Receiver::StartNotOnTopBit() {
     if (!IsAscii(m_layout.code.code) || m_run.size() < kOpenRun) return;
-    std::vector<unsigned> seen;  // a repeated character (UUUU) frames every way alike: left as it is
-    for (const auto& f : m_run) {
+    for (const auto& f : m_run)
         if (f.bits.size() < 3 || !(f.bits[1] > 0.0) || !(f.bits[2] < 0.0)) return;
-        unsigned value = 0;
-        for (std::size_t k = 1; k + 1 < f.bits.size(); ++k) value |= static_cast<unsigned>(f.bits[k] > 0.0) << (k - 1);
-        if (std::find(seen.begin(), seen.end(), value) == seen.end()) seen.push_back(value);
-    }
-    if (seen.size() < kDifferentInRun) return;
+    // A repeated character (UUUU) frames every way alike: left as it is.
+    if (DifferentCharacters(m_run, m_layout.leadBits - 1) < kDifferentInRun) return;
     const double bit = m_subRate / m_baud, frame = (m_layout.leadBits + m_layout.stopBits) * bit;
     std::vector<SyncedFrame> moved;
     for (std::size_t i = 0; i + 1 < m_run.size(); ++i) {
@@ -525,13 +523,8 @@ void Receiver::Close() {
 void Receiver::Emit(const SyncedFrame& frame) {
     m_emittedEnd = frame.start + (m_layout.leadBits + 1) * (m_subRate / m_baud);
     const int data = DataBits(m_layout.code.code);
-    unsigned value = 0;
-    int ones = 0;
-    for (int k = 0; k < data; ++k) {
-        const bool one = frame.bits[static_cast<std::size_t>(1 + k)] > 0.0;
-        value |= static_cast<unsigned>(one) << k;
-        ones += one;
-    }
+    const unsigned value = BitsValue(frame, 1, data);
+    int ones = std::popcount(value);
     bool parityOk = true;
     if (IsAscii(m_layout.code.code) && m_layout.code.parity != Parity::None) {
         ones += frame.bits[static_cast<std::size_t>(1 + data)] > 0.0;
