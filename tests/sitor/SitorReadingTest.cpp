@@ -7,6 +7,8 @@
 #include "sitor/SitorDecoder.h"
 #include "sitor/SitorDemodulator.h"
 #include "sitor/SitorSynth.h"
+#include "SitorTestSignals.h"
+#include "support/NoisyReadingSupport.h"
 #include "synth/RttySynth.h"
 
 namespace morvane::sitor {
@@ -21,22 +23,6 @@ SitorReading Read(const std::vector<std::int16_t>& samples, double low, double h
         demod.Push(samples.data() + at, std::min<std::size_t>(7001, samples.size() - at));
     demod.Finish();
     return ReadSitorB(demod.Bits(), choice);
-}
-
-// Characters that differ from the text sent, by edit distance.
-std::size_t Distance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diag = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (a[i - 1] != b[j - 1])});
-            diag = up;
-        }
-    }
-    return row[b.size()];
 }
 
 TEST(SitorReading, CleanAndNoisyTransmissionsReadBack) {
@@ -62,7 +48,7 @@ TEST(SitorReading, CleanAndNoisyTransmissionsReadBack) {
             for (int i = 0; i < 12; ++i) text += "\r\nTHE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 1234567890";
         const SitorReading r = Read(SynthesizeSitorB(text, s), 1615.0, 1785.0, CopyChoice::Margin);
         const std::string got = SitorText(r.characters);
-        EXPECT_LE(Distance(got, text + "\r\n"), 2u) << c.name << ": " << got.substr(0, 80);
+        EXPECT_LE(noisy::EditDistance(got, text + "\r\n"), 2u) << c.name << ": " << got.substr(0, 80);
         EXPECT_EQ(r.strongest.inverted, c.swapTones) << c.name;
     }
 }
@@ -75,8 +61,8 @@ TEST(SitorReading, TimeDiversityMendsAFadingChannel) {
     ch.snrDb = 3.0;
     ch.seed = 5;
     const std::vector<std::int16_t> samples = ApplyChannel(SynthesizeSitorB(text, s), ch);
-    const std::size_t dxOnly = Distance(SitorText(Read(samples, 1615, 1785, CopyChoice::DxOnly).characters), text + "\r\n");
-    const std::size_t both = Distance(SitorText(Read(samples, 1615, 1785, CopyChoice::Margin).characters), text + "\r\n");
+    const std::size_t dxOnly = noisy::EditDistance(SitorText(Read(samples, 1615, 1785, CopyChoice::DxOnly).characters), text + "\r\n");
+    const std::size_t both = noisy::EditDistance(SitorText(Read(samples, 1615, 1785, CopyChoice::Margin).characters), text + "\r\n");
     EXPECT_LT(both, dxOnly);
     EXPECT_LE(both, text.size() / 20);
 }
@@ -90,12 +76,7 @@ TEST(SitorReading, NoiseAndBaudotHoldNoSitor) {
         EXPECT_EQ(r.lockedBlocks, 0) << seed;
         EXPECT_TRUE(r.characters.empty()) << seed;
     }
-    RttySynthSettings b;
-    b.markHz = 1785.0;
-    b.spaceHz = 1615.0;
-    b.baud = 100.0;
-    b.stopBits = 1.0;
-    b.snrDb = 20.0;
+    const RttySynthSettings b = sitortest::BaudotOnSitorTones();
     const SitorReading r = Read(SynthesizeRtty("RYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 0123456789 " "RYRY THE QUICK BROWN FOX", b), 1615, 1785, CopyChoice::Margin);
     EXPECT_EQ(r.lockedBlocks, 0);
 }

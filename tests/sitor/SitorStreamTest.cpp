@@ -12,6 +12,7 @@
 #include "sitor/SitorStream.h"
 #include "sitor/SitorSynth.h"
 #include "sitor/SitorTextFollower.h"
+#include "SitorTestSignals.h"
 #include "synth/RttySynth.h"
 
 namespace morvane::sitor {
@@ -54,12 +55,7 @@ std::vector<Recording> Recordings() {
     ch.seed = 7;
     SitorSynthSettings noise;
     noise.snrDb = -40.0;
-    RttySynthSettings b;
-    b.markHz = 1785.0;
-    b.spaceHz = 1615.0;
-    b.baud = 100.0;
-    b.stopBits = 1.0;
-    b.snrDb = 20.0;
+    const RttySynthSettings b = sitortest::BaudotOnSitorTones();
     return {
         {"clean, two emissions", TwoEmissions(std::nullopt, 1)},
         {"0 dB", TwoEmissions(0.0, 2)},
