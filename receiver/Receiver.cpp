@@ -25,6 +25,7 @@ constexpr double kAcquireFirst = 2.0;      // seconds of keying before the first
 constexpr double kAcquireLongest = 8.0;    // seconds the acquisition stretch holds
 constexpr double kAfcSpan = 50.0;          // Hz the tones may move
 constexpr double kAfcGain = 0.03;          // share of the error corrected per bit
+constexpr double kEvenTones = 3.0;         // tones above their floors this far apart are weighed in full
 constexpr double kMinQuality = 0.4;        // a good frame's least quality
 constexpr std::size_t kOpenRun = 4;        // good frames in a row open the squelch …
 constexpr double kOpenQuality = 0.65;      // … at this mean quality (noise frames by chance: 0.5 … 0.6)
@@ -303,7 +304,7 @@ void Receiver::Lock(double baud, const FoundLayout& found) {
             m2.push_back(pre.Magnitude2());
         }
     }
-    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2), ChainStep(bit));
+    m_chain = std::make_unique<ReceiverChain>(bit, LevelsOf(m1, m2), ChainStep(bit), kEvenTones);
     m_chain->SetLayout(layout.leadBits, layout.stopBits, layout.polarity);
     m_chainStart = m_acqStart;
     m_chainPushed = 0;

@@ -27,12 +27,12 @@ ToneLevels LevelsOf(const std::vector<double>& m1, const std::vector<double>& m2
 
 int ChainStep(double bitLength) { return std::max(1, static_cast<int>(bitLength / 16.0)); }
 
-ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start, int step)
+ReceiverChain::ReceiverChain(double bitLength, const ToneLevels& start, int step, double evenRatio)
     : m_step(std::max(1, step)),
       m_bit(bitLength / m_step),
       m_filter1(static_cast<int>(std::lround(m_bit))),
       m_filter2(static_cast<int>(std::lround(m_bit))),
-      m_atc(m_bit) {
+      m_atc(m_bit, evenRatio) {
     m_atc.Start(start.envelope1, start.floor1, start.envelope2, start.floor2);
 }
 

@@ -33,7 +33,8 @@ public:
     /// timing then run at the lower rate). Frames, the delay and the tone
     /// error are counted in the sub-blocks pushed, whatever the step; the
     /// decision value and magnitudes stay those of the last whole step.
-    ReceiverChain(double bitLength, const ToneLevels& start, int step = 1);
+    /// evenRatio: as for ToneAtc (1: the tones always weighed by their levels).
+    ReceiverChain(double bitLength, const ToneLevels& start, int step = 1, double evenRatio = 1.0);
     /// Sets the frame layout: leadBits (start, data, parity), stopBits, and
     /// polarity (+1: mark is tone 1).
     void SetLayout(int leadBits, double stopBits, int polarity);
