@@ -18,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include "app/CSettingsStore.h"
-#include "app/CWindowPlacement.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ const QString kPlacementSection = QString::fromLatin1(CLiveTextDlg::kSection);
 
 }  // namespace
 
-CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(parent, Qt::Window), m_store(store) {
+CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(parent, Qt::Window), m_store(store), m_place(*this, store, kPlacementSection) {
     setObjectName(QStringLiteral("liveText"));
     setWindowTitle(QStringLiteral("Live text"));
     m_text = new QPlainTextEdit(this);
@@ -87,28 +86,7 @@ CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(par
 }
 
 CLiveTextDlg::~CLiveTextDlg() {
-    if (m_placed && isVisible()) CWindowPlacement::Save(*this, m_store, kPlacementSection);
-}
-
-void CLiveTextDlg::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        const CWindowPlacement::Saved saved = CWindowPlacement::Read(m_store, kPlacementSection);
-        if (saved.size) CWindowPlacement::ResizeOuter(*this, *saved.size, saved.frame);
-        if (saved.position)
-            CWindowPlacement::MoveOntoAScreen(*this, *saved.position);
-        else if (parentWidget())
-            // The first time over the main window.
-            move(parentWidget()->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-        // Never partly off the screen.
-        CWindowPlacement::KeepOnScreen(*this);
-    }
-    QWidget::showEvent(event);
-}
-
-void CLiveTextDlg::hideEvent(QHideEvent* event) {
-    if (m_placed) CWindowPlacement::Save(*this, m_store, kPlacementSection);
-    QWidget::hideEvent(event);
+    m_place.SaveIfShown();
 }
 
 bool CLiveTextDlg::Soft() const { return m_softCheck->isChecked(); }

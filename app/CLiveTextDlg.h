@@ -2,6 +2,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/CPlacementKeeper.h"
+
 class CSettingsStore;
 class QCheckBox;
 class QComboBox;
@@ -72,23 +74,19 @@ signals:
     /// "Read:" was changed.
     void readerChanged(bool samples);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
 private:
     void Insert(const QString& text);
     QString ShownLineEnds(const QString& text);
     void OnSave();
 
     CSettingsStore& m_store;
+    CPlacementKeeper m_place;
     QPlainTextEdit* m_text = nullptr;
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_clearButton = nullptr;
     QCheckBox* m_softCheck = nullptr;
     QComboBox* m_readerBox = nullptr;
-    bool m_placed = false;
     bool m_unsaved = false;
     enum class LineEnd { InLine, AfterReturn };
     LineEnd m_lineEnd = LineEnd::InLine;  // whether the text so far ends in a carriage return

@@ -16,6 +16,7 @@
 #include "app/CTuningWiring.h"
 #include "app/CSettingsStore.h"
 #include "app/CWindowMenu.h"
+#include "app/CPlacementKeeper.h"
 #include "app/CWindowPlacement.h"
 #include "app/FileDialogs.h"
 #include "dsp/SampleFormat.h"
@@ -68,6 +69,9 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
         m_panel->SetTones(low, high);
         m_align->Session().Ask();
     });
+    m_signals->SetWindowMade([this](QWidget& window) {
+        m_signalsPlace = std::make_unique<CPlacementKeeper>(window, m_store, QString::fromLatin1(kSignalsSection));
+    });
     ReadSettings();
     Initialise();
     ConnectControls();
@@ -76,6 +80,7 @@ CMorvaneDlg::CMorvaneDlg(CSettingsStore& settings, std::unique_ptr<morvane::Soun
 CMorvaneDlg::~CMorvaneDlg() {
     m_loop->Stop();
     CWindowPlacement::Save(*this, m_store);
+    if (m_signalsPlace) m_signalsPlace->SaveIfShown();
     WriteSettings();
     m_pane.reset();  // it shows the live text's document
 }

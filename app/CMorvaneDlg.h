@@ -24,6 +24,7 @@ class CSettingsStore;
 class CTuningPanel;
 class CTuningWiring;
 class CSignalsFeed;
+class CPlacementKeeper;
 struct CWindowMenu;
 
 /// The main window "Morvane": the waterfall strip, the tone and raster
@@ -90,6 +91,8 @@ public:
     void SetReceivePane(bool on);
     bool ReceivePaneShown() const { return m_controls->ReservedRight() > 0; }
     static constexpr int kPaneWidth = CReceivePane::kWidth;
+    /// Where the "Signals" window's place and size are kept.
+    static constexpr const char* kSignalsSection = "Windows\\Signals";
     /// A frequency picked in the waterfall (Hz): low and high tone in turn.
     void OnTonePicked(int hz);
 
@@ -187,6 +190,7 @@ private:
     std::unique_ptr<CReceivePane> m_pane;
     std::unique_ptr<CTuningWiring> m_tuning;
     std::unique_ptr<CSignalsFeed> m_signals;
+    std::unique_ptr<CPlacementKeeper> m_signalsPlace;  // once the Signals window is made
     CPanoramicView* m_panoramic = nullptr;  // m_controls' views
     CResultsView* m_results = nullptr;
 

@@ -34,6 +34,7 @@ void CSignalsFeed::Show() {
         QObject::connect(m_window, &CSignalsDlg::signalChosen, &m_context, [this](double low, double high) {
             if (m_chosen) m_chosen(static_cast<int>(std::lround(low)), static_cast<int>(std::lround(high)));
         });
+        if (m_made) m_made(*m_window);
     }
     m_window->show();
     m_window->raise();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "scanner/ScannerWorker.h"
 #include "scanner/SignalRows.h"
@@ -40,6 +41,9 @@ public:
     void Show();
     /// The window, or null before the first Show.
     CSignalsDlg* Window() const { return m_window; }
+    /// Called with the window when it is made, before it is first shown
+    /// (the owner keeps its placement).
+    void SetWindowMade(std::function<void(QWidget&)> made) { m_made = std::move(made); }
     CSignalMarks* Marks() const { return m_marks; }
 
     /// After a Process: hands on what the capture gained.
@@ -67,6 +71,7 @@ private:
     std::function<void(int, int)> m_chosen;
     QAction* m_action = nullptr;       // owned by the parent
     CSignalsDlg* m_window = nullptr;   // owned by the parent
+    std::function<void(QWidget&)> m_made;
     CSignalMarks* m_marks = nullptr;   // owned by the view
     QObject m_context;                 // posted news arrives through it (dropped once the feed is gone)
     bool m_running = false;

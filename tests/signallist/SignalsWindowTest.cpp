@@ -107,6 +107,33 @@ private slots:
         QVERIFY(list->Shown().isEmpty());
     }
 
+    // The window keeps its place and size: moved and resized, open when the
+    // program ends, it comes back there the next run; hidden, it is stored too.
+    void keepsItsPlaceBetweenRuns() {
+        auto window = Make();
+        window->Signals().Show();
+        CSignalsDlg* list = window->Signals().Window();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        list->resize(400, 300);
+        list->move(60, 50);
+        QTRY_COMPARE(list->pos(), QPoint(60, 50));
+        const QRect placed = list->frameGeometry();
+        window.reset();
+        QCOMPARE(m_store->ReadInt(QString::fromLatin1(CMorvaneDlg::kSignalsSection), QStringLiteral("X"), -1), placed.x());
+        QCOMPARE(m_store->ReadInt(QString::fromLatin1(CMorvaneDlg::kSignalsSection), QStringLiteral("Width"), -1),
+                 placed.width());
+        window = Make();
+        window->Signals().Show();
+        list = window->Signals().Window();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        QCOMPARE(list->frameGeometry(), placed);
+        list->move(90, 70);
+        QTRY_COMPARE(list->pos(), QPoint(90, 70));
+        list->hide();
+        QCOMPARE(m_store->ReadInt(QString::fromLatin1(CMorvaneDlg::kSignalsSection), QStringLiteral("Y"), -1),
+                 list->frameGeometry().y());
+    }
+
     // Read at its own pace with the window open: while it is read every
     // sender is marked on the waterfall as it is found; in the end each is
     // listed in the order of its lower tone with what the scanner finds in
