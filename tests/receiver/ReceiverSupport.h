@@ -73,6 +73,20 @@ inline void AddNoise(std::vector<float>& into, double deviation, unsigned seed) 
     for (float& x : into) x = static_cast<float>(x + normal(random));
 }
 
+/// `sent` (48 kHz) with `before` and `after` seconds of silence around it and
+/// white noise over the whole of it, `snrDb` below the signal's power (taken
+/// over `sent`) in 3 kHz.
+inline std::vector<float> InNoise(const std::vector<float>& sent, double snrDb, int before, int after, unsigned seed) {
+    double power = 0.0;
+    for (float v : sent) power += static_cast<double>(v) * v;
+    power /= static_cast<double>(sent.size());
+    std::vector<float> x(static_cast<std::size_t>(48000 * before), 0.0F);
+    x.insert(x.end(), sent.begin(), sent.end());
+    x.insert(x.end(), static_cast<std::size_t>(48000 * after), 0.0F);
+    AddNoise(x, std::sqrt(power / std::pow(10.0, snrDb / 10.0) * 24000.0 / 3000.0), seed);
+    return x;
+}
+
 /// Baudot codes of an upper-case text (letters, figures, space), with the
 /// shifts a sender puts in; a space keeps the figures shift (no LTRS after it).
 inline std::vector<unsigned> BaudotCodes(const std::string& text) {

@@ -132,17 +132,9 @@ TEST(ReceiverSquelch, WeakTransmissionAfterNoiseKeepsItsFirstCharacters) {
     const std::string sentText =
         "CQ CQ DE MORVANE MORVANE PSE K RYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 40712 WJNYH END";
     const std::vector<float> sent = Minimodem(sentText, "-M 1500 -S 2000 --baudot --stopbits 1.5 50");
-    double power = 0.0;
-    for (float v : sent) power += static_cast<double>(v) * v;
-    power /= static_cast<double>(sent.size());
-    const double deviation = std::sqrt(power / std::pow(10.0, -0.6) * 24000.0 / 3000.0);
     std::size_t wrong = 0, startsRight = 0;
     for (unsigned seed = 1; seed <= 6; ++seed) {
-        std::vector<float> x(48000, 0.0F);
-        x.insert(x.end(), sent.begin(), sent.end());
-        x.insert(x.end(), 48000, 0.0F);
-        AddNoise(x, deviation, seed);
-        const std::string text = TextOf(Receive(x, ReceiverOptions{}));
+        const std::string text = TextOf(Receive(InNoise(sent, -6.0, 1, 1, seed), ReceiverOptions{}));
         wrong += noisy::EditDistance(text, sentText);
         startsRight += text.rfind("CQ", 0) == 0;
     }
@@ -162,18 +154,9 @@ TEST(ReceiverNoise, EvenTonesDeepInNoiseAreComparedAsTheyAre) {
     const std::string sentText =
         "CQ CQ DE MORVANE MORVANE PSE K RYRYRYRY THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG 40712 WJNYH END";
     const std::vector<float> sent = Minimodem(sentText, "-M 1500 -S 2000 --baudot --stopbits 1.5 50");
-    double power = 0.0;
-    for (float v : sent) power += static_cast<double>(v) * v;
-    power /= static_cast<double>(sent.size());
-    const double deviation = std::sqrt(power / std::pow(10.0, -1.0) * 24000.0 / 3000.0);
     std::size_t wrong = 0;
-    for (unsigned seed = 11; seed <= 18; ++seed) {
-        std::vector<float> x(48000, 0.0F);
-        x.insert(x.end(), sent.begin(), sent.end());
-        x.insert(x.end(), 48000, 0.0F);
-        AddNoise(x, deviation, seed);
-        wrong += noisy::EditDistance(TextOf(Receive(x, ReceiverOptions{})), sentText);
-    }
+    for (unsigned seed = 11; seed <= 18; ++seed)
+        wrong += noisy::EditDistance(TextOf(Receive(InNoise(sent, -10.0, 1, 1, seed), ReceiverOptions{})), sentText);
     // Weighed by the envelopes throughout: 323 of 792 characters wrong (41 %).
     EXPECT_LE(wrong, 8 * sentText.size() * 36 / 100) << "of " << 8 * sentText.size() << " characters";
 }

@@ -83,18 +83,10 @@ TEST(ShortRecordings, EightBitTextAfterNoiseIsReadTheRightWayUp) {
         "WJNYH 40712 DE SEA RYRY 1012 THE MORVANE BROWN FOX PRESSURE LAZY RYRY OVER RYRY 40712 PRESSURE "
         "40712 THE 40712 JUMPS SEA STATE LAZY PRESSURE 4 BROWN WEATHER WJNYH SEA WJNYH GOOD BROWN";
     const std::vector<float> sent = Minimodem(text, "-M 2300 -S 2100 -8 110");
-    double power = 0.0;
-    for (float v : sent) power += static_cast<double>(v) * v;
-    power /= static_cast<double>(sent.size());
-    const double deviation = std::sqrt(power / std::pow(10.0, 0.2) * 24000.0 / 3000.0);  // 2 dB in 3 kHz
     std::size_t startsRight = 0;
     for (unsigned seed = 1; seed <= 8; ++seed) {
         SCOPED_TRACE(testing::Message() << "seed " << seed);
-        std::vector<float> x(48000 * 6, 0.0F);
-        x.insert(x.end(), sent.begin(), sent.end());
-        x.insert(x.end(), 48000 * 2, 0.0F);
-        AddNoise(x, deviation, seed);
-        const std::vector<ReceiverPiece> pieces = Receive(x, ReceiverOptions{});
+        const std::vector<ReceiverPiece> pieces = Receive(InNoise(sent, 2.0, 6, 2, seed), ReceiverOptions{});
         ASSERT_GE(Transmissions(pieces), 1);
         EXPECT_EQ(pieces.front().transmission.code.code, TextCode::Ascii8);
         EXPECT_NE(TextOf(pieces).find(text.substr(12, 120)), std::string::npos) << TextOf(pieces);
@@ -113,17 +105,9 @@ TEST(ShortRecordings, NoiseAfterAsciiPrintsNothing) {
                              "PRESSURE WEATHER TEST OVER BROWN 4 PRESSURE FOX THE GOOD STATE FOX THE OVER THE KT WIND";
     for (const char* args : {"-M 1800 -S 1600 -7 --stopbits 1 100", "-M 2300 -S 2100 -8 110"}) {
         const std::vector<float> sent = Minimodem(text, args);
-        double power = 0.0;
-        for (float v : sent) power += static_cast<double>(v) * v;
-        power /= static_cast<double>(sent.size());
-        const double deviation = std::sqrt(power / std::pow(10.0, 0.7) * 24000.0 / 3000.0);  // 7 dB in 3 kHz
         std::size_t transmissions = 0, junk = 0;
         for (unsigned seed = 1; seed <= 6; ++seed) {
-            std::vector<float> x(48000, 0.0F);
-            x.insert(x.end(), sent.begin(), sent.end());
-            x.insert(x.end(), 48000 * 12, 0.0F);
-            AddNoise(x, deviation, seed);
-            const std::vector<ReceiverPiece> pieces = Receive(x, ReceiverOptions{});
+            const std::vector<ReceiverPiece> pieces = Receive(InNoise(sent, 7.0, 1, 12, seed), ReceiverOptions{});
             transmissions += static_cast<std::size_t>(Transmissions(pieces));
             const std::string read = TextOf(pieces);
             const std::size_t end = read.rfind("KT WIND");
