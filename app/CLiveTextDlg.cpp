@@ -25,7 +25,8 @@ const QString kPlacementSection = QString::fromLatin1(CLiveTextDlg::kSection);
 
 }  // namespace
 
-CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent) : QWidget(parent, Qt::Window), m_store(store), m_place(*this, store, kPlacementSection) {
+CLiveTextDlg::CLiveTextDlg(CSettingsStore& store, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_store(store), m_place(*this, store, kPlacementSection) {
     setObjectName(QStringLiteral("liveText"));
     setWindowTitle(QStringLiteral("Live text"));
     m_text = new QPlainTextEdit(this);
